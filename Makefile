@@ -1,0 +1,33 @@
+# make run   set up, build, start a local server and the client
+# make test  set up, build and run every test
+BUILD ?= build
+BUILD_TYPE ?= RelWithDebInfo
+
+.PHONY: all deps configure build test run bench clean
+
+all: build
+
+deps:
+	@tools/install-deps.sh
+
+configure: deps
+	@if [ ! -f $(BUILD)/build.ninja ]; then \
+	  cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE); \
+	fi
+
+build: configure
+	cmake --build $(BUILD) -j $$(nproc)
+
+test: build
+	tools/run-tests.sh $(BUILD)
+
+run: build
+	tools/run-local.sh $(BUILD)
+
+bench: build
+	@if ls $(BUILD)/bench/* >/dev/null 2>&1; then \
+	  for b in $(BUILD)/bench/*; do [ -x "$$b" ] && "$$b"; done; \
+	else echo "no benchmarks yet"; fi
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,17 @@
+#pragma once
+// Texts with the system's fixed limits, held in std::string and cut in one place.
+
+#include <cstdarg>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#define TAMBLO_PRINTF(fmt_index, first_arg) __attribute__((format(printf, fmt_index, first_arg)))
+
+// Keeps at most limit bytes of text.
+void cut_to(std::string& text, size_t limit);
+std::string cut_copy(std::string_view text, size_t limit);
+
+// printf-style formatting into a std::string of any length.
+std::string format_text(const char* fmt, ...) TAMBLO_PRINTF(1, 2);
+std::string format_text_v(const char* fmt, va_list args);

@@ -1,0 +1,66 @@
+#include "shell/ui/brenmo_app.h"
+
+#include "core/dbg_log.h"
+#include "core/folders.h"
+#include "core/global_state.h"
+#include "core/message_box.h"
+#include "core/title_status.h"
+#include "platform/sys/clock.h"
+#include "platform/sys/single_instance.h"
+#include "shell/command_line.h"
+#include "shell/ui/main_frame.h"
+
+#include <unistd.h>
+
+CBrenmoApp::CBrenmoApp(std::string command_line) : command_line_(std::move(command_line)) {}
+
+CBrenmoApp::~CBrenmoApp() = default;
+
+bool CBrenmoApp::InitInstance()
+{
+    g_global_state_ready = 0;
+    if (platform::acquire_single_instance("kelo_tamblo") == platform::InstanceLock::already_running) {
+        message_box_printf("An instance of Tamblo is already running.");
+        return false;
+    }
+
+    clear_bmp_folder();
+    clear_share_folder();
+
+    init_global_state();
+    g_global_state_ready = 1;
+
+    if (!command_line_.empty()) {
+        g_auto_connect_allowed = 0;
+        parse_launch_command_line(command_line_);
+    }
+
+    main_frame_ = std::make_unique<CMainFrame>();
+    main_frame_->showMaximized();
+    set_title_printf("Tamblo");
+    return true;
+}
+
+int CBrenmoApp::ExitInstance(int exit_code)
+{
+    try {
+        GlobalStateSteps& steps = global_state_steps();
+        if (window_exists(WindowSlot::share_view) && steps.remove_share_hooks)
+            steps.remove_share_hooks();
+        if (main_frame_) {
+            if (steps.close_connections)
+                steps.close_connections();
+            platform::sleep_ms(100);
+        }
+        if (steps.stop_talking)
+            steps.stop_talking();
+        platform::sleep_ms(100);
+        if (g_global_state_ready == 1)
+            free_global_resources();
+        main_frame_.reset();
+    } catch (...) {
+        dbg_log("exception in CBrenmoApp::ExitInstance.\n");
+        ::_exit(0);
+    }
+    return exit_code;
+}

@@ -1,0 +1,89 @@
+#include "platform/sys/clock.h"
+#include "platform/sys/paths.h"
+#include "platform/sys/single_instance.h"
+#include "platform/sys/threads.h"
+#include "platform/sys/timed_lock.h"
+#include "tests/support/temp_home.h"
+
+#include <atomic>
+#include <future>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+TEST(Clock, TickDifferencesSurviveTheWrap)
+{
+    platform::ManualClock clock(0xFFFFFF00u);
+    platform::set_clock(&clock);
+    uint32_t then = platform::tick_count();
+    platform::sleep_ms(0x200);
+    uint32_t now = platform::tick_count();
+    platform::set_clock(nullptr);
+    EXPECT_LT(now, then);
+    EXPECT_EQ(now - then, 0x200u);
+}
+
+TEST(Clock, RealTickMovesWithSleep)
+{
+    uint32_t then = platform::tick_count();
+    platform::sleep_ms(20);
+    uint32_t elapsed = platform::tick_count() - then;
+    EXPECT_GE(elapsed, 19u);
+    EXPECT_LT(elapsed, 2000u);
+}
+
+TEST(TimedLockWait, TellsTimeOutFromSuccess)
+{
+    platform::TimedMutex mutex;
+    {
+        platform::TimedLockWait first(mutex, 10);
+        ASSERT_TRUE(first);
+        auto other = std::async(std::launch::async, [&] { return platform::TimedLockWait(mutex, 30).locked(); });
+        EXPECT_FALSE(other.get());
+    }
+    auto later = std::async(std::launch::async, [&] { return platform::TimedLockWait(mutex, 30).locked(); });
+    EXPECT_TRUE(later.get());
+}
+
+TEST(Paths, FollowXdgAndEndWithSlash)
+{
+    TempHome home;
+    EXPECT_EQ(platform::config_home(), home.root() + "/config/");
+    EXPECT_EQ(platform::data_home(), home.root() + "/data/");
+    ::setenv("XDG_DATA_HOME", "relative/path", 1);
+    std::string fallback = platform::data_home();
+    EXPECT_TRUE(fallback.ends_with(".local/share/")) << fallback;
+    std::string program = platform::program_folder();
+    EXPECT_TRUE(!program.empty() && program.back() == '/');
+}
+
+TEST(Paths, MakeFoldersCreatesEveryLevel)
+{
+    TempHome home;
+    EXPECT_TRUE(platform::make_folders(home.root() + "/a/b/c/"));
+    EXPECT_TRUE(platform::make_folders(home.root() + "/a/b/c"));
+    EXPECT_TRUE(file_exists(home.root() + "/a/b/c"));
+}
+
+TEST(SingleInstance, SecondProcessIsRefusedAndTheFirstIsUndisturbed)
+{
+    TempHome home;
+    ASSERT_EQ(platform::acquire_single_instance("kelo_tamblo_test"), platform::InstanceLock::acquired);
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        auto r = platform::acquire_single_instance("kelo_tamblo_test");
+        ::_exit(r == platform::InstanceLock::already_running ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_TRUE(file_exists(platform::single_instance_lock_path("kelo_tamblo_test")));
+}
+
+TEST(Threads, StartedThreadRunsDetached)
+{
+    std::promise<std::string> ran;
+    ASSERT_TRUE(platform::start_thread("tamblo_test", [&] { ran.set_value("yes"); }));
+    EXPECT_EQ(ran.get_future().get(), "yes");
+}
