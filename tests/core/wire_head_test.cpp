@@ -1,0 +1,78 @@
+#include "core/wire_head.h"
+
+#include <cstring>
+#include <gtest/gtest.h>
+
+TEST(WireHead, FormatsFourRightAlignedFields)
+{
+    EXPECT_EQ(format_wire_head({ 0, 0, 80, 0 }), "   0:   0:  80:   0:");
+    EXPECT_EQ(format_wire_head({ 0, 999, 41, 1024 }), "   0: 999:  41:1024:");
+    EXPECT_EQ(format_wire_head({ -1, -999, 9999, 6 }), "  -1:-999:9999:   6:");
+}
+
+TEST(WireHead, FieldsOutsideFourCharactersDoNotFit)
+{
+    char out[wire_head_len];
+    EXPECT_FALSE(format_wire_head(out, { 0, 0, 41, 10000 }));
+    EXPECT_EQ(std::string(out, wire_head_len), "   0:   0:   0:   0:");
+    EXPECT_FALSE(wire_head_fits({ -1000, 0, 1, 0 }));
+    EXPECT_TRUE(wire_head_fits({ -999, 9999, 1, 0 }));
+}
+
+TEST(WireHead, ParsesSignedFieldsWithLeadingBlanks)
+{
+    WireHead head;
+    ASSERT_TRUE(parse_wire_head("  -1:  80:   0:   6:", head));
+    EXPECT_EQ(head.spare, -1);
+    EXPECT_EQ(head.address, 80);
+    EXPECT_EQ(head.number, 0);
+    EXPECT_EQ(head.length, 6);
+    ASSERT_TRUE(parse_wire_head("abcd:  +5:12x4:    :", head));
+    EXPECT_EQ(head.spare, 0);
+    EXPECT_EQ(head.address, 5);
+    EXPECT_EQ(head.number, 12);
+    EXPECT_EQ(head.length, 0);
+}
+
+TEST(WireHead, MalformedHeadNamesTheFirstBadPosition)
+{
+    struct Case {
+        const char* head;
+        int position;
+    } cases[] = {
+        { "  80;   0:  80:   6:", 4 },
+        { "  80:   0;  80;   6;", 9 },
+        { "  80:   0:  80;   6:", 14 },
+        { "  80:   0:  80:   6;", 19 },
+        { "  80:   0:  80:   6:", 0 },
+    };
+    for (const Case& c : cases) {
+        WireHead head;
+        int bad = -1;
+        EXPECT_EQ(parse_wire_head(c.head, head, &bad), c.position == 0) << c.head;
+        EXPECT_EQ(bad, c.position) << c.head;
+    }
+}
+
+TEST(Scramble, TwiceRestoresAndTheKeyRepeatsEvery23Bytes)
+{
+    std::string body(60, 'A');
+    std::string original = body;
+    scramble_message_body(body.data(), static_cast<int>(body.size()));
+    EXPECT_NE(body, original);
+    EXPECT_EQ(body[23], body[0]);
+    EXPECT_EQ(static_cast<unsigned char>(body[0]), static_cast<unsigned char>('A' ^ 'q'));
+    std::string again = original;
+    scramble_message_body(again.data(), static_cast<int>(again.size()));
+    EXPECT_EQ(again, body) << "each message starts at key index 0";
+    scramble_message_body(body.data(), static_cast<int>(body.size()));
+    EXPECT_EQ(body, original);
+}
+
+TEST(Scramble, LengthBelowOneChangesNothing)
+{
+    char buf[4] = { 'a', 'b', 'c', 'd' };
+    scramble_message_body(buf, 0);
+    scramble_message_body(buf, -5);
+    EXPECT_EQ(std::memcmp(buf, "abcd", 4), 0);
+}
