@@ -8,6 +8,7 @@
 #include "platform/sys/clock.h"
 #include "platform/sys/single_instance.h"
 #include "shell/command_line.h"
+#include "shell/program_parts.h"
 #include "shell/ui/main_frame.h"
 
 #include <unistd.h>
@@ -27,6 +28,7 @@ bool CBrenmoApp::InitInstance()
     clear_bmp_folder();
     clear_share_folder();
 
+    install_program_parts();
     init_global_state();
     g_global_state_ready = 1;
 
