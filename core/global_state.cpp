@@ -315,3 +315,8 @@ int get_file_name_from_path(const std::string& path, std::string& out, size_t li
     out = cut_copy(cut == std::string::npos ? std::string_view(path) : std::string_view(path).substr(cut + 1), limit);
     return 0;
 }
+
+SharedText<2047> g_server_greeting;
+AtomicInt g_newest_version_major { 0 };
+AtomicInt g_newest_version_minor { 0 };
+AtomicInt g_newest_version_build { 0 };

@@ -176,3 +176,9 @@ void copy_to_field(std::array<char, N>& field, std::string_view text, size_t lim
     std::copy_n(text.data(), n, field.data());
     std::fill(field.begin() + static_cast<std::ptrdiff_t>(n), field.end(), '\0');
 }
+
+// Server notices: the greeting (999) and the newest version announced (991).
+extern SharedText<2047> g_server_greeting;
+extern AtomicInt g_newest_version_major;
+extern AtomicInt g_newest_version_minor;
+extern AtomicInt g_newest_version_build;

@@ -28,6 +28,8 @@ int parse_decimal(const std::string& text)
 
 void use_registry_store(platform::RegistryStore* s) { g_store.store(s); }
 
+platform::RegistryStore& settings_store() { return store(); }
+
 int reg_write(const char* section, const char* name, const std::string& text)
 {
     switch (store().write(section, name, text)) {

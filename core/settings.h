@@ -21,3 +21,7 @@ int reg_write_int(const char* section, const char* name, int value);
 
 // Tests point the store at their own file; nullptr returns to the user's store.
 void use_registry_store(platform::RegistryStore* store);
+
+// The store the calls above use, for callers that must tell a failed write
+// from a good one (they show their own message boxes).
+platform::RegistryStore& settings_store();

@@ -1,4 +1,9 @@
 #include "shell/program_parts.h"
 
+#include "core/server_table.h"
+
 // Each subsystem adds one call here when it lands.
-void install_program_parts() {}
+void install_program_parts()
+{
+    install_server_table();
+}

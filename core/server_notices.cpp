@@ -1,0 +1,91 @@
+#include "core/server_notices.h"
+
+#include "core/build_config.h"
+#include "core/dbg_log.h"
+#include "core/global_state.h"
+#include "core/settings.h"
+#include "core/text_util.h"
+#include "core/window_messages.h"
+
+#include <cstdio>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <tuple>
+#include <unistd.h>
+
+namespace {
+
+constexpr size_t report_host_limit = 127;
+
+// Bodies are not terminated on the wire; parse a terminated copy.
+std::string body_text(const char* body, int body_len)
+{
+    return body && body_len > 0 ? std::string(body, static_cast<size_t>(body_len)) : std::string();
+}
+
+} // namespace
+
+std::string report_endpoint_host()
+{
+    std::string host;
+    reg_read("general", "report_host", host, report_host_limit + 1);
+    return host.empty() ? std::string(report_host_default) : host;
+}
+
+int send_udp_datagram(const std::string& text, const std::string& host, int port)
+{
+    addrinfo hints {};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_DGRAM;
+    addrinfo* found = nullptr;
+    std::string service = std::to_string(port);
+    if (port < 1 || port > 65535 || ::getaddrinfo(host.c_str(), service.c_str(), &hints, &found) != 0 || !found)
+        return -1;
+    int result = -1;
+    int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (fd >= 0) {
+        sockaddr_in local {};
+        local.sin_family = AF_INET;
+        local.sin_addr.s_addr = htonl(INADDR_ANY);
+        local.sin_port = 0;
+        if (::bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) == 0) {
+            ssize_t sent = ::sendto(fd, text.c_str(), text.size() + 1, MSG_NOSIGNAL, found->ai_addr, found->ai_addrlen);
+            result = sent == static_cast<ssize_t>(text.size() + 1) ? 0 : -1;
+        }
+        ::close(fd);
+    }
+    ::freeaddrinfo(found);
+    return result;
+}
+
+bool version_is_newer(int major, int minor, int build)
+{
+    return std::tie(major, minor, build) > std::make_tuple(TAMBLO_VERSION_MAJOR, TAMBLO_VERSION_MINOR, TAMBLO_VERSION_BUILD);
+}
+
+void do_new_version_from_server(const char* body, int body_len)
+{
+    std::string text = body_text(body, body_len);
+    int major = 0, minor = 0, build = 0;
+    if (std::sscanf(text.c_str(), "%d:%d:%d", &major, &minor, &build) != 3) {
+        dbg_log("format error in do_new_version_from_server:%s\n", text.c_str());
+        return;
+    }
+    g_newest_version_major = major;
+    g_newest_version_minor = minor;
+    g_newest_version_build = build;
+    if (version_is_newer(major, minor, build))
+        send_window_message(WindowSlot::main_frame, WM_MY_MSG_NEW_VERSION);
+}
+
+void do_server_version_from_server(const char* body, int body_len)
+{
+    std::string text = body_text(body, body_len);
+    int major = 0, minor = 0, build = 0;
+    if (std::sscanf(text.c_str(), "%d:%d:%d", &major, &minor, &build) != 3) {
+        dbg_log("format error in do_server_version_from_server:%s\n", text.c_str());
+        return;
+    }
+    reg_write("general", "server_version", format_text("%8d.%8d.%8d", major, minor, build));
+}
