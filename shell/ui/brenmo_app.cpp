@@ -11,6 +11,8 @@
 #include "shell/program_parts.h"
 #include "shell/ui/main_frame.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <unistd.h>
 
 CBrenmoApp::CBrenmoApp(std::string command_line) : command_line_(std::move(command_line)) {}
@@ -38,6 +40,9 @@ bool CBrenmoApp::InitInstance()
     }
 
     main_frame_ = std::make_unique<CMainFrame>();
+    // Without a window manager "maximised" means nothing, so fill the screen ourselves.
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        main_frame_->setGeometry(screen->availableGeometry());
     main_frame_->showMaximized();
     set_title_printf("Tamblo");
     return true;
