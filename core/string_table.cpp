@@ -51,6 +51,13 @@ constexpr StringEntry g_strings[] = {
     { 34057, "Please select a clipboard file to download.(ended with .nclp.z)" },
     { 34058, "Clipboard content updated successfully." },
     { 34059, "a meeting room member is sharing clipboard, do you want to download?" },
+    { 34061, "Default Blue" },
+    { 34062, "Orange" },
+    { 34063, "Green" },
+    { 34064, "Gray" },
+    { 34065, "Pink" },
+    { 34066, "Purple" },
+    { 34067, "Red" },
 };
 
 } // namespace

@@ -1,9 +1,11 @@
 #include "shell/program_parts.h"
 
 #include "core/server_table.h"
+#include "skin/skin_table.h"
 
 // Each subsystem adds one call here when it lands.
 void install_program_parts()
 {
     install_server_table();
+    install_skin_steps();
 }
