@@ -2,10 +2,12 @@
 
 #include "core/server_table.h"
 #include "skin/skin_table.h"
+#include "whiteboard/board_model.h"
 
 // Each subsystem adds one call here when it lands.
 void install_program_parts()
 {
     install_server_table();
     install_skin_steps();
+    install_board_model();
 }

@@ -1,0 +1,330 @@
+#include "whiteboard/board_model.h"
+
+#include "core/dbg_log.h"
+#include "core/global_state.h"
+#include "core/message_box.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+std::array<board_record, board_count> g_board;
+std::array<board_font_entry, board_font_count> g_board_font;
+std::array<board_short_str, board_short_str_count> g_board_short_str;
+std::array<board_long_str, board_long_str_count> g_board_long_str;
+
+namespace {
+
+std::array<std::unique_ptr<board_action[]>, board_count> g_board_action_arrays;
+BoardActionAllocator g_allocator;
+
+std::unique_ptr<board_action[]> allocate_actions(size_t count)
+{
+    if (g_allocator)
+        return g_allocator(count);
+    return std::unique_ptr<board_action[]>(new (std::nothrow) board_action[count]);
+}
+
+// Grows the array of board to at least min_capacity in steps of 1000.
+// Called with the lock held. 0, or -1 when the memory is not there.
+int grow_actions(int board, int min_capacity)
+{
+    board_record& r = g_board[static_cast<size_t>(board)];
+    int new_capacity = r.capacity;
+    while (new_capacity < min_capacity)
+        new_capacity += board_action_step;
+    if (new_capacity == r.capacity)
+        return 0;
+    std::unique_ptr<board_action[]> grown = allocate_actions(static_cast<size_t>(new_capacity));
+    if (!grown)
+        return -1;
+    board_action* old = g_board_action_arrays[static_cast<size_t>(board)].get();
+    if (old)
+        std::copy_n(old, r.capacity, grown.get());
+    g_board_action_arrays[static_cast<size_t>(board)] = std::move(grown);
+    r.capacity = new_capacity;
+    return 0;
+}
+
+void report_growth_failure(int board, int capacity)
+{
+    dbg_log("failed to allocate memory for white board_action\n");
+    dbg_log("board_num:%d, action_size:%d, action_count\n", board, capacity);
+    message_box_printf("Can not allocate memory for white board.");
+}
+
+template <size_t N>
+void copy_text(std::array<char, N>& field, std::string_view text)
+{
+    size_t n = std::min(text.size(), N - 1);
+    std::memcpy(field.data(), text.data(), n);
+    std::fill(field.begin() + static_cast<std::ptrdiff_t>(n), field.end(), '\0');
+}
+
+} // namespace
+
+bool operator==(const board_action& a, const board_action& b)
+{
+    return std::memcmp(&a, &b, sizeof(board_action)) == 0;
+}
+
+std::mutex& board_actions_lock()
+{
+    static std::mutex lock;
+    return lock;
+}
+
+bool board_index_valid(int board) { return board >= 0 && board < board_count; }
+
+board_action* board_actions(int board)
+{
+    if (!board_index_valid(board))
+        return nullptr;
+    return g_board_action_arrays[static_cast<size_t>(board)].get();
+}
+
+void bmp_reset_one_entry(bmp_slot& slot) { slot = bmp_slot {}; }
+
+void board_model_setup()
+{
+    std::lock_guard<std::mutex> guard(board_actions_lock());
+    for (size_t b = 0; b < g_board.size(); ++b) {
+        g_board[b] = board_record {};
+        g_board_action_arrays[b].reset();
+    }
+    g_board_font.fill(board_font_entry {});
+    for (board_short_str& s : g_board_short_str) {
+        s.used = 0;
+        s.length = 0;
+        s.text[0] = '\0';
+    }
+    for (board_long_str& s : g_board_long_str) {
+        s.used = 0;
+        s.length = 0;
+        s.text[0] = '\0';
+    }
+    g_current_board = 0;
+}
+
+void board_model_free()
+{
+    std::lock_guard<std::mutex> guard(board_actions_lock());
+    for (size_t b = 0; b < g_board.size(); ++b) {
+        g_board_action_arrays[b].reset();
+        g_board[b].capacity = 0;
+        g_board[b].visible_count = 0;
+        g_board[b].redo_limit = 0;
+    }
+}
+
+void install_board_model()
+{
+    GlobalStateSteps& steps = global_state_steps();
+    steps.clear_boards = board_model_setup;
+    steps.free_boards = board_model_free;
+}
+
+int board_check_action(int board)
+{
+    if (!board_index_valid(board))
+        return -1;
+    int capacity = 0;
+    {
+        std::lock_guard<std::mutex> guard(board_actions_lock());
+        board_record& r = g_board[static_cast<size_t>(board)];
+        if (r.visible_count < r.capacity)
+            return 0;
+        capacity = r.capacity;
+        dbg_log("board_check_action, board_num:%d, action_size:%d, action_count\n", board, capacity);
+        if (grow_actions(board, r.visible_count + 1) == 0)
+            return 1;
+    }
+    report_growth_failure(board, capacity);
+    return -1;
+}
+
+int board_append_action(int board, const board_action& action)
+{
+    if (board_check_action(board) < 0)
+        return -1;
+    std::lock_guard<std::mutex> guard(board_actions_lock());
+    board_record& r = g_board[static_cast<size_t>(board)];
+    board_action& slot = g_board_action_arrays[static_cast<size_t>(board)][static_cast<size_t>(r.visible_count)];
+    slot = action;
+    if (slot.kind == ACTION_TEXT)
+        slot.text_address() = 0;
+    r.visible_count += 1;
+    r.redo_limit = r.visible_count;
+    return 0;
+}
+
+int board_reserve_action(int board, int index)
+{
+    if (!board_index_valid(board) || index < 0 || index > INT32_MAX - board_action_step)
+        return -1;
+    std::lock_guard<std::mutex> guard(board_actions_lock());
+    return grow_actions(board, index + 1);
+}
+
+int board_add_font(const board_logfont& logfont)
+{
+    int board = g_current_board.load();
+    if (!board_index_valid(board))
+        return 0;
+    int free_index = -1;
+    for (int i = 0; i < board_font_count; ++i) {
+        board_font_entry& e = g_board_font[static_cast<size_t>(i)];
+        if (e.used == 1 && e.logfont == logfont) {
+            g_board[static_cast<size_t>(board)].font_index = i;
+            return 0;
+        }
+        if (e.used == 0 && free_index < 0)
+            free_index = i;
+    }
+    if (free_index >= 0) {
+        board_font_entry& e = g_board_font[static_cast<size_t>(free_index)];
+        e.logfont = logfont;
+        e.used = 1;
+        g_board[static_cast<size_t>(board)].font_index = free_index;
+    }
+    return 0;
+}
+
+int board_find_free_short_str()
+{
+    for (int i = 0; i < board_short_str_count; ++i)
+        if (g_board_short_str[static_cast<size_t>(i)].used == 0)
+            return i;
+    return -1;
+}
+
+int board_find_free_long_str()
+{
+    for (int i = 0; i < board_long_str_count; ++i)
+        if (g_board_long_str[static_cast<size_t>(i)].used == 0)
+            return i;
+    return -1;
+}
+
+int board_store_text(board_action& action, std::string_view text)
+{
+    if (text.empty())
+        return -1;
+    if (text.size() >= static_cast<size_t>(board_long_str_size)) {
+        message_box_printf("Do not support text longer than %d now.", board_long_str_size);
+        return -1;
+    }
+    if (text.size() >= static_cast<size_t>(board_short_str_size)) {
+        int index = board_find_free_long_str();
+        if (index < 0) {
+            message_box_printf("Long str used up.");
+            return -1;
+        }
+        board_long_str& e = g_board_long_str[static_cast<size_t>(index)];
+        copy_text(e.text, text);
+        e.length = static_cast<uint32_t>(text.size());
+        e.used = 1;
+        action.text_pool() = board_pool_long;
+        action.text_entry() = index;
+    } else {
+        int index = board_find_free_short_str();
+        if (index < 0) {
+            message_box_printf("Short str used up.");
+            return -1;
+        }
+        board_short_str& e = g_board_short_str[static_cast<size_t>(index)];
+        copy_text(e.text, text);
+        e.length = static_cast<uint32_t>(text.size());
+        e.used = 1;
+        action.text_pool() = board_pool_short;
+        action.text_entry() = index;
+    }
+    action.text_address() = 0;
+    return 0;
+}
+
+std::string_view board_action_text(const board_action& action)
+{
+    int entry = action.text_entry();
+    if (action.text_pool() == board_pool_short && entry >= 0 && entry < board_short_str_count) {
+        const board_short_str& e = g_board_short_str[static_cast<size_t>(entry)];
+        return std::string_view(e.text.data(), std::min<size_t>(e.length, board_short_str_size - 1));
+    }
+    if (action.text_pool() == board_pool_long && entry >= 0 && entry < board_long_str_count) {
+        const board_long_str& e = g_board_long_str[static_cast<size_t>(entry)];
+        return std::string_view(e.text.data(), std::min<size_t>(e.length, board_long_str_size - 1));
+    }
+    return {};
+}
+
+int board_undo(int board)
+{
+    if (!board_index_valid(board))
+        return 0;
+    std::lock_guard<std::mutex> guard(board_actions_lock());
+    board_record& r = g_board[static_cast<size_t>(board)];
+    const board_action* actions = g_board_action_arrays[static_cast<size_t>(board)].get();
+    if (r.visible_count <= 0 || !actions)
+        return 0;
+    int count = std::min(r.visible_count, r.capacity) - 1;
+    while (count > 0 && actions[count - 1].gesture_end() != 1)
+        --count;
+    r.visible_count = count;
+    return 1;
+}
+
+int board_redo(int board)
+{
+    if (!board_index_valid(board))
+        return 0;
+    std::lock_guard<std::mutex> guard(board_actions_lock());
+    board_record& r = g_board[static_cast<size_t>(board)];
+    const board_action* actions = g_board_action_arrays[static_cast<size_t>(board)].get();
+    int limit = std::min(r.redo_limit, r.capacity);
+    if (r.visible_count >= limit || !actions)
+        return 0;
+    int count = r.visible_count + 1;
+    while (actions[count - 1].gesture_end() != 1 && count < limit)
+        ++count;
+    r.visible_count = count;
+    return 1;
+}
+
+void board_clear(int board)
+{
+    if (!board_index_valid(board))
+        return;
+    std::lock_guard<std::mutex> guard(board_actions_lock());
+    board_record& r = g_board[static_cast<size_t>(board)];
+    r.visible_count = 0;
+    r.redo_limit = 0;
+    for (bmp_slot& s : r.bitmaps)
+        s.used = 0;
+}
+
+void board_clear_all()
+{
+    for (int b = 0; b < board_count; ++b)
+        board_clear(b);
+    board_invalidate_windows(-1);
+}
+
+BoardWindowHooks& board_window_hooks()
+{
+    static BoardWindowHooks hooks;
+    return hooks;
+}
+
+void board_invalidate_windows(int board)
+{
+    if (board_window_hooks().invalidate_board_windows)
+        board_window_hooks().invalidate_board_windows(board);
+}
+
+void board_invalidate_share_view(int board)
+{
+    if (board_window_hooks().invalidate_share_view)
+        board_window_hooks().invalidate_share_view(board);
+}
+
+void set_board_action_allocator(BoardActionAllocator allocator) { g_allocator = std::move(allocator); }

@@ -1,0 +1,242 @@
+#pragma once
+// The whiteboard model: ten pages of append-only actions with an undo
+// position, ten pasted bitmaps per page, and the text pools and font table
+// that all pages share. Static process state, set up once at start.
+//
+// The records keep the byte layout of the whiteboard file and of the wire:
+// the 44-byte action travels and is stored as is, the 10000-byte page record
+// is written byte for byte. The 32-bit address words inside them (the action
+// array of a page, the text of a text action) cannot hold a pointer on a
+// 64-bit program; they stay 0 and a text is found by its pool and entry.
+
+#include <array>
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string_view>
+
+static_assert(std::endian::native == std::endian::little, "actions and page records are little-endian in memory");
+
+// Action kinds.
+inline constexpr int32_t ACTION_POINT = 1;
+inline constexpr int32_t ACTION_LINE = 2;
+inline constexpr int32_t ACTION_TEXT = 3;
+inline constexpr int32_t ACTION_RECT = 4;
+inline constexpr int32_t ACTION_FILLED_RECT = 5;
+inline constexpr int32_t ACTION_ELLIPSE = 6;
+inline constexpr int32_t ACTION_FILLED_ELLIPSE = 7;
+inline constexpr int32_t ACTION_ROUND_RECT = 8;
+inline constexpr int32_t ACTION_FILLED_ROUND_RECT = 9;
+
+// Text pools of a text action.
+inline constexpr int32_t board_pool_short = 1;
+inline constexpr int32_t board_pool_long = 2;
+
+inline constexpr int board_bmp_count = 10;
+inline constexpr int board_font_count = 50;
+inline constexpr int board_short_str_count = 500;
+inline constexpr int board_long_str_count = 40;
+inline constexpr int board_short_str_size = 400;   // at most 399 characters
+inline constexpr int board_long_str_size = 4000;   // at most 3999 characters
+inline constexpr int board_action_step = 1000;     // growth of an action array
+inline constexpr int board_page_width = 1600;
+inline constexpr int board_page_height = 1000;
+
+// One drawing action: eleven 32-bit words.
+struct board_action {
+    int32_t kind = 0;
+    int32_t flags = 0;               // low byte: 1 on the last action of a gesture
+    std::array<int32_t, 9> data {};  // words 2-10, by kind
+
+    uint8_t gesture_end() const { return static_cast<uint8_t>(flags & 0xff); }
+    void set_gesture_end(int end) { flags = end != 0 ? 1 : 0; }
+
+    // Words of a text action.
+    int32_t& text_x() { return data[0]; }
+    int32_t& text_y() { return data[1]; }
+    int32_t& text_font_index() { return data[5]; }
+    int32_t& text_pool() { return data[6]; }
+    int32_t& text_entry() { return data[7]; }
+    int32_t& text_address() { return data[8]; }
+    int32_t text_pool() const { return data[6]; }
+    int32_t text_entry() const { return data[7]; }
+};
+static_assert(sizeof(board_action) == 44);
+
+bool operator==(const board_action& a, const board_action& b);
+
+// A pasted picture of a page.
+struct bmp_slot {
+    uint32_t used = 0;
+    std::array<char, 256> path {};    // the uncompressed picture that is painted
+    std::array<char, 256> z_path {};  // the compressed copy that travels
+    int32_t x = 0;
+    int32_t y = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t z_order = 0;              // the smaller value lies in front
+    int32_t scratch = 0;              // used while ordering for painting
+    uint32_t file_size = 0;
+};
+static_assert(sizeof(bmp_slot) == 544);
+
+// One page. The offsets are those of the whiteboard file.
+struct board_record {
+    uint32_t actions_address = 0;     // always 0: the array lives in board_actions()
+    int32_t capacity = 0;
+    int32_t visible_count = 0;
+    int32_t redo_limit = 0;
+    std::array<int32_t, 29> gesture_state {};
+    int32_t show_pointer = 0;
+    int32_t pointer_x = 100;
+    int32_t pointer_y = 100;
+    std::array<int32_t, 4> pointer_drag_state {};
+    int32_t half_size = 0;
+    int32_t text_window_x = 0;
+    int32_t text_window_y = 0;
+    int32_t text_click_x = 0;
+    int32_t text_click_y = 0;
+    int32_t caret = 0;
+    int32_t scroll_x = 0;
+    int32_t scroll_y = 0;
+    int32_t scroll_width = board_page_width;
+    int32_t scroll_height = board_page_height;
+    int32_t pen_width = 1;
+    int32_t pen_red = 0;
+    int32_t pen_green = 0;
+    int32_t pen_blue = 0;
+    int32_t eraser_red = 255;
+    int32_t eraser_green = 255;
+    int32_t eraser_blue = 255;
+    int32_t eraser_width = 40;
+    int32_t tool = 0;
+    int32_t text_red = 0;
+    int32_t text_green = 0;
+    int32_t text_blue = 0;
+    int32_t text_x = 0;
+    int32_t text_y = 0;
+    int32_t font_index = 0;
+    std::array<char, 4000> text_buffer {};
+    std::array<bmp_slot, board_bmp_count> bitmaps {};
+    int32_t dragged_bmp = 0;
+    int32_t dragged_bmp_x = 0;
+    int32_t dragged_bmp_y = 0;
+    std::array<int32_t, 6> bmp_drag_state {};
+    std::array<char, 256> file_path {};
+    int32_t lock_flag = 0;
+    int32_t reserved = 1;
+};
+static_assert(sizeof(board_record) == 10000);
+static_assert(offsetof(board_record, show_pointer) == 132);
+static_assert(offsetof(board_record, pointer_x) == 136);
+static_assert(offsetof(board_record, half_size) == 160);
+static_assert(offsetof(board_record, text_window_x) == 164);
+static_assert(offsetof(board_record, caret) == 180);
+static_assert(offsetof(board_record, scroll_x) == 184);
+static_assert(offsetof(board_record, scroll_width) == 192);
+static_assert(offsetof(board_record, pen_width) == 200);
+static_assert(offsetof(board_record, eraser_red) == 216);
+static_assert(offsetof(board_record, eraser_width) == 228);
+static_assert(offsetof(board_record, tool) == 232);
+static_assert(offsetof(board_record, text_red) == 236);
+static_assert(offsetof(board_record, text_x) == 248);
+static_assert(offsetof(board_record, font_index) == 256);
+static_assert(offsetof(board_record, text_buffer) == 260);
+static_assert(offsetof(board_record, bitmaps) == 4260);
+static_assert(offsetof(board_record, dragged_bmp) == 9700);
+static_assert(offsetof(board_record, dragged_bmp_x) == 9704);
+static_assert(offsetof(board_record, bmp_drag_state) == 9712);
+static_assert(offsetof(board_record, file_path) == 9736);
+static_assert(offsetof(board_record, lock_flag) == 9992);
+static_assert(offsetof(board_record, reserved) == 9996);
+
+// A Windows LOGFONT with an 8-bit face name, kept as its bytes; the view
+// layer converts it to and from its own font type.
+inline constexpr size_t board_logfont_size = 60;
+using board_logfont = std::array<uint8_t, board_logfont_size>;
+
+struct board_font_entry {
+    board_logfont logfont {};
+    uint32_t used = 0;
+};
+static_assert(sizeof(board_font_entry) == 64);
+
+struct board_short_str {
+    uint32_t used = 0;
+    uint32_t length = 0;
+    std::array<char, board_short_str_size> text {};
+};
+static_assert(sizeof(board_short_str) == 408);
+
+struct board_long_str {
+    uint32_t used = 0;
+    uint32_t length = 0;
+    std::array<char, board_long_str_size> text {};
+};
+static_assert(sizeof(board_long_str) == 4008);
+
+inline constexpr int board_count = 10;
+
+extern std::array<board_record, board_count> g_board;
+extern std::array<board_font_entry, board_font_count> g_board_font;
+extern std::array<board_short_str, board_short_str_count> g_board_short_str;
+extern std::array<board_long_str, board_long_str_count> g_board_long_str;
+
+// Guards the action arrays: appends and growth on the receive thread, reads
+// by painting on the UI thread. Never held across a message box.
+std::mutex& board_actions_lock();
+
+// The action array of a page (capacity entries), null before the first append.
+board_action* board_actions(int board);
+bool board_index_valid(int board);
+
+// Model set-up at start and release at exit; registered as global-state steps.
+void board_model_setup();
+void board_model_free();
+void install_board_model();
+
+// Makes room for one more action: 0 when there is room, 1 when the array
+// grew by 1000, -1 when it could not grow (message box shown, board unchanged).
+int board_check_action(int board);
+// Check, write at the visible count, count + 1, redo limit = count. 0 or -1.
+int board_append_action(int board, const board_action& action);
+// Makes index a valid position of the array (growing it), for the reload
+// stream. 0 or -1 (nothing changed).
+int board_reserve_action(int board, int index);
+
+// Looks for an equal font, else takes the first unused entry, and makes it the
+// current page's font index; a full table changes nothing. Returns 0.
+int board_add_font(const board_logfont& logfont);
+int board_find_free_short_str();
+int board_find_free_long_str();
+// Copies text into a free pool entry and fills the action's pool and entry.
+// -1 (with the message box where the user must see it) when refused.
+int board_store_text(board_action& action, std::string_view text);
+// The text a text action names; empty when the pool or entry is not valid.
+std::string_view board_action_text(const board_action& action);
+
+// Moves the visible count back / forth by one gesture. 1 when it moved, 0 when not.
+int board_undo(int board);
+int board_redo(int board);
+// Visible count and redo limit 0, bitmap slots unused; the array keeps its capacity.
+void board_clear(int board);
+void board_clear_all();
+void bmp_reset_one_entry(bmp_slot& slot);
+
+// The windows that show a page; the view layer installs them. The receive
+// thread only invalidates, it never paints.
+struct BoardWindowHooks {
+    std::function<void(int board)> invalidate_board_windows;  // board view, full-screen window
+    std::function<void(int board)> invalidate_share_view;      // annotation overlay
+};
+BoardWindowHooks& board_window_hooks();
+void board_invalidate_windows(int board);
+void board_invalidate_share_view(int board);
+
+// Replaces the allocation of action arrays (null restores new); lets tests
+// exercise the out-of-memory path.
+using BoardActionAllocator = std::function<std::unique_ptr<board_action[]>(size_t count)>;
+void set_board_action_allocator(BoardActionAllocator allocator);
