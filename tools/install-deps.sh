@@ -19,6 +19,8 @@ packages=(
   iproute2 util-linux xvfb xauth
   # translation import
   python3
+  # voice: ALSA, the LPC-10 and GSM decoders; speech and tools for the voice tests
+  libasound2-dev libspandsp-dev libgsm1-dev alsa-utils sox espeak-ng
 )
 
 missing=()

@@ -1,0 +1,162 @@
+// ALSA: the "default" device, 8000 Hz mono unsigned 8-bit, periods of one
+// 960-sample block. One playback PCM carries the mix of every player.
+#include "platform/audio/backends.h"
+
+#include "platform/audio/device_core.h"
+
+#include <alsa/asoundlib.h>
+
+namespace platform {
+
+namespace {
+
+constexpr const char* alsa_device_name = "default";
+
+int set_alsa_params(snd_pcm_t* pcm, snd_pcm_uframes_t period_frames, snd_pcm_uframes_t buffer_frames)
+{
+    snd_pcm_hw_params_t* hw = nullptr;
+    snd_pcm_hw_params_alloca(&hw);
+    int rc = snd_pcm_hw_params_any(pcm, hw);
+    if (rc >= 0)
+        rc = snd_pcm_hw_params_set_access(pcm, hw, SND_PCM_ACCESS_RW_INTERLEAVED);
+    if (rc >= 0)
+        rc = snd_pcm_hw_params_set_format(pcm, hw, SND_PCM_FORMAT_U8);
+    if (rc >= 0)
+        rc = snd_pcm_hw_params_set_channels(pcm, hw, 1);
+    unsigned int rate_hz = audio_rate_hz;
+    if (rc >= 0)
+        rc = snd_pcm_hw_params_set_rate(pcm, hw, rate_hz, 0);
+    int dir = 0;
+    if (rc >= 0)
+        rc = snd_pcm_hw_params_set_period_size_near(pcm, hw, &period_frames, &dir);
+    if (rc >= 0)
+        rc = snd_pcm_hw_params_set_buffer_size_near(pcm, hw, &buffer_frames);
+    if (rc >= 0)
+        rc = snd_pcm_hw_params(pcm, hw);
+    return rc < 0 ? rc : 0;
+}
+
+// ALSA's null PCM and some plugins never block; the pacer keeps them in real
+// time without slowing a device that blocks by itself.
+class AlsaCaptureSource : public CaptureSource {
+public:
+    int open() override
+    {
+        int rc = snd_pcm_open(&pcm_, alsa_device_name, SND_PCM_STREAM_CAPTURE, 0);
+        if (rc < 0) {
+            pcm_ = nullptr;
+            return rc;
+        }
+        rc = set_alsa_params(pcm_, audio_block_samples, audio_block_samples * 4);
+        if (rc < 0) {
+            snd_pcm_close(pcm_);
+            pcm_ = nullptr;
+        }
+        return rc;
+    }
+    int start() override
+    {
+        int rc = snd_pcm_prepare(pcm_);
+        if (rc >= 0)
+            rc = snd_pcm_start(pcm_);
+        pacer_.restart();
+        return rc < 0 ? rc : 0;
+    }
+    int stop() override { return snd_pcm_drop(pcm_) < 0 ? -5 : 0; }
+    int read(uint8_t* out, size_t count, const std::atomic<bool>& stop) override
+    {
+        size_t got = 0;
+        while (got < count) {
+            if (stop)
+                return -4;  // EINTR
+            snd_pcm_sframes_t n = snd_pcm_readi(pcm_, out + got, count - got);
+            if (n < 0) {
+                if (snd_pcm_recover(pcm_, static_cast<int>(n), 1) < 0)
+                    return static_cast<int>(n);
+                snd_pcm_start(pcm_);
+                continue;
+            }
+            got += static_cast<size_t>(n);
+        }
+        return pacer_.wait_for(count, stop) ? 0 : -4;
+    }
+    void close() override
+    {
+        if (pcm_)
+            snd_pcm_close(pcm_);
+        pcm_ = nullptr;
+    }
+
+private:
+    snd_pcm_t* pcm_ = nullptr;
+    RealTimePacer pacer_ { 2 * audio_block_samples };
+};
+
+class AlsaSink : public MixSink {
+public:
+    size_t period_samples() const override { return audio_block_samples; }
+    int open() override
+    {
+        int rc = snd_pcm_open(&pcm_, alsa_device_name, SND_PCM_STREAM_PLAYBACK, 0);
+        if (rc < 0) {
+            pcm_ = nullptr;
+            return rc;
+        }
+        rc = set_alsa_params(pcm_, audio_block_samples, audio_block_samples * 3);
+        if (rc < 0) {
+            snd_pcm_close(pcm_);
+            pcm_ = nullptr;
+            return rc;
+        }
+        pacer_.restart();
+        return 0;
+    }
+    int write_period(const uint8_t* mix, size_t count) override
+    {
+        static const std::atomic<bool> never { false };
+        size_t done = 0;
+        while (done < count && pcm_) {
+            snd_pcm_sframes_t n = snd_pcm_writei(pcm_, mix + done, count - done);
+            if (n < 0) {
+                if (snd_pcm_recover(pcm_, static_cast<int>(n), 1) < 0)
+                    return static_cast<int>(n);
+                continue;
+            }
+            done += static_cast<size_t>(n);
+        }
+        pacer_.wait_for(count, never);
+        return 0;
+    }
+    void close() override
+    {
+        if (pcm_) {
+            snd_pcm_drop(pcm_);
+            snd_pcm_close(pcm_);
+        }
+        pcm_ = nullptr;
+    }
+
+private:
+    snd_pcm_t* pcm_ = nullptr;
+    RealTimePacer pacer_ { 2 * audio_block_samples };
+};
+
+class AlsaBackend : public AudioBackend {
+public:
+    AlsaBackend() : mixer_(std::make_unique<AlsaSink>()) {}
+    std::unique_ptr<CaptureDevice> make_capture() override
+    {
+        return std::make_unique<ThreadedCapture>(std::make_unique<AlsaCaptureSource>());
+    }
+    std::unique_ptr<PlaybackDevice> make_playback(const std::string& name) override { return mixer_.make_device(name); }
+    std::string error_text(int code) override { return snd_strerror(code); }
+
+private:
+    PlaybackMixer mixer_;
+};
+
+} // namespace
+
+std::unique_ptr<AudioBackend> make_alsa_backend() { return std::make_unique<AlsaBackend>(); }
+
+} // namespace platform
