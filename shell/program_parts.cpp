@@ -1,5 +1,6 @@
 #include "shell/program_parts.h"
 
+#include "core/meeting_record.h"
 #include "core/server_table.h"
 #include "skin/skin_table.h"
 #include "whiteboard/board_model.h"
@@ -10,4 +11,5 @@ void install_program_parts()
     install_server_table();
     install_skin_steps();
     install_board_model();
+    install_meeting_record();
 }
