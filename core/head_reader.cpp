@@ -1,0 +1,65 @@
+#include "core/head_reader.h"
+
+#include "core/dbg_log.h"
+#include "core/wf_socket.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+int SocketByteSource::read_exact(char* buffer, int length) { return socket_.my_recv_fixed_len(buffer, length); }
+
+int SocketByteSource::read_some(char* buffer, int max_len) { return socket_.my_recv(buffer, max_len); }
+
+namespace {
+
+// Reads and drops length bytes in pieces; false when the source fails first.
+bool discard_exactly(ByteSource& source, int length)
+{
+    std::array<char, wire_discard_read_len> scrap {};
+    while (length > 0) {
+        int piece = std::min(length, static_cast<int>(scrap.size()));
+        if (source.read_exact(scrap.data(), piece) != piece)
+            return false;
+        length -= piece;
+    }
+    return true;
+}
+
+} // namespace
+
+HeadReadResult read_wire_message(ByteSource& source, char* buffer, size_t buffer_len, const HeadReaderLines& lines,
+                                 WireHead& head)
+{
+    if (buffer_len < wire_head_len)
+        return HeadReadResult::failed;
+    std::memset(buffer, 0, std::min(buffer_len, wire_recv_buffer_len));
+    if (source.read_exact(buffer, static_cast<int>(wire_head_len)) != static_cast<int>(wire_head_len))
+        return HeadReadResult::failed;
+
+    int bad_position = 0;
+    if (!parse_wire_head(buffer, head, &bad_position)) {
+        char text[wire_head_len + 1] = {};
+        std::memcpy(text, buffer, wire_head_len);
+        dbg_log(lines.format_error, bad_position);
+        dbg_log(lines.content, text);
+        std::array<char, wire_discard_read_len> scrap {};
+        if (source.read_some(scrap.data(), static_cast<int>(scrap.size())) <= 0)
+            return HeadReadResult::failed;
+        return HeadReadResult::skipped;
+    }
+
+    const int room = static_cast<int>(std::min(buffer_len, wire_recv_buffer_len) - wire_head_len);
+    if (head.length < 0 || head.length > room) {
+        dbg_log("%s skipped a body of %d bytes.\n", lines.loop_name, head.length);
+        // A negative length announces nothing that could be read.
+        if (head.length > 0 && !discard_exactly(source, head.length))
+            return HeadReadResult::failed;
+        return HeadReadResult::skipped;
+    }
+    char* body = buffer + wire_head_len;
+    if (source.read_exact(body, head.length) != head.length)
+        return HeadReadResult::failed;
+    scramble_message_body(body, head.length);
+    return HeadReadResult::message;
+}

@@ -1,0 +1,434 @@
+#include "core/wf_socket.h"
+
+#include "core/dbg_log.h"
+#include "core/message_box.h"
+#include "core/settings.h"
+#include "core/text_util.h"
+#include "core/title_status.h"
+#include "core/ui_text.h"
+#include "core/wire_head.h"
+#include "platform/sys/clock.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+thread_local int t_last_socket_error = 0;
+
+// -1 on failure, 0 on time-out, > 0 when writable (or in error, which the send then reports).
+int wait_writable(int fd, int wait_ms)
+{
+    pollfd p { fd, POLLOUT, 0 };
+    int n = ::poll(&p, 1, wait_ms);
+    if (n < 0)
+        set_last_socket_error(errno);
+    return n;
+}
+
+// The first IPv4 address of a host name or dotted text, in network order.
+bool resolve_ipv4(const std::string& name, in_addr& out)
+{
+    addrinfo hints {};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    if (name.empty() || ::getaddrinfo(name.c_str(), nullptr, &hints, &found) != 0 || !found)
+        return false;
+    bool ok = false;
+    for (addrinfo* a = found; a; a = a->ai_next) {
+        if (a->ai_family == AF_INET && a->ai_addr) {
+            out = reinterpret_cast<const sockaddr_in*>(a->ai_addr)->sin_addr;
+            ok = true;
+            break;
+        }
+    }
+    ::freeaddrinfo(found);
+    return ok;
+}
+
+// Descriptor 0 would read as "no connection": move it up.
+int keep_off_zero(int fd)
+{
+    if (fd != 0)
+        return fd;
+    int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, 1);
+    ::close(fd);
+    return moved;
+}
+
+// The status line shows the user's language; the log keeps the source text.
+void status_and_log(const char* source, const std::string& name)
+{
+    set_status_printf("%s", format_text(tr_text(source).c_str(), name.c_str()).c_str());
+    dbg_log("%s\n", format_text(source, name.c_str()).c_str());
+}
+
+} // namespace
+
+int last_socket_error() { return t_last_socket_error; }
+
+void set_last_socket_error(int error) { t_last_socket_error = error; }
+
+const char* socket_error_line(int error)
+{
+    switch (error) {
+    case EFAULT:
+    case ENOMEM:
+    case ENOBUFS:
+        return "Unable to allocate resource in %s sock";
+    case ENETDOWN:
+        return "Net work down in %s sock.";
+    case EINVAL:
+        return "WSAEINVAL in %s sock";
+    case EINTR:
+        return "WSAEINTR in %s sock";
+    case EINPROGRESS:
+        return "WSAEINPROGRESS in %s sock";
+    case EBADF:
+    case ENOTSOCK:
+        return "WSAENOTSOCK in %s sock";
+    default:
+        return "Unknown socket error in %s sock";
+    }
+}
+
+struct Cwf_socket::Handle {
+    explicit Handle(int fd_in) : fd(fd_in) {}
+    ~Handle() { ::close(fd); }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    const int fd;
+};
+
+Cwf_socket::Cwf_socket() { name.set("noname"); }
+
+// The socket itself is closed by close_socket, never here.
+Cwf_socket::~Cwf_socket() = default;
+
+int Cwf_socket::start_winsock() { return 0; }
+
+Cwf_socket::HandleRef Cwf_socket::current_handle() const { return handle_.load(); }
+
+void Cwf_socket::adopt(int fd)
+{
+    handle_.store(std::make_shared<Handle>(fd));
+    m_sock.store(fd);
+}
+
+int Cwf_socket::close_socket()
+{
+    HandleRef h = handle_.exchange(nullptr);
+    if (!h)
+        return 0;
+    m_sock.store(0);
+    connected.store(0);
+    retry_count.store(0);
+    // Wakes a thread blocked in a read on this connection; the descriptor
+    // itself goes when the last user lets go of the handle.
+    ::shutdown(h->fd, SHUT_RDWR);
+    return 0;
+}
+
+void Cwf_socket::reload_proxy_settings()
+{
+    int value = 0;
+    reg_read_int("proxy", "use_proxy", value);
+    use_proxy = value;
+    value = 0;
+    reg_read_int("proxy", "proxy_ip", value);
+    uint32_t ip = static_cast<uint32_t>(value);
+    proxy_host = format_text("%d.%d.%d.%d", static_cast<int>((ip >> 24) & 255), static_cast<int>((ip >> 16) & 255),
+                             static_cast<int>((ip >> 8) & 255), static_cast<int>(ip & 255));
+    value = 0;
+    reg_read_int("proxy", "proxy_port", value);
+    proxy_port = value;
+    value = 0;
+    reg_read_int("proxy", "proxy_type", value);
+    proxy_type = value;
+    reg_read("proxy", "proxy_user_name", proxy_user_name, 128);
+    reg_read("proxy", "proxy_password", proxy_password, 128);
+}
+
+int Cwf_socket::fail_connect(const char* message)
+{
+    if (message)
+        message_box_printf("%s", tr_text(message).c_str());
+    close_socket();
+    m_sock.store(0);
+    connected.store(0);
+    return -1;
+}
+
+int Cwf_socket::finish_connect()
+{
+    set_socket_buffers();
+    HandleRef h = current_handle();
+    sockaddr_in local {};
+    socklen_t local_len = sizeof local;
+    char dotted[INET_ADDRSTRLEN] = {};
+    if (h && ::getsockname(h->fd, reinterpret_cast<sockaddr*>(&local), &local_len) == 0
+        && ::inet_ntop(AF_INET, &local.sin_addr, dotted, sizeof dotted))
+        local_address.set(dotted);
+    else
+        local_address.clear();
+    connected.store(1);
+    return 0;
+}
+
+int Cwf_socket::connect_server()
+{
+    reload_proxy_settings();
+    // A connect replaces whatever this object held before.
+    close_socket();
+
+    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd >= 0)
+        fd = keep_off_zero(fd);
+    if (fd < 0) {
+        set_last_socket_error(errno);
+        message_box_printf("%s", tr_text("create socket failed!").c_str());
+        m_sock.store(0);
+        connected.store(0);
+        return -1;
+    }
+    adopt(fd);
+
+    std::string target_host = host.get();
+    uint16_t target_port = port.load();
+    in_addr address {};
+    if (!resolve_ipv4(target_host, address))
+        return fail_connect(show_errors.load() == 1 ? "error resolving hostname.." : nullptr);
+
+    sockaddr_in to {};
+    to.sin_family = AF_INET;
+    to.sin_addr = address;
+    to.sin_port = htons(target_port);
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) != 0) {
+        set_last_socket_error(errno);
+        return fail_connect(nullptr);
+    }
+    return finish_connect();
+}
+
+int Cwf_socket::null_socket_exit()
+{
+    status_and_log("trying to send data through null socket at %s", name.get());
+    socket_error_text();
+    return -1;
+}
+
+int Cwf_socket::failure_exit(int result, bool select_failed)
+{
+    close_socket();
+    status_and_log(select_failed ? "Sending data to server failed in %s, select<0, may need reconnect."
+                                 : "Sending data to server failed in %s, may need reconnect.",
+                   name.get());
+    socket_error_text();
+    return result;
+}
+
+int Cwf_socket::my_send_fixed_len(char* buffer, int length)
+{
+    HandleRef h = current_handle();
+    // Not before the connect has finished: a message must never land in the
+    // middle of a proxy handshake.
+    if (m_sock.load() == 0 || !h || connected.load() == 0)
+        return -1;
+    if (length <= 0) {
+        message_box_printf("%s", tr_text("send len<=0 at Cwf_socket::my_send!").c_str());
+        return -1;
+    }
+    last_send_tick.store(platform::tick_count());
+    if (length > static_cast<int>(wire_head_len))
+        scramble_message_body(buffer + wire_head_len, length - static_cast<int>(wire_head_len));
+
+    // The lock is held for the whole message, retries included, so that no
+    // other sender's bytes can land between two pieces of this one.
+    platform::TimedLockWait lock(send_lock, send_lock_wait_ms);
+    if (!lock) {
+        dbg_log("wait failed in my_send.\n");
+        return -1;
+    }
+    int sent = 0;
+    while (sent < length) {
+        int ready = wait_writable(h->fd, send_select_wait_ms);
+        if (ready == 0)
+            dbg_log("wait time out in Cwf_socket::my_send_fixed_len!!!!!!\n");
+        if (ready < 0) {
+            if (retry.load() == 0)
+                return failure_exit(ready, true);
+            if (retry_count.load() >= send_retry_limit) {
+                dbg_log("tried too many times in send_fixed_len(%s) select, closing\n", name.get().c_str());
+                retry_count.store(0);
+                failure_count.store(-1);
+                return failure_exit(ready, true);
+            }
+            ++retry_count;
+            ++failure_count;
+            dbg_log("sleep in my_send_fixed_len select, tried_times:%d (%s)\n", retry_count.load(), name.get().c_str());
+            socket_error_text();
+            platform::sleep_ms(send_retry_sleep_ms);
+            continue;
+        }
+        // Closed, or closed and connected again, since this send began: the
+        // rest of the message must not go to another connection.
+        if (current_handle() != h)
+            return null_socket_exit();
+        ssize_t n = ::send(h->fd, buffer + sent, static_cast<size_t>(length - sent), MSG_NOSIGNAL);
+        if (n > 0) {
+            sent += static_cast<int>(n);
+            continue;
+        }
+        if (n == 0) {
+            dbg_log("ret==0 in Cwf_socket.my_send_fixed_len\n");
+            return 0;
+        }
+        if (errno == EINTR)
+            continue;
+        set_last_socket_error(errno);
+        if (retry.load() == 0)
+            return failure_exit(-1, false);
+        if (retry_count.load() >= send_retry_limit) {
+            dbg_log("tried too many times in send_fixed_len(%s), closing\n", name.get().c_str());
+            retry_count.store(0);
+            return failure_exit(-1, false);
+        }
+        ++retry_count;
+        ++failure_count;
+        dbg_log("sleep in my_send_fixed_len, tried_times:%d (%s)\n", retry_count.load(), name.get().c_str());
+        platform::sleep_ms(send_retry_sleep_ms);
+    }
+    retry_count.store(0);
+    failure_count.store(0);
+    last_send_tick.store(platform::tick_count());
+    return length;
+}
+
+int Cwf_socket::my_send_fixed_len_raw(const char* buffer, int length)
+{
+    HandleRef h = current_handle();
+    if (m_sock.load() == 0 || !h)
+        return -1;
+    if (length <= 0) {
+        message_box_printf("%s", tr_text("send len<=0 at Cwf_socket::my_send_fixed_len_raw!").c_str());
+        return -1;
+    }
+    platform::TimedLockWait lock(send_lock, send_lock_wait_ms);
+    if (!lock) {
+        dbg_log("wait failed in my_send.\n");
+        return -1;
+    }
+    int sent = 0;
+    while (sent < length) {
+        int ready = wait_writable(h->fd, send_select_wait_ms);
+        if (ready == 0)
+            dbg_log("wait time out in Cwf_socket::my_send_fixed_len!!!!!!\n");
+        if (ready < 0)
+            return failure_exit(ready, true);
+        if (current_handle() != h)
+            return null_socket_exit();
+        ssize_t n = ::send(h->fd, buffer + sent, static_cast<size_t>(length - sent), MSG_NOSIGNAL);
+        if (n > 0) {
+            sent += static_cast<int>(n);
+            continue;
+        }
+        if (n == 0) {
+            dbg_log("ret==0 in Cwf_socket.my_send_fixed_len\n");
+            return 0;
+        }
+        if (errno == EINTR)
+            continue;
+        set_last_socket_error(errno);
+        return failure_exit(-1, false);
+    }
+    return length;
+}
+
+int Cwf_socket::my_recv_fixed_len(char* buffer, int length)
+{
+    if (length < 0)
+        return -1;
+    if (length == 0)
+        return 0;
+    HandleRef h = current_handle();
+    if (!h)
+        return -1;
+    int got = 0;
+    while (got < length) {
+        ssize_t n = ::recv(h->fd, buffer + got, static_cast<size_t>(length - got), 0);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            set_last_socket_error(errno);
+            return -1;
+        }
+        if (n == 0)
+            return -1; // the peer closed
+        got += static_cast<int>(n);
+        if (got < length)
+            platform::sleep_ms(1);
+    }
+    return length;
+}
+
+int Cwf_socket::my_recv(char* buffer, int max_len)
+{
+    if (max_len < 1) {
+        message_box_printf("%s", tr_text("recv max_len<=0 at Cwf_socket::my_recv!").c_str());
+        return -1;
+    }
+    HandleRef h = current_handle();
+    if (!h)
+        return -1;
+    ssize_t n = 0;
+    do {
+        n = ::recv(h->fd, buffer, static_cast<size_t>(max_len), 0);
+    } while (n < 0 && errno == EINTR);
+    if (n < 0) {
+        set_last_socket_error(errno);
+        message_box_printf("%s", tr_text("Receiving data from server failed, may need reconnect.").c_str());
+        return -1;
+    }
+    return static_cast<int>(n);
+}
+
+int Cwf_socket::set_socket_buffers()
+{
+    int a = set_recv_buffer_size(socket_buffer_bytes);
+    int b = set_send_buffer_size(socket_buffer_bytes);
+    return a == 0 && b == 0 ? 0 : -1;
+}
+
+int Cwf_socket::set_recv_buffer_size(int bytes)
+{
+    HandleRef h = current_handle();
+    if (!h || ::setsockopt(h->fd, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes) != 0) {
+        if (h)
+            set_last_socket_error(errno);
+        return -1;
+    }
+    return 0;
+}
+
+int Cwf_socket::set_send_buffer_size(int bytes)
+{
+    HandleRef h = current_handle();
+    if (!h || ::setsockopt(h->fd, SOL_SOCKET, SO_SNDBUF, &bytes, sizeof bytes) != 0) {
+        if (h)
+            set_last_socket_error(errno);
+        return -1;
+    }
+    return 0;
+}
+
+void Cwf_socket::socket_error_text()
+{
+    dbg_log("%s\n", format_text(socket_error_line(last_socket_error()), name.get().c_str()).c_str());
+}
