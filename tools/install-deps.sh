@@ -15,6 +15,8 @@ packages=(
   fonts-wqy-microhei
   # libraries
   zlib1g-dev libasio-dev
+  # JPEG and GIF writing, screen capture
+  libjpeg62-turbo-dev libgif-dev libx11-dev libxext-dev
   # the private network namespace of the test run, X server for window tests
   iproute2 util-linux xvfb xauth
   # translation import

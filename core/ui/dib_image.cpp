@@ -1,0 +1,66 @@
+#include "core/ui/dib_image.h"
+
+#include "core/dbg_log.h"
+
+#include <QPainter>
+
+#include <cstring>
+
+QImage dib_to_qimage(const PackedDib& dib)
+{
+    std::vector<uint8_t> rgb;
+    PackedDib plain = dib;
+    CBitmapFile converter;
+    if (dib.bit_count() == 32 && dib.valid()) {
+        // Drop the padding byte so the one converter serves every depth.
+        const int w = dib.width();
+        const int h = dib.height() < 0 ? -dib.height() : dib.height();
+        QImage image(w, h, QImage::Format_RGB32);
+        for (int y = 0; y < h; ++y) {
+            int row = dib.height() < 0 ? y : h - 1 - y;
+            std::memcpy(image.scanLine(y), dib.bits() + dib.row_bytes() * static_cast<size_t>(row), static_cast<size_t>(w) * 4);
+        }
+        return image;
+    }
+    if (converter.DibToRgb(plain, rgb) != 0)
+        return {};
+    const int w = dib.width();
+    const int h = dib.height() < 0 ? -dib.height() : dib.height();
+    QImage image(w, h, QImage::Format_RGB888);
+    for (int y = 0; y < h; ++y)
+        std::memcpy(image.scanLine(y), rgb.data() + static_cast<size_t>(y) * static_cast<size_t>(w) * 3, static_cast<size_t>(w) * 3);
+    return image;
+}
+
+std::unique_ptr<PackedDib> qimage_to_dib(const QImage& image)
+{
+    if (image.isNull())
+        return nullptr;
+    QImage rgb32 = image.convertToFormat(QImage::Format_RGB32);
+    DeviceBitmap bitmap;
+    bitmap.width = rgb32.width();
+    bitmap.height = rgb32.height();
+    bitmap.bits_per_pixel = 32;
+    bitmap.stride_bytes = rgb32.width() * 4;
+    bitmap.bits.resize(static_cast<size_t>(bitmap.stride_bytes) * static_cast<size_t>(bitmap.height));
+    for (int y = 0; y < bitmap.height; ++y)
+        std::memcpy(bitmap.bits.data() + static_cast<size_t>(y) * static_cast<size_t>(bitmap.stride_bytes), rgb32.constScanLine(y),
+                    static_cast<size_t>(bitmap.stride_bytes));
+    return ddb_to_dib(bitmap, nullptr);
+}
+
+int bmp_draw_general(QPainter& dc, const std::string& path, int x, int y, int* width_px, int* height_px)
+{
+    auto dib = dib_read_bmp_file(path);
+    QImage image = dib ? dib_to_qimage(*dib) : QImage();
+    if (image.isNull()) {
+        dbg_log("failed to read %s in bmp_draw_general.\n", path.c_str());
+        return -1;
+    }
+    dc.drawImage(x, y, image);
+    if (width_px)
+        *width_px = image.width();
+    if (height_px)
+        *height_px = image.height();
+    return 0;
+}

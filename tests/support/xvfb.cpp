@@ -1,0 +1,67 @@
+#include "tests/support/xvfb.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+XvfbServer::XvfbServer()
+{
+    int fds[2] = { -1, -1 };
+    if (::pipe(fds) != 0)
+        return;
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(fds[0]);
+        int devnull = ::open("/dev/null", O_RDWR);
+        if (devnull >= 0) {
+            ::dup2(devnull, 0);
+            ::dup2(devnull, 1);
+            ::dup2(devnull, 2);
+        }
+        std::string fd_text = std::to_string(fds[1]);
+        ::execlp("Xvfb", "Xvfb", "-displayfd", fd_text.c_str(), "-nolisten", "tcp", "-screen", "0", "800x600x24",
+                 "+extension", "MIT-SHM", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(fds[1]);
+    if (pid < 0) {
+        ::close(fds[0]);
+        return;
+    }
+    pid_ = pid;
+    std::string number;
+    pollfd wait_for { fds[0], POLLIN, 0 };
+    while (::poll(&wait_for, 1, 10000) > 0) {
+        char c = 0;
+        if (::read(fds[0], &c, 1) != 1 || c == '\n')
+            break;
+        number += c;
+    }
+    ::close(fds[0]);
+    if (number.empty())
+        return;
+    display_ = ":" + number;
+    const char* old = std::getenv("DISPLAY");
+    had_display_ = old != nullptr;
+    saved_display_ = old ? old : "";
+    ::setenv("DISPLAY", display_.c_str(), 1);
+}
+
+XvfbServer::~XvfbServer()
+{
+    if (pid_ > 0) {
+        ::kill(pid_, SIGTERM);
+        int status = 0;
+        ::waitpid(pid_, &status, 0);
+    }
+    if (!display_.empty()) {
+        if (had_display_)
+            ::setenv("DISPLAY", saved_display_.c_str(), 1);
+        else
+            ::unsetenv("DISPLAY");
+    }
+}
