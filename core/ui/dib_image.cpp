@@ -1,6 +1,8 @@
 #include "core/ui/dib_image.h"
 
 #include "core/dbg_log.h"
+#include "platform/ui/gdi_painter.h"
+#include "whiteboard/board_model.h"
 
 #include <QPainter>
 
@@ -49,7 +51,7 @@ std::unique_ptr<PackedDib> qimage_to_dib(const QImage& image)
     return ddb_to_dib(bitmap, nullptr);
 }
 
-int bmp_draw_general(QPainter& dc, const std::string& path, int x, int y, int* width_px, int* height_px)
+int bmp_draw_general(GdiPainter& dc, const std::string& path, int x, int y, int* width_px, int* height_px)
 {
     auto dib = dib_read_bmp_file(path);
     QImage image = dib ? dib_to_qimage(*dib) : QImage();
@@ -57,10 +59,33 @@ int bmp_draw_general(QPainter& dc, const std::string& path, int x, int y, int* w
         dbg_log("failed to read %s in bmp_draw_general.\n", path.c_str());
         return -1;
     }
-    dc.drawImage(x, y, image);
+    dc.painter().drawImage(x, y, image);
     if (width_px)
         *width_px = image.width();
     if (height_px)
         *height_px = image.height();
+    return 0;
+}
+
+int bmp_draw(GdiPainter& dc, int board, int index)
+{
+    if (board < 0 || board >= board_count) {
+        dbg_log("board_num out of range in bmp_draw.\n");
+        return -1;
+    }
+    if (index < 0 || index >= board_bmp_count) {
+        dbg_log("index out of range in bmp_draw.\n");
+        return -1;
+    }
+    bmp_slot& slot = g_board[static_cast<size_t>(board)].bitmaps[static_cast<size_t>(index)];
+    if (!slot.used)
+        return -1;
+    std::string path(slot.path.data(), ::strnlen(slot.path.data(), slot.path.size()));
+    int width_px = 0;
+    int height_px = 0;
+    if (bmp_draw_general(dc, path, slot.x, slot.y, &width_px, &height_px) != 0)
+        return -1;
+    slot.width = width_px;
+    slot.height = height_px;
     return 0;
 }

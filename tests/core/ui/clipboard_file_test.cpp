@@ -1,7 +1,11 @@
+#include "core/global_state.h"
 #include "core/message_box.h"
 #include "core/ui/clipboard_file.h"
 #include "core/ui/dib_image.h"
+#include "platform/ui/gdi_painter.h"
 #include "tests/support/temp_home.h"
+#include "whiteboard/board_bitmap_slots.h"
+#include "whiteboard/board_model.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -162,7 +166,7 @@ TEST(BmpDrawGeneral, DrawsTheFileAtItsPositionAndGivesItsSize)
     target.fill(Qt::black);
     int w = 0, h = 0;
     {
-        QPainter dc(&target);
+        GdiPainter dc(&target);
         EXPECT_EQ(bmp_draw_general(dc, path, 3, 4, &w, &h), 0);
         EXPECT_EQ(bmp_draw_general(dc, home.root() + "/missing.bmp", 0, 0), -1);
     }
@@ -172,4 +176,42 @@ TEST(BmpDrawGeneral, DrawsTheFileAtItsPositionAndGivesItsSize)
     EXPECT_EQ(target.pixel(3 + 6, 4 + 4), qRgb(180, 200, 200));
     EXPECT_EQ(target.pixel(0, 0), qRgb(0, 0, 0));
     EXPECT_EQ(target.pixel(10, 4), qRgb(0, 0, 0));
+}
+
+TEST(BmpDraw, DrawsABoardSlotAndStoresItsSize)
+{
+    TempHome home;
+    LogCapture log;
+    std::string path = home.root() + "/slot.bmp";
+    ASSERT_EQ(dib_write_bmp_file(*qimage_to_dib(test_image()), path), 1);
+    bmp_slot& slot = g_board[2].bitmaps[4];
+    bmp_reset_one_entry(slot);
+    copy_to_field(slot.path, path);
+    slot.x = 10;
+    slot.y = 11;
+    QImage target(30, 30, QImage::Format_RGB32);
+    target.fill(Qt::black);
+    {
+        GdiPainter dc(&target);
+        EXPECT_EQ(bmp_draw(dc, 2, 4), -1);  // not in use yet
+        slot.used = 1;
+        EXPECT_EQ(bmp_draw(dc, 2, 4), 0);
+        EXPECT_EQ(bmp_draw(dc, 10, 4), -1);
+        EXPECT_EQ(bmp_draw(dc, 2, -1), -1);
+    }
+    EXPECT_EQ(slot.width, 7);
+    EXPECT_EQ(slot.height, 5);
+    EXPECT_EQ(target.pixel(10, 11), qRgb(0, 0, 200));
+    EXPECT_TRUE(log.contains("board_num out of range in bmp_draw.\n"));
+    EXPECT_TRUE(log.contains("index out of range in bmp_draw.\n"));
+
+    EXPECT_EQ(bmp_reset_one_entry(10, 4), -1);
+    EXPECT_EQ(bmp_reset_one_entry(2, 10), -1);
+    EXPECT_TRUE(log.contains("board_num:10 out of range: 0 - 9 in bmp_reset_one_entry.\n"));
+    EXPECT_TRUE(log.contains("index:10 out of range: 0 - 9 in bmp_reset_one_entry.\n"));
+    EXPECT_EQ(slot.used, 1u);
+    EXPECT_EQ(bmp_reset_one_entry(2, 4), 0);
+    EXPECT_EQ(slot.used, 0u);
+    EXPECT_EQ(slot.path[0], '\0');
+    EXPECT_EQ(slot.width, 0);
 }
