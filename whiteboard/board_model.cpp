@@ -158,12 +158,23 @@ int board_append_action(int board, const board_action& action)
     return 0;
 }
 
-int board_reserve_action(int board, int index)
+int board_set_action(int board, int index, const board_action& action)
 {
-    if (!board_index_valid(board) || index < 0 || index > INT32_MAX - board_action_step)
+    if (!board_index_valid(board) || index < 0 || index > board_max_action_index)
         return -1;
     std::lock_guard<std::mutex> guard(board_actions_lock());
-    return grow_actions(board, index + 1);
+    board_record& r = g_board[static_cast<size_t>(board)];
+    if (grow_actions(board, index + 1) != 0)
+        return -1;
+    if (index >= r.visible_count) {
+        r.visible_count = index + 1;
+        r.redo_limit = index + 1;
+    }
+    board_action& slot = g_board_action_arrays[static_cast<size_t>(board)][static_cast<size_t>(index)];
+    slot = action;
+    if (slot.kind == ACTION_TEXT)
+        slot.text_address() = 0;
+    return 0;
 }
 
 int board_add_font(const board_logfont& logfont)

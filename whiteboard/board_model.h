@@ -203,9 +203,12 @@ void install_board_model();
 int board_check_action(int board);
 // Check, write at the visible count, count + 1, redo limit = count. 0 or -1.
 int board_append_action(int board, const board_action& action);
-// Makes index a valid position of the array (growing it), for the reload
-// stream. 0 or -1 (nothing changed).
-int board_reserve_action(int board, int index);
+// The reload stream: stores action at index; an index at or beyond the
+// visible count raises the count and the redo limit to index + 1, growing
+// the array. -1 (nothing changed) when the index is out of range or the
+// array cannot grow.
+inline constexpr int board_max_action_index = 999999;  // "%d:" in seven bytes
+int board_set_action(int board, int index, const board_action& action);
 
 // Looks for an equal font, else takes the first unused entry, and makes it the
 // current page's font index; a full table changes nothing. Returns 0.
@@ -231,6 +234,8 @@ void bmp_reset_one_entry(bmp_slot& slot);
 struct BoardWindowHooks {
     std::function<void(int board)> invalidate_board_windows;  // board view, full-screen window
     std::function<void(int board)> invalidate_share_view;      // annotation overlay
+    // Saves the view's scroll position into the page before another page is shown.
+    std::function<void(int board)> keep_view_position;
 };
 BoardWindowHooks& board_window_hooks();
 void board_invalidate_windows(int board);
