@@ -53,6 +53,8 @@ SharedText<2047> g_browser_url;
 
 SharedText<127> g_server_version_text;
 SharedText<127> g_server_text_792;
+SharedText<255> g_company_logo_path;
+SharedText<63> g_company_logo_file_name;
 
 SharedText<1000> g_title_text;
 SharedText<1000> g_status_text;
@@ -128,6 +130,8 @@ void clear_sharer_texts()
     g_browser_url.clear();
     g_server_version_text.clear();
     g_server_text_792.clear();
+    g_company_logo_path.clear();
+    g_company_logo_file_name.clear();
 }
 
 } // namespace

@@ -62,6 +62,8 @@ extern SharedText<2047> g_browser_url;
 // Server texts.
 extern SharedText<127> g_server_version_text;
 extern SharedText<127> g_server_text_792;
+extern SharedText<255> g_company_logo_path;       // "/home/company_logo/<name>" on the web host
+extern SharedText<63> g_company_logo_file_name;   // "company_logo" + extension, in "bmp/logo/"
 
 // Title and status line.
 extern SharedText<1000> g_title_text;
