@@ -9,8 +9,10 @@
 #include "core/wire_head.h"
 #include "platform/sys/clock.h"
 
+#include <array>
 #include <arpa/inet.h>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -69,6 +71,8 @@ void status_and_log(const char* source, const std::string& name)
     set_status_printf("%s", format_text(tr_text(source).c_str(), name.c_str()).c_str());
     dbg_log("%s\n", format_text(source, name.c_str()).c_str());
 }
+
+void show_text(const char* source) { message_box_printf("%s", tr_text(source).c_str()); }
 
 } // namespace
 
@@ -159,7 +163,7 @@ void Cwf_socket::reload_proxy_settings()
 int Cwf_socket::fail_connect(const char* message)
 {
     if (message)
-        message_box_printf("%s", tr_text(message).c_str());
+        show_text(message);
     close_socket();
     m_sock.store(0);
     connected.store(0);
@@ -187,24 +191,32 @@ int Cwf_socket::connect_server()
     reload_proxy_settings();
     // A connect replaces whatever this object held before.
     close_socket();
+    const bool through_proxy = use_proxy == 1;
+    if (through_proxy && (proxy_type < proxy_type_http_connect || proxy_type > proxy_type_socks5)) {
+        show_text("Proxy type error, Please choose your proxy type in proxy options.");
+        return -1;
+    }
 
     int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd >= 0)
         fd = keep_off_zero(fd);
     if (fd < 0) {
         set_last_socket_error(errno);
-        message_box_printf("%s", tr_text("create socket failed!").c_str());
+        show_text("create socket failed!");
         m_sock.store(0);
         connected.store(0);
         return -1;
     }
     adopt(fd);
 
-    std::string target_host = host.get();
-    uint16_t target_port = port.load();
+    std::string target_host = through_proxy ? proxy_host : host.get();
+    uint16_t target_port = through_proxy ? static_cast<uint16_t>(proxy_port) : port.load();
     in_addr address {};
-    if (!resolve_ipv4(target_host, address))
+    if (!resolve_ipv4(target_host, address)) {
+        if (through_proxy)
+            return fail_connect("error resolving proxyname..");
         return fail_connect(show_errors.load() == 1 ? "error resolving hostname.." : nullptr);
+    }
 
     sockaddr_in to {};
     to.sin_family = AF_INET;
@@ -214,7 +226,215 @@ int Cwf_socket::connect_server()
         set_last_socket_error(errno);
         return fail_connect(nullptr);
     }
+    if (through_proxy && proxy_handshake() != 0)
+        return fail_connect(nullptr);
     return finish_connect();
+}
+
+int Cwf_socket::proxy_handshake()
+{
+    switch (proxy_type) {
+    case proxy_type_http_connect: return http_connect_handshake();
+    case proxy_type_socks4: return socks4_handshake();
+    case proxy_type_socks5: return socks5_handshake();
+    default: return -1;
+    }
+}
+
+// Reads one line a byte at a time, at most limit bytes, without its line
+// feed; complete tells whether the line feed came. -1 when a read fails or
+// the proxy closed. The status line fails quietly; header lines show a
+// failed read (a close is quiet in both).
+int Cwf_socket::read_proxy_line(char* line, int limit, bool show_read_failure, bool& complete)
+{
+    complete = false;
+    int used = 0;
+    while (used < limit) {
+        char c = 0;
+        int n = show_read_failure ? my_recv(&c, 1) : my_recv_fixed_len(&c, 1);
+        if (n != 1)
+            return -1;
+        if (c == '\n') {
+            complete = true;
+            break;
+        }
+        line[used++] = c;
+    }
+    line[used] = '\0';
+    return used;
+}
+
+int Cwf_socket::http_connect_handshake()
+{
+    const std::string destination = host.get();
+    const int destination_port = port.load();
+    std::string request = format_text("CONNECT %s:%d HTTP/1.0\r\nHost: %s:%d\r\n\r\n", destination.c_str(),
+                                      destination_port, destination.c_str(), destination_port);
+    if (my_send_fixed_len_raw(request.data(), static_cast<int>(request.size())) < static_cast<int>(request.size())) {
+        show_text("here we are 0.");
+        return -1;
+    }
+
+    constexpr int line_limit = 1023;
+    std::array<char, line_limit + 1> line {};
+    bool complete = false;
+    int used = read_proxy_line(line.data(), line_limit, false, complete);
+    if (used < 0)
+        return -1;
+    if (used > 0 && line[static_cast<size_t>(used) - 1] == '\r')
+        line[static_cast<size_t>(--used)] = '\0';
+    if (std::strncmp(line.data(), "HTTP/", 5) != 0)
+        return -1;
+    const char* p = line.data() + 5;
+    while ((*p >= '0' && *p <= '9') || *p == '.')
+        ++p;
+    while (*p == ' ' || *p == '\t')
+        ++p;
+    if (*p != '2')
+        return -1;
+
+    // Header lines up to the empty one. The rest of a line longer than the
+    // limit is read on as the same line, so it never passes for the end.
+    bool at_line_start = complete;
+    while (true) {
+        used = read_proxy_line(line.data(), line_limit, true, complete);
+        if (used < 0)
+            return -1;
+        if (at_line_start && ((used == 0 && complete) || line[0] == '\r'))
+            return 0;
+        at_line_start = complete;
+    }
+}
+
+int Cwf_socket::socks4_handshake()
+{
+    in_addr destination {};
+    if (!resolve_ipv4(host.get(), destination)) {
+        show_text("error resolving destination name..");
+        return -1;
+    }
+    const uint16_t destination_port = port.load();
+    const auto* ip = reinterpret_cast<const unsigned char*>(&destination.s_addr);
+    const std::array<unsigned char, 15> request { 4, 1, static_cast<unsigned char>(destination_port >> 8),
+                                                  static_cast<unsigned char>(destination_port & 255), ip[0], ip[1],
+                                                  ip[2], ip[3], 'G', 'u', 'e', 's', 't', '\n', 0 };
+    if (my_send_fixed_len_raw(reinterpret_cast<const char*>(request.data()), static_cast<int>(request.size()))
+        < static_cast<int>(request.size())) {
+        show_text("failed to write to socks4 proxy.");
+        return -1;
+    }
+    std::array<char, 8> reply {};
+    if (my_recv_fixed_len(reply.data(), static_cast<int>(reply.size())) != static_cast<int>(reply.size())) {
+        show_text("failed to read from proxy.");
+        return -1;
+    }
+    switch (static_cast<unsigned char>(reply[1])) {
+    case 91:
+        show_text("connect to proxy request rejected or failed");
+        return -1;
+    case 92:
+        show_text("request rejected becasue SOCKS server cannot connect to identd on the client");
+        return -1;
+    case 93:
+        show_text("request rejected because the client program and identd report different user-ids");
+        return -1;
+    default:
+        return 0; // 90 is "granted"; other values are taken as granted too
+    }
+}
+
+int Cwf_socket::socks5_handshake()
+{
+    in_addr destination {};
+    if (!resolve_ipv4(host.get(), destination)) {
+        show_text("error resolving destination name..");
+        return -1;
+    }
+    const std::array<char, 4> greeting { 5, 2, 0, 2 };
+    if (my_send_fixed_len_raw(greeting.data(), 4) < 4) {
+        show_text("failed to write to socks5 proxy.");
+        return -1;
+    }
+    std::array<char, 2> method {};
+    if (my_recv_fixed_len(method.data(), 2) != 2) {
+        show_text("failed to read from socks5 proxy.");
+        return -1;
+    }
+    const unsigned char chosen = static_cast<unsigned char>(method[1]);
+    if (chosen == 255) {
+        show_text("proxy does not support anonymouse or username/password method.");
+        return -1;
+    }
+    if (chosen == 2) {
+        const std::string user = cut_copy(proxy_user_name, 255);
+        const std::string password = cut_copy(proxy_password, 255);
+        std::string request;
+        request += '\1';
+        request += static_cast<char>(user.size());
+        request += user;
+        request += static_cast<char>(password.size());
+        request += password;
+        if (my_send_fixed_len_raw(request.data(), static_cast<int>(request.size())) < static_cast<int>(request.size())) {
+            show_text("failed to write to socks5 proxy user_name/password.\n");
+            return -1;
+        }
+        std::array<char, 2> status {};
+        if (my_recv_fixed_len(status.data(), 2) != 2) {
+            show_text("failed to read from proxy socks5 user_name/password result.\n");
+            return -1;
+        }
+        if (status[1] != 0) {
+            show_text("Authentication to socks5 proxy failed.");
+            return -1;
+        }
+    }
+
+    const uint16_t destination_port = port.load();
+    const auto* ip = reinterpret_cast<const unsigned char*>(&destination.s_addr);
+    const std::array<unsigned char, 10> request { 5, 1, 0, 1, ip[0], ip[1], ip[2], ip[3],
+                                                  static_cast<unsigned char>(destination_port >> 8),
+                                                  static_cast<unsigned char>(destination_port & 255) };
+    if (my_send_fixed_len_raw(reinterpret_cast<const char*>(request.data()), 10) < 10) {
+        show_text("failed to write to socks5 proxy in sending port and address.");
+        return -1;
+    }
+    std::array<unsigned char, 10> reply {};
+    if (my_recv_fixed_len(reinterpret_cast<char*>(reply.data()), 10) != 10) {
+        show_text("failed to read from proxy socks5 1.");
+        return -1;
+    }
+    static constexpr std::array<const char*, 10> reply_texts {
+        nullptr,
+        "general SOCKS server failure",
+        "connection not allowed by ruleset",
+        "Network unreachable",
+        "Host unreachable",
+        "Connection refused",
+        "TTL expired",
+        "Command not supported",
+        "Address type not supported",
+        "to X'FF' unassigned",
+    };
+    if (reply[1] != 0) {
+        if (reply[1] < reply_texts.size())
+            show_text(reply_texts[reply[1]]);
+        return -1;
+    }
+    // A proxy may report its bound address as IPv6 or as a name: read the
+    // rest of such a reply, so it is not taken for the server's first bytes.
+    int rest = 0;
+    if (reply[3] == 4)
+        rest = 22 - 10;
+    else if (reply[3] == 3)
+        rest = 7 + reply[4] - 10;
+    if (rest > 0) {
+        std::array<char, 256> scrap {};
+        if (my_recv_fixed_len(scrap.data(), rest) != rest) {
+            show_text("failed to read from proxy socks5 1.");
+            return -1;
+        }
+    }
+    return 0;
 }
 
 int Cwf_socket::null_socket_exit()
@@ -242,7 +462,7 @@ int Cwf_socket::my_send_fixed_len(char* buffer, int length)
     if (m_sock.load() == 0 || !h || connected.load() == 0)
         return -1;
     if (length <= 0) {
-        message_box_printf("%s", tr_text("send len<=0 at Cwf_socket::my_send!").c_str());
+        show_text("send len<=0 at Cwf_socket::my_send!");
         return -1;
     }
     last_send_tick.store(platform::tick_count());
@@ -317,7 +537,7 @@ int Cwf_socket::my_send_fixed_len_raw(const char* buffer, int length)
     if (m_sock.load() == 0 || !h)
         return -1;
     if (length <= 0) {
-        message_box_printf("%s", tr_text("send len<=0 at Cwf_socket::my_send_fixed_len_raw!").c_str());
+        show_text("send len<=0 at Cwf_socket::my_send_fixed_len_raw!");
         return -1;
     }
     platform::TimedLockWait lock(send_lock, send_lock_wait_ms);
@@ -381,7 +601,7 @@ int Cwf_socket::my_recv_fixed_len(char* buffer, int length)
 int Cwf_socket::my_recv(char* buffer, int max_len)
 {
     if (max_len < 1) {
-        message_box_printf("%s", tr_text("recv max_len<=0 at Cwf_socket::my_recv!").c_str());
+        show_text("recv max_len<=0 at Cwf_socket::my_recv!");
         return -1;
     }
     HandleRef h = current_handle();
@@ -393,7 +613,7 @@ int Cwf_socket::my_recv(char* buffer, int max_len)
     } while (n < 0 && errno == EINTR);
     if (n < 0) {
         set_last_socket_error(errno);
-        message_box_printf("%s", tr_text("Receiving data from server failed, may need reconnect.").c_str());
+        show_text("Receiving data from server failed, may need reconnect.");
         return -1;
     }
     return static_cast<int>(n);

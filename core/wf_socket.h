@@ -91,6 +91,11 @@ private:
     void reload_proxy_settings();
     int fail_connect(const char* message);
     int finish_connect();
+    int proxy_handshake();
+    int http_connect_handshake();
+    int socks4_handshake();
+    int socks5_handshake();
+    int read_proxy_line(char* line, int limit, bool show_read_failure, bool& complete);
     int null_socket_exit();
     int failure_exit(int result, bool select_failed);
 

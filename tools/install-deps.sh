@@ -19,6 +19,8 @@ packages=(
   libjpeg62-turbo-dev libgif-dev libx11-dev libxext-dev
   # the private network namespace of the test run, X server for window tests
   iproute2 util-linux xvfb xauth
+  # real proxies for the connection tests
+  tinyproxy dante-server microsocks
   # translation import
   python3
   # voice: ALSA, the LPC-10 and GSM decoders; speech and tools for the voice tests
