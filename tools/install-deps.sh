@@ -25,6 +25,8 @@ packages=(
   python3
   # voice: ALSA, the LPC-10 and GSM decoders; speech and tools for the voice tests
   libasound2-dev libspandsp-dev libgsm1-dev alsa-utils sox espeak-ng
+  # video: camera capture and format conversion; libjpeg-turbo for the codec benchmark
+  libv4l-dev libjpeg62-turbo-dev
 )
 
 missing=()

@@ -1,0 +1,195 @@
+#include "media/video_frame_codec.h"
+
+#include <algorithm>
+#include <zlib.h>
+
+VideoFrameSize video_frame_size(int size_index)
+{
+    switch (size_index) {
+    case 1: return { 320, 240 };
+    case 2: return { 640, 480 };
+    default: return { 160, 120 };
+    }
+}
+
+int video_chroma_width(int width) { return width / 2; }
+int video_chroma_height(int height) { return height / 3; }
+
+namespace {
+
+struct PlaneGeometry {
+    int width = 0;
+    int height = 0;
+    bool chroma = false;
+};
+
+PlaneGeometry plane_geometry(const VideoFrameSize& size, size_t plane)
+{
+    if (plane == 0)
+        return { size.width, size.height, false };
+    return { video_chroma_width(size.width), video_chroma_height(size.height), true };
+}
+
+size_t pixel_count(const PlaneGeometry& g) { return static_cast<size_t>(g.width) * static_cast<size_t>(g.height); }
+
+} // namespace
+
+VideoFrameEncoder::VideoFrameEncoder() = default;
+
+void VideoFrameEncoder::resize(int size_index)
+{
+    size_index_ = size_index;
+    size_ = video_frame_size(size_index);
+    for (size_t p = 0; p < planes_.size(); ++p) {
+        PlaneGeometry g = plane_geometry(size_, p);
+        size_t blocks = pixel_count(g) / 64;
+        PlaneState& state = planes_[p];
+        state.samples.assign(pixel_count(g), 0);
+        state.reference_coefficients.assign(blocks * 64, 0);
+        state.reference_side.assign(blocks * 3, 0);
+        state.new_coefficients.assign(blocks * 64, 0);
+        state.new_side.assign(blocks * 3, 0);
+        state.changed_map.assign(blocks, 0);
+    }
+    size_t pixels = static_cast<size_t>(size_.width) * static_cast<size_t>(size_.height);
+    u_full_.assign(pixels, 0);
+    v_full_.assign(pixels, 0);
+    // The old reference does not fit the new size.
+    key_frame_counter_ = 30;
+}
+
+bool VideoFrameEncoder::try_delta(CodedVideoFrame& out)
+{
+    for (size_t p = 0; p < planes_.size(); ++p) {
+        PlaneGeometry g = plane_geometry(size_, p);
+        PlaneState& s = planes_[p];
+        int out_len = 0;
+        int side_len = 0;
+        int percent = codec_.dct_encode_changed_blocks(g.width, g.height, s.changed_map, s.samples,
+                                                       s.reference_coefficients, s.reference_side, change_threshold,
+                                                       out.streams[p], out_len, out.streams[p + 3], side_len,
+                                                       s.new_coefficients, s.new_side, g.chroma);
+        if (p == 0 && (percent < 0 || percent > max_changed_percent))
+            return false;
+    }
+    return true;
+}
+
+void VideoFrameEncoder::code_key(CodedVideoFrame& out, int quality, std::span<const uint8_t> rgb)
+{
+    key_frame_picture_.assign(rgb.begin(), rgb.end());
+    codec_.dct_codec_set_quality(quality);
+    for (size_t p = 0; p < planes_.size(); ++p) {
+        PlaneGeometry g = plane_geometry(size_, p);
+        PlaneState& s = planes_[p];
+        int side_len = 0;
+        codec_.dct_encode_frame(g.width, g.height, s.samples, out.streams[p], s.reference_coefficients,
+                                out.streams[p + 3], side_len, g.chroma);
+        const std::vector<uint8_t>& side = out.streams[p + 3];
+        std::transform(side.begin(), side.end(), s.reference_side.begin(),
+                       [](uint8_t b) { return static_cast<int8_t>(b); });
+    }
+    key_frame_counter_ = 0;
+}
+
+int VideoFrameEncoder::encode(int size_index, int quality, std::span<const uint8_t> rgb, CodedVideoFrame& out)
+{
+    if (size_index < 0 || size_index > 2)
+        size_index = 0;
+    if (size_index != size_index_)
+        resize(size_index);
+    size_t pixels = static_cast<size_t>(size_.width) * static_cast<size_t>(size_.height);
+    if (rgb.size() < pixels * 3)
+        return -1;
+    rgb = rgb.first(pixels * 3);
+
+    rgb_to_yuv(size_.width, size_.height, rgb, planes_[0].samples, u_full_, v_full_);
+    chroma_subsample(size_.width, size_.height, u_full_, planes_[1].samples);
+    chroma_subsample(size_.width, size_.height, v_full_, planes_[2].samples);
+
+    out.size_index = size_index;
+    if (key_frame_counter_ <= max_delta_counter && try_delta(out)) {
+        ++key_frame_counter_;
+        out.frame_kind = video_frame_kind_delta;
+    } else {
+        code_key(out, quality, rgb);
+        out.frame_kind = video_frame_kind_key;
+    }
+    // The frame carries the quality its key frame was coded with.
+    out.quality = codec_.quality();
+    return 0;
+}
+
+int compress_video_streams(const CodedVideoFrame& frame, std::array<std::vector<uint8_t>, video_stream_count>& out)
+{
+    for (size_t i = 0; i < video_stream_count; ++i) {
+        const std::vector<uint8_t>& raw = frame.streams[i];
+        std::vector<uint8_t>& packed = out[i];
+        packed.resize(video_send_capacity[i]);
+        uLongf packed_len = static_cast<uLongf>(packed.size());
+        int rc = compress(packed.data(), &packed_len, raw.data(), static_cast<uLong>(raw.size()));
+        if (rc != Z_OK) {
+            packed.clear();
+            return -1;
+        }
+        packed.resize(packed_len);
+    }
+    return 0;
+}
+
+int VideoFrameDecoder::decode(int frame_kind, int quality, int size_index,
+                              const std::array<std::span<const uint8_t>, video_stream_count>& compressed,
+                              std::vector<uint8_t>& rgb)
+{
+    if (size_index < 0 || size_index > 2)
+        size_index = 0;
+    size_ = video_frame_size(size_index);
+    bool key = frame_kind == video_frame_kind_key;
+    if (key_size_index_ != size_index) {
+        // Key planes of another size are useless; start from zero as a fresh window does.
+        for (size_t p = 0; p < 3; ++p)
+            key_planes_[p].assign(pixel_count(plane_geometry(size_, p)), 0);
+        key_size_index_ = size_index;
+    }
+    Cdct_codec codec;
+    codec.dct_codec_set_quality(quality);
+    codec.dct_codec_set_decoder_quality(quality);
+
+    int rc = 0;
+    std::vector<uint8_t> stream;
+    std::vector<uint8_t> side;
+    for (size_t p = 0; p < 3; ++p) {
+        PlaneGeometry g = plane_geometry(size_, p);
+        std::vector<int32_t>& plane = work_planes_[p];
+        plane = key_planes_[p];
+        // A delta frame lists at most every block behind its two position bytes.
+        stream.resize(pixel_count(g) + (key ? 0 : pixel_count(g) / 64 * 2));
+        side.resize(pixel_count(g) * 3 / 64);
+        uLongf stream_len = static_cast<uLongf>(stream.size());
+        uLongf side_len = static_cast<uLongf>(side.size());
+        const std::span<const uint8_t>& zs = compressed[p];
+        const std::span<const uint8_t>& zside = compressed[p + 3];
+        if (uncompress(stream.data(), &stream_len, zs.data(), static_cast<uLong>(zs.size())) != Z_OK ||
+            uncompress(side.data(), &side_len, zside.data(), static_cast<uLong>(zside.size())) != Z_OK) {
+            rc = -1;
+            continue;
+        }
+        std::span<const uint8_t> s(stream.data(), stream_len);
+        std::span<const uint8_t> sd(side.data(), side_len);
+        int r = key ? codec.dct_decode_frame(g.width, g.height, s, sd, plane, g.chroma)
+                    : codec.dct_decode_changed_blocks(g.width, g.height, s, sd, plane, g.chroma);
+        if (r != 0)
+            rc = -1;
+    }
+    if (key)
+        key_planes_ = work_planes_;
+
+    size_t pixels = static_cast<size_t>(size_.width) * static_cast<size_t>(size_.height);
+    u_full_.resize(pixels);
+    v_full_.resize(pixels);
+    chroma_upsample(size_.width, size_.height, work_planes_[1], u_full_);
+    chroma_upsample(size_.width, size_.height, work_planes_[2], v_full_);
+    rgb.resize(pixels * 3);
+    yuv_to_rgb(size_.width, size_.height, work_planes_[0], u_full_, v_full_, rgb);
+    return rc;
+}

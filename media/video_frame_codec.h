@@ -1,0 +1,105 @@
+#pragma once
+// Whole video frames: the encoder that turns captured pictures into key
+// frames and frames of changed blocks, the six zlib streams they travel as,
+// and the decoder that turns them back into pictures.
+
+#include "media/dct_codec.h"
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+inline constexpr int video_frame_kind_delta = 0;
+inline constexpr int video_frame_kind_key = 1;
+
+// Stream order inside a frame's buffers.
+enum VideoStream { video_stream_y, video_stream_u, video_stream_v, video_stream_y_side, video_stream_u_side,
+                   video_stream_v_side, video_stream_count };
+
+// Capacities of the compressed streams' send buffers, in VideoStream order.
+inline constexpr std::array<size_t, video_stream_count> video_send_capacity = { 307212, 51212, 51212,
+                                                                                14412,  12812, 12812 };
+
+struct VideoFrameSize {
+    int width = 160;
+    int height = 120;
+};
+// 0: 160 x 120, 1: 320 x 240, 2: 640 x 480; anything else reads as 0.
+VideoFrameSize video_frame_size(int size_index);
+int video_chroma_width(int width);
+int video_chroma_height(int height);
+
+struct CodedVideoFrame {
+    int frame_kind = video_frame_kind_key;
+    int quality = 70;
+    int size_index = 0;
+    std::array<std::vector<uint8_t>, video_stream_count> streams; // coefficient and side bytes
+};
+
+class VideoFrameEncoder {
+public:
+    VideoFrameEncoder();
+
+    // Codes one W x H picture of 3-byte pixels (R, G, B, rows as captured).
+    // Returns 0, or -1 when the picture is smaller than the size asks.
+    int encode(int size_index, int quality, std::span<const uint8_t> rgb, CodedVideoFrame& out);
+
+    int key_frame_counter() const { return key_frame_counter_; }
+    // The picture of the last key frame.
+    const std::vector<uint8_t>& key_frame_picture() const { return key_frame_picture_; }
+
+    // At most this many delta frames follow a key frame, and a frame that
+    // changes more than this percentage of luma blocks is a key frame.
+    static constexpr int max_delta_counter = 10;
+    static constexpr int max_changed_percent = 40;
+    static constexpr int change_threshold = 3;
+
+private:
+    struct PlaneState {
+        std::vector<int8_t> samples;
+        std::vector<int8_t> reference_coefficients;
+        std::vector<int8_t> reference_side;
+        std::vector<int8_t> new_coefficients;
+        std::vector<int8_t> new_side;
+        std::vector<uint8_t> changed_map;
+    };
+    void resize(int size_index);
+    bool try_delta(CodedVideoFrame& out);
+    void code_key(CodedVideoFrame& out, int quality, std::span<const uint8_t> rgb);
+
+    Cdct_codec codec_;
+    int size_index_ = -1;
+    VideoFrameSize size_ {};
+    int key_frame_counter_ = 30; // the first frame is a key frame
+    std::array<PlaneState, 3> planes_ {};
+    std::vector<int> u_full_;
+    std::vector<int> v_full_;
+    std::vector<uint8_t> key_frame_picture_;
+};
+
+// zlib-compresses the six streams, each into at most its capacity. Returns 0,
+// or -1 when a stream does not fit (out is then incomplete).
+int compress_video_streams(const CodedVideoFrame& frame, std::array<std::vector<uint8_t>, video_stream_count>& out);
+
+// The receiver's side: keeps the key-frame planes of one sender and decodes
+// that sender's frames into pictures.
+class VideoFrameDecoder {
+public:
+    // compressed: the six zlib streams. rgb receives W x H x 3 bytes in the
+    // same layout the encoder read. Returns 0, or -1 for a frame that does
+    // not decode (rgb then holds what could be decoded).
+    int decode(int frame_kind, int quality, int size_index,
+               const std::array<std::span<const uint8_t>, video_stream_count>& compressed, std::vector<uint8_t>& rgb);
+
+    int width() const { return size_.width; }
+    int height() const { return size_.height; }
+
+private:
+    VideoFrameSize size_ {};
+    int key_size_index_ = -1;
+    std::array<std::vector<int32_t>, 3> key_planes_ {};
+    std::array<std::vector<int32_t>, 3> work_planes_ {};
+    std::vector<int32_t> u_full_;
+    std::vector<int32_t> v_full_;
+};
