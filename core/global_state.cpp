@@ -324,3 +324,9 @@ SharedText<2047> g_server_greeting;
 AtomicInt g_newest_version_major { 0 };
 AtomicInt g_newest_version_minor { 0 };
 AtomicInt g_newest_version_build { 0 };
+
+AtomicInt g_hand_raised { 0 };
+SharedText<127> g_new_presenter_name;
+SharedText<127> g_new_chairman_name;
+AtomicInt g_zoomed_customer_id { -1 };
+AtomicInt g_enter_full_screen { 0 };

@@ -184,3 +184,11 @@ extern SharedText<2047> g_server_greeting;
 extern AtomicInt g_newest_version_major;
 extern AtomicInt g_newest_version_minor;
 extern AtomicInt g_newest_version_build;
+
+// Control messages: own hand, who took a role, the zoomed attendee, the
+// room's full-screen-after-join option.
+extern AtomicInt g_hand_raised;
+extern SharedText<127> g_new_presenter_name;   // 597
+extern SharedText<127> g_new_chairman_name;    // 598
+extern AtomicInt g_zoomed_customer_id;         // -1: none
+extern AtomicInt g_enter_full_screen;          // 784

@@ -1,6 +1,7 @@
 #include "core/server_notices.h"
 
 #include "core/build_config.h"
+#include "core/connections.h"
 #include "core/dbg_log.h"
 #include "core/global_state.h"
 #include "core/settings.h"
@@ -17,6 +18,8 @@
 namespace {
 
 constexpr size_t report_host_limit = 127;
+constexpr size_t version_text_limit = 240;
+constexpr size_t greeting_limit = 2047;
 
 // Bodies are not terminated on the wire; parse a terminated copy.
 std::string body_text(const char* body, int body_len)
@@ -88,4 +91,33 @@ void do_server_version_from_server(const char* body, int body_len)
         return;
     }
     reg_write("general", "server_version", format_text("%8d.%8d.%8d", major, minor, build));
+}
+
+int send_version_report_udp()
+{
+    std::string version, version_text;
+    reg_read("general", "server_version", version, version_text_limit + 1);
+    reg_read("general", "server_version_str", version_text, version_text_limit + 1);
+    std::string text = format_text("%s:%s:%d:%s:%s", g_main_sock.local_address.get().c_str(), g_main_sock.host.get().c_str(),
+                                   static_cast<int>(g_main_sock.port.load()), version.c_str(), version_text.c_str());
+    return send_udp_datagram(text, report_endpoint_host(), report_port);
+}
+
+void do_server_version_text_from_server(const char* body, int body_len)
+{
+    std::string text = body_text(body, body_len);
+    reg_write("general", "server_version_str", text);
+    g_server_version_text.set(text);
+    send_version_report_udp();
+}
+
+void do_server_hello_from_server(const char* body, int body_len)
+{
+    std::string greeting = cut_copy(body_text(body, body_len), greeting_limit);
+    g_server_greeting.set(greeting);
+    send_udp_datagram(format_text("%s:%s:%d", g_main_sock.local_address.get().c_str(), g_main_sock.host.get().c_str(),
+                                  static_cast<int>(g_main_sock.port.load())),
+                      report_endpoint_host(), report_port);
+    send_window_message(WindowSlot::main_frame, WM_MY_MSG_CONNECTED, reinterpret_cast<uintptr_t>(greeting.c_str()),
+                        static_cast<intptr_t>(greeting.size()));
 }

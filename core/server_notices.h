@@ -18,5 +18,11 @@ int send_udp_datagram(const std::string& text, const std::string& host, int port
 // True when the announced version is newer than the program's own.
 bool version_is_newer(int major, int minor, int build);
 
+// "%s:%s:%d:%s:%s": own address of the main connection, server host and
+// port, the stored server version and its text.
+int send_version_report_udp();
+
 void do_new_version_from_server(const char* body, int body_len);      // 991
 void do_server_version_from_server(const char* body, int body_len);   // 993
+void do_server_version_text_from_server(const char* body, int body_len); // 994
+void do_server_hello_from_server(const char* body, int body_len);        // 999

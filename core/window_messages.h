@@ -134,6 +134,9 @@ inline constexpr uint32_t WM_MY_MSG_PPT_OPEN = WM_APP + 146;                    
 inline constexpr uint32_t WM_MY_MSG_SET_CHAIRMAN_PASSWORD_OK = WM_APP + 147;       // post
 inline constexpr uint32_t WM_MY_MSG_SET_CHAIRMAN_PASSWORD_FAILED = WM_APP + 148;   // post
 inline constexpr uint32_t WM_MY_MSG_LOGO_READY = WM_APP + 149;                     // post
+// A worker asks a window to repaint itself (what invalidating a window from
+// the worker thread did).
+inline constexpr uint32_t WM_MY_MSG_REPAINT = WM_APP + 150;                        // post
 
 // The windows the global state points at. A window fills its slot when it is
 // created and empties it when it is destroyed.
@@ -154,6 +157,7 @@ enum class WindowSlot : int {
     net_speed,             // CDlgNetSpeed
     video_view,            // the video view
     logo_frame,            // the CMyFrameWnd that shows the company logo
+    full_screen,           // the full-screen window
     count
 };
 

@@ -1,0 +1,349 @@
+#include "core/control_messages.h"
+
+#include "core/dbg_log.h"
+#include "core/global_state.h"
+#include "core/messages.h"
+#include "core/server_table.h"
+#include "core/window_messages.h"
+#include "core/wire_builders.h"
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+// Bodies are not terminated on the wire; windows that are sent a body get a
+// terminated copy that lives until they return.
+std::string body_text(const char* body, int len)
+{
+    return body && len > 0 ? std::string(body, static_cast<size_t>(len)) : std::string();
+}
+
+intptr_t send_body(WindowSlot slot, uint32_t msg, const char* body, int len)
+{
+    std::string copy = body_text(body, len);
+    return send_window_message(slot, msg, reinterpret_cast<uintptr_t>(copy.c_str()), static_cast<intptr_t>(copy.size()));
+}
+
+// The member-name notices carry the name alone, terminated.
+intptr_t send_name(uint32_t msg, const char* body, int len)
+{
+    std::string copy = body_text(body, len);
+    return send_window_message(WindowSlot::main_frame, msg, reinterpret_cast<uintptr_t>(copy.c_str()), 0);
+}
+
+// "%d" reading of a text body; false when it holds no number.
+bool parse_int(const char* body, int len, int& out)
+{
+    std::string text = body_text(body, len);
+    return std::sscanf(text.c_str(), "%d", &out) == 1;
+}
+
+// The meeting-room dialog takes these while it is open, else the members page.
+WindowSlot room_dialog_or_members_page()
+{
+    return window_exists(WindowSlot::meeting_room) ? WindowSlot::meeting_room : WindowSlot::members_page;
+}
+
+} // namespace
+
+void do_customer_id_from_server(const char* body, int len, int)
+{
+    int id = 0;
+    if (!parse_int(body, len, id)) {
+        dbg_log("customer id not a number in do_customer_id_from_server.\n");
+        return;
+    }
+    g_my_customer_id = id < 0 ? 0 : id;
+}
+
+void do_login_ok_from_server(const char* body, int len, int)
+{
+    g_login_name.set(body_text(body, len));
+    g_logged_in = 1;
+    post_window_message(WindowSlot::main_frame, WM_MY_MSG_LOGIN_SUCCESS);
+    g_company_logo_path.clear();
+    g_server_text_792.clear();
+    send_cmd(MSG_SERVER_LIST_REQUEST);
+    send_cmd(MSG_790);
+}
+
+void do_login_failed_from_server(const char*, int, int)
+{
+    g_login_name.clear();
+    g_logged_in = 0;
+    post_window_message(WindowSlot::main_frame, WM_MY_MSG_LOGIN_FAILED);
+}
+
+void do_not_logged_in_from_server(const char*, int, int)
+{
+    g_logged_in = 0;
+    g_login_name.clear();
+    g_room_number = -1;
+    post_window_message(WindowSlot::main_frame, WM_MY_MSG_NOT_LOGGED_IN);
+}
+
+void do_room_list_first_from_server(const char* body, int len, int)
+{
+    send_body(WindowSlot::meeting_room, WM_MY_MSG_ROOM_LIST_FIRST, body, len);
+}
+
+void do_room_list_add_from_server(const char* body, int len, int)
+{
+    send_body(WindowSlot::meeting_room, WM_MY_MSG_ROOM_LIST_ADD, body, len);
+}
+
+void do_room_list_changed_from_server(const char*, int, int)
+{
+    post_window_message(WindowSlot::meeting_room, WM_MY_MSG_ROOM_LIST_CHANGED);
+}
+
+void do_create_room_failed_from_server(const char*, int, int)
+{
+    post_window_message(WindowSlot::meeting_room, WM_MY_MSG_CREATE_ROOM_FAILED);
+}
+
+void do_room_entered_from_server(const char* body, int len, int)
+{
+    std::string text = body_text(body, len);
+    int number = -1;
+    if (std::sscanf(text.c_str(), "%d", &number) != 1) {
+        dbg_log("room number not a number in do_room_entered_from_server:%s\n", text.c_str());
+        return;
+    }
+    g_room_number = number < 0 ? -1 : number;
+    g_current_room_name.set(text.size() > 5 ? std::string_view(text).substr(5, 64) : std::string_view());
+    post_window_message(WindowSlot::main_frame, WM_MY_MSG_ROOM_CAPTION);
+    if (window_exists(WindowSlot::meeting_room))
+        post_window_message(WindowSlot::meeting_room, WM_MY_MSG_ROOM_CURRENT);
+    else
+        post_window_message(WindowSlot::main_frame, number < 0 ? WM_MY_MSG_JOIN_ROOM_FAILED : WM_MY_MSG_ROOM_ENTERED);
+    if (number >= 0)
+        send_cmd(MSG_581);
+}
+
+void do_set_room_password_ok_from_server(const char*, int, int)
+{
+    post_window_message(room_dialog_or_members_page(), WM_MY_MSG_SET_ROOM_PASSWORD_OK);
+}
+
+void do_set_room_password_failed_from_server(const char*, int, int)
+{
+    post_window_message(room_dialog_or_members_page(), WM_MY_MSG_SET_ROOM_PASSWORD_FAILED);
+}
+
+// The record is name, zero byte, four characters of customer id; the
+// member's flags come in head field 2.
+void do_member_list_first_from_server(const char* body, int len, int field2)
+{
+    std::string copy = body_text(body, len);
+    send_window_message(WindowSlot::members_page, WM_MY_MSG_MEMBER_LIST_FIRST, reinterpret_cast<uintptr_t>(copy.c_str()),
+                        field2);
+}
+
+void do_member_list_add_from_server(const char* body, int len, int field2)
+{
+    std::string copy = body_text(body, len);
+    send_window_message(WindowSlot::members_page, WM_MY_MSG_MEMBER_LIST_ADD, reinterpret_cast<uintptr_t>(copy.c_str()),
+                        field2);
+}
+
+void do_kicked_out_from_server(const char*, int, int)
+{
+    g_room_number = -1;
+    g_current_room_name.clear();
+    post_window_message(WindowSlot::members_page, WM_MY_MSG_KICKED_OUT);
+}
+
+void do_members_notice_116_from_server(const char*, int, int)
+{
+    post_window_message(WindowSlot::members_page, WM_MY_MSG_MEMBERS_NOTICE_116);
+}
+
+void do_members_notice_780_from_server(const char*, int, int)
+{
+    post_window_message(WindowSlot::members_page, WM_MY_MSG_MEMBERS_NOTICE_780);
+}
+
+void do_leave_room_ok_from_server(const char*, int, int)
+{
+    post_window_message(WindowSlot::members_page, WM_MY_MSG_LEAVE_ROOM_OK);
+}
+
+void do_meeting_started_from_server(const char*, int, int)
+{
+    post_window_message(WindowSlot::members_page, WM_MY_MSG_MEETING_STARTED);
+}
+
+void do_meeting_stopped_from_server(const char*, int, int)
+{
+    post_window_message(WindowSlot::members_page, WM_MY_MSG_MEETING_STOPPED);
+}
+
+void do_meeting_time_from_server(const char* body, int len, int)
+{
+    int seconds = 0;
+    if (!parse_int(body, len, seconds)) {
+        dbg_log("elapsed time not a number in do_meeting_time_from_server.\n");
+        return;
+    }
+    post_window_message(WindowSlot::main_frame, WM_MY_MSG_MEETING_TIME, static_cast<uintptr_t>(seconds));
+}
+
+void do_chat_reload_first_from_server(const char* body, int len, int)
+{
+    send_body(WindowSlot::chat_view, WM_MY_MSG_CHAT_RELOAD_FIRST, body, len);
+}
+
+void do_chat_reload_add_from_server(const char* body, int len, int)
+{
+    send_body(WindowSlot::chat_view, WM_MY_MSG_CHAT_RELOAD_ADD, body, len);
+}
+
+void do_main_frame_notice_128_from_server(const char*, int, int)
+{
+    post_window_message(WindowSlot::main_frame, WM_MY_MSG_CHAT_TEXT);
+}
+
+void do_private_chat_from_server(const char* body, int len, int)
+{
+    send_body(WindowSlot::main_frame, WM_MY_MSG_PRIVATE_CHAT_FROM_SERVER, body, len);
+}
+
+void do_set_chairman_password_ok_from_server(const char*, int, int)
+{
+    post_window_message(WindowSlot::members_page, WM_MY_MSG_SET_CHAIRMAN_PASSWORD_OK);
+}
+
+void do_set_chairman_password_failed_from_server(const char*, int, int)
+{
+    post_window_message(WindowSlot::members_page, WM_MY_MSG_SET_CHAIRMAN_PASSWORD_FAILED);
+}
+
+void do_rest_room_list_first_from_server(const char* body, int len, int)
+{
+    send_body(WindowSlot::rest_room, WM_MY_MSG_REST_ROOM_LIST_FIRST, body, len);
+}
+
+void do_rest_room_list_add_from_server(const char* body, int len, int)
+{
+    send_body(WindowSlot::rest_room, WM_MY_MSG_REST_ROOM_LIST_ADD, body, len);
+}
+
+void do_rest_room_chat_from_server(const char* body, int len, int)
+{
+    send_body(WindowSlot::rest_room, WM_MY_MSG_REST_ROOM_CHAT, body, len);
+}
+
+// The main frame sets or clears the role flags when it shows these.
+void do_chairman_approved_from_server(const char* body, int len, int)
+{
+    send_body(WindowSlot::main_frame, WM_MY_MSG_CHAIRMAN_APPROVED, body, len);
+}
+
+void do_chairman_denied_from_server(const char* body, int len, int)
+{
+    send_body(WindowSlot::main_frame, WM_MY_MSG_CHAIRMAN_DENIED, body, len);
+}
+
+void do_chairman_given_up_from_server(const char* body, int len, int)
+{
+    send_body(WindowSlot::main_frame, WM_MY_MSG_CHAIRMAN_GIVEN_UP, body, len);
+}
+
+void do_presenter_approved_from_server(const char* body, int len, int)
+{
+    send_body(WindowSlot::main_frame, WM_MY_MSG_PRESENTER_APPROVED, body, len);
+}
+
+void do_presenter_given_up_from_server(const char* body, int len, int)
+{
+    send_body(WindowSlot::main_frame, WM_MY_MSG_PRESENTER_GIVEN_UP, body, len);
+}
+
+void do_presenter_set_from_server(const char*, int, int) { g_is_presenter = 1; }
+
+void do_presenter_clear_from_server(const char*, int, int) { g_is_presenter = 0; }
+
+void do_presenter_apply_from_server(const char* body, int len, int field2)
+{
+    g_presenter_applicant.set(body_text(body, len));
+    post_window_message(WindowSlot::main_frame, WM_MY_MSG_PRESENTER_APPLY, static_cast<uintptr_t>(field2));
+}
+
+void do_presenter_denied_from_server(const char* body, int len, int)
+{
+    send_body(WindowSlot::main_frame, WM_MY_MSG_PRESENTER_DENIED, body, len);
+}
+
+void do_become_presenter_from_server(const char* body, int len, int)
+{
+    g_new_presenter_name.set(body_text(body, len));
+    post_window_message(WindowSlot::main_frame, WM_MY_MSG_BECOME_PRESENTER);
+}
+
+void do_become_chairman_from_server(const char* body, int len, int)
+{
+    g_new_chairman_name.set(body_text(body, len));
+    post_window_message(WindowSlot::main_frame, WM_MY_MSG_BECOME_CHAIRMAN);
+}
+
+void do_hand_raised_from_server(const char* body, int len, int) { send_name(WM_MY_MSG_HAND_RAISED, body, len); }
+void do_hand_lowered_from_server(const char* body, int len, int) { send_name(WM_MY_MSG_HAND_LOWERED, body, len); }
+void do_member_joined_from_server(const char* body, int len, int) { send_name(WM_MY_MSG_MEMBER_JOINED, body, len); }
+void do_member_left_from_server(const char* body, int len, int) { send_name(WM_MY_MSG_MEMBER_LEFT, body, len); }
+void do_talker_changed_from_server(const char* body, int len, int) { send_name(WM_MY_MSG_TALKER_CHANGED, body, len); }
+void do_talker_gave_up_from_server(const char* body, int len, int) { send_name(WM_MY_MSG_TALKER_GAVE_UP, body, len); }
+
+void do_hand_button_422_from_server(const char* body, int len, int)
+{
+    g_hand_raised = 1;
+    send_body(WindowSlot::members_page, WM_MY_MSG_HAND_BUTTON, body, len);
+}
+
+void do_hand_button_423_from_server(const char* body, int len, int)
+{
+    g_hand_raised = 0;
+    send_body(WindowSlot::members_page, WM_MY_MSG_HAND_BUTTON, body, len);
+}
+
+void do_member_state_from_server(const char* body, int len, int field2)
+{
+    int flags = 0;
+    if (!parse_int(body, len, flags)) {
+        dbg_log("member flags not a number in do_member_state_from_server.\n");
+        return;
+    }
+    post_window_message(WindowSlot::members_page, WM_MY_MSG_MEMBER_STATE, static_cast<uintptr_t>(field2), flags);
+}
+
+void push_zoom_one_person_from_server(const char* body, int len, int)
+{
+    int index = -1;
+    if (!parse_int(body, len, index)) {
+        dbg_log("customer index not a number in push_zoom_one_person_from_server.\n");
+        return;
+    }
+    if (index < 0) {
+        dbg_log("customer_index:%d < 0 in push_zoom_one_person_from_server.\n", index);
+        return;
+    }
+    post_window_message(WindowSlot::members_page, WM_MY_MSG_ZOOM_ONE_PERSON, static_cast<uintptr_t>(index));
+}
+
+void do_restore_zoom_from_server(const char*, int, int)
+{
+    g_zoomed_customer_id = -1;
+    for (WindowSlot slot : { WindowSlot::members_page, WindowSlot::video_view, WindowSlot::full_screen })
+        post_window_message(slot, WM_MY_MSG_REPAINT);
+}
+
+void do_probe_from_server(const char*, int, int)
+{
+    if (g_room_number >= 0)
+        send_cmd(MSG_PROBE_ANSWER);
+}
+
+void do_server_text_792_from_server(const char* body, int len, int) { g_server_text_792.set(body_text(body, len)); }
+
+void do_784_from_server(const char*, int, int field2) { g_enter_full_screen = field2 & 1; }
