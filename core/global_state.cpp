@@ -330,3 +330,5 @@ SharedText<127> g_new_presenter_name;
 SharedText<127> g_new_chairman_name;
 AtomicInt g_zoomed_customer_id { -1 };
 AtomicInt g_enter_full_screen { 0 };
+
+AtomicInt g_closing { 0 };

@@ -192,3 +192,6 @@ extern SharedText<127> g_new_presenter_name;   // 597
 extern SharedText<127> g_new_chairman_name;    // 598
 extern AtomicInt g_zoomed_customer_id;         // -1: none
 extern AtomicInt g_enter_full_screen;          // 784
+
+// Set by the frame's close button before the frame closes; the level graphs stop drawing.
+extern AtomicInt g_closing;
