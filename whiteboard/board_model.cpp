@@ -277,10 +277,7 @@ int board_undo(int board)
     const board_action* actions = g_board_action_arrays[static_cast<size_t>(board)].get();
     if (r.visible_count <= 0 || !actions)
         return 0;
-    int count = std::min(r.visible_count, r.capacity) - 1;
-    while (count > 0 && actions[count - 1].gesture_end() != 1)
-        --count;
-    r.visible_count = count;
+    r.visible_count = board_gesture_undo_count(actions, std::min(r.visible_count, r.capacity));
     return 1;
 }
 
@@ -294,10 +291,7 @@ int board_redo(int board)
     int limit = std::min(r.redo_limit, r.capacity);
     if (r.visible_count >= limit || !actions)
         return 0;
-    int count = r.visible_count + 1;
-    while (actions[count - 1].gesture_end() != 1 && count < limit)
-        ++count;
-    r.visible_count = count;
+    r.visible_count = board_gesture_redo_count(actions, r.visible_count, limit);
     return 1;
 }
 
