@@ -1,0 +1,79 @@
+#pragma once
+// What the server does with each message number: a table from number to a
+// handler or a relay rule, filled by the message families (one install
+// function per family file, called from server_families.cpp). Numbers with
+// no entry are logged and dropped.
+
+#include "core/wire_head.h"
+
+#include <array>
+#include <functional>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+class ServerCore;
+class Client;
+
+// The four connections of a client.
+enum class Channel : int { main, app, voice, file, count };
+inline constexpr int channel_count = static_cast<int>(Channel::count);
+const char* channel_name(Channel channel);
+
+struct IncomingMessage {
+    WireHead head;
+    std::string_view body;  // unscrambled; valid only during the call
+    Channel channel = Channel::main;
+};
+
+// Who receives a relayed message, always inside the sender's room only.
+enum class RelayTo {
+    field2,       // 999: every other member; an id: that member
+    room_others,  // every other member whatever field 2 says
+    whole_room,   // every member, the sender too
+};
+// What field 2 of the relayed copy says.
+enum class Field2Out {
+    sender_id,  // the sender's customer id
+    keep,       // as sent (a board index, a tile number)
+};
+struct RelayRule {
+    RelayTo to = RelayTo::field2;
+    Field2Out field2 = Field2Out::sender_id;
+};
+
+using MessageHandler = std::function<void(ServerCore& server, Client& sender, const IncomingMessage& message)>;
+using ClientEvent = std::function<void(ServerCore& server, Client& client)>;
+
+class MessageTable {
+public:
+    static constexpr int number_limit = wire_field_max + 1;
+
+    struct Entry {
+        MessageHandler handler;
+        std::optional<RelayRule> relay;
+        const char* family = nullptr;
+    };
+
+    // -1 (and a log line) when the number is outside 0..9999 or already
+    // taken: two families must not silently fight over one number.
+    int add_handler(int number, MessageHandler handler, const char* family);
+    int add_relay(int number, RelayRule rule, const char* family);
+    bool has(int number) const;
+    // nullptr when nothing is registered.
+    const Entry* find(int number) const;
+
+    // After the server has answered a new client's 80.
+    void on_client_ready(ClientEvent event);
+    // Before a client that went away leaves its room and the server.
+    void on_client_leaving(ClientEvent event);
+    const std::vector<ClientEvent>& client_ready_events() const { return ready_events_; }
+    const std::vector<ClientEvent>& client_leaving_events() const { return leaving_events_; }
+
+private:
+    int claim(int number, const char* family);
+
+    std::array<Entry, number_limit> entries_ {};
+    std::vector<ClientEvent> ready_events_;
+    std::vector<ClientEvent> leaving_events_;
+};

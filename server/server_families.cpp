@@ -1,0 +1,13 @@
+#include "server/server_families.h"
+
+#include "core/messages.h"
+#include "server/message_table.h"
+
+void install_server_families(MessageTable& table)
+{
+    install_remote_input_messages(table);
+
+    // Until a family of its own answers 104, rooms are joined plainly by name.
+    if (!table.has(MSG_ROOM_JOIN))
+        install_minimal_room_join(table);
+}

@@ -1,0 +1,15 @@
+#pragma once
+// The message families of the server. Each family lives in its own file and
+// fills the message table through one install function declared here;
+// install_server_families calls them all. A new family adds its declaration
+// here and one call in server_families.cpp, nothing else.
+
+class MessageTable;
+
+// Fills the table with every family below.
+void install_server_families(MessageTable& table);
+
+// Remote mouse and key input between a viewer and a sharer (remote_input_messages.cpp).
+void install_remote_input_messages(MessageTable& table);
+// Joining a room by name, for servers with no room family (minimal_room_join.cpp).
+void install_minimal_room_join(MessageTable& table);

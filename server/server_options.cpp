@@ -1,0 +1,100 @@
+#include "server/server_options.h"
+
+#include "core/build_config.h"
+#include "core/text_util.h"
+
+#include <charconv>
+
+namespace {
+
+bool parse_number(const std::string& text, long long min, long long max, long long& out)
+{
+    long long value = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < min || value > max)
+        return false;
+    out = value;
+    return true;
+}
+
+// "HOST:PORT"; the port may be 0 (any free port).
+bool parse_listen(const std::string& text, ServerConfig& config)
+{
+    size_t colon = text.rfind(':');
+    if (colon == std::string::npos || colon == 0)
+        return false;
+    long long port = 0;
+    if (!parse_number(text.substr(colon + 1), 0, 65535, port))
+        return false;
+    std::string host = text.substr(0, colon);
+    if (host.size() > 2 && host.front() == '[' && host.back() == ']')
+        host = host.substr(1, host.size() - 2);
+    config.listen_host = host;
+    config.listen_port = static_cast<uint16_t>(port);
+    return true;
+}
+
+} // namespace
+
+std::string server_usage_text()
+{
+    return "Usage: tamblo-server [options]\n"
+           "The Tamblo conference server.\n"
+           "\n"
+           "  --listen HOST:PORT        address to listen on (default 127.0.0.1:9081; port 0 picks a free one)\n"
+           "  --greeting TEXT           greeting sent to every client\n"
+           "  --send-queue-kib N        per-connection send queue bound in KiB (default 8192)\n"
+           "  --identify-timeout-ms N   close connections that name no client by then (default 10000, 0: never)\n"
+           "  --help                    show this text\n"
+           "  --version                 show the version\n";
+}
+
+std::string server_version_text()
+{
+    return format_text("tamblo-server %d.%d.%d\n", TAMBLO_VERSION_MAJOR, TAMBLO_VERSION_MINOR, TAMBLO_VERSION_BUILD);
+}
+
+ParsedServerOptions parse_server_options(const std::vector<std::string>& args)
+{
+    ParsedServerOptions parsed;
+    auto fail = [&parsed](std::string error) {
+        parsed.command = ServerCommand::bad;
+        parsed.error = std::move(error);
+        return parsed;
+    };
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--help" || arg == "-h") {
+            parsed.command = ServerCommand::help;
+            return parsed;
+        }
+        if (arg == "--version") {
+            parsed.command = ServerCommand::version;
+            return parsed;
+        }
+        bool takes_value = arg == "--listen" || arg == "--greeting" || arg == "--send-queue-kib" || arg == "--identify-timeout-ms";
+        if (!takes_value)
+            return fail("unknown option " + arg);
+        if (i + 1 >= args.size())
+            return fail(arg + " needs a value");
+        const std::string& value = args[++i];
+        long long number = 0;
+        if (arg == "--listen") {
+            if (!parse_listen(value, parsed.config))
+                return fail("--listen wants HOST:PORT, not " + value);
+        } else if (arg == "--greeting") {
+            if (value.size() > 2047)
+                return fail("--greeting is longer than 2047 characters");
+            parsed.config.greeting = value;
+        } else if (arg == "--send-queue-kib") {
+            if (!parse_number(value, 16, 1024 * 1024, number))
+                return fail("--send-queue-kib wants 16..1048576, not " + value);
+            parsed.config.send_queue_limit_bytes = static_cast<size_t>(number) * 1024;
+        } else {
+            if (!parse_number(value, 0, 3600 * 1000, number))
+                return fail("--identify-timeout-ms wants 0..3600000, not " + value);
+            parsed.config.identify_timeout_ms = static_cast<int>(number);
+        }
+    }
+    return parsed;
+}

@@ -1,0 +1,19 @@
+#pragma once
+// The command line of tamblo-server.
+
+#include "server/server_core.h"
+
+#include <string>
+#include <vector>
+
+enum class ServerCommand { run, help, version, bad };
+
+struct ParsedServerOptions {
+    ServerCommand command = ServerCommand::run;
+    ServerConfig config;
+    std::string error;  // for ServerCommand::bad
+};
+
+ParsedServerOptions parse_server_options(const std::vector<std::string>& args);
+std::string server_usage_text();
+std::string server_version_text();

@@ -1,0 +1,152 @@
+// The relay core in-process, with families registered the way family files
+// register theirs, and headless peers on loopback.
+
+#include "core/messages.h"
+#include "server/message_table.h"
+#include "server/server_core.h"
+#include "server/server_families.h"
+#include "tests/support/headless_peer.h"
+#include "tests/support/temp_home.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+constexpr int test_count_number = 9000;  // a test family's own message
+
+struct CountState {
+    int seen = 0;
+};
+
+struct LeavingRecord {
+    std::mutex lock;
+    std::vector<std::pair<int, int>> left;  // customer id, room number at the time
+};
+
+class RelayCore : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        MessageTable table;
+        // The whiteboard rule: the whole room, field 2 stays the board index.
+        table.add_relay(MSG_BOARD_POINT, RelayRule { RelayTo::whole_room, Field2Out::keep }, "test board");
+        // A chat-like rule: every other member whatever field 2 says.
+        table.add_relay(MSG_CHAT_TEXT, RelayRule { RelayTo::room_others, Field2Out::sender_id }, "test chat");
+        table.add_handler(test_count_number, [](ServerCore& server, Client& sender, const IncomingMessage&) {
+            int seen = ++sender.state<CountState>().seen;
+            server.send_data(sender, test_count_number, std::to_string(seen));
+        }, "test count");
+        table.on_client_leaving([this](ServerCore&, Client& client) {
+            std::lock_guard lock(leaving_.lock);
+            leaving_.left.emplace_back(client.customer_id(), client.room() ? client.room()->number() : -1);
+        });
+        install_server_families(table);
+        ServerConfig config;
+        config.listen_port = 0;
+        server_ = std::make_unique<ServerCore>(config, std::move(table));
+        ASSERT_EQ(server_->start(), 0);
+        thread_ = std::thread([this] { server_->run(); });
+    }
+
+    void TearDown() override
+    {
+        peers_.clear();
+        server_->stop();
+        thread_.join();
+    }
+
+    HeadlessPeer& peer_in(const std::string& room)
+    {
+        peers_.push_back(std::make_unique<HeadlessPeer>("peer " + std::to_string(peers_.size())));
+        HeadlessPeer& peer = *peers_.back();
+        EXPECT_EQ(peer.connect("127.0.0.1", server_->port(), true), 0);
+        EXPECT_GT(peer.join_room(room), 0);
+        return peer;
+    }
+
+    TempHome home_;
+    std::unique_ptr<ServerCore> server_;
+    std::thread thread_;
+    std::vector<std::unique_ptr<HeadlessPeer>> peers_;
+    LeavingRecord leaving_;
+};
+
+auto from_sender_with(int number, int field2)
+{
+    return [number, field2](const ArrivedMessage& m) { return m.head.number == number && m.head.address == field2; };
+}
+
+TEST_F(RelayCore, WholeRoomKindReachesTheSenderTooAndKeepsTheBoardIndex)
+{
+    HeadlessPeer& drawer = peer_in("a");
+    HeadlessPeer& viewer = peer_in("a");
+    HeadlessPeer& stranger = peer_in("b");
+    std::string action(44, 'x');
+    ASSERT_EQ(drawer.send(PeerChannel::main, MSG_BOARD_POINT, 3, action), 0);
+
+    for (HeadlessPeer* member : { &drawer, &viewer }) {
+        auto got = member->await(from_sender_with(MSG_BOARD_POINT, 3));
+        ASSERT_TRUE(got);
+        EXPECT_EQ(got->body, action);
+    }
+    // The stranger's own echo comes after anything the server queued for it before.
+    ASSERT_EQ(stranger.send(PeerChannel::main, MSG_BOARD_POINT, 7, "mark"), 0);
+    ASSERT_TRUE(stranger.await(from_sender_with(MSG_BOARD_POINT, 7)));
+    EXPECT_EQ(stranger.count(MSG_BOARD_POINT), 1u);
+}
+
+TEST_F(RelayCore, RoomOthersKindIgnoresField2AndNeverCrossesRooms)
+{
+    HeadlessPeer& talker = peer_in("a");
+    HeadlessPeer& listener = peer_in("a");
+    HeadlessPeer& stranger = peer_in("b");
+    ASSERT_EQ(talker.send(PeerChannel::main, MSG_CHAT_TEXT, stranger.customer_id(), "hello"), 0);
+
+    auto got = listener.await(from_sender_with(MSG_CHAT_TEXT, talker.customer_id()));
+    ASSERT_TRUE(got);
+    EXPECT_EQ(got->body, "hello");
+    ASSERT_EQ(stranger.send(PeerChannel::main, MSG_BOARD_POINT, 1, "mark"), 0);
+    ASSERT_TRUE(stranger.await_number(MSG_BOARD_POINT));
+    EXPECT_EQ(stranger.count(MSG_CHAT_TEXT), 0u);
+    ASSERT_EQ(talker.send(PeerChannel::main, MSG_BOARD_POINT, 1, "mark"), 0);
+    ASSERT_TRUE(talker.await_number(MSG_BOARD_POINT));
+    EXPECT_EQ(talker.count(MSG_CHAT_TEXT), 0u);
+}
+
+TEST_F(RelayCore, FamilyStateIsKeptPerClient)
+{
+    HeadlessPeer& one = peer_in("a");
+    HeadlessPeer& two = peer_in("a");
+    for (int i = 0; i < 3; ++i)
+        one.send(PeerChannel::main, test_count_number);
+    two.send(PeerChannel::main, test_count_number);
+    ASSERT_TRUE(one.await([](const ArrivedMessage& m) { return m.head.number == test_count_number && m.body == "3"; }));
+    ASSERT_TRUE(two.await_number(test_count_number));
+    EXPECT_EQ(two.arrived().back().body, "1");
+}
+
+TEST_F(RelayCore, LeavingEventSeesTheRoomBeforeTheClientLeavesIt)
+{
+    peer_in("a");
+    HeadlessPeer& goes = peer_in("a");
+    int gone_id = goes.customer_id();
+    goes.close();
+    // Once the server has processed the close, a message to the gone id finds nobody.
+    for (int tries = 0; tries < 200; ++tries) {
+        {
+            std::lock_guard lock(leaving_.lock);
+            if (!leaving_.left.empty())
+                break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    std::lock_guard lock(leaving_.lock);
+    ASSERT_EQ(leaving_.left.size(), 1u);
+    EXPECT_EQ(leaving_.left[0].first, gone_id);
+    EXPECT_GT(leaving_.left[0].second, 0);
+}
+
+} // namespace

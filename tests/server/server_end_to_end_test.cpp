@@ -1,0 +1,336 @@
+// The real tamblo-server process with headless peers on loopback.
+
+#include "core/messages.h"
+#include "core/wire_head.h"
+#include "tests/support/headless_peer.h"
+#include "tests/support/server_process.h"
+#include "tests/support/temp_home.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <cstdio>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+// A plain descriptor for what a well-behaved peer never does.
+class RawConnection {
+public:
+    RawConnection(uint16_t port, int receive_buffer_bytes = 0)
+    {
+        fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (receive_buffer_bytes > 0)
+            ::setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &receive_buffer_bytes, sizeof receive_buffer_bytes);
+        sockaddr_in at {};
+        at.sin_family = AF_INET;
+        at.sin_port = htons(port);
+        at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        connected_ = ::connect(fd_, reinterpret_cast<sockaddr*>(&at), sizeof at) == 0;
+    }
+    ~RawConnection() { ::close(fd_); }
+    bool connected() const { return connected_; }
+    bool write(const std::string& bytes) { return ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(bytes.size()); }
+
+private:
+    int fd_ = -1;
+    bool connected_ = false;
+};
+
+std::string message(int field2, int number, const std::string& body = {})
+{
+    std::string wire = format_wire_head(WireHead { 0, field2, number, static_cast<int>(body.size()) }) + body;
+    scramble_message_body(wire.data() + wire_head_len, static_cast<int>(body.size()));
+    return wire;
+}
+
+class ServerEndToEnd : public ::testing::Test {
+protected:
+    void start(std::vector<std::string> args = {}) { server_ = std::make_unique<ServerProcess>(std::move(args)); }
+
+    HeadlessPeer& peer(bool main_only = false)
+    {
+        peers_.push_back(std::make_unique<HeadlessPeer>("peer " + std::to_string(peers_.size())));
+        EXPECT_EQ(peers_.back()->connect("127.0.0.1", server_->port(), main_only), 0);
+        return *peers_.back();
+    }
+    HeadlessPeer& peer_in(const std::string& room)
+    {
+        HeadlessPeer& p = peer(true);
+        EXPECT_GT(p.join_room(room), 0);
+        return p;
+    }
+
+    void TearDown() override
+    {
+        peers_.clear();
+        if (server_)
+            server_->stop();
+    }
+
+    // A relayed remote-mouse message from one member to another still
+    // arrives: the server survived and routes.
+    void expect_relay_works(HeadlessPeer& from, HeadlessPeer& to)
+    {
+        to.clear();
+        ASSERT_EQ(from.send(PeerChannel::main, MSG_REMOTE_APP_MOUSE_MOVE, to.customer_id(), "  10:  20"), 0);
+        auto got = to.await_number(MSG_REMOTE_APP_MOUSE_MOVE);
+        ASSERT_TRUE(got);
+        EXPECT_EQ(got->head.address, from.customer_id());
+    }
+
+    // Waits for the answer to a repeated 80: whatever the server queued
+    // for this peer before has arrived by then.
+    void in_step(HeadlessPeer& p)
+    {
+        size_t before = p.count(MSG_HELLO_MAIN);
+        ASSERT_EQ(p.send(PeerChannel::main, MSG_HELLO_MAIN), 0);
+        ASSERT_TRUE(p.await_count(MSG_HELLO_MAIN, before + 1));
+    }
+
+    TempHome home_;
+    std::unique_ptr<ServerProcess> server_;
+    std::vector<std::unique_ptr<HeadlessPeer>> peers_;
+};
+
+TEST_F(ServerEndToEnd, NewClientGetsItsIdTheGreetingAndEachQueryOnce)
+{
+    start({ "--greeting", "Hello from the test." });
+    HeadlessPeer& p = peer();
+    EXPECT_GE(p.customer_id(), 1000);
+    EXPECT_LE(p.customer_id(), 9999);
+    auto hello = p.await_number(MSG_SERVER_HELLO);
+    ASSERT_TRUE(hello);
+    EXPECT_EQ(hello->body, "Hello from the test.");
+    ASSERT_TRUE(p.await_number(MSG_QUERY_645));
+    for (int query : { MSG_QUERY_621, MSG_QUERY_627, MSG_QUERY_635, MSG_QUERY_645 })
+        EXPECT_EQ(p.count(query), 1u) << query;
+    for (int answer : { MSG_ANSWER_622, MSG_ANSWER_628, MSG_ANSWER_636, MSG_ANSWER_646 })
+        EXPECT_TRUE(server_->wait_for_log("client " + std::to_string(p.customer_id()) + ": answer " + std::to_string(answer)));
+    std::string id = std::to_string(p.customer_id());
+    for (const char* channel : { "app", "voice", "file" })
+        EXPECT_TRUE(server_->wait_for_log("client " + id + ": " + channel + " connection from 127.0.0.1")) << channel;
+}
+
+TEST_F(ServerEndToEnd, KeepAliveIsAcceptedOnEveryConnection)
+{
+    start();
+    HeadlessPeer& a = peer();
+    HeadlessPeer& b = peer();
+    a.join_room("r");
+    b.join_room("r");
+    for (PeerChannel channel : { PeerChannel::main, PeerChannel::app, PeerChannel::voice, PeerChannel::file })
+        ASSERT_EQ(a.send(channel, MSG_KEEP_ALIVE), 0);
+    expect_relay_works(a, b);
+    for (PeerChannel channel : { PeerChannel::main, PeerChannel::app, PeerChannel::voice, PeerChannel::file })
+        EXPECT_TRUE(a.is_open(channel));
+    EXPECT_EQ(server_->log_text().find("message 1000"), std::string::npos);
+}
+
+TEST_F(ServerEndToEnd, Field2AddressesTheRoomOrOneMemberAndIsRewrittenToTheSender)
+{
+    start();
+    HeadlessPeer& sender = peer_in("alpha");
+    HeadlessPeer& one = peer_in("alpha");
+    HeadlessPeer& two = peer_in("alpha");
+    HeadlessPeer& stranger = peer_in("beta");
+
+    // 999: every other member of the sender's room.
+    ASSERT_EQ(sender.send(PeerChannel::main, MSG_REMOTE_APP_LBUTTON_DOWN, wire_to_all, "   1:   2"), 0);
+    // An id: that member only.
+    ASSERT_EQ(sender.send(PeerChannel::main, MSG_REMOTE_APP_KEY, two.customer_id(), "        65:         0"), 0);
+    // A member of another room: dropped and logged.
+    ASSERT_EQ(sender.send(PeerChannel::main, MSG_REMOTE_APP_MOUSE_MOVE, stranger.customer_id(), "   5:   5"), 0);
+    // Alone in its room: 999 reaches nobody.
+    ASSERT_EQ(stranger.send(PeerChannel::main, MSG_REMOTE_APP_MOUSE_MOVE, wire_to_all, "   0:   0"), 0);
+    in_step(sender);
+    in_step(stranger);
+    for (HeadlessPeer* p : { &sender, &one, &two, &stranger })
+        in_step(*p);
+
+    for (HeadlessPeer* member : { &one, &two }) {
+        auto got = member->await_number(MSG_REMOTE_APP_LBUTTON_DOWN, 0);
+        ASSERT_TRUE(got);
+        EXPECT_EQ(got->head.address, sender.customer_id());
+        EXPECT_EQ(got->body, "   1:   2");
+    }
+    auto key = two.await_number(MSG_REMOTE_APP_KEY, 0);
+    ASSERT_TRUE(key);
+    EXPECT_EQ(key->head.address, sender.customer_id());
+    EXPECT_EQ(one.count(MSG_REMOTE_APP_KEY), 0u);
+    for (HeadlessPeer* p : { &sender, &stranger }) {
+        EXPECT_EQ(p->count(MSG_REMOTE_APP_LBUTTON_DOWN), 0u);
+        EXPECT_EQ(p->count(MSG_REMOTE_APP_KEY), 0u);
+    }
+    for (HeadlessPeer* p : { &sender, &one, &two, &stranger })
+        EXPECT_EQ(p->count(MSG_REMOTE_APP_MOUSE_MOVE), 0u);
+    EXPECT_TRUE(server_->wait_for_log("message 62 to " + std::to_string(stranger.customer_id()) + " dropped: no such member in room"));
+}
+
+TEST_F(ServerEndToEnd, ClientOutsideAnyRoomRelaysNothing)
+{
+    start();
+    HeadlessPeer& roomless = peer(true);
+    HeadlessPeer& member = peer_in("r");
+    ASSERT_EQ(roomless.send(PeerChannel::main, MSG_REMOTE_APP_MOUSE_MOVE, member.customer_id(), "   1:   1"), 0);
+    EXPECT_TRUE(server_->wait_for_log("message 62 dropped: the sender is in no room"));
+    EXPECT_EQ(member.count(MSG_REMOTE_APP_MOUSE_MOVE), 0u);
+}
+
+struct BadInput {
+    const char* name;
+    std::string bytes;   // sent after the client's 80 (or instead of it)
+    bool after_hello;
+    const char* logged;  // part of the server's log line
+};
+
+TEST_F(ServerEndToEnd, BadInputDropsOnlyThatClient)
+{
+    start();
+    HeadlessPeer& a = peer_in("r");
+    HeadlessPeer& b = peer_in("r");
+    const BadInput cases[] = {
+        { "colon missing", "   0;   0:  62:   0:", true, "malformed head at 4" },
+        { "letters in a field", "   0:  ab:  62:   0:", true, "malformed head at 7" },
+        { "empty field", "   0:    :  62:   0:", true, "malformed head at 8" },
+        { "length too wide for its field", "   0:   0:  62:10000", true, "malformed head at 19" },
+        { "negative length", "   0:   0:  62:  -5:", true, "negative body length -5" },
+        { "body shorter than announced, then close", "   0:   0:  62: 100:short", true, "in the middle of a message" },
+        { "identity before 80", message(0, MSG_CLIENT_IDENTITY, "127.0.0.1"), false, "message 84 before identification" },
+        { "chat before 80", message(999, MSG_CHAT_TEXT, "hi"), false, "message 41 before identification" },
+        { "voice with an unknown id", message(0, MSG_HELLO_VOICE, "  9876"), false, "identification 81 with unknown id \"  9876\"" },
+        { "app with a malformed id", message(0, MSG_HELLO_APP, "12ab"), false, "identification 82 with unknown id \"12ab\"" },
+        { "file with an empty id", message(0, MSG_HELLO_FILE), false, "identification 83 with unknown id \"\"" },
+    };
+    for (const BadInput& c : cases) {
+        HeadlessPeer bad("bad");
+        ASSERT_EQ(bad.open_only(PeerChannel::main, "127.0.0.1", server_->port()), 0) << c.name;
+        if (c.after_hello) {
+            bad.send(PeerChannel::main, MSG_HELLO_MAIN);
+            ASSERT_TRUE(bad.await_number(MSG_HELLO_MAIN)) << c.name;
+            bad.join_room("r");
+        }
+        ASSERT_EQ(bad.send_raw(PeerChannel::main, c.bytes), 0) << c.name;
+        if (std::string(c.name).find("then close") != std::string::npos)
+            ::shutdown(bad.socket(PeerChannel::main).m_sock.load(), SHUT_WR);
+        EXPECT_TRUE(bad.await_closed(PeerChannel::main)) << c.name;
+        EXPECT_TRUE(server_->wait_for_log(c.logged)) << c.name << "\n" << server_->log_text();
+        expect_relay_works(a, b);
+        EXPECT_EQ(b.count(MSG_REMOTE_APP_MOUSE_MOVE), 1u) << c.name;
+    }
+    EXPECT_TRUE(server_->running());
+}
+
+TEST_F(ServerEndToEnd, ClientThatDoesNotReadIsDropped)
+{
+    start({ "--send-queue-kib", "256" });
+    HeadlessPeer& sender = peer_in("r");
+    HeadlessPeer& reader = peer_in("r");
+    std::atomic<int> floods_read { 0 };
+    const std::string body(1000, 'z');
+    reader.set_listener([&](const ArrivedMessage& m) {
+        if (m.head.number == MSG_REMOTE_APP_MOUSE_MOVE && m.body.size() == 1000) {
+            ++floods_read;
+            return false;
+        }
+        return true;
+    });
+    RawConnection sleeper(server_->port(), 4096);
+    ASSERT_TRUE(sleeper.connected());
+    ASSERT_TRUE(sleeper.write(message(0, MSG_HELLO_MAIN) + message(0, MSG_ROOM_JOIN, "r:")));
+    ASSERT_TRUE(server_->wait_for_log("client 1002 joined room 1"));
+
+    // The reader keeps up (the sender waits for it every 100 messages); the
+    // sleeper never reads, so only its queue grows past the bound.
+    bool dropped = false;
+    for (int sent = 0; sent < 100000 && !dropped;) {
+        for (int i = 0; i < 100; ++i, ++sent)
+            sender.send(PeerChannel::main, MSG_REMOTE_APP_MOUSE_MOVE, wire_to_all, body);
+        for (int tries = 0; tries < 500 && floods_read < sent; ++tries)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        ASSERT_EQ(floods_read, sent);
+        dropped = server_->log_text().find("client 1002 dropped") != std::string::npos;
+    }
+    EXPECT_TRUE(dropped);
+    EXPECT_TRUE(server_->wait_for_log("client 1002 dropped: its main send queue is full"));
+    EXPECT_TRUE(server_->wait_for_log("it does not read"));
+    expect_relay_works(sender, reader);
+    std::string log = server_->log_text();
+    EXPECT_EQ(log.find("dropped"), log.rfind("dropped")) << log;
+}
+
+TEST_F(ServerEndToEnd, ConnectionThatNamesNoClientIsClosed)
+{
+    start({ "--identify-timeout-ms", "200" });
+    HeadlessPeer silent("silent");
+    ASSERT_EQ(silent.open_only(PeerChannel::main, "127.0.0.1", server_->port()), 0);
+    EXPECT_TRUE(silent.await_closed(PeerChannel::main, 5000));
+    EXPECT_TRUE(server_->wait_for_log("named no client within 200 ms"));
+}
+
+TEST_F(ServerEndToEnd, ReconnectedConnectionReplacesTheOldOne)
+{
+    start();
+    HeadlessPeer& p = peer();
+    HeadlessPeer again("again");
+    ASSERT_EQ(again.open_only(PeerChannel::app, "127.0.0.1", server_->port()), 0);
+    char id[8];
+    std::snprintf(id, sizeof id, "%6d", p.customer_id());
+    again.send(PeerChannel::app, MSG_HELLO_APP, 0, id);
+    EXPECT_TRUE(p.await_closed(PeerChannel::app));
+    EXPECT_TRUE(server_->wait_for_log("app connection replaced"));
+    EXPECT_TRUE(p.is_open(PeerChannel::main));
+}
+
+TEST_F(ServerEndToEnd, LosingTheMainConnectionClosesTheOthers)
+{
+    start();
+    HeadlessPeer& p = peer();
+    ::shutdown(p.socket(PeerChannel::main).m_sock.load(), SHUT_RDWR);
+    for (PeerChannel channel : { PeerChannel::app, PeerChannel::voice, PeerChannel::file })
+        EXPECT_TRUE(p.await_closed(channel));
+}
+
+TEST_F(ServerEndToEnd, StopsCleanlyOnSigtermAndSigint)
+{
+    for (int signal_number : { SIGTERM, SIGINT }) {
+        start();
+        HeadlessPeer& p = peer();
+        ::kill(server_->pid(), signal_number);
+        EXPECT_TRUE(p.await_closed(PeerChannel::main));
+        EXPECT_TRUE(server_->wait_for_log("stopped"));
+        int status = server_->wait_exit();
+        EXPECT_TRUE(WIFEXITED(status)) << signal_number;
+        EXPECT_EQ(WEXITSTATUS(status), 0) << signal_number;
+        peers_.clear();
+    }
+}
+
+std::string run_and_read(const std::string& args, int& exit_code)
+{
+    std::string command = ServerProcess::binary_path() + " " + args + " 2>&1";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    std::string out;
+    char piece[256];
+    while (pipe && std::fgets(piece, sizeof piece, pipe))
+        out += piece;
+    int status = pipe ? ::pclose(pipe) : -1;
+    exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return out;
+}
+
+TEST(ServerCommandLine, HelpVersionAndBadOptions)
+{
+    int code = -1;
+    EXPECT_NE(run_and_read("--help", code).find("--listen HOST:PORT"), std::string::npos);
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(run_and_read("--version", code).rfind("tamblo-server ", 0), 0u);
+    EXPECT_EQ(code, 0);
+    EXPECT_NE(run_and_read("--listen nowhere", code).find("--listen wants HOST:PORT"), std::string::npos);
+    EXPECT_EQ(code, 2);
+}
+
+} // namespace

@@ -1,0 +1,59 @@
+#include "server/server_options.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct OptionCase {
+    std::vector<std::string> args;
+    ServerCommand command;
+    std::string host;
+    int port;
+};
+
+TEST(ServerOptions, ParsesEachForm)
+{
+    const OptionCase cases[] = {
+        { {}, ServerCommand::run, "127.0.0.1", 9081 },
+        { { "--listen", "127.0.0.1:0" }, ServerCommand::run, "127.0.0.1", 0 },
+        { { "--listen", "0.0.0.0:9100" }, ServerCommand::run, "0.0.0.0", 9100 },
+        { { "--listen", "[::1]:9100" }, ServerCommand::run, "::1", 9100 },
+        { { "--listen", "localhost:65535" }, ServerCommand::run, "localhost", 65535 },
+        { { "--help" }, ServerCommand::help, "127.0.0.1", 9081 },
+        { { "--listen", "127.0.0.1:1", "--version" }, ServerCommand::version, "127.0.0.1", 1 },
+        { { "--listen", "127.0.0.1:65536" }, ServerCommand::bad, "", 0 },
+        { { "--listen", "127.0.0.1:" }, ServerCommand::bad, "", 0 },
+        { { "--listen", ":9081" }, ServerCommand::bad, "", 0 },
+        { { "--listen", "9081" }, ServerCommand::bad, "", 0 },
+        { { "--listen", "127.0.0.1:-1" }, ServerCommand::bad, "", 0 },
+        { { "--listen" }, ServerCommand::bad, "", 0 },
+        { { "--send-queue-kib", "8" }, ServerCommand::bad, "", 0 },
+        { { "--send-queue-kib", "12x" }, ServerCommand::bad, "", 0 },
+        { { "--port", "9081" }, ServerCommand::bad, "", 0 },
+    };
+    for (const OptionCase& c : cases) {
+        std::string shown;
+        for (const auto& a : c.args)
+            shown += a + " ";
+        ParsedServerOptions parsed = parse_server_options(c.args);
+        EXPECT_EQ(parsed.command, c.command) << shown;
+        if (c.command == ServerCommand::bad) {
+            EXPECT_FALSE(parsed.error.empty()) << shown;
+            continue;
+        }
+        EXPECT_EQ(parsed.config.listen_host, c.host) << shown;
+        EXPECT_EQ(parsed.config.listen_port, c.port) << shown;
+    }
+}
+
+TEST(ServerOptions, TakesQueueBoundTimeoutAndGreeting)
+{
+    ParsedServerOptions parsed = parse_server_options(
+        { "--send-queue-kib", "64", "--identify-timeout-ms", "0", "--greeting", "hello there" });
+    ASSERT_EQ(parsed.command, ServerCommand::run) << parsed.error;
+    EXPECT_EQ(parsed.config.send_queue_limit_bytes, 64u * 1024);
+    EXPECT_EQ(parsed.config.identify_timeout_ms, 0);
+    EXPECT_EQ(parsed.config.greeting, "hello there");
+}
+
+} // namespace
