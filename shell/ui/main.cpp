@@ -1,8 +1,8 @@
 #include "core/message_box.h"
-#include "platform/ui/plain_message_box.h"
 #include "platform/ui/translations.h"
 #include "platform/ui/window_bridge.h"
 #include "shell/ui/brenmo_app.h"
+#include "skin/ui/dlg_messagebox.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -39,13 +39,13 @@ int main(int argc, char** argv)
     QtWindowMessageBridge::install();
     install_translations();
 
-    PlainMessageBoxPresenter plain_boxes;
+    SkinnedMessageBoxPresenter skinned_boxes;
     std::unique_ptr<LoggedMessageBoxes> logged_boxes;
     if (const char* log = std::getenv("TAMBLO_MESSAGE_BOX_LOG"); log && *log) {
         logged_boxes = std::make_unique<LoggedMessageBoxes>(log);
         set_message_box_presenter(logged_boxes.get());
     } else {
-        set_message_box_presenter(&plain_boxes);
+        set_message_box_presenter(&skinned_boxes);
     }
 
     CBrenmoApp app(argc > 1 ? argv[1] : "");

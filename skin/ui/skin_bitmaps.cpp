@@ -49,10 +49,10 @@ struct Palette {
     QColor caption_row(int y) const
     {
         if (y <= 0)
-            return mix(caption, white_colour, 0.55);
+            return mix(caption, white_colour, 0.40);
         if (y <= 10)
-            return mix(mix(caption, white_colour, 0.35), caption, y / 10.0);
-        return mix(caption, dark, std::min(1.0, (y - 10) / 12.0) * 0.55);
+            return mix(mix(caption, white_colour, 0.18), mix(caption, dark, 0.12), y / 10.0);
+        return mix(mix(caption, dark, 0.12), mix(caption, dark, 0.6), std::min(1.0, (y - 10) / 12.0));
     }
 };
 
@@ -169,7 +169,7 @@ QImage paint_caption_button(const Palette& pal, int w, int h, Glyph glyph, int s
 QImage paint_button_face(const Palette& pal, int w, int h)
 {
     QImage image = new_image(w, h);
-    QColor base = mix(pal.caption, pal.dark, 0.25);
+    QColor base = mix(pal.caption, pal.dark, 0.42);
     fill_rows(image, [&](int y) {
         if (y == 0)
             return mix(base, white_colour, 0.45);

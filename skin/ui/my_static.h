@@ -1,0 +1,17 @@
+#pragma once
+// The skinned label: the skin's text colour over a transparent background.
+
+#include <QColor>
+#include <QLabel>
+
+class CMyStatic : public QLabel {
+    Q_OBJECT
+public:
+    CMyStatic(int id, const QString& text, QWidget* parent = nullptr);
+
+    QColor m_background_colour;
+    uint8_t m_transparent = 1;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
