@@ -552,6 +552,20 @@ void g_multicast_master_thread()
     }
 }
 
-bool start_multicast_recv_thread() { return platform::start_thread("multicast_recv", g_multicast_recv_thread); }
+// Both threads live until the process ends, so a second start-up in the same
+// process (tests) must not start them again.
+bool start_multicast_recv_thread()
+{
+    static std::atomic<bool> started { false };
+    if (started.exchange(true))
+        return true;
+    return platform::start_thread("multicast_recv", g_multicast_recv_thread);
+}
 
-bool start_multicast_master_thread() { return platform::start_thread("multicast_mst", g_multicast_master_thread); }
+bool start_multicast_master_thread()
+{
+    static std::atomic<bool> started { false };
+    if (started.exchange(true))
+        return true;
+    return platform::start_thread("multicast_mst", g_multicast_master_thread);
+}

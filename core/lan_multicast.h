@@ -121,6 +121,6 @@ void set_multicast_tile_handler(MulticastTileHandler handler);
 // The thread bodies; they run until the process ends.
 void g_multicast_recv_thread();
 void g_multicast_master_thread();
-// Start-up: the receiver first, then the election.
+// Start-up: the receiver first, then the election; each starts once per process.
 bool start_multicast_recv_thread();
 bool start_multicast_master_thread();

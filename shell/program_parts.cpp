@@ -1,5 +1,6 @@
 #include "shell/program_parts.h"
 
+#include "core/lan_multicast.h"
 #include "core/meeting_record.h"
 #include "core/server_table.h"
 #include "skin/skin_table.h"
@@ -12,4 +13,10 @@ void install_program_parts()
     install_skin_steps();
     install_board_model();
     install_meeting_record();
+}
+
+void start_program_threads()
+{
+    start_multicast_recv_thread();
+    start_multicast_master_thread();
 }

@@ -45,6 +45,7 @@ bool CBrenmoApp::InitInstance()
         main_frame_->setGeometry(screen->availableGeometry());
     main_frame_->showMaximized();
     set_title_printf("Tamblo");
+    start_program_threads();
     return true;
 }
 

@@ -1,4 +1,5 @@
 #include "core/global_state.h"
+#include "core/lan_multicast.h"
 #include "core/message_box.h"
 #include "core/settings.h"
 #include "platform/ui/translations.h"
@@ -71,6 +72,21 @@ TEST(Startup, ShowsTambloCreatesFoldersAndEmptiesWorkFolders)
         EXPECT_TRUE(file_exists(home.user_folder() + f)) << f;
     EXPECT_EQ(app.ExitInstance(0), 0);
     EXPECT_FALSE(window_exists(WindowSlot::main_frame));
+    EXPECT_TRUE(boxes.texts().empty());
+}
+
+TEST(Startup, OpensTheMulticastReceiverOnItsPort)
+{
+    TempHome home;
+    ScriptedMessageBoxes boxes;
+    CBrenmoApp app("");
+    ASSERT_TRUE(app.InitInstance());
+    for (int waited_ms = 0; waited_ms < 5000 && g_multicast_recv_sock.open == 0; waited_ms += 20)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(g_multicast_recv_sock.open.load(), 1);
+    EXPECT_EQ(g_multicast_recv_sock.port.load(), 1559);
+    EXPECT_EQ(g_multicast_recv_sock.group_address(), "225.8.88.66");
+    app.ExitInstance(0);
     EXPECT_TRUE(boxes.texts().empty());
 }
 
