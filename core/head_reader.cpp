@@ -9,7 +9,43 @@
 
 int SocketByteSource::read_exact(char* buffer, int length) { return socket_.my_recv_fixed_len(buffer, length); }
 
-int SocketByteSource::read_some(char* buffer, int max_len) { return socket_.my_recv(buffer, max_len); }
+int SocketByteSource::read_some(char* buffer, int max_len) { return socket_.my_recv_some(buffer, max_len); }
+
+BufferedByteSource::BufferedByteSource(ByteSource& source) : source_(source), bytes_(new char[capacity]) {}
+
+int BufferedByteSource::read_exact(char* buffer, int length)
+{
+    if (length < 0)
+        return -1;
+    int copied = 0;
+    while (copied < length) {
+        if (begin_ == end_) {
+            // A long read goes straight to the caller; a short one refills.
+            if (length - copied >= capacity)
+                return source_.read_exact(buffer + copied, length - copied) == length - copied ? length : -1;
+            int n = source_.read_some(bytes_.get(), capacity);
+            if (n <= 0)
+                return -1;
+            begin_ = 0;
+            end_ = n;
+        }
+        int take = std::min(end_ - begin_, length - copied);
+        std::memcpy(buffer + copied, bytes_.get() + begin_, static_cast<size_t>(take));
+        begin_ += take;
+        copied += take;
+    }
+    return length;
+}
+
+int BufferedByteSource::read_some(char* buffer, int max_len)
+{
+    if (max_len < 1 || begin_ == end_)
+        return source_.read_some(buffer, max_len);
+    int take = std::min(end_ - begin_, max_len);
+    std::memcpy(buffer, bytes_.get() + begin_, static_cast<size_t>(take));
+    begin_ += take;
+    return take;
+}
 
 namespace {
 

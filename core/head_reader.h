@@ -7,6 +7,7 @@
 #include "core/wire_head.h"
 
 #include <cstddef>
+#include <memory>
 
 // Where the bytes come from: a connection, or a socketpair in tests.
 class ByteSource {
@@ -21,6 +22,7 @@ public:
 class Cwf_socket;
 
 // A connection as a byte source (Cwf_socket itself has no virtual operations).
+// Its failures are quiet: the loop that reads ends on them.
 class SocketByteSource : public ByteSource {
 public:
     explicit SocketByteSource(Cwf_socket& socket) : socket_(socket) {}
@@ -29,6 +31,27 @@ public:
 
 private:
     Cwf_socket& socket_;
+};
+
+// Reads ahead: one read of the source then serves the heads and bodies of
+// every message it brought, so a stream of small messages costs about one
+// system call each instead of two. A receive loop wraps its connection in one
+// and from then on reads that connection only through it (what it has read
+// ahead is in here, not in the socket).
+class BufferedByteSource : public ByteSource {
+public:
+    static constexpr int capacity = 65536;
+    explicit BufferedByteSource(ByteSource& source);
+    int read_exact(char* buffer, int length) override;
+    // Bytes read ahead first; when there are none, one read of the source.
+    int read_some(char* buffer, int max_len) override;
+    int buffered() const { return end_ - begin_; }
+
+private:
+    ByteSource& source_;
+    std::unique_ptr<char[]> bytes_;
+    int begin_ = 0;
+    int end_ = 0;
 };
 
 // Every loop owns a buffer of this size: the head and at most 8172 body bytes.

@@ -454,6 +454,32 @@ int Cwf_socket::failure_exit(int result, bool select_failed)
     return result;
 }
 
+// Sends what the socket takes at once. Only when it would block does it wait
+// (select, 2 s) for room and then send blocking: a full send buffer is the
+// only case where the wait changes anything, and skipping it otherwise saves
+// a system call per message. ready < 0 reports a failed wait.
+ssize_t Cwf_socket::send_piece(int fd, const char* bytes, int count, int& ready)
+{
+    ready = 1;
+    ssize_t n = 0;
+    do {
+        n = ::send(fd, bytes, static_cast<size_t>(count), MSG_NOSIGNAL | MSG_DONTWAIT);
+    } while (n < 0 && errno == EINTR);
+    if (n >= 0 || (errno != EAGAIN && errno != EWOULDBLOCK))
+        return n;
+    ready = wait_writable(fd, send_select_wait_ms);
+    if (ready == 0)
+        dbg_log("wait time out in Cwf_socket::my_send_fixed_len!!!!!!\n");
+    if (ready < 0)
+        return -1;
+    if (m_sock.load() != fd)
+        return send_piece_null_socket;
+    do {
+        n = ::send(fd, bytes, static_cast<size_t>(count), MSG_NOSIGNAL);
+    } while (n < 0 && errno == EINTR);
+    return n;
+}
+
 int Cwf_socket::my_send_fixed_len(char* buffer, int length)
 {
     HandleRef h = current_handle();
@@ -478,9 +504,12 @@ int Cwf_socket::my_send_fixed_len(char* buffer, int length)
     }
     int sent = 0;
     while (sent < length) {
-        int ready = wait_writable(h->fd, send_select_wait_ms);
-        if (ready == 0)
-            dbg_log("wait time out in Cwf_socket::my_send_fixed_len!!!!!!\n");
+        // Closed, or closed and connected again, since this send began: the
+        // rest of the message must not go to another connection.
+        if (current_handle() != h)
+            return null_socket_exit();
+        int ready = 1;
+        ssize_t n = send_piece(h->fd, buffer + sent, length - sent, ready);
         if (ready < 0) {
             if (retry.load() == 0)
                 return failure_exit(ready, true);
@@ -497,11 +526,8 @@ int Cwf_socket::my_send_fixed_len(char* buffer, int length)
             platform::sleep_ms(send_retry_sleep_ms);
             continue;
         }
-        // Closed, or closed and connected again, since this send began: the
-        // rest of the message must not go to another connection.
-        if (current_handle() != h)
+        if (n == send_piece_null_socket)
             return null_socket_exit();
-        ssize_t n = ::send(h->fd, buffer + sent, static_cast<size_t>(length - sent), MSG_NOSIGNAL);
         if (n > 0) {
             sent += static_cast<int>(n);
             continue;
@@ -510,8 +536,6 @@ int Cwf_socket::my_send_fixed_len(char* buffer, int length)
             dbg_log("ret==0 in Cwf_socket.my_send_fixed_len\n");
             return 0;
         }
-        if (errno == EINTR)
-            continue;
         set_last_socket_error(errno);
         if (retry.load() == 0)
             return failure_exit(-1, false);
@@ -547,14 +571,14 @@ int Cwf_socket::my_send_fixed_len_raw(const char* buffer, int length)
     }
     int sent = 0;
     while (sent < length) {
-        int ready = wait_writable(h->fd, send_select_wait_ms);
-        if (ready == 0)
-            dbg_log("wait time out in Cwf_socket::my_send_fixed_len!!!!!!\n");
-        if (ready < 0)
-            return failure_exit(ready, true);
         if (current_handle() != h)
             return null_socket_exit();
-        ssize_t n = ::send(h->fd, buffer + sent, static_cast<size_t>(length - sent), MSG_NOSIGNAL);
+        int ready = 1;
+        ssize_t n = send_piece(h->fd, buffer + sent, length - sent, ready);
+        if (ready < 0)
+            return failure_exit(ready, true);
+        if (n == send_piece_null_socket)
+            return null_socket_exit();
         if (n > 0) {
             sent += static_cast<int>(n);
             continue;
@@ -563,8 +587,6 @@ int Cwf_socket::my_send_fixed_len_raw(const char* buffer, int length)
             dbg_log("ret==0 in Cwf_socket.my_send_fixed_len\n");
             return 0;
         }
-        if (errno == EINTR)
-            continue;
         set_last_socket_error(errno);
         return failure_exit(-1, false);
     }
@@ -604,6 +626,16 @@ int Cwf_socket::my_recv(char* buffer, int max_len)
         show_text("recv max_len<=0 at Cwf_socket::my_recv!");
         return -1;
     }
+    int n = my_recv_some(buffer, max_len);
+    if (n < 0 && m_sock.load() != 0)
+        show_text("Receiving data from server failed, may need reconnect.");
+    return n;
+}
+
+int Cwf_socket::my_recv_some(char* buffer, int max_len)
+{
+    if (max_len < 1)
+        return -1;
     HandleRef h = current_handle();
     if (!h)
         return -1;
@@ -613,7 +645,6 @@ int Cwf_socket::my_recv(char* buffer, int max_len)
     } while (n < 0 && errno == EINTR);
     if (n < 0) {
         set_last_socket_error(errno);
-        show_text("Receiving data from server failed, may need reconnect.");
         return -1;
     }
     return static_cast<int>(n);

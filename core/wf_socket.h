@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <sys/types.h>
 
 inline constexpr int socket_buffer_bytes = 81920;
 inline constexpr int send_lock_wait_ms = 3000;
@@ -51,6 +52,9 @@ public:
     int my_recv_fixed_len(char* buffer, int length);
     // One read of up to max_len bytes: the count (0 when the peer closed) or negative.
     int my_recv(char* buffer, int max_len);
+    // The same read without the message box: for receive loops, which end
+    // quietly when their connection fails.
+    int my_recv_some(char* buffer, int max_len);
 
     int close_socket();
 
@@ -96,6 +100,8 @@ private:
     int socks4_handshake();
     int socks5_handshake();
     int read_proxy_line(char* line, int limit, bool show_read_failure, bool& complete);
+    static constexpr ssize_t send_piece_null_socket = -2;
+    ssize_t send_piece(int fd, const char* bytes, int count, int& ready);
     int null_socket_exit();
     int failure_exit(int result, bool select_failed);
 

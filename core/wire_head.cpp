@@ -71,14 +71,51 @@ bool parse_wire_head(const char* head20, WireHead& head, int* bad_position)
     return true;
 }
 
+namespace {
+
+// The key repeated 64 times, a whole number of blocks, so that the body can
+// be XORed a block at a time and every chunk starts again at key index 0.
+constexpr size_t keystream_len = scramble_key_len * 64;
+struct KeyStream {
+    alignas(64) unsigned char bytes[keystream_len];
+};
+constexpr KeyStream make_keystream()
+{
+    KeyStream ks {};
+    for (size_t i = 0; i < keystream_len; ++i)
+        ks.bytes[i] = static_cast<unsigned char>(scramble_key[i % scramble_key_len]);
+    return ks;
+}
+constexpr KeyStream keystream = make_keystream();
+
+using Block = unsigned char __attribute__((vector_size(32)));
+
+// One build per instruction set; the loader picks the widest the processor has.
+__attribute__((target_clones("avx2", "default"))) void xor_keystream(unsigned char* p, size_t n)
+{
+    while (n > 0) {
+        const size_t chunk = n < keystream_len ? n : keystream_len;
+        size_t j = 0;
+        for (; j + sizeof(Block) <= chunk; j += sizeof(Block)) {
+            Block body;
+            Block key;
+            std::memcpy(&body, p + j, sizeof body);
+            std::memcpy(&key, keystream.bytes + j, sizeof key);
+            body ^= key;
+            std::memcpy(p + j, &body, sizeof body);
+        }
+        for (; j < chunk; ++j)
+            p[j] ^= keystream.bytes[j];
+        p += chunk;
+        n -= chunk;
+    }
+}
+
+} // namespace
+
 int scramble_message_body(void* buffer, int length)
 {
-    auto* p = static_cast<unsigned char*>(buffer);
-    size_t k = 0;
-    for (int i = 0; i < length; ++i) {
-        p[i] ^= static_cast<unsigned char>(scramble_key[k]);
-        if (++k == scramble_key_len)
-            k = 0;
-    }
+    if (length > 0)
+        xor_keystream(static_cast<unsigned char*>(buffer), static_cast<size_t>(length));
     return 0;
 }

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <gtest/gtest.h>
+#include <thread>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -139,6 +140,58 @@ TEST_F(HeadReaderTest, PeerClosingMidHeadOrMidBodyEndsTheLoop)
         close_sender();
         EXPECT_EQ(read_one(), HeadReadResult::failed) << partial;
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(HeadReaderTest, BufferedSourceServesManyMessagesFromFewReads)
+{
+    std::string stream;
+    for (int i = 0; i < 50; ++i)
+        stream += scrambled_message({ 0, i, 41, 0 }, std::string(static_cast<size_t>(i * 37), static_cast<char>('a' + i % 26)));
+    // Malformed: the one discard takes at most 2048 of the bytes read ahead.
+    stream += "   0;   0:  41:   0:" + std::string(wire_discard_read_len, 'j');
+    stream += scrambled_message({ 0, 0, 42, 0 }, "last");
+    send_to_reader(stream);
+    close_sender();
+
+    FdByteSource fd_source(fds_[1]);
+    BufferedByteSource source(fd_source);
+    for (int i = 0; i < 50; ++i) {
+        ASSERT_EQ(read_wire_message(source, buffer_.data(), buffer_.size(), main_lines, head_), HeadReadResult::message);
+        EXPECT_EQ(head_.address, i);
+        EXPECT_EQ(body(), std::string(static_cast<size_t>(i * 37), static_cast<char>('a' + i % 26)));
+    }
+    EXPECT_EQ(read_wire_message(source, buffer_.data(), buffer_.size(), main_lines, head_), HeadReadResult::skipped);
+    EXPECT_TRUE(log_.contains("g_recv_thread command format error at:4.\n"));
+    ASSERT_EQ(read_wire_message(source, buffer_.data(), buffer_.size(), main_lines, head_), HeadReadResult::message);
+    EXPECT_EQ(body(), "last");
+    EXPECT_EQ(read_wire_message(source, buffer_.data(), buffer_.size(), main_lines, head_), HeadReadResult::failed);
+    EXPECT_LT(fd_source.reads(), 10);
+}
+
+TEST_F(HeadReaderTest, BufferedSourceReadsLongRunsAndReportsAShortStream)
+{
+    std::string big(BufferedByteSource::capacity + 5000, 'q');
+    big[0] = 'a';
+    big.back() = 'z';
+    std::thread writer([&] {
+        write_bytes(fds_[0], "xy" + big + "tail");
+        close_sender();
+    });
+    FdByteSource fd_source(fds_[1]);
+    BufferedByteSource source(fd_source);
+    char two[2];
+    ASSERT_EQ(source.read_exact(two, 2), 2);
+    std::string got(big.size(), '\0');
+    ASSERT_EQ(source.read_exact(got.data(), static_cast<int>(got.size())), static_cast<int>(got.size()));
+    EXPECT_EQ(got, big);
+    char rest[8];
+    EXPECT_EQ(source.read_exact(rest, 8), -1) << "four bytes, then the end";
+    EXPECT_EQ(source.read_exact(rest, -1), -1);
+    writer.join();
 }
 
 } // namespace

@@ -167,6 +167,57 @@ TEST_F(WfSocketTest, OneReadReturnsWhatArrived)
     EXPECT_EQ(std::string(buffer, 2), "45");
 }
 
+TEST_F(WfSocketTest, FailedReadShowsItsMessageOnlyInMyRecv)
+{
+    connect_to_listener();
+    close_with_reset(peer_);
+    peer_ = -1;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    char buffer[8];
+    EXPECT_EQ(sock_.my_recv_some(buffer, 8), -1);
+    EXPECT_TRUE(boxes_.texts().empty());
+    ASSERT_EQ(sock_.connect_server(), 0);
+    peer_ = listener_.accept_one();
+    close_with_reset(peer_);
+    peer_ = -1;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(sock_.my_recv(buffer, 8), -1);
+    EXPECT_EQ(boxes_.texts(), std::vector<std::string> { "Receiving data from server failed, may need reconnect." });
+}
+
+TEST_F(WfSocketTest, FullSendBufferWaitsLogsTheTimeOutAndThenCompletes)
+{
+    connect_to_listener();
+    constexpr int messages = 200;
+    constexpr int body_len = 8000;
+    std::atomic<int> sent { 0 };
+    std::thread sender([&] {
+        for (int i = 0; i < messages; ++i) {
+            std::string message = format_wire_head({ 0, i, 41, body_len }) + std::string(body_len, static_cast<char>(i));
+            if (sock_.my_send_fixed_len(message.data(), static_cast<int>(message.size())) == static_cast<int>(message.size()))
+                ++sent;
+        }
+    });
+    for (int i = 0; i < 1000 && !log_.contains("wait time out in Cwf_socket::my_send_fixed_len!!!!!!\n"); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_TRUE(log_.contains("wait time out in Cwf_socket::my_send_fixed_len!!!!!!\n"));
+    EXPECT_LT(sent.load(), messages) << "the far end has not read yet";
+
+    FdByteSource fd_source(peer_);
+    BufferedByteSource source(fd_source);
+    std::vector<char> buffer(wire_recv_buffer_len);
+    const HeadReaderLines lines { "test", "test format error at:%d.\n", "content is:%s.\n" };
+    for (int i = 0; i < messages; ++i) {
+        WireHead head;
+        ASSERT_EQ(read_wire_message(source, buffer.data(), buffer.size(), lines, head), HeadReadResult::message);
+        ASSERT_EQ(head.address, i);
+        ASSERT_EQ(std::string(buffer.data() + 20, body_len), std::string(body_len, static_cast<char>(i)));
+    }
+    sender.join();
+    EXPECT_EQ(sent.load(), messages);
+    EXPECT_EQ(sock_.connected, 1);
+}
+
 TEST_F(WfSocketTest, CloseFromAnotherThreadWakesABlockedReader)
 {
     connect_to_listener();

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <gtest/gtest.h>
+#include <vector>
 
 TEST(WireHead, FormatsFourRightAlignedFields)
 {
@@ -75,4 +76,27 @@ TEST(Scramble, LengthBelowOneChangesNothing)
     scramble_message_body(buf, 0);
     scramble_message_body(buf, -5);
     EXPECT_EQ(std::memcmp(buf, "abcd", 4), 0);
+}
+
+TEST(Scramble, BlockwiseXorMatchesTheKeyByteForByteAtEveryLengthAndOffset)
+{
+    std::vector<unsigned char> buffer(4000);
+    for (size_t i = 0; i < buffer.size(); ++i)
+        buffer[i] = static_cast<unsigned char>(i * 131 + 7);
+    for (int offset : { 0, 1, 3, 17 }) {
+        for (int length : { 1, 22, 23, 24, 63, 64, 65, 1471, 1472, 1473, 2944, 3000 }) {
+            std::vector<unsigned char> work = buffer;
+            EXPECT_EQ(scramble_message_body(work.data() + offset, length), 0);
+            for (int i = 0; i < static_cast<int>(work.size()); ++i) {
+                unsigned char want = buffer[static_cast<size_t>(i)];
+                if (i >= offset && i < offset + length)
+                    want ^= static_cast<unsigned char>(scramble_key[(i - offset) % 23]);
+                ASSERT_EQ(work[static_cast<size_t>(i)], want) << "offset " << offset << " length " << length << " at " << i;
+            }
+        }
+    }
+    std::vector<unsigned char> untouched = buffer;
+    scramble_message_body(untouched.data(), 0);
+    scramble_message_body(untouched.data(), -4);
+    EXPECT_EQ(untouched, buffer);
 }
