@@ -3,6 +3,7 @@
 #include "core/lan_multicast.h"
 #include "core/message_box.h"
 #include "core/messages.h"
+#include "core/text_util.h"
 #include "tests/core/loopback.h"
 #include "tests/support/child_process.h"
 #include "tests/support/temp_home.h"
@@ -297,4 +298,47 @@ TEST(MulticastElection, ClientsInOneRoomElectExactlyOneMasterAndKeepIt)
     }
     EXPECT_EQ(masters_41, 1);
     EXPECT_EQ(flags[3].back(), 1);
+}
+
+// The program's own receive loop: it joins once the main connection exists
+// and again after a reconnect, and hands election messages to their handlers.
+TEST(MulticastReceiveLoop, JoinsOnceConnectedAndAgainAfterAReconnect)
+{
+    if (!in_private_network())
+        GTEST_SKIP() << "multicast runs only inside the private network namespace of make test";
+    TempHome home;
+    LoopbackListener server;
+    ASSERT_TRUE(start_multicast_recv_thread());
+    for (int waited_ms = 0; waited_ms < 3000 && g_multicast_recv_sock.open == 0; waited_ms += 10)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_EQ(g_multicast_recv_sock.open.load(), 1);
+    EXPECT_EQ(g_multicast_recv_sock.joined_interface(), 0u);  // no main connection yet
+
+    RoomGuard room(51);
+    in_addr lo {};
+    ::inet_pton(AF_INET, "127.0.0.1", &lo);
+    // Another master of the room announces itself from a higher address; the
+    // loop must take it and send this client back to idle.
+    auto heard_other_master = [&] {
+        g_my_ip_address = le_address("127.0.0.1");
+        g_is_multicast_master = 1;
+        std::string body = format_text("%12d", le_address("127.0.0.9"));
+        for (int tries = 0; tries < 100 && g_is_multicast_master == 1; ++tries) {
+            send_multicast_cmd(body.data(), 12, MSG_MASTER_STABLE, 0);
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return g_is_multicast_master == 0;
+    };
+    for (int round = 0; round < 2; ++round) {
+        g_main_sock.host.set("127.0.0.1");
+        g_main_sock.port = server.port();
+        ASSERT_EQ(g_main_sock.connect_server(), 0);
+        for (int waited_ms = 0; waited_ms < 3000 && g_multicast_recv_sock.joined_interface() != lo.s_addr; waited_ms += 10)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        EXPECT_EQ(g_multicast_recv_sock.joined_interface(), lo.s_addr) << round;
+        EXPECT_TRUE(heard_other_master()) << round;
+        g_main_sock.close_socket();
+        // Give the loop time to see the connection gone before the next round.
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    }
 }
