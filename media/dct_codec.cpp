@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 const std::array<uint8_t, 64> dct_zigzag = {
     0,  1,  5,  6,  14, 15, 27, 28, //
@@ -162,15 +163,28 @@ bool plane_fits(int width, int height, size_t plane_size)
            static_cast<size_t>(width) * static_cast<size_t>(height) <= plane_size;
 }
 
-void append_block(std::vector<uint8_t>& out, const std::array<int8_t, 64>& zigzag_bytes)
+// Writes one block's bytes at out and returns the end of what it wrote
+// (at most 64 bytes).
+uint8_t* write_block(uint8_t* out, const std::array<int8_t, 64>& zigzag_bytes)
 {
-    int last = 63;
-    while (last > 0 && zigzag_bytes[static_cast<size_t>(last)] == 0)
-        --last;
-    for (int i = 0; i <= last; ++i)
-        out.push_back(static_cast<uint8_t>(zigzag_bytes[static_cast<size_t>(i)]));
+    // The last non-zero byte, eight at a time (most blocks end early).
+    int last = 0;
+    for (int word = 7; word >= 0; --word) {
+        uint64_t bits = 0;
+        std::memcpy(&bits, zigzag_bytes.data() + word * 8, 8);
+        if (bits != 0) {
+            int byte = 7;
+            while (zigzag_bytes[static_cast<size_t>(word * 8 + byte)] == 0)
+                --byte;
+            last = word * 8 + byte;
+            break;
+        }
+    }
+    std::memcpy(out, zigzag_bytes.data(), static_cast<size_t>(last) + 1);
+    out += last + 1;
     if (last < 63)
-        out.push_back(dct_end_byte);
+        *out++ = dct_end_byte;
+    return out;
 }
 
 } // namespace
@@ -204,8 +218,9 @@ void Cdct_codec::dct_codec_set_quality(int quality)
     scale_table(dct_base_chroma_table, percentage, chroma_table_);
     for (size_t k = 0; k < 64; ++k) {
         double s = aan_scale[k / 8] * aan_scale[k % 8] * 8.0;
-        luma_divisors_[k] = static_cast<float>(1.0 / (step_of(luma_table_, k) * s));
-        chroma_divisors_[k] = static_cast<float>(1.0 / (step_of(chroma_table_, k) * s));
+        size_t t = (k % 8) * 8 + k / 8; // the transform's output is transposed
+        luma_divisors_t_[t] = static_cast<float>(1.0 / (step_of(luma_table_, k) * s));
+        chroma_divisors_t_[t] = static_cast<float>(1.0 / (step_of(chroma_table_, k) * s));
     }
 }
 
@@ -222,38 +237,81 @@ void Cdct_codec::dct_codec_set_decoder_quality(int quality)
     }
 }
 
-void Cdct_codec::forward_block(const int8_t* samples, int stride, bool chroma,
-                               std::array<int, 64>& coefficients) const
+namespace {
+
+// Eight transforms side by side (d[point * 8 + lane]), so that each line of
+// arithmetic runs over eight lanes at once.
+inline void fdct_lanes(float* d)
 {
-    std::array<float, 64> work {};
+    for (int lane = 0; lane < 8; ++lane)
+        fdct_pass(d + lane, 8);
+}
+
+inline void idct_lanes(const float* in, float* out)
+{
+    for (int lane = 0; lane < 8; ++lane)
+        idct_pass(in + lane, 8, out + lane, 8);
+}
+
+inline void transpose(const float* in, float* out)
+{
+    for (int r = 0; r < 8; ++r)
+        for (int c = 0; c < 8; ++c)
+            out[c * 8 + r] = in[r * 8 + c];
+}
+
+// Transformed blocks come out transposed: index u * 8 + v holds natural v * 8 + u.
+constexpr size_t natural_of_transposed(size_t t) { return (t % 8) * 8 + t / 8; }
+
+const std::array<uint8_t, 64> zigzag_of_transposed = [] {
+    std::array<uint8_t, 64> z {};
+    for (size_t t = 0; t < 64; ++t)
+        z[t] = dct_zigzag[natural_of_transposed(t)];
+    return z;
+}();
+
+} // namespace
+
+void Cdct_codec::forward_transposed(const int8_t* samples, int stride, bool chroma, std::array<int, 64>& out) const
+{
+    alignas(32) std::array<float, 64> work {};
+    alignas(32) std::array<float, 64> turned {};
     for (int row = 0; row < 8; ++row)
         for (int col = 0; col < 8; ++col)
             work[static_cast<size_t>(row * 8 + col)] = samples[row * stride + col];
-    for (int row = 0; row < 8; ++row)
-        fdct_pass(&work[static_cast<size_t>(row * 8)], 1);
-    for (int col = 0; col < 8; ++col)
-        fdct_pass(&work[static_cast<size_t>(col)], 8);
-    const std::array<float, 64>& divisors = chroma ? chroma_divisors_ : luma_divisors_;
-    for (size_t k = 0; k < 64; ++k)
-        coefficients[k] = static_cast<int>(work[k] * divisors[k] + 16384.5f) - 16384;
+    fdct_lanes(work.data());
+    transpose(work.data(), turned.data());
+    fdct_lanes(turned.data());
+    const std::array<float, 64>& divisors = chroma ? chroma_divisors_t_ : luma_divisors_t_;
+    for (size_t t = 0; t < 64; ++t)
+        out[t] = static_cast<int>(turned[t] * divisors[t] + 16384.5f) - 16384;
+}
+
+void Cdct_codec::forward_block(const int8_t* samples, int stride, bool chroma,
+                               std::array<int, 64>& coefficients) const
+{
+    std::array<int, 64> turned {};
+    forward_transposed(samples, stride, chroma, turned);
+    for (size_t t = 0; t < 64; ++t)
+        coefficients[natural_of_transposed(t)] = turned[t];
 }
 
 void Cdct_codec::inverse_block(const std::array<int, 64>& coefficients, bool chroma, int32_t* samples,
                                int stride) const
 {
     const std::array<float, 64>& dequant = chroma ? chroma_dequant_ : luma_dequant_;
-    std::array<float, 64> in {};
+    alignas(32) std::array<float, 64> in {};
     for (size_t k = 0; k < 64; ++k)
         in[k] = static_cast<float>(coefficients[k]) * dequant[k];
-    std::array<float, 64> work {};
-    for (int col = 0; col < 8; ++col)
-        idct_pass(&in[static_cast<size_t>(col)], 8, &work[static_cast<size_t>(col)], 8);
-    std::array<float, 8> out {};
-    for (int row = 0; row < 8; ++row) {
-        idct_pass(&work[static_cast<size_t>(row * 8)], 1, out.data(), 1);
-        for (int col = 0; col < 8; ++col) {
-            int value = ((static_cast<int>(out[static_cast<size_t>(col)]) + 4) >> 3) + 128;
-            samples[row * stride + col] = std::clamp(value, 0, 255) - 128;
+    alignas(32) std::array<float, 64> work {};
+    alignas(32) std::array<float, 64> turned {};
+    idct_lanes(in.data(), work.data()); // columns: work[y * 8 + u]
+    transpose(work.data(), turned.data());
+    idct_lanes(turned.data(), in.data()); // rows: in[x * 8 + y]
+    for (int x = 0; x < 8; ++x) {
+        for (int y = 0; y < 8; ++y) {
+            int value = ((static_cast<int>(in[static_cast<size_t>(x * 8 + y)]) + 4) >> 3) + 128;
+            samples[y * stride + x] = std::clamp(value, 0, 255) - 128;
         }
     }
 }
@@ -261,41 +319,44 @@ void Cdct_codec::inverse_block(const std::array<int, 64>& coefficients, bool chr
 void Cdct_codec::code_block(const int8_t* samples, int stride, bool chroma, std::array<int8_t, 64>& zigzag_bytes,
                             std::array<int8_t, 3>& side_bytes) const
 {
-    std::array<int, 64> coefficients {};
-    forward_block(samples, stride, chroma, coefficients);
-    for (size_t k = 0; k < 64; ++k) {
-        size_t z = dct_zigzag[k];
-        if (z < 3)
-            dct_split_low_coefficient(coefficients[k], zigzag_bytes[z], side_bytes[z]);
-        else
-            zigzag_bytes[z] = dct_clamp_coefficient(coefficients[k]);
-    }
+    std::array<int, 64> turned {};
+    forward_transposed(samples, stride, chroma, turned);
+    for (size_t t = 0; t < 64; ++t)
+        zigzag_bytes[zigzag_of_transposed[t]] = dct_clamp_coefficient(turned[t]);
+    // Zigzag 0, 1 and 2 are natural 0, 1 and 8: transposed 0, 8 and 1.
+    dct_split_low_coefficient(turned[0], zigzag_bytes[0], side_bytes[0]);
+    dct_split_low_coefficient(turned[8], zigzag_bytes[1], side_bytes[1]);
+    dct_split_low_coefficient(turned[1], zigzag_bytes[2], side_bytes[2]);
 }
 
 int Cdct_codec::dct_encode_frame(int width, int height, std::span<const int8_t> plane, std::vector<uint8_t>& output,
                                  std::span<int8_t> reference_store, std::vector<uint8_t>& side_output, int& side_len,
                                  bool chroma) const
 {
-    output.clear();
-    side_output.clear();
     side_len = 0;
-    if (!plane_fits(width, height, plane.size()) || reference_store.size() < static_cast<size_t>(width) * height)
+    if (!plane_fits(width, height, plane.size()) || reference_store.size() < static_cast<size_t>(width) * height) {
+        output.clear();
+        side_output.clear();
         return -1;
+    }
     size_t blocks = static_cast<size_t>(width / 8) * static_cast<size_t>(height / 8);
-    output.reserve(blocks * 65);
-    side_output.reserve(blocks * 3);
+    output.resize(blocks * 64);
+    side_output.resize(blocks * 3);
+    uint8_t* out = output.data();
+    uint8_t* side = side_output.data();
     std::array<int8_t, 64> zigzag_bytes {};
     std::array<int8_t, 3> side_bytes {};
     size_t block = 0;
     for (int by = 0; by < height; by += 8) {
         for (int bx = 0; bx < width; bx += 8, ++block) {
             code_block(plane.data() + static_cast<size_t>(by) * width + bx, width, chroma, zigzag_bytes, side_bytes);
-            std::copy(zigzag_bytes.begin(), zigzag_bytes.end(), reference_store.begin() + block * 64);
-            append_block(output, zigzag_bytes);
-            for (int8_t s : side_bytes)
-                side_output.push_back(static_cast<uint8_t>(s));
+            std::memcpy(reference_store.data() + block * 64, zigzag_bytes.data(), 64);
+            out = write_block(out, zigzag_bytes);
+            std::memcpy(side, side_bytes.data(), 3);
+            side += 3;
         }
     }
+    output.resize(static_cast<size_t>(out - output.data()));
     side_len = static_cast<int>(side_output.size());
     return static_cast<int>(output.size());
 }
@@ -336,11 +397,12 @@ int Cdct_codec::dct_encode_changed_blocks(int width, int height, std::span<uint8
             if (!is_changed)
                 continue;
             ++changed;
-            output.push_back(static_cast<uint8_t>(by / 8));
-            output.push_back(static_cast<uint8_t>(bx / 8));
-            append_block(output, zigzag_bytes);
-            for (int8_t s : side_bytes)
-                side_output.push_back(static_cast<uint8_t>(s));
+            size_t at = output.size();
+            output.resize(at + 66);
+            output[at] = static_cast<uint8_t>(by / 8);
+            output[at + 1] = static_cast<uint8_t>(bx / 8);
+            output.resize(static_cast<size_t>(write_block(output.data() + at + 2, zigzag_bytes) - output.data()));
+            side_output.insert(side_output.end(), side_bytes.begin(), side_bytes.end());
         }
     }
     output_len = static_cast<int>(output.size());
@@ -418,19 +480,16 @@ int Cdct_codec::dct_decode_changed_blocks(int width, int height, std::span<const
 
 namespace {
 
-// 16-bit fixed-point luma weights, rounding folded into the blue table.
-struct LumaTables {
-    std::array<int32_t, 256> r {}, g {}, b {};
-    LumaTables()
-    {
-        for (int i = 0; i < 256; ++i) {
-            r[static_cast<size_t>(i)] = 19595 * i;
-            g[static_cast<size_t>(i)] = 38470 * i;
-            b[static_cast<size_t>(i)] = 7471 * i + 32768;
-        }
-    }
-};
-const LumaTables luma_tables;
+// 16-bit fixed-point luma weights with rounding.
+inline int8_t luma_of(const uint8_t* p)
+{
+    int y = (19595 * p[0] + 38470 * p[1] + 7471 * p[2] + 32768) >> 16;
+    return static_cast<int8_t>(y - 128);
+}
+// The chroma weights have four decimals, so whole numbers give the exact
+// value, and integer division truncates toward zero as the formula asks.
+inline int u_of(const uint8_t* p) { return (5000 * p[2] - 1687 * p[0] - 3313 * p[1]) / 10000; }
+inline int v_of(const uint8_t* p) { return (5000 * p[0] - 4187 * p[1] - 813 * p[2]) / 10000; }
 
 } // namespace
 
@@ -441,14 +500,34 @@ void rgb_to_yuv(int width, int height, std::span<const uint8_t> rgb, std::span<i
     if (rgb.size() < pixels * 3 || y_plane.size() < pixels || u_full.size() < pixels || v_full.size() < pixels)
         return;
     for (size_t i = 0; i < pixels; ++i) {
-        int r = rgb[i * 3];
-        int g = rgb[i * 3 + 1];
-        int b = rgb[i * 3 + 2];
-        int y = (luma_tables.r[static_cast<size_t>(r)] + luma_tables.g[static_cast<size_t>(g)] +
-                 luma_tables.b[static_cast<size_t>(b)]) >> 16;
-        y_plane[i] = static_cast<int8_t>(y - 128);
-        u_full[i] = static_cast<int>(0.5 * b - 0.1687 * r - 0.3313 * g);
-        v_full[i] = static_cast<int>(0.5 * r - 0.4187 * g - 0.0813 * b);
+        const uint8_t* p = &rgb[i * 3];
+        y_plane[i] = luma_of(p);
+        u_full[i] = u_of(p);
+        v_full[i] = v_of(p);
+    }
+}
+
+void rgb_to_yuv_subsampled(int width, int height, std::span<const uint8_t> rgb, std::span<int8_t> y_plane,
+                           std::span<int8_t> u_sub, std::span<int8_t> v_sub)
+{
+    if (width <= 0 || height <= 0)
+        return;
+    size_t pixels = static_cast<size_t>(width) * static_cast<size_t>(height);
+    size_t sub_width = static_cast<size_t>(width / 2);
+    size_t sub_pixels = sub_width * static_cast<size_t>(height / 3);
+    if (rgb.size() < pixels * 3 || y_plane.size() < pixels || u_sub.size() < sub_pixels || v_sub.size() < sub_pixels)
+        return;
+    const uint8_t* src = rgb.data();
+    int8_t* y_out = y_plane.data();
+    for (size_t i = 0; i < pixels; ++i)
+        y_out[i] = luma_of(src + i * 3);
+    for (int i = 0; i < height / 3; ++i) {
+        const uint8_t* row = src + static_cast<size_t>(3 * i) * static_cast<size_t>(width) * 3;
+        for (size_t j = 0; j < sub_width; ++j) {
+            const uint8_t* p = row + j * 6;
+            u_sub[static_cast<size_t>(i) * sub_width + j] = static_cast<int8_t>(u_of(p));
+            v_sub[static_cast<size_t>(i) * sub_width + j] = static_cast<int8_t>(v_of(p));
+        }
     }
 }
 

@@ -80,6 +80,7 @@ public:
     void inverse_block(const std::array<int, 64>& coefficients, bool chroma, int32_t* samples, int stride) const;
 
 private:
+    void forward_transposed(const int8_t* samples, int stride, bool chroma, std::array<int, 64>& out) const;
     void code_block(const int8_t* samples, int stride, bool chroma, std::array<int8_t, 64>& zigzag_bytes,
                     std::array<int8_t, 3>& side_bytes) const;
     // Reads one block's bytes at pos (moved past them); -1 when the stream ends early.
@@ -92,8 +93,8 @@ private:
     std::array<uint8_t, 64> chroma_table_ {};
     std::array<uint8_t, 64> decoder_luma_table_ {};
     std::array<uint8_t, 64> decoder_chroma_table_ {};
-    std::array<float, 64> luma_divisors_ {};
-    std::array<float, 64> chroma_divisors_ {};
+    std::array<float, 64> luma_divisors_t_ {}; // transposed order, as the transform leaves them
+    std::array<float, 64> chroma_divisors_t_ {};
     std::array<float, 64> luma_dequant_ {};
     std::array<float, 64> chroma_dequant_ {};
 };
@@ -102,6 +103,10 @@ private:
 // y_plane: Y - 128 as signed bytes; u_full, v_full: full-size chroma values.
 void rgb_to_yuv(int width, int height, std::span<const uint8_t> rgb, std::span<int8_t> y_plane,
                 std::span<int> u_full, std::span<int> v_full);
+// rgb_to_yuv followed by chroma_subsample of U and V, converting chroma only
+// where it is sampled.
+void rgb_to_yuv_subsampled(int width, int height, std::span<const uint8_t> rgb, std::span<int8_t> y_plane,
+                           std::span<int8_t> u_sub, std::span<int8_t> v_sub);
 // y: signed luma (Y - 128); u, v: full-size chroma.
 void yuv_to_rgb(int width, int height, std::span<const int32_t> y, std::span<const int32_t> u,
                 std::span<const int32_t> v, std::span<uint8_t> rgb);

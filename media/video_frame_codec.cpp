@@ -51,9 +51,6 @@ void VideoFrameEncoder::resize(int size_index)
         state.new_side.assign(blocks * 3, 0);
         state.changed_map.assign(blocks, 0);
     }
-    size_t pixels = static_cast<size_t>(size_.width) * static_cast<size_t>(size_.height);
-    u_full_.assign(pixels, 0);
-    v_full_.assign(pixels, 0);
     // The old reference does not fit the new size.
     key_frame_counter_ = 30;
 }
@@ -103,9 +100,8 @@ int VideoFrameEncoder::encode(int size_index, int quality, std::span<const uint8
         return -1;
     rgb = rgb.first(pixels * 3);
 
-    rgb_to_yuv(size_.width, size_.height, rgb, planes_[0].samples, u_full_, v_full_);
-    chroma_subsample(size_.width, size_.height, u_full_, planes_[1].samples);
-    chroma_subsample(size_.width, size_.height, v_full_, planes_[2].samples);
+    rgb_to_yuv_subsampled(size_.width, size_.height, rgb, planes_[0].samples, planes_[1].samples,
+                          planes_[2].samples);
 
     out.size_index = size_index;
     if (key_frame_counter_ <= max_delta_counter && try_delta(out)) {
@@ -120,19 +116,36 @@ int VideoFrameEncoder::encode(int size_index, int quality, std::span<const uint8
     return 0;
 }
 
-int compress_video_streams(const CodedVideoFrame& frame, std::array<std::vector<uint8_t>, video_stream_count>& out)
+VideoStreamPacker::VideoStreamPacker()
 {
+    if (deflateInit(&stream_, Z_BEST_SPEED) == Z_OK)
+        ready_ = true;
+}
+
+VideoStreamPacker::~VideoStreamPacker()
+{
+    if (ready_)
+        deflateEnd(&stream_);
+}
+
+int VideoStreamPacker::pack(const CodedVideoFrame& frame, std::array<std::vector<uint8_t>, video_stream_count>& out)
+{
+    if (!ready_)
+        return -1;
     for (size_t i = 0; i < video_stream_count; ++i) {
         const std::vector<uint8_t>& raw = frame.streams[i];
         std::vector<uint8_t>& packed = out[i];
-        packed.resize(video_send_capacity[i]);
-        uLongf packed_len = static_cast<uLongf>(packed.size());
-        int rc = compress(packed.data(), &packed_len, raw.data(), static_cast<uLong>(raw.size()));
-        if (rc != Z_OK) {
-            packed.clear();
+        packed.clear();
+        if (deflateReset(&stream_) != Z_OK)
             return -1;
-        }
-        packed.resize(packed_len);
+        stream_.next_in = const_cast<Bytef*>(raw.data());
+        stream_.avail_in = static_cast<uInt>(raw.size());
+        stream_.next_out = scratch_.data();
+        stream_.avail_out = static_cast<uInt>(video_send_capacity[i]);
+        // Z_STREAM_END only when everything fitted into the send buffer's capacity.
+        if (deflate(&stream_, Z_FINISH) != Z_STREAM_END)
+            return -1;
+        packed.assign(scratch_.data(), scratch_.data() + stream_.total_out);
     }
     return 0;
 }
@@ -156,8 +169,8 @@ int VideoFrameDecoder::decode(int frame_kind, int quality, int size_index,
     codec.dct_codec_set_decoder_quality(quality);
 
     int rc = 0;
-    std::vector<uint8_t> stream;
-    std::vector<uint8_t> side;
+    std::vector<uint8_t>& stream = stream_;
+    std::vector<uint8_t>& side = side_;
     for (size_t p = 0; p < 3; ++p) {
         PlaneGeometry g = plane_geometry(size_, p);
         std::vector<int32_t>& plane = work_planes_[p];

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <span>
 #include <vector>
+#include <zlib.h>
 
 inline constexpr int video_frame_kind_delta = 0;
 inline constexpr int video_frame_kind_key = 1;
@@ -73,14 +74,26 @@ private:
     VideoFrameSize size_ {};
     int key_frame_counter_ = 30; // the first frame is a key frame
     std::array<PlaneState, 3> planes_ {};
-    std::vector<int> u_full_;
-    std::vector<int> v_full_;
     std::vector<uint8_t> key_frame_picture_;
 };
 
-// zlib-compresses the six streams, each into at most its capacity. Returns 0,
-// or -1 when a stream does not fit (out is then incomplete).
-int compress_video_streams(const CodedVideoFrame& frame, std::array<std::vector<uint8_t>, video_stream_count>& out);
+// zlib-compresses the six streams, each into at most its send buffer's
+// capacity; one deflate state serves every frame.
+class VideoStreamPacker {
+public:
+    VideoStreamPacker();
+    ~VideoStreamPacker();
+    VideoStreamPacker(const VideoStreamPacker&) = delete;
+    VideoStreamPacker& operator=(const VideoStreamPacker&) = delete;
+
+    // Returns 0, or -1 when a stream does not fit (out is then incomplete).
+    int pack(const CodedVideoFrame& frame, std::array<std::vector<uint8_t>, video_stream_count>& out);
+
+private:
+    z_stream stream_ {};
+    bool ready_ = false;
+    std::vector<uint8_t> scratch_ = std::vector<uint8_t>(video_send_capacity[0]);
+};
 
 // The receiver's side: keeps the key-frame planes of one sender and decodes
 // that sender's frames into pictures.
@@ -102,4 +115,6 @@ private:
     std::array<std::vector<int32_t>, 3> work_planes_ {};
     std::vector<int32_t> u_full_;
     std::vector<int32_t> v_full_;
+    std::vector<uint8_t> stream_;
+    std::vector<uint8_t> side_;
 };

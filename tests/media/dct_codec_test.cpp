@@ -300,6 +300,33 @@ TEST(ColourConversion, StorageOrderIsRedGreenBlue)
         EXPECT_NEAR(back[i], rgb[i], 2) << i;
 }
 
+TEST(ColourConversion, SubsampledConversionMatchesConvertThenSubsample)
+{
+    std::mt19937 rng(3);
+    std::vector<uint8_t> rgb(320 * 240 * 3);
+    for (uint8_t& b : rgb)
+        b = static_cast<uint8_t>(rng());
+    std::vector<int8_t> y(320 * 240), y2(320 * 240);
+    std::vector<int> u(320 * 240), v(320 * 240);
+    rgb_to_yuv(320, 240, rgb, y, u, v);
+    std::vector<int8_t> u_sub(160 * 80), v_sub(160 * 80), u_sub2(160 * 80), v_sub2(160 * 80);
+    chroma_subsample_320x240(u, u_sub);
+    chroma_subsample_320x240(v, v_sub);
+    rgb_to_yuv_subsampled(320, 240, rgb, y2, u_sub2, v_sub2);
+    EXPECT_EQ(y, y2);
+    EXPECT_EQ(u_sub, u_sub2);
+    EXPECT_EQ(v_sub, v_sub2);
+    // Chroma is the exact weighted sum truncated toward zero (the nudge undoes
+    // binary rounding of sums that are whole numbers).
+    auto exact_trunc = [](double x) { return std::trunc(x + std::copysign(1e-9, x)); };
+    for (size_t i = 0; i < 20000; ++i) {
+        double r = rgb[i * 3], g = rgb[i * 3 + 1], b = rgb[i * 3 + 2];
+        ASSERT_EQ(u[i], exact_trunc(0.5 * b - 0.1687 * r - 0.3313 * g)) << r << " " << g << " " << b;
+        ASSERT_EQ(v[i], exact_trunc(0.5 * r - 0.4187 * g - 0.0813 * b)) << r << " " << g << " " << b;
+        ASSERT_EQ(y[i], static_cast<int>((19595 * r + 38470 * g + 7471 * b + 32768) / 65536) - 128);
+    }
+}
+
 TEST(ChromaPlanes, SubsampleTakesEverySecondOfEveryThirdRow)
 {
     std::vector<int> full(160 * 120);

@@ -55,7 +55,8 @@ struct Packed {
 Packed pack(const CodedVideoFrame& frame)
 {
     Packed p;
-    EXPECT_EQ(compress_video_streams(frame, p.streams), 0);
+    VideoStreamPacker packer;
+    EXPECT_EQ(packer.pack(frame, p.streams), 0);
     return p;
 }
 
