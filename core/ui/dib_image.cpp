@@ -10,21 +10,22 @@
 
 QImage dib_to_qimage(const PackedDib& dib)
 {
-    std::vector<uint8_t> rgb;
-    PackedDib plain = dib;
-    CBitmapFile converter;
     if (dib.bit_count() == 32 && dib.valid()) {
-        // Drop the padding byte so the one converter serves every depth.
         const int w = dib.width();
         const int h = dib.height() < 0 ? -dib.height() : dib.height();
         QImage image(w, h, QImage::Format_RGB32);
         for (int y = 0; y < h; ++y) {
             int row = dib.height() < 0 ? y : h - 1 - y;
-            std::memcpy(image.scanLine(y), dib.bits() + dib.row_bytes() * static_cast<size_t>(row), static_cast<size_t>(w) * 4);
+            const uint8_t* src = dib.bits() + dib.row_bytes() * static_cast<size_t>(row);
+            auto* dst = reinterpret_cast<QRgb*>(image.scanLine(y));
+            for (int x = 0; x < w; ++x, src += 4)
+                dst[x] = qRgb(src[2], src[1], src[0]);
         }
         return image;
     }
-    if (converter.DibToRgb(plain, rgb) != 0)
+    std::vector<uint8_t> rgb;
+    CBitmapFile converter;
+    if (converter.DibToRgb(dib, rgb) != 0)
         return {};
     const int w = dib.width();
     const int h = dib.height() < 0 ? -dib.height() : dib.height();

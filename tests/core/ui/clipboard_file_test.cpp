@@ -105,6 +105,21 @@ TEST(ClipboardFile, FormatsFromOtherSystemsComeBackUnderTheirNumbers)
     ASSERT_EQ(clipboard_save_to_file(out), 0);
     std::string bytes = read_file(out);
     EXPECT_NE(bytes.find(record(16, locale)), std::string::npos);
+
+    // A 32-bit picture, two pixels wide, one high, as Windows puts it there.
+    std::string dib(40, '\0');
+    dib[0] = 40;
+    dib[4] = 2;
+    dib[8] = 1;
+    dib[12] = 1;
+    dib[14] = 32;
+    dib += std::string("\x10\x20\x30\x00\x01\x02\x03\x00", 8);
+    write_bytes(path, head() + record(CF_DIB, dib));
+    ASSERT_EQ(clipboard_load_from_file(path), 0);
+    QImage image = QGuiApplication::clipboard()->image();
+    ASSERT_EQ(image.size(), QSize(2, 1));
+    EXPECT_EQ(image.pixel(0, 0), qRgb(0x30, 0x20, 0x10));
+    EXPECT_EQ(image.pixel(1, 0), qRgb(0x03, 0x02, 0x01));
 }
 
 TEST(ClipboardFile, BadFilesChangeNothingAndSaySo)
