@@ -120,10 +120,12 @@ int Cwf_socket::start_winsock() { return 0; }
 
 Cwf_socket::HandleRef Cwf_socket::current_handle() const { return handle_.load(); }
 
-void Cwf_socket::adopt(int fd)
+Cwf_socket::HandleRef Cwf_socket::adopt(int fd)
 {
-    handle_.store(std::make_shared<Handle>(fd));
+    HandleRef h = std::make_shared<Handle>(fd);
+    handle_.store(h);
     m_sock.store(fd);
+    return h;
 }
 
 int Cwf_socket::close_socket()
@@ -172,12 +174,14 @@ int Cwf_socket::fail_connect(const char* message)
 
 int Cwf_socket::finish_connect()
 {
-    set_socket_buffers();
     HandleRef h = current_handle();
+    if (!h)
+        return -1; // closed by another thread while connecting
+    set_socket_buffers();
     sockaddr_in local {};
     socklen_t local_len = sizeof local;
     char dotted[INET_ADDRSTRLEN] = {};
-    if (h && ::getsockname(h->fd, reinterpret_cast<sockaddr*>(&local), &local_len) == 0
+    if (::getsockname(h->fd, reinterpret_cast<sockaddr*>(&local), &local_len) == 0
         && ::inet_ntop(AF_INET, &local.sin_addr, dotted, sizeof dotted))
         local_address.set(dotted);
     else
@@ -207,7 +211,9 @@ int Cwf_socket::connect_server()
         connected.store(0);
         return -1;
     }
-    adopt(fd);
+    // Held here so that a close from another thread cannot free the number
+    // while the connect still uses it.
+    HandleRef h = adopt(fd);
 
     std::string target_host = through_proxy ? proxy_host : host.get();
     uint16_t target_port = through_proxy ? static_cast<uint16_t>(proxy_port) : port.load();
@@ -222,13 +228,15 @@ int Cwf_socket::connect_server()
     to.sin_family = AF_INET;
     to.sin_addr = address;
     to.sin_port = htons(target_port);
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) != 0) {
+    if (::connect(h->fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) != 0) {
         set_last_socket_error(errno);
         return fail_connect(nullptr);
     }
     if (through_proxy && proxy_handshake() != 0)
         return fail_connect(nullptr);
-    return finish_connect();
+    if (finish_connect() != 0)
+        return fail_connect(nullptr);
+    return 0;
 }
 
 int Cwf_socket::proxy_handshake()
@@ -492,8 +500,6 @@ int Cwf_socket::my_send_fixed_len(char* buffer, int length)
         return -1;
     }
     last_send_tick.store(platform::tick_count());
-    if (length > static_cast<int>(wire_head_len))
-        scramble_message_body(buffer + wire_head_len, length - static_cast<int>(wire_head_len));
 
     // The lock is held for the whole message, retries included, so that no
     // other sender's bytes can land between two pieces of this one.
@@ -502,6 +508,10 @@ int Cwf_socket::my_send_fixed_len(char* buffer, int length)
         dbg_log("wait failed in my_send.\n");
         return -1;
     }
+    // Scrambled once the send is sure to be tried, so a message whose send
+    // never began is left as the caller gave it.
+    if (length > static_cast<int>(wire_head_len))
+        scramble_message_body(buffer + wire_head_len, length - static_cast<int>(wire_head_len));
     int sent = 0;
     while (sent < length) {
         // Closed, or closed and connected again, since this send began: the

@@ -91,7 +91,7 @@ private:
     using HandleRef = std::shared_ptr<Handle>;
 
     HandleRef current_handle() const;
-    void adopt(int fd);
+    HandleRef adopt(int fd);
     void reload_proxy_settings();
     int fail_connect(const char* message);
     int finish_connect();

@@ -392,7 +392,7 @@ protected:
         if (want_success)
             steps.push_back(send_bytes(tunnel_message()));
         ScriptedProxy proxy(std::move(steps));
-        use_proxy_settings(type, proxy.port(), "alice", "wonderland");
+        use_proxy_settings(type, proxy.port(), "alice-in-wonderland", "wonderland");
         boxes_.clear();
         int result = sock_.connect_server();
         EXPECT_EQ(result, want_success ? 0 : -1) << label;
@@ -445,7 +445,8 @@ TEST_F(ScriptedProxyTest, Socks4ReplyInTwoPiecesIsAccepted)
 TEST_F(ScriptedProxyTest, Socks5MethodsAndAuthentication)
 {
     const std::string greeting = bytes_of({ 5, 2, 0, 2 });
-    const std::string auth = bytes_of({ 1, 5 }) + "alice" + bytes_of({ 10 }) + "wonderland";
+    // Longer than a head: the handshake must still go out unscrambled.
+    const std::string auth = bytes_of({ 1, 19 }) + "alice-in-wonderland" + bytes_of({ 10 }) + "wonderland";
     const std::string granted = bytes_of({ 5, 0, 0, 1, 127, 0, 0, 1, 0x1f, 0x90 });
     run(proxy_type_socks5,
         { expect_bytes(greeting), send_bytes(bytes_of({ 5, 0 })), expect_bytes(socks5_connect_request()),

@@ -301,8 +301,10 @@ TEST_F(WfSocketTest, SendLockTimeOutFailsTheSendAndKeepsTheConnection)
     });
     while (!held)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    std::string message = format_wire_head({ 0, 0, 1000, 0 });
-    EXPECT_EQ(sock_.my_send_fixed_len(message.data(), 20), -1);
+    std::string message = format_wire_head({ 0, 0, 41, 5 }) + "plain";
+    const std::string given = message;
+    EXPECT_EQ(sock_.my_send_fixed_len(message.data(), 25), -1);
+    EXPECT_EQ(message, given) << "a send that never began leaves the body unscrambled";
     std::string raw = "raw";
     EXPECT_EQ(sock_.my_send_fixed_len_raw(raw.data(), 3), -1);
     release = true;
@@ -311,7 +313,7 @@ TEST_F(WfSocketTest, SendLockTimeOutFailsTheSendAndKeepsTheConnection)
     EXPECT_EQ(sock_.connected, 1);
     EXPECT_NE(sock_.m_sock, 0);
     EXPECT_EQ(read_bytes(peer_, 1, 100), "") << "nothing went out";
-    EXPECT_EQ(sock_.my_send_fixed_len(message.data(), 20), 20);
+    EXPECT_EQ(sock_.my_send_fixed_len(message.data(), 25), 25);
 }
 
 TEST_F(WfSocketTest, ConcurrentSendersNeverInterleave)
@@ -340,6 +342,24 @@ TEST_F(WfSocketTest, ConcurrentSendersNeverInterleave)
     }
     for (std::thread& t : threads)
         t.join();
+}
+
+TEST_F(WfSocketTest, DescriptorZeroIsNeverTakenForNoConnection)
+{
+    int saved_stdin = ::dup(0);
+    ASSERT_GE(saved_stdin, 0);
+    ::close(0);
+    sock_.host.set("127.0.0.1");
+    sock_.port = listener_.port();
+    int result = sock_.connect_server();
+    ::dup2(saved_stdin, 0);
+    ::close(saved_stdin);
+    ASSERT_EQ(result, 0);
+    EXPECT_GT(sock_.m_sock, 0);
+    peer_ = listener_.accept_one();
+    std::string message = format_wire_head({ 0, 0, 1000, 0 });
+    EXPECT_EQ(sock_.my_send_fixed_len(message.data(), 20), 20);
+    EXPECT_EQ(read_bytes(peer_, 20), message);
 }
 
 TEST_F(WfSocketTest, ConnectFailures)
