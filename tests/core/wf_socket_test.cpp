@@ -218,6 +218,35 @@ TEST_F(WfSocketTest, FullSendBufferWaitsLogsTheTimeOutAndThenCompletes)
     EXPECT_EQ(sock_.connected, 1);
 }
 
+TEST_F(WfSocketTest, CloseFromAnotherThreadEndsASendBlockedOnAFullBuffer)
+{
+    connect_to_listener();
+    std::atomic<int> last_result { 1 };
+    std::atomic<int> sent { 0 };
+    std::thread sender([&] {
+        for (int i = 0; i < 1000; ++i) {
+            std::string message = format_wire_head({ 0, 0, 41, 8000 }) + std::string(8000, 'f');
+            int result = sock_.my_send_fixed_len(message.data(), static_cast<int>(message.size()));
+            last_result = result;
+            if (result < 0)
+                return;
+            ++sent;
+        }
+    });
+    int seen = -1;
+    while (sent.load() != seen) { // the far end never reads: wait until the sends stop moving
+        seen = sent.load();
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    }
+    ASSERT_LT(seen, 1000);
+    auto start = std::chrono::steady_clock::now();
+    sock_.close_socket();
+    sender.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_EQ(last_result, -1);
+    EXPECT_EQ(g_status_text.get(), "trying to send data through null socket at main_sock");
+}
+
 TEST_F(WfSocketTest, CloseFromAnotherThreadWakesABlockedReader)
 {
     connect_to_listener();
