@@ -71,6 +71,30 @@ bool valid_password(std::string_view password)
 
 } // namespace
 
+std::string control_help_text()
+{
+    return "\n"
+           "Configuration (--config FILE, INI; without it one open room \"Lobby\"):\n"
+           "  [general]   greeting = TEXT, newest_version = 1.9.4 (announced to clients),\n"
+           "              company_text = TEXT, logo_file = NAME, access_code = CODE (every login must give it)\n"
+           "  [room]      name = NAME, password = TEXT, chairman_password = TEXT (one section per room)\n"
+           "  [servers]   server = NAME:HOST:PORT (one line each, handed to clients that ask)\n"
+           "\n"
+           "Rules:\n"
+           "  - Login names are unique on the server; rooms need a login.\n"
+           "  - The first member to enter a room becomes its chairman, unless the room has a\n"
+           "    chairman password: then a member becomes chairman by asking with it.\n"
+           "  - Only the chairman removes members, sets the room and chairman passwords, starts\n"
+           "    the meeting, switches the talk mode, gives and stops the microphone in chairman\n"
+           "    control mode, names or removes the presenter and answers presenter applications.\n"
+           "  - In free mode anyone may stop the meeting, take the microphone and become presenter.\n"
+           "  - Board navigation pushes come from the presenter only.\n"
+           "  - Chat lines go to the whole room (the writer too), each headed by its writer's name;\n"
+           "    private lines and every other relay stay inside the sender's room.\n"
+           "  - Rooms that members create close when the last member leaves; configured rooms stay.\n"
+           "  - Report datagrams to UDP port 8999 of the listening address are logged.\n";
+}
+
 ControlConfig default_control_config()
 {
     ControlConfig config;
@@ -190,6 +214,11 @@ ControlRooms::ControlRooms(ControlConfig config, ControlOutput& out, std::functi
     }
     for (size_t i = 0; i < config_.rooms.size() && i < rooms_.size(); ++i) {
         Room& r = rooms_[i];
+        r.number = out_.room_opened(config_.rooms[i].name);
+        if (r.number < 0) {
+            out_.log_line("no room number left for room " + config_.rooms[i].name);
+            continue;
+        }
         r.in_use = true;
         r.configured = true;
         r.name = config_.rooms[i].name;
@@ -241,14 +270,7 @@ int ControlRooms::find_room(std::string_view name) const
 int ControlRooms::room_of(int customer_id) const
 {
     const Client* c = find(customer_id);
-    return c ? c->room : -1;
-}
-
-std::vector<int> ControlRooms::room_members(int room_number) const
-{
-    if (room_number < 0 || room_number >= control_room_count)
-        return {};
-    return rooms_[static_cast<size_t>(room_number)].members;
+    return c && c->room >= 0 ? rooms_[static_cast<size_t>(c->room)].number : -1;
 }
 
 void ControlRooms::send(int id, int number, std::string_view body, int field2) { out_.send_to(id, field2, number, body); }
@@ -303,9 +325,9 @@ void ControlRooms::client_gone(int customer_id)
     clients_.erase(std::find_if(clients_.begin(), clients_.end(), [&](const Client& x) { return x.id == customer_id; }));
 }
 
-bool ControlRooms::handle(int customer_id, int field2, int number, std::string_view body)
+const std::vector<int>& ControlRooms::numbers()
 {
-    static constexpr int family[] = {
+    static const std::vector<int> family = {
         MSG_LOGIN, MSG_LOGOUT, MSG_ROOM_LIST_REFRESH, MSG_ROOM_CREATE, MSG_ROOM_JOIN, MSG_ROOM_LEAVE, MSG_581,
         MSG_MEMBER_LIST_REFRESH, MSG_KICK_MEMBER, MSG_ROOM_SET_PASSWORD, MSG_SET_CHAIRMAN_PASSWORD, MSG_MEETING_START,
         MSG_MEETING_STOP, MSG_REQUEST_CHAIRMAN, MSG_GIVE_UP_CHAIRMAN, MSG_REQUEST_PRESENTER, MSG_GIVE_UP_PRESENTER,
@@ -318,7 +340,13 @@ bool ControlRooms::handle(int customer_id, int field2, int number, std::string_v
         MSG_RESTORE_ZOOM, MSG_PROBE_ANSWER, MSG_SERVER_LIST_REQUEST, MSG_990, MSG_SERVER_VERSION_REQUEST, MSG_790,
         MSG_ROOM_OPTION_781,
     };
-    if (std::find(std::begin(family), std::end(family), number) == std::end(family))
+    return family;
+}
+
+bool ControlRooms::handle(int customer_id, int field2, int number, std::string_view body)
+{
+    const std::vector<int>& family = numbers();
+    if (std::find(family.begin(), family.end(), number) == family.end())
         return false;
     Client* found = find(customer_id);
     if (!found) {
@@ -473,6 +501,9 @@ void ControlRooms::create_room(Client& c, std::string_view body)
         why = "room exists";
     else if (free_room == rooms_.end())
         why = "no free room";
+    int number = why ? -1 : out_.room_opened(std::string(body));
+    if (!why && number < 0)
+        why = "no room number left";
     if (why) {
         refuse(c, MSG_ROOM_CREATE, why);
         send(c.id, MSG_CREATE_ROOM_FAILED);
@@ -480,44 +511,48 @@ void ControlRooms::create_room(Client& c, std::string_view body)
     }
     *free_room = Room {};
     free_room->in_use = true;
+    free_room->number = number;
     free_room->name = std::string(body);
-    out_.log_line(format_text("room %d %s created by %d", static_cast<int>(free_room - rooms_.begin()), free_room->name.c_str(), c.id));
+    out_.log_line(format_text("room %d %s created by %d", number, free_room->name.c_str(), c.id));
     send_logged_in(MSG_ROOM_LIST_CHANGED);
 }
 
 void ControlRooms::join_room(Client& c, std::string_view body)
 {
     std::string_view name, password;
-    int number = -1;
+    int index = -1;
+    int refusal = -1;
     const char* why = nullptr;
     if (body.size() > room_body_limit || !split_pair(body, name, password)) {
         why = "bad join body";
-    } else if ((number = find_room(name)) < 0) {
+    } else if ((index = find_room(name)) < 0) {
         why = "no such room";
-    } else if (rooms_[static_cast<size_t>(number)].password != password) {
+    } else if (rooms_[static_cast<size_t>(index)].password != password) {
         why = "wrong room password";
-        number = -2;
-    } else if (c.room != number && rooms_[static_cast<size_t>(number)].members.size() >= control_room_member_limit) {
+        refusal = -2;
+    } else if (c.room != index && rooms_[static_cast<size_t>(index)].members.size() >= control_room_member_limit) {
         why = "room full";
-        number = -3;
+        refusal = -3;
     }
     std::string shown = cut_copy(name, control_name_limit);
     if (why) {
         refuse(c, MSG_ROOM_JOIN, why);
-        send(c.id, MSG_ROOM_ENTERED, format_text("%4d:%s", number < 0 ? number : -1, shown.c_str()));
+        send(c.id, MSG_ROOM_ENTERED, format_text("%4d:%s", refusal, shown.c_str()));
         return;
     }
-    if (c.room == number) {
+    Room& r = rooms_[static_cast<size_t>(index)];
+    int number = r.number;
+    if (c.room == index) {
         send(c.id, MSG_ROOM_ENTERED, format_text("%4d:%s", number, shown.c_str()));
         return;
     }
     // Moving between rooms: leave quietly, the entry below tells the client.
     if (c.room >= 0)
         leave_room(c, 0);
-    Room& r = rooms_[static_cast<size_t>(number)];
-    c.room = number;
+    c.room = index;
     c.flags = 0;
     r.members.push_back(c.id);
+    out_.member_entered(c.id, number);
     bool becomes_chairman = r.chairman < 0 && r.chairman_password.empty();
     if (becomes_chairman) {
         r.chairman = c.id;
@@ -535,14 +570,14 @@ void ControlRooms::join_room(Client& c, std::string_view body)
         send(c.id, MSG_MODE_CHAIRMAN);
     if (r.full_screen_option != 0)
         send(c.id, MSG_784, {}, r.full_screen_option);
-    send_room(number, MSG_MEMBER_JOINED, c.name, 0, c.id);
-    send_room(number, MSG_MEMBERS_NOTICE_116, {}, 0, c.id);
+    send_room(index, MSG_MEMBER_JOINED, c.name, 0, c.id);
+    send_room(index, MSG_MEMBERS_NOTICE_116, {}, 0, c.id);
 }
 
 void ControlRooms::leave_room(Client& c, int notice)
 {
-    int number = c.room;
-    Room& r = rooms_[static_cast<size_t>(number)];
+    int index = c.room;
+    Room& r = rooms_[static_cast<size_t>(index)];
     if (r.talker == c.id)
         stop_talker(r, 0);
     if (r.chairman == c.id)
@@ -552,17 +587,18 @@ void ControlRooms::leave_room(Client& c, int notice)
     r.members.erase(std::remove(r.members.begin(), r.members.end(), c.id), r.members.end());
     c.room = -1;
     c.flags = 0;
-    out_.log_line(format_text("%s (%d) left room %d %s", c.name.c_str(), c.id, number, r.name.c_str()));
+    out_.member_left(c.id);
+    out_.log_line(format_text("%s (%d) left room %d %s", c.name.c_str(), c.id, r.number, r.name.c_str()));
     if (notice != 0)
         send(c.id, notice);
-    send_room(number, MSG_MEMBER_LEFT, c.name);
-    send_room(number, MSG_MEMBERS_NOTICE_116);
-    delete_if_empty(number);
+    send_room(index, MSG_MEMBER_LEFT, c.name);
+    send_room(index, MSG_MEMBERS_NOTICE_116);
+    delete_if_empty(index);
 }
 
-void ControlRooms::delete_if_empty(int number)
+void ControlRooms::delete_if_empty(int index)
 {
-    Room& r = rooms_[static_cast<size_t>(number)];
+    Room& r = rooms_[static_cast<size_t>(index)];
     if (!r.members.empty())
         return;
     if (r.configured) {
@@ -570,13 +606,15 @@ void ControlRooms::delete_if_empty(int number)
         Room kept;
         kept.in_use = true;
         kept.configured = true;
+        kept.number = r.number;
         kept.name = r.name;
         kept.password = r.password;
         kept.chairman_password = r.chairman_password;
         r = kept;
         return;
     }
-    out_.log_line(format_text("room %d %s closed", number, r.name.c_str()));
+    out_.log_line(format_text("room %d %s closed", r.number, r.name.c_str()));
+    out_.room_closed(r.number);
     r = Room {};
     send_logged_in(MSG_ROOM_LIST_CHANGED);
 }
@@ -605,7 +643,7 @@ void ControlRooms::kick(Client& c, std::string_view body)
     Client* target = body.size() <= room_body_limit ? find_by_name(body) : nullptr;
     if (!target || target->room != c.room || target == &c)
         return refuse(c, MSG_KICK_MEMBER, "no such member to remove");
-    out_.log_line(format_text("%s (%d) removed from room %d by %d", target->name.c_str(), target->id, c.room, c.id));
+    out_.log_line(format_text("%s (%d) removed from room %d by %d", target->name.c_str(), target->id, room_of(c.id), c.id));
     leave_room(*target, MSG_KICKED_OUT);
 }
 

@@ -53,6 +53,9 @@ struct ControlConfig {
     std::string access_code;   // when not empty, every login must give it
 };
 
+// The configuration file and the rules, for --help.
+std::string control_help_text();
+
 // Reads the INI configuration; fills error and returns false when it cannot.
 // Without a file the server runs with one open room "Lobby".
 bool read_control_config(const std::string& path, ControlConfig& config, std::string& error);
@@ -63,6 +66,13 @@ public:
     virtual ~ControlOutput() = default;
     virtual void send_to(int customer_id, int field2, int number, std::string_view body) = 0;
     virtual void log_line(const std::string& line) = 0;
+    // The rooms and their members as the rest of the server sees them (the
+    // relays of every other family go by them). room_opened gives the room's
+    // number, -1 when none is left.
+    virtual int room_opened(const std::string& name) = 0;
+    virtual void room_closed(int room_number) = 0;
+    virtual void member_entered(int customer_id, int room_number) = 0;
+    virtual void member_left(int customer_id) = 0;
 };
 
 // Member flags of 112, 113 and 424.
@@ -80,6 +90,7 @@ inline constexpr size_t control_chat_history_lines = 200;
 class ControlRooms {
 public:
     // now_seconds gives the time for the meeting clock.
+    // Opens the configured rooms through out.
     ControlRooms(ControlConfig config, ControlOutput& out, std::function<int64_t()> now_seconds = {});
 
     // The client's main connection has identified itself (its 80).
@@ -87,13 +98,15 @@ public:
     // The main connection closed: the client leaves its room and the server.
     void client_gone(int customer_id);
 
+    // The message numbers this family answers.
+    static const std::vector<int>& numbers();
+
     // One message from a client's main connection. Returns false when the
     // message is not one of the control family (the caller may pass it on).
     bool handle(int customer_id, int field2, int number, std::string_view body);
 
-    // The room a client is in, -1 when none (for relays of other families).
+    // The number of the room a client is in, -1 when none.
     int room_of(int customer_id) const;
-    std::vector<int> room_members(int room_number) const;
     const ControlConfig& config() const { return config_; }
 
 private:
@@ -107,6 +120,7 @@ private:
     struct Room {
         bool in_use = false;
         bool configured = false;
+        int number = -1; // as the rest of the server knows it
         std::string name, password, chairman_password;
         std::vector<int> members; // in the order they entered
         int chairman = -1, presenter = -1, talker = -1;

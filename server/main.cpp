@@ -1,6 +1,10 @@
 // tamblo-server: the conference server the Tamblo client talks to.
 
+#include "core/build_config.h"
+#include "core/text_util.h"
+#include "server/control_messages.h"
 #include "server/message_table.h"
+#include "server/report_listener.h"
 #include "server/server_core.h"
 #include "server/server_families.h"
 #include "server/server_options.h"
@@ -25,11 +29,29 @@ int main(int argc, char** argv)
     case ServerCommand::run:
         break;
     }
+    ControlConfig control = default_control_config();
+    if (!options.config_path.empty()) {
+        std::string error;
+        if (!read_control_config(options.config_path, control, error)) {
+            std::fprintf(stderr, "tamblo-server: %s\n", error.c_str());
+            return 2;
+        }
+    }
+    control.server_version = { TAMBLO_VERSION_MAJOR, TAMBLO_VERSION_MINOR, TAMBLO_VERSION_BUILD };
+    control.server_version_text = format_text("tamblo-server %d.%d.%d", TAMBLO_VERSION_MAJOR, TAMBLO_VERSION_MINOR,
+                                              TAMBLO_VERSION_BUILD);
+    if (!options.greeting_given && !control.greeting.empty())
+        options.config.greeting = control.greeting;
+    set_control_config(control);
+
     MessageTable table;
     install_server_families(table);
     ServerCore server(options.config, std::move(table));
     if (server.start() != 0)
         return 1;
+    // Without the report port the meeting still works: the failure is logged.
+    ReportListener reports;
+    reports.start(options.config.listen_host);
     server.run(true);
     return 0;
 }

@@ -13,3 +13,5 @@ void install_server_families(MessageTable& table);
 void install_remote_input_messages(MessageTable& table);
 // Joining a room by name, for servers with no room family (minimal_room_join.cpp).
 void install_minimal_room_join(MessageTable& table);
+// Login, rooms, members, roles, chat, rest room, server list and versions (control_messages.cpp).
+void install_control_messages(MessageTable& table);

@@ -2,6 +2,7 @@
 
 #include "core/build_config.h"
 #include "core/text_util.h"
+#include "server/control_rooms.h"
 
 #include <charconv>
 
@@ -43,10 +44,12 @@ std::string server_usage_text()
            "\n"
            "  --listen HOST:PORT        address to listen on (default 127.0.0.1:9081; port 0 picks a free one)\n"
            "  --greeting TEXT           greeting sent to every client\n"
+           "  --config FILE             rooms, server list, greeting and versions (INI, see below)\n"
            "  --send-queue-kib N        per-connection send queue bound in KiB (default 8192)\n"
            "  --identify-timeout-ms N   close connections that name no client by then (default 10000, 0: never)\n"
            "  --help                    show this text\n"
-           "  --version                 show the version\n";
+           "  --version                 show the version\n"
+           + control_help_text();
 }
 
 std::string server_version_text()
@@ -72,7 +75,8 @@ ParsedServerOptions parse_server_options(const std::vector<std::string>& args)
             parsed.command = ServerCommand::version;
             return parsed;
         }
-        bool takes_value = arg == "--listen" || arg == "--greeting" || arg == "--send-queue-kib" || arg == "--identify-timeout-ms";
+        bool takes_value = arg == "--listen" || arg == "--greeting" || arg == "--send-queue-kib" || arg == "--identify-timeout-ms"
+            || arg == "--config";
         if (!takes_value)
             return fail("unknown option " + arg);
         if (i + 1 >= args.size())
@@ -86,6 +90,9 @@ ParsedServerOptions parse_server_options(const std::vector<std::string>& args)
             if (value.size() > 2047)
                 return fail("--greeting is longer than 2047 characters");
             parsed.config.greeting = value;
+            parsed.greeting_given = true;
+        } else if (arg == "--config") {
+            parsed.config_path = value;
         } else if (arg == "--send-queue-kib") {
             if (!parse_number(value, 16, 1024 * 1024, number))
                 return fail("--send-queue-kib wants 16..1048576, not " + value);

@@ -12,6 +12,8 @@ struct ParsedServerOptions {
     ServerCommand command = ServerCommand::run;
     ServerConfig config;
     std::string error;  // for ServerCommand::bad
+    std::string config_path;     // --config: rooms, server list, texts, versions
+    bool greeting_given = false; // --greeting beats the configuration's greeting
 };
 
 ParsedServerOptions parse_server_options(const std::vector<std::string>& args);

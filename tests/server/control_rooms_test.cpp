@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <map>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -29,6 +30,14 @@ public:
         sent.push_back({ id, field2, number, std::string(body) });
     }
     void log_line(const std::string& line) override { log.push_back(line); }
+    int room_opened(const std::string& name) override
+    {
+        opened.push_back(name);
+        return static_cast<int>(opened.size());
+    }
+    void room_closed(int number) override { closed.push_back(number); }
+    void member_entered(int id, int number) override { where[id] = number; }
+    void member_left(int id) override { where.erase(id); }
 
     // What one client got, in order, and forget it.
     std::vector<Sent> take(int id)
@@ -48,6 +57,9 @@ public:
     }
     std::vector<Sent> sent;
     std::vector<std::string> log;
+    std::vector<std::string> opened;
+    std::vector<int> closed;
+    std::map<int, int> where; // customer id -> room number
 };
 
 std::string record(const std::string& name, int id)
@@ -155,14 +167,15 @@ TEST_F(Rooms, FirstToJoinIsChairmanAndMembersCarryTheirFlags)
     login(1, "ann");
     login(2, "ben");
     join(1, "Lobby");
-    EXPECT_EQ(out.take(1), (std::vector<Sent> { { 1, 0, MSG_ROOM_ENTERED, "   0:Lobby" }, { 1, 0, MSG_CHAIRMAN_APPROVED, "ann" } }));
+    EXPECT_EQ(out.take(1), (std::vector<Sent> { { 1, 0, MSG_ROOM_ENTERED, "   1:Lobby" }, { 1, 0, MSG_CHAIRMAN_APPROVED, "ann" } }));
     join(2, "Lobby");
     EXPECT_EQ(out.numbers(2), std::vector<int> { MSG_ROOM_ENTERED });
     EXPECT_EQ(out.take(1), (std::vector<Sent> { { 1, 0, MSG_MEMBER_JOINED, "ben" }, { 1, 0, MSG_MEMBERS_NOTICE_116, "" } }));
     rooms.handle(2, 0, MSG_MEMBER_LIST_REFRESH, "");
     EXPECT_EQ(out.take(2), (std::vector<Sent> { { 2, member_flag_chairman, MSG_MEMBER_LIST_FIRST, record("ann", 1) },
                                                 { 2, 0, MSG_MEMBER_LIST_ADD, record("ben", 2) } }));
-    EXPECT_EQ(rooms.room_of(2), 0);
+    EXPECT_EQ(rooms.room_of(2), 1);
+    EXPECT_EQ(out.where, (std::map<int, int> { { 1, 1 }, { 2, 1 } }));
 }
 
 TEST_F(ConfiguredRooms, JoinChecksTheRoomAndItsPassword)
@@ -248,7 +261,7 @@ TEST_F(Rooms, PasswordsAreSetByTheChairmanWithTheOldOne)
     auto got = out.take(2);
     ASSERT_EQ(got.size(), 2u);
     EXPECT_EQ(got[0].body, "  -2:Lobby");
-    EXPECT_EQ(got[1].body, "   0:Lobby");
+    EXPECT_EQ(got[1].body, "   1:Lobby");
 }
 
 TEST_F(Rooms, MeetingStartsForTheRoomAndLateComersLearnTheTime)
@@ -261,7 +274,7 @@ TEST_F(Rooms, MeetingStartsForTheRoomAndLateComersLearnTheTime)
     EXPECT_EQ(out.take(1), (std::vector<Sent> { { 1, 0, MSG_MEETING_STARTED, "" }, { 1, 0, MSG_MEETING_ELAPSED_TIME, "0" } }));
     now += 75;
     join(2, "Lobby");
-    EXPECT_EQ(out.take(2), (std::vector<Sent> { { 2, 0, MSG_ROOM_ENTERED, "   0:Lobby" }, { 2, 0, MSG_MEETING_STARTED, "" },
+    EXPECT_EQ(out.take(2), (std::vector<Sent> { { 2, 0, MSG_ROOM_ENTERED, "   1:Lobby" }, { 2, 0, MSG_MEETING_STARTED, "" },
                                                 { 2, 0, MSG_MEETING_ELAPSED_TIME, "75" } }));
     clear();
     // In chairman control mode only the chairman stops it; in free mode anyone.
@@ -455,6 +468,8 @@ TEST_F(Rooms, LeavingFreesRolesAndClosesCreatedRooms)
     EXPECT_EQ(out.numbers(2), (std::vector<int> { MSG_CHAIRMAN_APPROVED, MSG_MEMBER_STATE }));
     rooms.client_gone(2);
     EXPECT_EQ(out.numbers(1), std::vector<int> { MSG_ROOM_LIST_CHANGED });
+    EXPECT_EQ(out.closed, std::vector<int> { 2 });
+    EXPECT_TRUE(out.where.empty());
     rooms.handle(1, 0, MSG_ROOM_LIST_REFRESH, "");
     EXPECT_EQ(out.take(1), (std::vector<Sent> { { 1, 0, MSG_ROOM_LIST_FIRST, "Lobby" } }));
     // A name is free again once its client is gone.
@@ -470,7 +485,7 @@ TEST_F(Rooms, MovingToAnotherRoomLeavesTheFirstQuietly)
     join(2, "Lobby");
     clear();
     join(2, "Design");
-    EXPECT_EQ(out.take(2), (std::vector<Sent> { { 2, 0, MSG_ROOM_ENTERED, "   1:Design" }, { 2, 0, MSG_CHAIRMAN_APPROVED, "ben" } }));
+    EXPECT_EQ(out.take(2), (std::vector<Sent> { { 2, 0, MSG_ROOM_ENTERED, "   2:Design" }, { 2, 0, MSG_CHAIRMAN_APPROVED, "ben" } }));
     EXPECT_EQ(out.numbers(1), (std::vector<int> { MSG_MEMBER_LEFT, MSG_MEMBERS_NOTICE_116 }));
 }
 

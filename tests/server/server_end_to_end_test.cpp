@@ -240,8 +240,9 @@ TEST_F(ServerEndToEnd, ClientThatDoesNotReadIsDropped)
     });
     RawConnection sleeper(server_->port(), 4096);
     ASSERT_TRUE(sleeper.connected());
-    ASSERT_TRUE(sleeper.write(message(0, MSG_HELLO_MAIN) + message(0, MSG_ROOM_JOIN, "r:")));
-    ASSERT_TRUE(server_->wait_for_log("client 1002 joined room 1"));
+    // Room 1 is the open "Lobby" of a server without a configuration; "r" is room 2.
+    ASSERT_TRUE(sleeper.write(message(0, MSG_HELLO_MAIN) + message(0, MSG_LOGIN, "sleeper:") + message(0, MSG_ROOM_JOIN, "r:")));
+    ASSERT_TRUE(server_->wait_for_log("client 1002 joined room 2"));
 
     // The reader keeps up (the sender waits for it every 100 messages); the
     // sleeper never reads, so only its queue grows past the bound.

@@ -93,8 +93,24 @@ int HeadlessPeer::connect(const std::string& host, uint16_t port, bool main_only
     return 0;
 }
 
+int HeadlessPeer::login(const std::string& name, const std::string& code, int wait_ms)
+{
+    size_t before = count(MSG_LOGIN_OK) + count(MSG_LOGIN_FAILED);
+    send(PeerChannel::main, MSG_LOGIN, 0, name + ":" + code);
+    auto answered = [&] { return count(MSG_LOGIN_OK) + count(MSG_LOGIN_FAILED) > before; };
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(wait_ms);
+    while (!answered() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    auto ok = await([&name](const ArrivedMessage& m) { return m.head.number == MSG_LOGIN_OK && m.body == name; }, 0);
+    logged_in_ = ok.has_value();
+    return logged_in_ ? 0 : -1;
+}
+
 int HeadlessPeer::join_room(const std::string& room, const std::string& password, int wait_ms)
 {
+    if (!logged_in_ && login(cut_copy(name_, 20) + "-" + std::to_string(customer_id_.load()), "", wait_ms) != 0)
+        return -1;
+    send(PeerChannel::main, MSG_ROOM_CREATE, 0, room);
     send(PeerChannel::main, MSG_ROOM_JOIN, 0, room + ":" + password);
     auto entered = await([&room](const ArrivedMessage& m) {
         return m.head.number == MSG_ROOM_ENTERED && m.body.size() > 5 && m.body.substr(5) == room;

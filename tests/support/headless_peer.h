@@ -47,7 +47,12 @@ public:
     // The id from the server's 80, -1 before.
     int customer_id() const { return customer_id_; }
 
-    // 104 "room:password", then waits for 105. The room number, or -1.
+    // 139 "name:code", then waits for 131 (0) or 132 (-1).
+    int login(const std::string& name, const std::string& code = "", int wait_ms = 5000);
+    // As a user gets into a room: logs in first when it has not (as its name
+    // and customer id, which keeps the name unique), makes the room with 100
+    // (a room that exists answers 107, which is harmless), then 104
+    // "room:password" and waits for 105. The room number, or -1.
     int join_room(const std::string& room, const std::string& password = "", int wait_ms = 5000);
 
     // A message with the given head fields; field 4 is the body's length.
@@ -86,6 +91,7 @@ private:
     std::array<std::thread, peer_channel_count> threads_;
     std::array<bool, peer_channel_count> running_ {};
     std::atomic<int> customer_id_ { -1 };
+    bool logged_in_ = false;
     std::atomic<bool> answer_queries_ { true };
     std::function<bool(const ArrivedMessage&)> listener_;
     mutable std::mutex lock_;

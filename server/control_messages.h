@@ -1,0 +1,13 @@
+#pragma once
+// The control family on the server: login, rooms, members, roles, hands,
+// talk control, chat, the rest room, the server list and the versions. The
+// rules live in ControlRooms; this file ties them to the server core.
+
+#include "server/control_rooms.h"
+
+class MessageTable;
+
+// The configuration the family starts with (read from --config by main);
+// without a call it serves one open room "Lobby".
+void set_control_config(ControlConfig config);
+const ControlConfig& control_config();
