@@ -67,3 +67,8 @@ void MessageTable::on_client_leaving(ClientEvent event)
 {
     leaving_events_.push_back(std::move(event));
 }
+
+void MessageTable::on_room_joined(ClientEvent event)
+{
+    joined_events_.push_back(std::move(event));
+}

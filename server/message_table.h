@@ -69,6 +69,9 @@ public:
     void on_client_leaving(ClientEvent event);
     const std::vector<ClientEvent>& client_ready_events() const { return ready_events_; }
     const std::vector<ClientEvent>& client_leaving_events() const { return leaving_events_; }
+    // After a client has entered a room (client.room() is the new one).
+    void on_room_joined(ClientEvent event);
+    const std::vector<ClientEvent>& room_joined_events() const { return joined_events_; }
 
 private:
     int claim(int number, const char* family);
@@ -76,4 +79,5 @@ private:
     std::array<Entry, number_limit> entries_ {};
     std::vector<ClientEvent> ready_events_;
     std::vector<ClientEvent> leaving_events_;
+    std::vector<ClientEvent> joined_events_;
 };

@@ -612,6 +612,13 @@ void ServerCore::join_room(Client& client, Room& room)
     room.members_.push_back(&client);
     client.room_ = &room;
     server_log("client %d joined room %d", client.customer_id(), room.number());
+    for (const ClientEvent& event : table_.room_joined_events()) {
+        try {
+            event(*this, client);
+        } catch (...) {
+            server_log("exception in a room-joined event of client %d", client.customer_id());
+        }
+    }
 }
 
 void ServerCore::leave_room(Client& client)

@@ -15,3 +15,5 @@ void install_remote_input_messages(MessageTable& table);
 void install_minimal_room_join(MessageTable& table);
 // Login, rooms, members, roles, chat, rest room, server list and versions (control_messages.cpp).
 void install_control_messages(MessageTable& table);
+// The whiteboard: relays, each room's ten pages and the reload stream (board_messages.cpp).
+void install_board_messages(MessageTable& table);

@@ -43,38 +43,6 @@ public:
     std::vector<Got> got;
 };
 
-// A draw script using every kind of page change the builders send.
-void draw_every_kind()
-{
-    board_logfont font {};
-    font[0] = 14;
-    std::memcpy(font.data() + 28, "Sans", 4);
-    g_current_board = 1;
-    send_board_font(font);
-    send_board_point(1, 10, 20, 30, 100, 200, 3);
-    for (int i = 0; i < 12; ++i)
-        send_board_line(1, 1, 2, 3, i, i, i + 1, i + 1, 2, (i + 1) % 10 == 0 ? 1 : 0);
-    send_board_rect(1, 4, 5, 6, 10, 10, 50, 50, 1, 1);
-    send_board_filled_rect(1, 4, 5, 6, 11, 10, 50, 50, 1, 1);
-    send_board_ellipse(1, 4, 5, 6, 12, 10, 50, 50, 1, 1);
-    send_board_filled_ellipse(1, 4, 5, 6, 13, 10, 50, 50, 1, 1);
-    send_board_round_rect(1, 4, 5, 6, 14, 10, 50, 50, 1, 1);
-    send_board_filled_round_rect(1, 4, 5, 6, 15, 10, 50, 50, 1, 1);
-    send_board_shape(1, 42, 7, 8, 9, 1, 2, 300, 400, 2, 1);
-    send_board_text(1, 40, 50, 0, "hello board", 0, 0, 255);
-    send_board_text(1, 40, 90, 0, std::string(450, 'L'), 0, 0, 255);
-    send_board_undo(1);
-    send_board_undo(1);
-    send_board_redo(1);
-    send_board_line(3, 1, 1, 1, 0, 0, 5, 5, 1, 1);
-    send_board_clear(3);
-    send_board_line(3, 1, 1, 1, 6, 6, 7, 7, 1, 1);
-    send_bmp_pos(1, 2, -30, 40);
-    send_bmp_z_order(1, 2, 7);
-    send_bmp_delete(1, 4);
-}
-constexpr int draw_every_kind_messages = 1 + 1 + 12 + 7 + 2 + 3 + 3 + 3;
-
 class BoardMessages : public ::testing::Test {
 protected:
     void SetUp() override

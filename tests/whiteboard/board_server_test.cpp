@@ -1,0 +1,255 @@
+// Two attendees and a late joiner keep the ten pages in step through a real
+// tamblo-server: the drawing side is the program's own connection, builders
+// and receivers; the others are headless peers whose arrivals are applied
+// to the model afterwards.
+
+#include "core/connections.h"
+#include "core/head_reader.h"
+#include "core/messages.h"
+#include "tests/support/headless_peer.h"
+#include "tests/support/server_process.h"
+#include "tests/support/temp_home.h"
+#include "tests/whiteboard/board_test_util.h"
+#include "whiteboard/board_messages.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+namespace {
+
+bool wait_until(const std::function<bool()>& done, int wait_ms = 5000)
+{
+    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(wait_ms);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > until)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+// The program's side: g_main_sock and a receive loop that hands every
+// whiteboard message to the board dispatch, as the main receive thread does.
+class BoardClient {
+public:
+    ~BoardClient() { close(); }
+
+    int connect_and_join(uint16_t port, const std::string& room)
+    {
+        g_main_sock.host.set("127.0.0.1");
+        g_main_sock.port = port;
+        if (g_main_sock.connect_server() != 0)
+            return -1;
+        send(MSG_HELLO_MAIN, 0, "");
+        send(MSG_CLIENT_IDENTITY, 0, "127.0.0.1");
+        reader_ = std::thread([this] { receive_loop(); });
+        if (!wait_until([this] { return customer_id_ >= 0; }))
+            return -1;
+        send(MSG_LOGIN, 0, "drawer:");
+        if (!wait_until([this] { return logged_in_.load(); }))
+            return -1;
+        send(MSG_ROOM_CREATE, 0, room);
+        send(MSG_ROOM_JOIN, 0, room + ":");
+        if (!wait_until([this] { return room_number_ >= 0; }))
+            return -1;
+        return 0;
+    }
+    void close()
+    {
+        g_main_sock.close_socket();
+        if (reader_.joinable())
+            reader_.join();
+    }
+    int board_messages() const { return board_messages_; }
+
+private:
+    static void send(int number, int field2, const std::string& body)
+    {
+        std::string message = format_wire_head(WireHead { 0, field2, number, static_cast<int>(body.size()) }) + body;
+        g_main_sock.my_send_fixed_len(message.data(), static_cast<int>(message.size()));
+    }
+    void receive_loop()
+    {
+        SocketByteSource source(g_main_sock);
+        std::vector<char> buffer(wire_recv_buffer_len);
+        const HeadReaderLines lines { "board client", "board client format error at:%d.\n", "content is:%s.\n" };
+        for (;;) {
+            WireHead head;
+            HeadReadResult r = read_wire_message(source, buffer.data(), buffer.size(), lines, head);
+            if (r == HeadReadResult::failed)
+                return;
+            if (r != HeadReadResult::message)
+                continue;
+            const char* body = buffer.data() + wire_head_len;
+            if (head.number == MSG_HELLO_MAIN)
+                customer_id_ = std::atoi(std::string(body, static_cast<size_t>(head.length)).c_str());
+            else if (head.number == MSG_LOGIN_OK)
+                logged_in_ = true;
+            else if (head.number == MSG_ROOM_ENTERED)
+                room_number_ = std::atoi(std::string(body, static_cast<size_t>(head.length)).c_str());
+            else if (board_dispatch_message(head, body, head.length) == 1)
+                ++board_messages_;
+        }
+    }
+
+    std::thread reader_;
+    std::atomic<int> customer_id_ { -1 };
+    std::atomic<int> room_number_ { -1 };
+    std::atomic<bool> logged_in_ { false };
+    std::atomic<int> board_messages_ { 0 };
+};
+
+bool is_board_message(int number)
+{
+    const std::vector<int>& numbers = board_message_numbers();
+    return std::find(numbers.begin(), numbers.end(), number) != numbers.end();
+}
+
+void apply_arrivals(const std::vector<ArrivedMessage>& arrived)
+{
+    for (const ArrivedMessage& m : arrived)
+        if (m.channel == PeerChannel::main && is_board_message(m.head.number))
+            board_dispatch_message(m.head, m.body.data(), static_cast<int>(m.body.size()));
+}
+
+// What a reload can carry: each page's visible actions with their texts, and the fonts.
+std::string visible_state()
+{
+    std::string out;
+    for (int b = 0; b < board_count; ++b) {
+        const board_record& r = g_board[static_cast<size_t>(b)];
+        out += format_text("page %d: %d\n", b, r.visible_count);
+        for (int i = 0; i < r.visible_count; ++i) {
+            const board_action& a = board_actions(b)[i];
+            out.append(reinterpret_cast<const char*>(&a), sizeof a);
+            if (a.kind == ACTION_TEXT)
+                out.append(board_action_text(a));
+        }
+    }
+    for (const board_font_entry& f : g_board_font)
+        if (f.used)
+            out.append(reinterpret_cast<const char*>(f.logfont.data()), f.logfont.size());
+    return out;
+}
+
+// The script of the meeting: every kind, undo, redo and clear, then one more
+// line so that nothing undone is left for a redo.
+void draw_meeting()
+{
+    draw_every_kind();
+    send_board_line(1, 9, 9, 9, 500, 500, 600, 600, 3, 1);
+}
+constexpr int draw_meeting_messages = draw_every_kind_messages + 1;
+
+TEST(BoardThroughServer, TwoPeersStayInStepOffLineMatchesAndLateJoinerReloads)
+{
+    TempHome home;
+    ServerProcess server;
+    board_model_setup();
+    g_offline_board = 0;
+    g_board_count = 10;
+
+    HeadlessPeer watcher("watcher");
+    ASSERT_EQ(watcher.connect("127.0.0.1", server.port(), true), 0);
+    BoardClient drawer;
+    ASSERT_EQ(drawer.connect_and_join(server.port(), "board room"), 0);
+    ASSERT_GE(watcher.join_room("board room"), 0);
+
+    draw_meeting();
+    ASSERT_TRUE(wait_until([&] { return drawer.board_messages() == draw_meeting_messages; }))
+        << drawer.board_messages();
+    auto watcher_board_messages = [&] {
+        size_t n = 0;
+        for (const ArrivedMessage& m : watcher.arrived())
+            n += is_board_message(m.head.number) ? 1 : 0;
+        return n;
+    };
+    ASSERT_TRUE(wait_until([&] { return watcher_board_messages() == static_cast<size_t>(draw_meeting_messages); }));
+    EXPECT_EQ(watcher.count(MSG_BOARD_VERIFY), 0u);  // the room was empty when it joined
+    drawer.close();
+    const std::string drawer_model = board_model_snapshot();
+    const std::string drawer_visible = visible_state();
+    std::vector<int> drawer_counts;
+    for (const board_record& r : g_board)
+        drawer_counts.push_back(r.visible_count);
+    EXPECT_GT(drawer_counts[1], 0);
+
+    board_model_setup();
+    g_current_board = 1;  // where the drawer's font upload landed
+    apply_arrivals(watcher.arrived());
+    EXPECT_EQ(board_model_snapshot(), drawer_model);
+
+    board_model_setup();
+    g_offline_board = 1;
+    draw_meeting();
+    g_offline_board = 0;
+    EXPECT_EQ(board_model_snapshot(), drawer_model);
+
+    // A late joiner learns the counts on entry and reloads every page.
+    HeadlessPeer late("late joiner");
+    ASSERT_EQ(late.connect("127.0.0.1", server.port(), true), 0);
+    ASSERT_GE(late.join_room("board room"), 0);
+    std::optional<ArrivedMessage> verify = late.await_number(MSG_BOARD_VERIFY);
+    ASSERT_TRUE(verify);
+    board_model_setup();
+    BoardVerifyResult check = board_verify_check(verify->body.data(), static_cast<int>(verify->body.size()));
+    ASSERT_EQ(check.status, BoardVerifyStatus::differs);
+    std::vector<int> want_pages;
+    for (int b = 0; b < board_count; ++b)
+        if (drawer_counts[static_cast<size_t>(b)] != 0)
+            want_pages.push_back(b);
+    EXPECT_EQ(check.differing_pages, want_pages);
+
+    int total = 0;
+    for (int page : check.differing_pages) {
+        late.send(PeerChannel::main, MSG_BOARD_RELOAD, page);
+        total += drawer_counts[static_cast<size_t>(page)];
+    }
+    ASSERT_TRUE(wait_until([&] { return late.count(MSG_BOARD_SET_ACTION) == static_cast<size_t>(total); }));
+    apply_arrivals(late.arrived());
+    EXPECT_EQ(visible_state(), drawer_visible);
+
+    watcher.close();
+    late.close();
+    EXPECT_EQ(server.stop(), 0);
+    board_model_free();
+    g_board_count = 1;
+}
+
+TEST(BoardThroughServer, BadBoardMessagesAreDroppedByTheServer)
+{
+    TempHome home;
+    ServerProcess server;
+    HeadlessPeer a("a");
+    HeadlessPeer b("b");
+    ASSERT_EQ(a.connect("127.0.0.1", server.port(), true), 0);
+    ASSERT_EQ(b.connect("127.0.0.1", server.port(), true), 0);
+    ASSERT_GE(a.join_room("r"), 0);
+    ASSERT_GE(b.join_room("r"), 0);
+    board_action line;
+    line.kind = ACTION_LINE;
+    line.set_gesture_end(1);
+    std::string action(reinterpret_cast<const char*>(&line), sizeof line);
+    a.send(PeerChannel::main, MSG_BOARD_LINE, 0, action.substr(0, 40));  // short
+    a.send(PeerChannel::main, MSG_BOARD_LINE, 10, action);                // no such board
+    a.send(PeerChannel::main, MSG_BOARD_TEXT, 0, action);                 // no text
+    a.send(PeerChannel::main, MSG_BOARD_RELOAD, -3);
+    a.send(PeerChannel::main, MSG_BOARD_LINE, 2, action);                 // the one that counts
+    std::optional<ArrivedMessage> got = b.await_number(MSG_BOARD_LINE);
+    ASSERT_TRUE(got);
+    EXPECT_EQ(got->head.address, 2);
+    EXPECT_EQ(got->body, action);
+    ASSERT_TRUE(a.await_number(MSG_BOARD_LINE));  // the sender gets its own action back
+    EXPECT_EQ(b.count(MSG_BOARD_LINE), 1u);
+    EXPECT_EQ(b.count(MSG_BOARD_TEXT), 0u);
+    EXPECT_TRUE(server.wait_for_log("shorter than an action"));
+    EXPECT_TRUE(server.running());
+    a.close();
+    b.close();
+    EXPECT_EQ(server.stop(), 0);
+}
+
+} // namespace
