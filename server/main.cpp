@@ -51,7 +51,8 @@ int main(int argc, char** argv)
         return 1;
     // Without the report port the meeting still works: the failure is logged.
     ReportListener reports;
-    reports.start(options.config.listen_host);
+    if (options.report_port != 0)
+        reports.start(options.config.listen_host, static_cast<uint16_t>(options.report_port));
     server.run(true);
     return 0;
 }

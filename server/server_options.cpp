@@ -45,6 +45,7 @@ std::string server_usage_text()
            "  --listen HOST:PORT        address to listen on (default 127.0.0.1:9081; port 0 picks a free one)\n"
            "  --greeting TEXT           greeting sent to every client\n"
            "  --config FILE             rooms, server list, greeting and versions (INI, see below)\n"
+           "  --report-port N           UDP port for the clients' report datagrams (default 8999, 0: none)\n"
            "  --send-queue-kib N        per-connection send queue bound in KiB (default 8192)\n"
            "  --identify-timeout-ms N   close connections that name no client by then (default 10000, 0: never)\n"
            "  --help                    show this text\n"
@@ -76,7 +77,7 @@ ParsedServerOptions parse_server_options(const std::vector<std::string>& args)
             return parsed;
         }
         bool takes_value = arg == "--listen" || arg == "--greeting" || arg == "--send-queue-kib" || arg == "--identify-timeout-ms"
-            || arg == "--config";
+            || arg == "--config" || arg == "--report-port";
         if (!takes_value)
             return fail("unknown option " + arg);
         if (i + 1 >= args.size())
@@ -93,6 +94,10 @@ ParsedServerOptions parse_server_options(const std::vector<std::string>& args)
             parsed.greeting_given = true;
         } else if (arg == "--config") {
             parsed.config_path = value;
+        } else if (arg == "--report-port") {
+            if (!parse_number(value, 0, 65535, number))
+                return fail("--report-port wants 0..65535, not " + value);
+            parsed.report_port = static_cast<int>(number);
         } else if (arg == "--send-queue-kib") {
             if (!parse_number(value, 16, 1024 * 1024, number))
                 return fail("--send-queue-kib wants 16..1048576, not " + value);

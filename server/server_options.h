@@ -14,6 +14,7 @@ struct ParsedServerOptions {
     std::string error;  // for ServerCommand::bad
     std::string config_path;     // --config: rooms, server list, texts, versions
     bool greeting_given = false; // --greeting beats the configuration's greeting
+    int report_port = 8999;      // --report-port: UDP port of the report datagrams, 0: none
 };
 
 ParsedServerOptions parse_server_options(const std::vector<std::string>& args);

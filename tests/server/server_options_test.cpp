@@ -57,3 +57,17 @@ TEST(ServerOptions, TakesQueueBoundTimeoutAndGreeting)
 }
 
 } // namespace
+
+TEST(ServerOptions, TakesTheConfigurationAndTheReportPort)
+{
+    ParsedServerOptions parsed = parse_server_options({ "--config", "/tmp/rooms.ini", "--report-port", "0" });
+    EXPECT_EQ(parsed.command, ServerCommand::run);
+    EXPECT_EQ(parsed.config_path, "/tmp/rooms.ini");
+    EXPECT_EQ(parsed.report_port, 0);
+    EXPECT_FALSE(parsed.greeting_given);
+    EXPECT_EQ(parse_server_options({}).report_port, 8999);
+    EXPECT_TRUE(parse_server_options({ "--greeting", "hi" }).greeting_given);
+    for (const char* bad : { "65536", "-1", "x" })
+        EXPECT_EQ(parse_server_options({ "--report-port", bad }).command, ServerCommand::bad) << bad;
+    EXPECT_NE(server_usage_text().find("chairman password"), std::string::npos);
+}

@@ -1,5 +1,6 @@
 #include "tests/support/server_process.h"
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -42,6 +43,9 @@ ServerProcess::ServerProcess(std::vector<std::string> extra_args)
 
     std::vector<std::string> args { binary_path(), "--listen", "127.0.0.1:0" };
     args.insert(args.end(), extra_args.begin(), extra_args.end());
+    // The report port is one for the whole machine: only a test that asks gets it.
+    if (std::find(extra_args.begin(), extra_args.end(), "--report-port") == extra_args.end())
+        args.insert(args.end(), { "--report-port", "0" });
     std::vector<char*> argv;
     for (std::string& arg : args)
         argv.push_back(arg.data());
