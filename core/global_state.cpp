@@ -332,3 +332,5 @@ AtomicInt g_zoomed_customer_id { -1 };
 AtomicInt g_enter_full_screen { 0 };
 
 AtomicInt g_closing { 0 };
+
+SharedText<100> g_browser_frame_name;

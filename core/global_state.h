@@ -195,3 +195,6 @@ extern AtomicInt g_enter_full_screen;          // 784
 
 // Set by the frame's close button before the frame closes; the level graphs stop drawing.
 extern AtomicInt g_closing;
+
+// The frame of a co-browsed page (message 731), beside g_browser_sender and g_browser_url.
+extern SharedText<100> g_browser_frame_name;

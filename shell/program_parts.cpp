@@ -3,6 +3,7 @@
 #include "core/lan_multicast.h"
 #include "core/meeting_record.h"
 #include "core/server_table.h"
+#include "core/sharing_messages.h"
 #include "skin/skin_table.h"
 #include "whiteboard/board_model.h"
 
@@ -13,6 +14,7 @@ void install_program_parts()
     install_skin_steps();
     install_board_model();
     install_meeting_record();
+    install_sharing_handlers();
 }
 
 void start_program_threads()

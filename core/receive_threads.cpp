@@ -1,0 +1,207 @@
+#include "core/receive_threads.h"
+
+#include "core/connections.h"
+#include "core/control_messages.h"
+#include "core/dbg_log.h"
+#include "core/head_reader.h"
+#include "core/message_box.h"
+#include "core/messages.h"
+#include "core/receive_dispatch.h"
+#include "core/text_util.h"
+#include "core/ui_text.h"
+#include "core/wire_builders.h"
+#include "platform/sys/clock.h"
+
+#include <array>
+#include <atomic>
+
+AtomicInt g_first_connect_notices_sent { 0 };
+
+namespace {
+
+std::atomic<bool> keep_alive_busy { false };
+
+struct ReceiveLoop {
+    Cwf_socket& socket;
+    ReceiveConnection connection;
+    HeadReaderLines lines;
+    const char* receive_failed_line;
+};
+
+void copy_chosen_server(Cwf_socket& socket, const char* name)
+{
+    socket.name.set(name);
+    socket.host.set(g_server_host.get());
+    socket.port = static_cast<uint16_t>(g_server_port.load());
+}
+
+int run_receive_loop(const ReceiveLoop& loop)
+{
+    // One zero byte stays behind the largest body, so text bodies end in one.
+    std::array<char, wire_recv_buffer_len + 1> buffer {};
+    SocketByteSource source(loop.socket);
+    for (;;) {
+        if (loop.socket.m_sock == 0)
+            return 0;
+        WireHead head;
+        HeadReadResult result = read_wire_message(source, buffer.data(), buffer.size(), loop.lines, head);
+        if (result == HeadReadResult::failed) {
+            // A read woken by the owner's close is no receive error.
+            if (loop.socket.m_sock == 0)
+                return 0;
+            dbg_log("%s", loop.receive_failed_line);
+            loop.socket.close_socket();
+            return -1;
+        }
+        if (result == HeadReadResult::skipped)
+            continue;
+        dispatch_received_message(loop.connection, head.number, buffer.data() + wire_head_len, head.length, head.address);
+    }
+}
+
+// The voice, application and file connections: open, wait for the id from
+// the server's 80 on the main connection, identify.
+int open_and_identify(Cwf_socket& socket, const char* name, int hello_number, int poll_ms)
+{
+    Cwf_socket::start_winsock();
+    copy_chosen_server(socket, name);
+    socket.show_errors = 0;
+    socket.connect_server();
+    if (socket.m_sock == 0)
+        return receive_thread_not_opened;
+    if (&socket == &g_voice_sock) {
+        socket.set_recv_buffer_size(socket_buffer_bytes);
+        socket.set_send_buffer_size(socket_buffer_bytes);
+    }
+    while (g_my_customer_id < 0) {
+        // Closed by the user before the server named us: nothing to identify.
+        if (socket.m_sock == 0)
+            return 0;
+        platform::sleep_ms(static_cast<uint32_t>(poll_ms));
+    }
+    std::string message = format_wire_head(WireHead { 0, 0, hello_number, 6 }) + format_text("%6d", g_my_customer_id.load());
+    socket.my_send_fixed_len(message.data(), static_cast<int>(message.size()));
+    return -2;  // go on: receive
+}
+
+template <class Body>
+int guarded(const char* thread_name, Body body)
+{
+    try {
+        return body();
+    } catch (...) {
+        dbg_log("exception in %s\n", thread_name);
+        return -1;
+    }
+}
+
+} // namespace
+
+int g_recv_thread()
+{
+    return guarded("g_recv_thread", [] {
+        if (g_main_sock.m_sock != 0)
+            g_main_sock.close_socket();
+        Cwf_socket::start_winsock();
+        copy_chosen_server(g_main_sock, "main_sock");
+        if (g_main_sock.connect_server() != 0) {
+            g_connected_to_server = 0;
+            message_box_printf("%s", tr_text("failed to connect.").c_str());
+            return receive_thread_not_opened;
+        }
+        send_cmd(MSG_HELLO_MAIN);
+        send_cmd_data(MSG_CLIENT_IDENTITY, cut_copy(g_main_sock.local_address.get(), identity_text_limit));
+        if (!g_first_connect_notices_sent.exchange(1)) {
+            send_cmd(MSG_990);
+            send_cmd(MSG_SERVER_VERSION_REQUEST);
+        }
+        if (g_auto_login.exchange(0)) {
+            std::string name = g_login_name.get();
+            std::string code = g_access_code.get();
+            if (!name.empty() && !code.empty()) {
+                g_login_pending = 1;
+                send_login(name, code);
+            }
+            std::string room = g_room_name.get();
+            if (!room.empty()) {
+                g_join_pending = 1;
+                send_join_meeting_room(room, g_room_password.get());
+            }
+        }
+        return run_receive_loop({ g_main_sock, ReceiveConnection::main,
+                                  { "g_recv_thread", "g_recv_thread command format error at:%d.\n", "content is:%s.\n" },
+                                  "g_recv_thread receive first 20 byte failed.\n" });
+    });
+}
+
+int g_share_app_thread()
+{
+    return guarded("g_share_app_thread", [] {
+        if (g_share_app_sock.m_sock != 0)
+            g_share_app_sock.close_socket();
+        int opened = open_and_identify(g_share_app_sock, "app sock", MSG_HELLO_APP, app_id_poll_ms);
+        if (opened != -2)
+            return opened;
+        return run_receive_loop({ g_share_app_sock, ReceiveConnection::app,
+                                  { "g_share_app_thread", "g_share_app_thread command format error at:%d.\n", "content is:%s.\n" },
+                                  "g_share_app_sock.m_sock recv<0, g_share_app_thread exiting.\n" });
+    });
+}
+
+int g_voice_thread()
+{
+    return guarded("g_voice_thread", [] {
+        if (g_voice_sock.m_sock != 0)
+            g_voice_sock.close_socket();
+        int opened = open_and_identify(g_voice_sock, "voice sock", MSG_HELLO_VOICE, id_poll_ms);
+        if (opened != -2)
+            return opened;
+        return run_receive_loop({ g_voice_sock, ReceiveConnection::voice,
+                                  { "g_voice_thread", "g_voice_thread command format error at:%d.\n", "content is:%s.\n" },
+                                  "g_voice_sock.m_sock recv<0, g_voice_thread exiting.\n" });
+    });
+}
+
+int g_file_thread()
+{
+    return guarded("g_file_thread", [] {
+        if (g_file_sock.m_sock != 0) {
+            dbg_log("g_file_sock.m_sock is not null in g_file_thread!!!!\n");
+            g_file_sock.close_socket();
+        }
+        int opened = open_and_identify(g_file_sock, "file sock", MSG_HELLO_FILE, id_poll_ms);
+        if (opened != -2)
+            return opened;
+        return run_receive_loop({ g_file_sock, ReceiveConnection::file,
+                                  { "g_file_thread", "g_file_thread command format error at:%d.\n", "content is:%s.\n" },
+                                  "g_file_sock.m_sock recv<0, g_file_thread exiting!!!!...\n" });
+    });
+}
+
+int keep_alive_thread()
+{
+    if (keep_alive_busy.exchange(true))
+        return 0;
+    struct ClearBusy {
+        ~ClearBusy() { keep_alive_busy = false; }
+    } clear_busy;
+    return guarded("keep_alive_thread", [] {
+        const std::string keep_alive = format_wire_head(WireHead { 0, 0, MSG_KEEP_ALIVE, 0 });
+        const std::array<Cwf_socket*, 4> sockets { &g_main_sock, &g_share_app_sock, &g_voice_sock, &g_file_sock };
+        for (;;) {
+            uint32_t before_sleep_tick = platform::tick_count();
+            platform::sleep_ms(keep_alive_interval_ms);
+            if (g_main_sock.m_sock == 0)
+                return 0;
+            if (!g_main_sock.connected)
+                continue;
+            for (Cwf_socket* socket : sockets) {
+                uint32_t idle_ms = before_sleep_tick - socket->last_send_tick.load();
+                if (socket->m_sock != 0 && socket->connected && idle_ms > static_cast<uint32_t>(keep_alive_interval_ms)) {
+                    std::string message = keep_alive;
+                    socket->my_send_fixed_len(message.data(), static_cast<int>(message.size()));
+                }
+            }
+        }
+    });
+}

@@ -1,0 +1,27 @@
+#pragma once
+// The four receive threads of the server connections and the keep-alive.
+// Each thread opens and identifies its connection, then reads messages with
+// the shared head reader and dispatches them through receive_dispatch.h
+// until the connection ends. A thread never reconnects by itself.
+//
+// Results: 999 when the connection cannot be opened, 0 when it was closed by
+// its owner, -1 on a receive error (the connection is then closed).
+
+#include "core/global_state.h"
+
+inline constexpr int receive_thread_not_opened = 999;
+inline constexpr int keep_alive_interval_ms = 6000;
+inline constexpr int id_poll_ms = 5;       // voice and file connections
+inline constexpr int app_id_poll_ms = 11;  // the application connection
+inline constexpr size_t identity_text_limit = 28;
+
+// Set once 990 and 992 went out on the process's first connection.
+extern AtomicInt g_first_connect_notices_sent;
+
+int g_recv_thread();
+int g_share_app_thread();
+int g_voice_thread();
+int g_file_thread();
+
+// One instance at a time: a second start returns 0 at once.
+int keep_alive_thread();
