@@ -4,6 +4,13 @@
 #include <cmath>
 #include <cstring>
 
+// The hot loops are built once more for newer processors (picked when the
+// program loads); they never contract multiply-adds, so every processor codes
+// the same bytes.
+#ifndef TAMBLO_VECTOR_CLONES
+#define TAMBLO_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
+#endif
+
 const std::array<uint8_t, 64> dct_zigzag = {
     0,  1,  5,  6,  14, 15, 27, 28, //
     2,  4,  7,  13, 16, 26, 29, 42, //
@@ -263,16 +270,19 @@ inline void transpose(const float* in, float* out)
 // Transformed blocks come out transposed: index u * 8 + v holds natural v * 8 + u.
 constexpr size_t natural_of_transposed(size_t t) { return (t % 8) * 8 + t / 8; }
 
-const std::array<uint8_t, 64> zigzag_of_transposed = [] {
-    std::array<uint8_t, 64> z {};
-    for (size_t t = 0; t < 64; ++t)
-        z[t] = dct_zigzag[natural_of_transposed(t)];
-    return z;
+const std::array<uint8_t, 64> transposed_of_zigzag = [] {
+    std::array<uint8_t, 64> t {};
+    for (size_t k = 0; k < 64; ++k)
+        t[dct_zigzag[natural_of_transposed(k)]] = static_cast<uint8_t>(k);
+    return t;
 }();
 
 } // namespace
 
-void Cdct_codec::forward_transposed(const int8_t* samples, int stride, bool chroma, std::array<int, 64>& out) const
+namespace {
+
+TAMBLO_VECTOR_CLONES
+void forward_block_transposed(const int8_t* samples, int stride, const float* divisors, int* out)
 {
     alignas(32) std::array<float, 64> work {};
     alignas(32) std::array<float, 64> turned {};
@@ -282,24 +292,13 @@ void Cdct_codec::forward_transposed(const int8_t* samples, int stride, bool chro
     fdct_lanes(work.data());
     transpose(work.data(), turned.data());
     fdct_lanes(turned.data());
-    const std::array<float, 64>& divisors = chroma ? chroma_divisors_t_ : luma_divisors_t_;
     for (size_t t = 0; t < 64; ++t)
         out[t] = static_cast<int>(turned[t] * divisors[t] + 16384.5f) - 16384;
 }
 
-void Cdct_codec::forward_block(const int8_t* samples, int stride, bool chroma,
-                               std::array<int, 64>& coefficients) const
+TAMBLO_VECTOR_CLONES
+void inverse_block_natural(const int* coefficients, const float* dequant, int32_t* samples, int stride)
 {
-    std::array<int, 64> turned {};
-    forward_transposed(samples, stride, chroma, turned);
-    for (size_t t = 0; t < 64; ++t)
-        coefficients[natural_of_transposed(t)] = turned[t];
-}
-
-void Cdct_codec::inverse_block(const std::array<int, 64>& coefficients, bool chroma, int32_t* samples,
-                               int stride) const
-{
-    const std::array<float, 64>& dequant = chroma ? chroma_dequant_ : luma_dequant_;
     alignas(32) std::array<float, 64> in {};
     for (size_t k = 0; k < 64; ++k)
         in[k] = static_cast<float>(coefficients[k]) * dequant[k];
@@ -316,17 +315,52 @@ void Cdct_codec::inverse_block(const std::array<int, 64>& coefficients, bool chr
     }
 }
 
-void Cdct_codec::code_block(const int8_t* samples, int stride, bool chroma, std::array<int8_t, 64>& zigzag_bytes,
-                            std::array<int8_t, 3>& side_bytes) const
+TAMBLO_VECTOR_CLONES
+void code_block_bytes(const int8_t* samples, int stride, const float* divisors, int8_t* zigzag_bytes,
+                      int8_t* side_bytes)
 {
-    std::array<int, 64> turned {};
-    forward_transposed(samples, stride, chroma, turned);
+    alignas(32) std::array<int, 64> turned {};
+    forward_block_transposed(samples, stride, divisors, turned.data());
+    alignas(32) std::array<int8_t, 64> clamped {};
     for (size_t t = 0; t < 64; ++t)
-        zigzag_bytes[zigzag_of_transposed[t]] = dct_clamp_coefficient(turned[t]);
+        clamped[t] = static_cast<int8_t>(std::clamp(turned[t], -126, 127));
+    for (size_t z = 0; z < 64; ++z)
+        zigzag_bytes[z] = clamped[transposed_of_zigzag[z]];
     // Zigzag 0, 1 and 2 are natural 0, 1 and 8: transposed 0, 8 and 1.
     dct_split_low_coefficient(turned[0], zigzag_bytes[0], side_bytes[0]);
     dct_split_low_coefficient(turned[8], zigzag_bytes[1], side_bytes[1]);
     dct_split_low_coefficient(turned[1], zigzag_bytes[2], side_bytes[2]);
+}
+
+} // namespace
+
+void Cdct_codec::forward_transposed(const int8_t* samples, int stride, bool chroma, std::array<int, 64>& out) const
+{
+    forward_block_transposed(samples, stride, chroma ? chroma_divisors_t_.data() : luma_divisors_t_.data(),
+                             out.data());
+}
+
+void Cdct_codec::forward_block(const int8_t* samples, int stride, bool chroma,
+                               std::array<int, 64>& coefficients) const
+{
+    std::array<int, 64> turned {};
+    forward_transposed(samples, stride, chroma, turned);
+    for (size_t t = 0; t < 64; ++t)
+        coefficients[natural_of_transposed(t)] = turned[t];
+}
+
+void Cdct_codec::inverse_block(const std::array<int, 64>& coefficients, bool chroma, int32_t* samples,
+                               int stride) const
+{
+    inverse_block_natural(coefficients.data(), chroma ? chroma_dequant_.data() : luma_dequant_.data(), samples,
+                          stride);
+}
+
+void Cdct_codec::code_block(const int8_t* samples, int stride, bool chroma, std::array<int8_t, 64>& zigzag_bytes,
+                            std::array<int8_t, 3>& side_bytes) const
+{
+    code_block_bytes(samples, stride, chroma ? chroma_divisors_t_.data() : luma_divisors_t_.data(),
+                     zigzag_bytes.data(), side_bytes.data());
 }
 
 int Cdct_codec::dct_encode_frame(int width, int height, std::span<const int8_t> plane, std::vector<uint8_t>& output,
@@ -486,10 +520,27 @@ inline int8_t luma_of(const uint8_t* p)
     int y = (19595 * p[0] + 38470 * p[1] + 7471 * p[2] + 32768) >> 16;
     return static_cast<int8_t>(y - 128);
 }
+
+TAMBLO_VECTOR_CLONES
+void luma_plane(const uint8_t* __restrict rgb, int8_t* __restrict y, size_t pixels)
+{
+    for (size_t i = 0; i < pixels; ++i)
+        y[i] = luma_of(rgb + i * 3);
+}
 // The chroma weights have four decimals, so whole numbers give the exact
 // value, and integer division truncates toward zero as the formula asks.
 inline int u_of(const uint8_t* p) { return (5000 * p[2] - 1687 * p[0] - 3313 * p[1]) / 10000; }
 inline int v_of(const uint8_t* p) { return (5000 * p[0] - 4187 * p[1] - 813 * p[2]) / 10000; }
+
+// Every second pixel of one row.
+TAMBLO_VECTOR_CLONES
+void chroma_row(const uint8_t* __restrict row, int8_t* __restrict u, int8_t* __restrict v, size_t samples)
+{
+    for (size_t j = 0; j < samples; ++j) {
+        u[j] = static_cast<int8_t>(u_of(row + j * 6));
+        v[j] = static_cast<int8_t>(v_of(row + j * 6));
+    }
+}
 
 } // namespace
 
@@ -518,18 +569,28 @@ void rgb_to_yuv_subsampled(int width, int height, std::span<const uint8_t> rgb, 
     if (rgb.size() < pixels * 3 || y_plane.size() < pixels || u_sub.size() < sub_pixels || v_sub.size() < sub_pixels)
         return;
     const uint8_t* src = rgb.data();
-    int8_t* y_out = y_plane.data();
-    for (size_t i = 0; i < pixels; ++i)
-        y_out[i] = luma_of(src + i * 3);
-    for (int i = 0; i < height / 3; ++i) {
-        const uint8_t* row = src + static_cast<size_t>(3 * i) * static_cast<size_t>(width) * 3;
-        for (size_t j = 0; j < sub_width; ++j) {
-            const uint8_t* p = row + j * 6;
-            u_sub[static_cast<size_t>(i) * sub_width + j] = static_cast<int8_t>(u_of(p));
-            v_sub[static_cast<size_t>(i) * sub_width + j] = static_cast<int8_t>(v_of(p));
-        }
+    luma_plane(src, y_plane.data(), pixels);
+    for (int i = 0; i < height / 3; ++i)
+        chroma_row(src + static_cast<size_t>(3 * i) * static_cast<size_t>(width) * 3,
+                   u_sub.data() + static_cast<size_t>(i) * sub_width, v_sub.data() + static_cast<size_t>(i) * sub_width,
+                   sub_width);
+}
+
+namespace {
+
+TAMBLO_VECTOR_CLONES
+void yuv_pixels_to_rgb(const int32_t* __restrict y, const int32_t* __restrict u, const int32_t* __restrict v,
+                       uint8_t* __restrict rgb, size_t pixels)
+{
+    for (size_t i = 0; i < pixels; ++i) {
+        double yy = y[i] + 128;
+        rgb[i * 3] = static_cast<uint8_t>(std::clamp(static_cast<int>(yy + 1.402 * v[i]), 0, 255));
+        rgb[i * 3 + 1] = static_cast<uint8_t>(std::clamp(static_cast<int>(yy - 0.34414 * u[i] - 0.71417 * v[i]), 0, 255));
+        rgb[i * 3 + 2] = static_cast<uint8_t>(std::clamp(static_cast<int>(yy + 1.772 * u[i]), 0, 255));
     }
 }
+
+} // namespace
 
 void yuv_to_rgb(int width, int height, std::span<const int32_t> y, std::span<const int32_t> u,
                 std::span<const int32_t> v, std::span<uint8_t> rgb)
@@ -537,12 +598,7 @@ void yuv_to_rgb(int width, int height, std::span<const int32_t> y, std::span<con
     size_t pixels = static_cast<size_t>(std::max(width, 0)) * static_cast<size_t>(std::max(height, 0));
     if (rgb.size() < pixels * 3 || y.size() < pixels || u.size() < pixels || v.size() < pixels)
         return;
-    for (size_t i = 0; i < pixels; ++i) {
-        double yy = y[i] + 128;
-        rgb[i * 3] = static_cast<uint8_t>(std::clamp(static_cast<int>(yy + 1.402 * v[i]), 0, 255));
-        rgb[i * 3 + 1] = static_cast<uint8_t>(std::clamp(static_cast<int>(yy - 0.34414 * u[i] - 0.71417 * v[i]), 0, 255));
-        rgb[i * 3 + 2] = static_cast<uint8_t>(std::clamp(static_cast<int>(yy + 1.772 * u[i]), 0, 255));
-    }
+    yuv_pixels_to_rgb(y.data(), u.data(), v.data(), rgb.data(), pixels);
 }
 
 void chroma_subsample(int width, int height, std::span<const int> full, std::span<int8_t> sub)
