@@ -234,6 +234,25 @@ TEST_F(MeetingRecord, LockTimeOutDropsTheRecordAndLogs)
     EXPECT_EQ(words(records[0].body, 1)[0], board_op_undo);
 }
 
+TEST_F(MeetingRecord, FileThatGivesLessThanItsSizeIsPaddedSoRecordsStayInStep)
+{
+    std::string file = home.root() + "/shrunk";
+    std::ofstream(file, std::ios::binary) << std::string(3000, 'z');
+    ASSERT_EQ(recorder().start(path), 0);
+    std::array<int32_t, 3> sub { 0, 0, 5000 };
+    long copied = 0;
+    EXPECT_EQ(recorder().append_file(record_type_board_bmp, sub.data(), sizeof sub, file, 5000, "test", &copied), 0);
+    EXPECT_EQ(copied, 3000);
+    EXPECT_EQ(record_board_op(board_op_clear, 1), 0);
+    recorder().stop();
+    std::vector<ReadRecord> records = read_records(path);
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0].head.length, 12u + 5000u);
+    EXPECT_EQ(records[0].body.substr(12, 3000), std::string(3000, 'z'));
+    EXPECT_EQ(records[0].body.substr(3012), std::string(2000, '\0'));
+    EXPECT_EQ(records[1].head.type, record_type_board_op);
+}
+
 TEST_F(MeetingRecord, StartFailureTellsUserAndStaysOff)
 {
     EXPECT_EQ(recorder().start(home.root() + "/no/such/folder/x.mrd"), -1);
