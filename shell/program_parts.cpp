@@ -5,6 +5,7 @@
 #include "core/server_table.h"
 #include "core/sharing_messages.h"
 #include "skin/skin_table.h"
+#include "whiteboard/board_messages.h"
 #include "whiteboard/board_model.h"
 
 // Each subsystem adds one call here when it lands.
@@ -13,6 +14,7 @@ void install_program_parts()
     install_server_table();
     install_skin_steps();
     install_board_model();
+    install_board_handlers();
     install_meeting_record();
     install_sharing_handlers();
 }

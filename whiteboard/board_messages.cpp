@@ -5,6 +5,7 @@
 #include "core/meeting_record.h"
 #include "core/message_box.h"
 #include "core/messages.h"
+#include "core/receive_dispatch.h"
 #include "core/window_messages.h"
 #include "platform/sys/clock.h"
 #include "whiteboard/board_bitmap_slots.h"
@@ -741,5 +742,16 @@ int board_dispatch_message(const WireHead& head, const char* body, int len)
         return 1;
     }
     default: return 0;
+    }
+}
+
+void install_board_handlers()
+{
+    for (int number : board_message_numbers()) {
+        int rc = set_main_handler(number, [number](const char* body, int body_len, int field2) {
+            board_dispatch_message(WireHead { 0, field2, number, body_len }, body, body_len);
+        });
+        if (rc != 0)
+            dbg_log("install_board_handlers: the main dispatch has no case for %d\n", number);
     }
 }

@@ -98,3 +98,6 @@ BoardVerifyResult board_verify_run(const char* list, int len);
 int board_dispatch_message(const WireHead& head, const char* body, int len);
 // The numbers board_dispatch_message handles.
 const std::vector<int>& board_message_numbers();
+// Plugs the whiteboard and board-navigation receivers into the main
+// connection's dispatch (called from install_program_parts).
+void install_board_handlers();

@@ -4,6 +4,7 @@
 #include "core/meeting_record.h"
 #include "core/message_box.h"
 #include "core/messages.h"
+#include "core/receive_dispatch.h"
 #include "core/window_messages.h"
 #include "tests/core/loopback.h"
 #include "tests/support/temp_home.h"
@@ -456,6 +457,20 @@ TEST_F(BoardMessages, NavigationBuildersSendOnlyAsPresenterWithSync)
     SentMessage select = next_sent();
     EXPECT_EQ(select.head.number, MSG_BOARD_SELECT);
     EXPECT_EQ(select.body, "  30:  40");
+}
+
+TEST_F(BoardMessages, HandlersAreInTheMainDispatch)
+{
+    install_board_handlers();
+    for (int number : board_message_numbers())
+        EXPECT_TRUE(has_receive_handler(ReceiveConnection::main, number)) << number;
+    board_action a;
+    a.kind = ACTION_LINE;
+    a.set_gesture_end(1);
+    EXPECT_TRUE(dispatch_received_message(ReceiveConnection::main, MSG_BOARD_LINE, reinterpret_cast<const char*>(&a),
+                                          sizeof a, 3));
+    EXPECT_EQ(g_board[3].visible_count, 1);
+    reset_receive_handlers();
 }
 
 } // namespace

@@ -4,6 +4,9 @@
 // to the model afterwards.
 
 #include "core/connections.h"
+#include "core/control_messages.h"
+#include "core/receive_dispatch.h"
+#include "core/receive_threads.h"
 #include "core/head_reader.h"
 #include "core/messages.h"
 #include "tests/support/headless_peer.h"
@@ -31,75 +34,39 @@ bool wait_until(const std::function<bool()>& done, int wait_ms = 5000)
     return true;
 }
 
-// The program's side: g_main_sock and a receive loop that hands every
-// whiteboard message to the board dispatch, as the main receive thread does.
+// The program's side: the main receive thread with its dispatch, the
+// control handlers that log in and enter the room, and the board handlers.
 class BoardClient {
 public:
     ~BoardClient() { close(); }
 
     int connect_and_join(uint16_t port, const std::string& room)
     {
-        g_main_sock.host.set("127.0.0.1");
-        g_main_sock.port = port;
-        if (g_main_sock.connect_server() != 0)
-            return -1;
-        send(MSG_HELLO_MAIN, 0, "");
-        send(MSG_CLIENT_IDENTITY, 0, "127.0.0.1");
-        reader_ = std::thread([this] { receive_loop(); });
-        if (!wait_until([this] { return customer_id_ >= 0; }))
-            return -1;
-        send(MSG_LOGIN, 0, "drawer:");
-        if (!wait_until([this] { return logged_in_.load(); }))
-            return -1;
-        send(MSG_ROOM_CREATE, 0, room);
-        send(MSG_ROOM_JOIN, 0, room + ":");
-        if (!wait_until([this] { return room_number_ >= 0; }))
-            return -1;
-        return 0;
+        install_board_handlers();
+        set_main_handler(MSG_HELLO_MAIN, do_customer_id_from_server);
+        set_main_handler(MSG_LOGIN_OK, do_login_ok_from_server);
+        set_main_handler(MSG_ROOM_ENTERED, do_room_entered_from_server);
+        g_server_host.set("127.0.0.1");
+        g_server_port = port;
+        g_login_name.set("drawer");
+        g_access_code.set("any");
+        g_room_name.set(room);
+        g_room_password.set("");
+        g_room_number = -1;
+        g_auto_login = 1;
+        reader_ = std::thread([] { g_recv_thread(); });
+        return wait_until([] { return g_room_number.load() >= 0; }) ? 0 : -1;
     }
     void close()
     {
         g_main_sock.close_socket();
         if (reader_.joinable())
             reader_.join();
+        reset_receive_handlers();
     }
-    int board_messages() const { return board_messages_; }
 
 private:
-    static void send(int number, int field2, const std::string& body)
-    {
-        std::string message = format_wire_head(WireHead { 0, field2, number, static_cast<int>(body.size()) }) + body;
-        g_main_sock.my_send_fixed_len(message.data(), static_cast<int>(message.size()));
-    }
-    void receive_loop()
-    {
-        SocketByteSource source(g_main_sock);
-        std::vector<char> buffer(wire_recv_buffer_len);
-        const HeadReaderLines lines { "board client", "board client format error at:%d.\n", "content is:%s.\n" };
-        for (;;) {
-            WireHead head;
-            HeadReadResult r = read_wire_message(source, buffer.data(), buffer.size(), lines, head);
-            if (r == HeadReadResult::failed)
-                return;
-            if (r != HeadReadResult::message)
-                continue;
-            const char* body = buffer.data() + wire_head_len;
-            if (head.number == MSG_HELLO_MAIN)
-                customer_id_ = std::atoi(std::string(body, static_cast<size_t>(head.length)).c_str());
-            else if (head.number == MSG_LOGIN_OK)
-                logged_in_ = true;
-            else if (head.number == MSG_ROOM_ENTERED)
-                room_number_ = std::atoi(std::string(body, static_cast<size_t>(head.length)).c_str());
-            else if (board_dispatch_message(head, body, head.length) == 1)
-                ++board_messages_;
-        }
-    }
-
     std::thread reader_;
-    std::atomic<int> customer_id_ { -1 };
-    std::atomic<int> room_number_ { -1 };
-    std::atomic<bool> logged_in_ { false };
-    std::atomic<int> board_messages_ { 0 };
 };
 
 bool is_board_message(int number)
@@ -154,20 +121,21 @@ TEST(BoardThroughServer, TwoPeersStayInStepOffLineMatchesAndLateJoinerReloads)
 
     HeadlessPeer watcher("watcher");
     ASSERT_EQ(watcher.connect("127.0.0.1", server.port(), true), 0);
+    ASSERT_GE(watcher.join_room("board room"), 0);
     BoardClient drawer;
     ASSERT_EQ(drawer.connect_and_join(server.port(), "board room"), 0);
-    ASSERT_GE(watcher.join_room("board room"), 0);
 
     draw_meeting();
-    ASSERT_TRUE(wait_until([&] { return drawer.board_messages() == draw_meeting_messages; }))
-        << drawer.board_messages();
+    // The pointer always goes to the server: its relay marks the end.
+    send_board_pointer(9, 77, 66);
+    ASSERT_TRUE(wait_until([] { return g_board[9].pointer_x == 77; }));
     auto watcher_board_messages = [&] {
         size_t n = 0;
         for (const ArrivedMessage& m : watcher.arrived())
             n += is_board_message(m.head.number) ? 1 : 0;
         return n;
     };
-    ASSERT_TRUE(wait_until([&] { return watcher_board_messages() == static_cast<size_t>(draw_meeting_messages); }));
+    ASSERT_TRUE(wait_until([&] { return watcher_board_messages() == static_cast<size_t>(draw_meeting_messages + 1); }));
     EXPECT_EQ(watcher.count(MSG_BOARD_VERIFY), 0u);  // the room was empty when it joined
     drawer.close();
     const std::string drawer_model = board_model_snapshot();
@@ -186,6 +154,7 @@ TEST(BoardThroughServer, TwoPeersStayInStepOffLineMatchesAndLateJoinerReloads)
     g_offline_board = 1;
     draw_meeting();
     g_offline_board = 0;
+    board_set_pointer_from_server("  77:  66", 9, 9);
     EXPECT_EQ(board_model_snapshot(), drawer_model);
 
     // A late joiner learns the counts on entry and reloads every page.
