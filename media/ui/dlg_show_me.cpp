@@ -5,6 +5,7 @@
 #include "core/settings.h"
 #include "media/ui/capture_window.h"
 #include "media/video_capture.h"
+#include "platform/ui/control_id.h"
 #include "platform/ui/translations.h"
 #include "skin/ui/my_static.h"
 
@@ -25,16 +26,19 @@ constexpr int largest_size_speed_limit_index = 2;
 constexpr int largest_size_quality_limit_index = 3;
 constexpr int largest_size_quality_index = 2; // 70
 
+// The dialog resource is known by its name, "Me", not by a number.
+constexpr int show_me_template_id = 0;
+
 QComboBox* make_combo(int id, QWidget* parent)
 {
     auto* combo = new QComboBox(parent);
-    combo->setObjectName(QString("ctl_%1").arg(id));
+    set_control_id(combo, id);
     return combo;
 }
 
 } // namespace
 
-CDlgShowMe::CDlgShowMe(QWidget* parent) : Cgood_dlg(0, parent)
+CDlgShowMe::CDlgShowMe(QWidget* parent) : Cgood_dlg(show_me_template_id, parent)
 {
     setWindowTitle(tr_ui("Me"));
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
