@@ -56,6 +56,11 @@ Recorder& recorder()
     return r;
 }
 
+bool record_start_enabled() { return !(g_record_on == 1 && g_record_paused == 0); }
+bool record_stop_enabled() { return g_record_on == 1; }
+bool record_pause_enabled() { return g_record_on == 1; }
+bool record_pause_checked() { return g_record_paused == 1; }
+
 bool Recorder::file_open() const { return g_record_file_open.load(); }
 
 bool Recorder::recording() const { return g_record_on == 1 && g_record_paused == 0 && file_open(); }

@@ -130,6 +130,12 @@ private:
 
 Recorder& recorder();
 
+// Update rules of the frame's Start, Pause and Stop recording commands.
+bool record_start_enabled();   // unless recording is on and not paused
+bool record_stop_enabled();    // while recording is on
+bool record_pause_enabled();   // while recording is on
+bool record_pause_checked();   // while paused
+
 // The local time of a record; tests may fix it (null restores the clock).
 record_system_time record_local_time();
 void set_record_time_source(std::function<record_system_time()> source);

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <atomic>
+#include <chrono>
 #include <fstream>
 #include <functional>
 #include <semaphore>
@@ -178,6 +180,20 @@ TEST_F(MeetingRecord, NothingIsWrittenWhileOffOrPausedAndStartResumes)
     EXPECT_EQ(words(records[0].body, 2), (std::vector<int32_t> { 0, 1 }));
 }
 
+TEST_F(MeetingRecord, CommandRulesFollowTheState)
+{
+    struct State { bool start, stop, pause, checked; };
+    auto state = [] { return State { record_start_enabled(), record_stop_enabled(), record_pause_enabled(), record_pause_checked() }; };
+    auto same = [](State a, State b) { return a.start == b.start && a.stop == b.stop && a.pause == b.pause && a.checked == b.checked; };
+    EXPECT_TRUE(same(state(), { true, false, false, false }));
+    ASSERT_EQ(recorder().start(path), 0);
+    EXPECT_TRUE(same(state(), { false, true, true, false }));
+    recorder().toggle_pause();
+    EXPECT_TRUE(same(state(), { true, true, true, true }));
+    recorder().stop();
+    EXPECT_TRUE(same(state(), { true, false, false, false }));
+}
+
 TEST_F(MeetingRecord, HeadOnlyFileHoldsNoRecords)
 {
     ASSERT_EQ(recorder().start(path), 0);
@@ -251,6 +267,24 @@ TEST_F(MeetingRecord, FileThatGivesLessThanItsSizeIsPaddedSoRecordsStayInStep)
     EXPECT_EQ(records[0].body.substr(12, 3000), std::string(3000, 'z'));
     EXPECT_EQ(records[0].body.substr(3012), std::string(2000, '\0'));
     EXPECT_EQ(records[1].head.type, record_type_board_op);
+}
+
+TEST_F(MeetingRecord, StopWaitsForTheWriterThatHoldsTheFile)
+{
+    ASSERT_EQ(recorder().start(path), 0);
+    std::binary_semaphore held { 0 };
+    std::atomic<bool> released { false };
+    std::thread writer([&] {
+        std::lock_guard<platform::TimedMutex> guard(g_record_file_lock);
+        held.release();
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        released = true;
+    });
+    held.acquire();
+    recorder().stop();
+    EXPECT_TRUE(released.load());
+    EXPECT_FALSE(recorder().file_open());
+    writer.join();
 }
 
 TEST_F(MeetingRecord, StartFailureTellsUserAndStaysOff)
