@@ -128,6 +128,14 @@ Cwf_socket::HandleRef Cwf_socket::adopt(int fd)
     return h;
 }
 
+int Cwf_socket::attach_connected(int fd)
+{
+    close_socket();
+    adopt(keep_off_zero(fd));
+    connected.store(1);
+    return 0;
+}
+
 int Cwf_socket::close_socket()
 {
     HandleRef h = handle_.exchange(nullptr);

@@ -57,6 +57,9 @@ public:
     int my_recv_some(char* buffer, int max_len);
 
     int close_socket();
+    // Takes over a descriptor that is already connected (a peer the peer
+    // server accepted). Returns 0.
+    int attach_connected(int fd);
 
     int set_socket_buffers();
     int set_recv_buffer_size(int bytes);

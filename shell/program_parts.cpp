@@ -4,6 +4,7 @@
 #include "core/meeting_record.h"
 #include "core/server_table.h"
 #include "core/sharing_messages.h"
+#include "media/voice_parts.h"
 #include "skin/skin_table.h"
 #include "whiteboard/board_messages.h"
 #include "whiteboard/board_model.h"
@@ -17,10 +18,12 @@ void install_program_parts()
     install_board_handlers();
     install_meeting_record();
     install_sharing_handlers();
+    install_voice_parts();
 }
 
 void start_program_threads()
 {
     start_multicast_recv_thread();
     start_multicast_master_thread();
+    start_voice_threads();
 }

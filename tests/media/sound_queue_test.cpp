@@ -1,0 +1,220 @@
+// Play slots, the sound queue with its jitter rule, the master thread's
+// pass, the players and the receiving handlers.
+#include "fake_audio.h"
+
+#include "core/global_state.h"
+#include "media/sound_queue.h"
+#include "media/voice_audio.h"
+#include "media/voice_codec.h"
+#include "media/voice_receive.h"
+#include "media/voice_state.h"
+#include "platform/sys/clock.h"
+#include "tests/support/temp_home.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <thread>
+#include <zlib.h>
+
+namespace {
+
+// Each case runs in its own process, so the players made here are fresh.
+class SoundQueue : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        use_voice_audio_backend(std::make_unique<FakeBackend>(played));
+        platform::set_clock(&clock);
+        create_play_sound(-1)->post_thread_message(WM_MY_PLAY_START);
+        for (int i = 0; i < play_slot_count; ++i)
+            create_play_sound(i)->post_thread_message(WM_MY_PLAY_START);
+        for (int i = 0; i < 200 && !all_open(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        ASSERT_TRUE(all_open());
+        init_sound_queue();
+    }
+    void TearDown() override { platform::set_clock(nullptr); }
+    static bool all_open()
+    {
+        for (auto& p : g_play_sound_threads)
+            if (!p.load() || !p.load()->m_open)
+                return false;
+        return g_local_play_sound.load()->m_open != 0;
+    }
+    static CPlaySound& player(int slot) { return *g_play_sound_threads[static_cast<size_t>(slot)].load(); }
+    static platform::WaveHeaderPtr block(uint8_t fill = 130)
+    {
+        auto h = std::make_unique<platform::WaveHeader>();
+        h->data.assign(talk_block_samples, fill);
+        return h;
+    }
+    static int queued_entries()
+    {
+        int n = 0;
+        for (const auto& e : g_sound_queue)
+            n += e.in_use;
+        return n;
+    }
+    static int pass()
+    {
+        platform::TimedLockWait lock(g_sound_lock, 3000);
+        return sound_master_pass();
+    }
+    TempHome home;
+    FakePlaybackLog played;
+    platform::ManualClock clock { 100000 };
+};
+
+} // namespace
+
+TEST_F(SoundQueue, ElevenSpeakersShareTenSlotsAfterThreeIdleSeconds)
+{
+    for (int id = 0; id < 10; ++id)
+        EXPECT_EQ(find_sound_slot(100 + id), id);
+    EXPECT_EQ(find_sound_slot(103), 3);
+    EXPECT_EQ(find_sound_slot(110), -1);
+    clock.advance(2000);
+    for (int id = 1; id < 10; ++id)
+        find_sound_slot(100 + id);
+    clock.advance(1001);
+    EXPECT_EQ(find_sound_slot(110), 0);  // slot 0 idle for 3001 ms
+    EXPECT_EQ(find_sound_slot(110), 0);
+    rest_one_play_sound();
+    EXPECT_EQ(find_sound_slot(777), 0);
+}
+
+TEST_F(SoundQueue, JitterRuleRaisesOnGapsAndLowersAfterElevenCloseArrivals)
+{
+    CPlaySound& p = player(2);
+    auto arrive = [&](uint32_t gap_ms) {
+        clock.advance(gap_ms);
+        sound_add_to_queue(2, block());
+        pass();
+    };
+    for (int i = 0; i < 6; ++i)
+        arrive(120);
+    EXPECT_EQ(p.m_target_depth, 2);
+    arrive(460);
+    EXPECT_EQ(p.m_target_depth, 3);
+    arrive(400);  // above 350: the burst starts again, the depth stays
+    EXPECT_EQ(p.m_target_depth, 3);
+    for (int i = 0; i < 10; ++i)
+        arrive(100);
+    EXPECT_EQ(p.m_target_depth, 3);
+    arrive(100);  // the eleventh close arrival
+    EXPECT_EQ(p.m_target_depth, 2);
+    for (int i = 0; i < 5; ++i)
+        arrive(500);
+    EXPECT_EQ(p.m_target_depth, 6);  // bounded
+}
+
+TEST_F(SoundQueue, PlayerStartsOncePreBufferIsReachedAndPlaysInOrder)
+{
+    CPlaySound& p = player(0);
+    for (uint8_t i = 0; i < 3; ++i) {
+        clock.advance(120);
+        sound_add_to_queue(0, block(static_cast<uint8_t>(140 + i)));
+        EXPECT_EQ(pass(), i > 0 ? 1 : 0);  // later entries pending, the first waits
+        EXPECT_EQ(p.m_started, 0);
+    }
+    clock.advance(120);
+    sound_add_to_queue(0, block(143));
+    EXPECT_EQ(p.m_queued, 3);  // entries ahead of the new one
+    pass();
+    EXPECT_EQ(p.m_started, 1);
+    ASSERT_TRUE(played.wait_for_writes(1));
+    EXPECT_EQ(played.writes[0].first, "slot0");
+    EXPECT_EQ(played.writes[0].second[0], 140);
+    EXPECT_EQ(queued_entries(), 3);
+    // Busy: the next goes after 125 ms, not before.
+    clock.advance(100);
+    pass();
+    EXPECT_EQ(queued_entries(), 3);
+    clock.advance(30);
+    pass();
+    EXPECT_EQ(queued_entries(), 2);
+    ASSERT_TRUE(played.wait_for_writes(2));
+    EXPECT_EQ(played.writes[1].second[0], 141);
+}
+
+TEST_F(SoundQueue, SilencePlaysTheLastBlocksAtOnce)
+{
+    sound_add_to_queue(find_sound_slot(55), block(150));
+    pass();
+    EXPECT_EQ(queued_entries(), 1);
+    do_talk_data_silence(nullptr, 0, 55, 0);
+    pass();
+    EXPECT_EQ(queued_entries(), 0);
+    ASSERT_TRUE(played.wait_for_writes(1));
+    EXPECT_EQ(played.writes[0].second[0], 150);
+}
+
+TEST_F(SoundQueue, QueueFullDropsAndLogsTheEntries)
+{
+    LogCapture log;
+    for (int i = 0; i < sound_queue_len; ++i)
+        EXPECT_EQ(sound_add_to_queue(i % 10, block()), 0);
+    EXPECT_EQ(sound_add_to_queue(1, block()), -1);
+    EXPECT_TRUE(log.contains("sound queue full in sound_add_to_queue.\n"));
+    EXPECT_TRUE(log.contains("q:79, used:1, index:9, lpHdr:1\n"));
+    EXPECT_EQ(queued_entries(), sound_queue_len);
+}
+
+TEST_F(SoundQueue, SpeakerVolumeGoesToBothChannelsOfEveryPlayer)
+{
+    set_speaker_volume(32768);
+    EXPECT_EQ(g_speaker_volume, 32768);
+    std::lock_guard<std::mutex> hold(played.lock);
+    ASSERT_EQ(played.volumes.size(), 11u);
+    for (const auto& [name, v] : played.volumes)
+        EXPECT_EQ(v, (32768u << 16) | 32768u) << name;
+}
+
+TEST_F(SoundQueue, CodedBlockIsDecodedAndQueuedForItsSpeaker)
+{
+    std::vector<uint8_t> pcm(talk_block_samples), coded(talk_coded_block_bytes + 128), z(talk_z_buffer_bytes);
+    for (size_t i = 0; i < pcm.size(); ++i)
+        pcm[i] = static_cast<uint8_t>(128 + 50 * std::sin(static_cast<double>(i) / 5));
+    int coded_len = 0;
+    ASSERT_EQ(audio_encode_block(pcm.data(), coded.data(), talk_block_samples, &coded_len, 1), 1);
+    int z_len = z_compress_talk_data(coded.data(), static_cast<size_t>(coded_len), z.data(), z.size());
+    std::string body = "   1:" + std::string(reinterpret_cast<char*>(z.data()), static_cast<size_t>(z_len));
+    EXPECT_EQ(do_talk_data_dct_z_from_sever(body.data(), static_cast<int>(body.size()), 42, 0), 0);
+    ASSERT_EQ(queued_entries(), 1);
+    EXPECT_EQ(g_sound_queue[0].slot, find_sound_slot(42));
+    EXPECT_EQ(g_sound_queue[0].header->data.size(), static_cast<size_t>(talk_block_samples));
+    EXPECT_NEAR(g_sound_queue[0].header->data[100], pcm[100], 6);
+}
+
+TEST_F(SoundQueue, BadBodiesAreDroppedAndLogged)
+{
+    LogCapture log;
+    std::string garbage = "   0:" + std::string(40, 'x');
+    std::vector<uint8_t> big(20000, 1), z(compressBound(20000));
+    uLongf z_len = static_cast<uLongf>(z.size());
+    compress(z.data(), &z_len, big.data(), big.size());
+    std::string too_big = "   0:" + std::string(reinterpret_cast<char*>(z.data()), z_len);
+    struct Case { int number; std::string body; };
+    for (const Case& c : { Case { 616, "" }, Case { 616, "  1:" }, Case { 616, "abcd:xyz" }, Case { 616, garbage },
+                           Case { 617, too_big }, Case { 612, std::string(10, 'z') }, Case { 613, std::string(40, 'z') },
+                           Case { 610, "  10:" }, Case { 610, "9999:" + std::string(40, 'a') },
+                           Case { 611, "  -5:" + std::string(40, 'a') }, Case { 32, "short" } })
+        EXPECT_EQ(dispatch_talk_message(c.number, c.body.data(), static_cast<int>(c.body.size()), 7), -1) << c.number << " " << c.body.size();
+    EXPECT_EQ(queued_entries(), 0);
+    EXPECT_TRUE(log.contains("uncompress failed in do_talk_data_dct_z_from_sever.\n"));
+    EXPECT_EQ(dispatch_talk_message(700, "", 0, 7), -1);
+}
+
+TEST_F(SoundQueue, LpcTalkDecodesThePacketAndAppendsTheRest)
+{
+    // a silence packet of 100 samples, then 4 raw bytes (two more samples)
+    std::string body = "   3:" + std::string(32, '\0') + std::string("\x1f\x00\x64", 3) + std::string("\x00\x40\x00\xc0", 4);
+    EXPECT_EQ(do_talk_data_lpc10_from_sever(body.data(), static_cast<int>(body.size()), 9, 1), 0);
+    ASSERT_EQ(queued_entries(), 1);
+    const auto& data = g_sound_queue[0].header->data;
+    ASSERT_EQ(data.size(), 102u);
+    EXPECT_EQ(data[0], 128);
+    EXPECT_EQ(data[100], 128 + 0x40);
+    EXPECT_EQ(data[101], 128 - 0x40);
+}

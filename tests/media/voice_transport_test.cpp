@@ -1,0 +1,270 @@
+// Sending talk blocks on the voice connection and over peer links, and the
+// peer links themselves: hello, garbage, peers that go away.
+#include "core/connections.h"
+#include "core/global_state.h"
+#include "core/messages.h"
+#include "core/peer_links.h"
+#include "core/settings.h"
+#include "media/record_sound.h"
+#include "media/voice_codec.h"
+#include "media/voice_state.h"
+#include "tests/core/loopback.h"
+#include "tests/support/temp_home.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <cmath>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+std::vector<uint8_t> sound_block()
+{
+    std::vector<uint8_t> pcm(talk_block_samples), coded(talk_coded_block_bytes + 128);
+    for (size_t i = 0; i < pcm.size(); ++i)
+        pcm[i] = static_cast<uint8_t>(128 + 60 * std::sin(static_cast<double>(i) / 3));
+    int len = 0;
+    audio_encode_block(pcm.data(), coded.data(), talk_block_samples, &len, 2);
+    coded.resize(static_cast<size_t>(len));
+    return coded;
+}
+
+class VoiceConnection : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        g_voice_sock.host.set("127.0.0.1");
+        g_voice_sock.port = listener.port();
+        ASSERT_EQ(g_voice_sock.connect_server(), 0);
+        server_fd = listener.accept_one();
+        ASSERT_GE(server_fd, 0);
+        g_my_customer_id = 12;
+        g_talk_allowed = 1;
+        g_private_voice_chat = 0;
+        g_private_voice_partner_id = -1;
+        g_audio_quality = 2;
+    }
+    void TearDown() override
+    {
+        g_voice_sock.close_socket();
+        ::close(server_fd);
+    }
+    // The next message as it arrived: head text and unscrambled body.
+    std::pair<std::string, std::string> next_message()
+    {
+        std::string head = read_bytes(server_fd, wire_head_len, 2000);
+        WireHead h;
+        if (!parse_wire_head(head.data(), h))
+            return { head, "" };
+        std::string body = read_bytes(server_fd, static_cast<size_t>(h.length), 2000);
+        scramble_message_body(body.data(), static_cast<int>(body.size()));
+        return { head, body };
+    }
+    bool nothing_arrives()
+    {
+        return read_bytes(server_fd, 1, 300).empty();
+    }
+    TempHome home;
+    LoopbackListener listener;
+    int server_fd = -1;
+};
+
+} // namespace
+
+TEST_F(VoiceConnection, SilenceGoesAsHeadOnlyAndSoundAsCompressedBlock)
+{
+    std::vector<uint8_t> coded = sound_block();
+    send_talk_data(coded.data(), static_cast<int>(coded.size()), 0);
+    EXPECT_EQ(next_message().first, "   0:   0: 614:   0:");
+    send_talk_data(coded.data(), static_cast<int>(coded.size()), 1);
+    auto [head, body] = next_message();
+    WireHead h;
+    ASSERT_TRUE(parse_wire_head(head.data(), h));
+    EXPECT_EQ(h.number, 616);
+    EXPECT_EQ(h.address, 0);
+    ASSERT_GT(body.size(), 5u);
+    EXPECT_EQ(body.substr(0, 5), "   2:");
+    std::vector<uint8_t> back(talk_unz_buffer_bytes);
+    size_t back_len = back.size();
+    ASSERT_EQ(z_uncompress_talk_data(reinterpret_cast<const uint8_t*>(body.data() + 5), body.size() - 5, back.data(), &back_len),
+              talk_coded_block_bytes);
+    EXPECT_TRUE(std::equal(coded.begin(), coded.end(), back.begin()));
+}
+
+TEST_F(VoiceConnection, NothingGoesWhenTalkIsNotAllowedAndPrivateChatIsOff)
+{
+    g_talk_allowed = 0;
+    std::vector<uint8_t> coded = sound_block();
+    send_talk_data(coded.data(), static_cast<int>(coded.size()), 1);
+    send_talk_data(coded.data(), static_cast<int>(coded.size()), 0);
+    EXPECT_TRUE(nothing_arrives());
+}
+
+TEST_F(VoiceConnection, PrivateVoiceWithoutPeerLinkGoesToThePartnerThroughTheServer)
+{
+    g_talk_allowed = 0;
+    g_private_voice_chat = 1;
+    g_private_voice_partner_id = 77;
+    std::vector<uint8_t> coded = sound_block();
+    send_talk_data(coded.data(), static_cast<int>(coded.size()), 0);
+    EXPECT_EQ(next_message().first, "   0:  77: 615:   0:");
+    send_talk_data(coded.data(), static_cast<int>(coded.size()), 1);
+    auto [head, body] = next_message();
+    EXPECT_EQ(head.substr(0, 15), "   0:  77: 617:");
+}
+
+namespace {
+
+// A peer server on a free loopback port, started once per process.
+class PeerLinks : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        port = unused_loopback_port();
+        reg_write_int("general", "peer_port", port);
+        set_peer_talk_handler([this](const WireHead& h, const char* body, int len) {
+            std::lock_guard<std::mutex> hold(lock);
+            talk.emplace_back(h, std::string(body, static_cast<size_t>(len)));
+        });
+        ASSERT_EQ(start_peer_threads(), 0);
+        for (int i = 0; i < 100 && !listening(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        // The probes above were accepted as peers; they have gone again.
+        ASSERT_TRUE(eventually([] { return slots_in_use() == 0; }));
+        g_my_customer_id = 21;
+        g_audio_quality = 2;
+    }
+    bool listening() const
+    {
+        int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a {};
+        a.sin_family = AF_INET;
+        a.sin_port = htons(port);
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+        ::close(fd);
+        return ok;
+    }
+    int raw_peer() const
+    {
+        int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a {};
+        a.sin_family = AF_INET;
+        a.sin_port = htons(port);
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+            ::close(fd);
+            return -1;
+        }
+        return fd;
+    }
+    template <typename F>
+    static bool eventually(F f, int wait_ms = 3000)
+    {
+        for (int i = 0; i < wait_ms / 10; ++i) {
+            if (f())
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return f();
+    }
+    static int slots_in_use()
+    {
+        int n = 0;
+        for (auto& s : g_peer_slots)
+            n += s.in_use;
+        return n;
+    }
+    size_t talk_count()
+    {
+        std::lock_guard<std::mutex> hold(lock);
+        return talk.size();
+    }
+    TempHome home;
+    uint16_t port = 0;
+    std::mutex lock;
+    std::vector<std::pair<WireHead, std::string>> talk;
+};
+
+} // namespace
+
+TEST_F(PeerLinks, LinkToSelfCarriesHelloAndPrivateTalk)
+{
+    std::string address = "127.0.0.1:" + std::to_string(port);
+    ASSERT_EQ(peer_connect(30, address.data(), static_cast<int>(address.size())), 0);
+    EXPECT_EQ(peer_slot_index(30), 0);
+    // The accepted end learns who we are from the hello.
+    ASSERT_TRUE(eventually([] { return peer_slot_exists(21) == 1; }));
+    int accepted = peer_slot_index(21);
+    ASSERT_GT(accepted, 0);
+    EXPECT_NE(g_peer_slots[static_cast<size_t>(accepted)].port.load(), port);  // the peer's source port
+    EXPECT_EQ(g_peer_slots[0].port.load(), port);
+    // A second 86 for the same peer changes nothing.
+    EXPECT_EQ(peer_connect(30, address.data(), static_cast<int>(address.size())), 0);
+    EXPECT_EQ(slots_in_use(), 2);
+
+    g_talk_allowed = 0;
+    g_private_voice_chat = 1;
+    g_private_voice_partner_id = 30;
+    std::vector<uint8_t> coded = sound_block();
+    send_talk_data(coded.data(), static_cast<int>(coded.size()), 1);
+    send_talk_data(coded.data(), static_cast<int>(coded.size()), 0);
+    ASSERT_TRUE(eventually([&] { return talk_count() >= 2; }));
+    std::lock_guard<std::mutex> hold(lock);
+    EXPECT_EQ(talk[0].first.number, 617);
+    EXPECT_EQ(talk[0].first.address, 21);  // the sender's own id on a link
+    EXPECT_EQ(talk[0].second.substr(0, 5), "   2:");
+    EXPECT_EQ(talk[1].first.number, 615);
+}
+
+TEST_F(PeerLinks, GarbageAndPeersThatCloseMidMessageFreeTheirSlots)
+{
+    LogCapture log;
+    int garbage = raw_peer();
+    ASSERT_GE(garbage, 0);
+    ASSERT_TRUE(eventually([] { return slots_in_use() == 1; }));
+    write_bytes(garbage, "this is not a wire head at all, not even close");
+    ASSERT_TRUE(eventually([&] { return log.contains("g_peer_one_client_thread command format error at:4.\n"); }));
+    ::close(garbage);
+    EXPECT_TRUE(eventually([] { return slots_in_use() == 0; }));
+
+    int half = raw_peer();
+    ASSERT_TRUE(eventually([] { return slots_in_use() == 1; }));
+    write_bytes(half, scrambled_message(WireHead { 0, 44, 617, 100 }, std::string(100, 'q')).substr(0, 40));
+    ::close(half);
+    EXPECT_TRUE(eventually([] { return slots_in_use() == 0; }));
+    EXPECT_EQ(talk_count(), 0u);
+
+    int overlong = raw_peer();
+    write_bytes(overlong, scrambled_message(WireHead { 0, 44, MSG_PEER_HELLO, 0 }, ""));
+    ASSERT_TRUE(eventually([] { return peer_slot_exists(44) == 1; }));
+    ::close(overlong);
+    EXPECT_TRUE(eventually([] { return peer_slot_exists(44) == 0 && slots_in_use() == 0; }));
+}
+
+TEST_F(PeerLinks, EleventhLinkReplacesTheOldest)
+{
+    std::vector<int> peers;
+    for (int i = 0; i < 10; ++i) {
+        peers.push_back(raw_peer());
+        write_bytes(peers.back(), scrambled_message(WireHead { 0, 300 + i, MSG_PEER_HELLO, 0 }, ""));
+        ASSERT_TRUE(eventually([i] { return peer_slot_exists(300 + i) == 1; }));
+        std::this_thread::sleep_for(std::chrono::milliseconds(3));
+    }
+    // Peer 300 has the oldest activity; keep the others fresh.
+    for (int i = 1; i < 10; ++i)
+        write_bytes(peers[static_cast<size_t>(i)], scrambled_message(WireHead { 0, 300 + i, 999, 0 }, ""));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    int eleventh = raw_peer();
+    write_bytes(eleventh, scrambled_message(WireHead { 0, 400, MSG_PEER_HELLO, 0 }, ""));
+    ASSERT_TRUE(eventually([] { return peer_slot_exists(400) == 1; }));
+    EXPECT_EQ(peer_slot_exists(300), 0);
+    EXPECT_EQ(peer_slot_exists(305), 1);
+    for (int fd : peers)
+        ::close(fd);
+    ::close(eleventh);
+}
