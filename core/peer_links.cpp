@@ -12,6 +12,7 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <cstdlib>
 #include <mutex>
 #include <netinet/in.h>
 #include <poll.h>
@@ -159,7 +160,10 @@ void set_peer_talk_handler(PeerTalkHandler handler)
 int peer_listen_port()
 {
     int port = 0;
-    reg_read_int_or_default("general", "peer_port", port, peer_default_port);
+    if (const char* env = std::getenv("TAMBLO_PEER_PORT"); env && *env)
+        port = std::atoi(env);
+    else
+        reg_read_int_or_default("general", "peer_port", port, peer_default_port);
     return port > 0 && port < 65536 ? port : peer_default_port;
 }
 

@@ -51,7 +51,8 @@ int peer_link_send(int customer_id, char* message, int length);
 using PeerTalkHandler = std::function<void(const WireHead& head, const char* body, int length)>;
 void set_peer_talk_handler(PeerTalkHandler handler);
 
-// The port this client listens on.
+// The port this client listens on; the environment variable
+// TAMBLO_PEER_PORT overrides the setting (tests run many clients at once).
 int peer_listen_port();
 
 void g_peer_server_thread();

@@ -124,8 +124,7 @@ class PeerLinks : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        port = unused_loopback_port();
-        reg_write_int("general", "peer_port", port);
+        port = static_cast<uint16_t>(peer_listen_port());  // TempHome gives each test its own
         set_peer_talk_handler([this](const WireHead& h, const char* body, int len) {
             std::lock_guard<std::mutex> hold(lock);
             talk.emplace_back(h, std::string(body, static_cast<size_t>(len)));
@@ -267,4 +266,15 @@ TEST_F(PeerLinks, EleventhLinkReplacesTheOldest)
     for (int fd : peers)
         ::close(fd);
     ::close(eleventh);
+}
+
+TEST(PeerPort, SettingNamesThePortElse8199)
+{
+    TempHome home;
+    ::unsetenv("TAMBLO_PEER_PORT");
+    EXPECT_EQ(peer_listen_port(), 8199);
+    reg_write_int("general", "peer_port", 8201);
+    EXPECT_EQ(peer_listen_port(), 8201);
+    ::setenv("TAMBLO_PEER_PORT", "8300", 1);
+    EXPECT_EQ(peer_listen_port(), 8300);
 }

@@ -9,7 +9,28 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+uint16_t unused_tcp_port()
+{
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a {};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof a;
+    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+    ::close(fd);
+    return ntohs(a.sin_port);
+}
+
+} // namespace
 
 TempHome::TempHome()
 {
@@ -26,6 +47,11 @@ TempHome::TempHome()
         saved_env_.emplace_back(name, old ? old : "");
         ::setenv(name, (root_ + sub).c_str(), 1);
     }
+    // Programs and peer servers that tests start side by side each get a
+    // peer port of their own.
+    const char* old_port = std::getenv("TAMBLO_PEER_PORT");
+    saved_env_.emplace_back("TAMBLO_PEER_PORT", old_port ? old_port : "");
+    ::setenv("TAMBLO_PEER_PORT", std::to_string(unused_tcp_port()).c_str(), 1);
     store_ = std::make_unique<platform::RegistryStore>(config_file());
     use_registry_store(store_.get());
 }

@@ -11,7 +11,8 @@
 
 // Points XDG_CONFIG_HOME, XDG_DATA_HOME and XDG_RUNTIME_DIR at fresh folders
 // under a temporary directory, and the settings store at its file; removes
-// it all again at the end.
+// it all again at the end. TAMBLO_PEER_PORT names a free port, so that
+// peer servers of tests running side by side do not collide.
 class TempHome {
 public:
     TempHome();
