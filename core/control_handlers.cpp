@@ -3,6 +3,8 @@
 #include "core/dbg_log.h"
 #include "core/global_state.h"
 #include "core/messages.h"
+#include "core/receive_dispatch.h"
+#include "core/server_notices.h"
 #include "core/server_table.h"
 #include "core/window_messages.h"
 #include "core/wire_builders.h"
@@ -347,3 +349,83 @@ void do_probe_from_server(const char*, int, int)
 void do_server_text_792_from_server(const char* body, int len, int) { g_server_text_792.set(body_text(body, len)); }
 
 void do_784_from_server(const char*, int, int field2) { g_enter_full_screen = field2 & 1; }
+
+void install_control_handlers()
+{
+    using Body = void (*)(const char*, int);
+    struct Entry {
+        int number;
+        void (*handler)(const char*, int, int);
+    };
+    static constexpr Entry entries[] = {
+        { MSG_HELLO_MAIN, do_customer_id_from_server },
+        { MSG_LOGIN_OK, do_login_ok_from_server },
+        { MSG_LOGIN_FAILED, do_login_failed_from_server },
+        { MSG_NOT_LOGGED_IN, do_not_logged_in_from_server },
+        { MSG_ROOM_LIST_FIRST, do_room_list_first_from_server },
+        { MSG_ROOM_LIST_ADD, do_room_list_add_from_server },
+        { MSG_ROOM_LIST_CHANGED, do_room_list_changed_from_server },
+        { MSG_CREATE_ROOM_FAILED, do_create_room_failed_from_server },
+        { MSG_ROOM_ENTERED, do_room_entered_from_server },
+        { MSG_SET_ROOM_PASSWORD_OK, do_set_room_password_ok_from_server },
+        { MSG_SET_ROOM_PASSWORD_FAILED, do_set_room_password_failed_from_server },
+        { MSG_MEMBER_LIST_FIRST, do_member_list_first_from_server },
+        { MSG_MEMBER_LIST_ADD, do_member_list_add_from_server },
+        { MSG_KICKED_OUT, do_kicked_out_from_server },
+        { MSG_MEMBERS_NOTICE_116, do_members_notice_116_from_server },
+        { MSG_MEMBERS_NOTICE_780, do_members_notice_780_from_server },
+        { MSG_LEAVE_ROOM_OK, do_leave_room_ok_from_server },
+        { MSG_MEETING_STARTED, do_meeting_started_from_server },
+        { MSG_MEETING_STOPPED, do_meeting_stopped_from_server },
+        { MSG_MEETING_ELAPSED_TIME, do_meeting_time_from_server },
+        { MSG_CHAT_RELOAD_FIRST, do_chat_reload_first_from_server },
+        { MSG_CHAT_RELOAD_ADD, do_chat_reload_add_from_server },
+        { MSG_MAIN_FRAME_NOTICE_128, do_main_frame_notice_128_from_server },
+        { MSG_PRIVATE_CHAT, do_private_chat_from_server },
+        { MSG_REST_ROOM_LIST_FIRST, do_rest_room_list_first_from_server },
+        { MSG_REST_ROOM_LIST_ADD, do_rest_room_list_add_from_server },
+        { MSG_REST_ROOM_CHAT, do_rest_room_chat_from_server },
+        { MSG_CHAIRMAN_APPROVED, do_chairman_approved_from_server },
+        { MSG_CHAIRMAN_DENIED, do_chairman_denied_from_server },
+        { MSG_CHAIRMAN_GIVEN_UP, do_chairman_given_up_from_server },
+        { MSG_PRESENTER_APPROVED, do_presenter_approved_from_server },
+        { MSG_PRESENTER_GIVEN_UP, do_presenter_given_up_from_server },
+        { MSG_PRESENTER_APPLY, do_presenter_apply_from_server },
+        { MSG_PRESENTER_DENIED, do_presenter_denied_from_server },
+        { MSG_BECOME_PRESENTER, do_become_presenter_from_server },
+        { MSG_BECOME_CHAIRMAN, do_become_chairman_from_server },
+        { MSG_HAND_RAISED, do_hand_raised_from_server },
+        { MSG_HAND_LOWERED, do_hand_lowered_from_server },
+        { MSG_MEMBER_JOINED, do_member_joined_from_server },
+        { MSG_MEMBER_LEFT, do_member_left_from_server },
+        { MSG_TALKER_CHANGED, do_talker_changed_from_server },
+        { MSG_TALKER_GAVE_UP, do_talker_gave_up_from_server },
+        { MSG_HAND_BUTTON_422, do_hand_button_422_from_server },
+        { MSG_HAND_BUTTON_423, do_hand_button_423_from_server },
+        { MSG_MEMBER_STATE, do_member_state_from_server },
+        { MSG_ZOOM_ONE_PERSON, push_zoom_one_person_from_server },
+        { MSG_RESTORE_ZOOM, do_restore_zoom_from_server },
+        { MSG_PROBE, do_probe_from_server },
+        { MSG_SERVER_TEXT_792, do_server_text_792_from_server },
+        { MSG_784, do_784_from_server },
+    };
+    for (const Entry& e : entries)
+        set_main_handler(e.number, e.handler);
+
+    // The server table's and the server notices' handlers take no field 2.
+    struct BodyEntry {
+        int number;
+        Body handler;
+    };
+    static constexpr BodyEntry body_entries[] = {
+        { MSG_SERVER_LIST, do_server_list_from_server },
+        { MSG_SERVER_ADDRESS, do_server_address_item_from_server },
+        { MSG_NEW_VERSION, do_new_version_from_server },
+        { MSG_SERVER_VERSION, do_server_version_from_server },
+        { MSG_SERVER_VERSION_TEXT, do_server_version_text_from_server },
+        { MSG_SERVER_HELLO, do_server_hello_from_server },
+    };
+    for (const BodyEntry& e : body_entries)
+        set_main_handler(e.number, [handler = e.handler](const char* body, int len, int) { handler(body, len); });
+    set_main_handler(MSG_SERVER_LIST_SAVE, [](const char*, int, int) { do_server_list_save_from_server(); });
+}

@@ -96,3 +96,7 @@ void do_restore_zoom_from_server(const char* body, int len, int field2);        
 void do_probe_from_server(const char* body, int len, int field2);                // 782
 void do_server_text_792_from_server(const char* body, int len, int field2);      // 792
 void do_784_from_server(const char* body, int len, int field2);                  // 784
+
+// Plugs the handlers above, the server table's (361-363) and the server
+// notices' (991, 993, 994, 999) into the main receive dispatch.
+void install_control_handlers();

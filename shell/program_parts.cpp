@@ -1,5 +1,6 @@
 #include "shell/program_parts.h"
 
+#include "core/control_messages.h"
 #include "core/lan_multicast.h"
 #include "core/meeting_record.h"
 #include "core/server_table.h"
@@ -19,6 +20,7 @@ void install_program_parts()
     install_meeting_record();
     install_sharing_handlers();
     install_voice_parts();
+    install_control_handlers();
 }
 
 void start_program_threads()

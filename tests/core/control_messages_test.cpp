@@ -4,6 +4,7 @@
 #include "core/global_state.h"
 #include "core/message_box.h"
 #include "core/messages.h"
+#include "core/receive_dispatch.h"
 #include "core/window_messages.h"
 #include "tests/core/loopback.h"
 #include "tests/support/temp_home.h"
@@ -406,4 +407,22 @@ TEST(ControlHandlers, ZoomNoticesCheckTheirIndex)
     ASSERT_EQ(page.received.size(), 1u);
     EXPECT_EQ(page.received[0].msg, WM_MY_MSG_REPAINT);
     ASSERT_EQ(video.received.size(), 1u);
+}
+
+TEST(ControlHandlers, InstallPutsEveryHandlerIntoTheMainDispatch)
+{
+    reset_receive_handlers();
+    install_control_handlers();
+    for (int number : { MSG_HELLO_MAIN, MSG_LOGIN_OK, MSG_ROOM_ENTERED, MSG_MEMBER_LIST_FIRST, MSG_PRIVATE_CHAT,
+                        MSG_REST_ROOM_CHAT, MSG_HAND_BUTTON_422, MSG_MEMBER_STATE, MSG_PROBE, MSG_784, MSG_SERVER_LIST,
+                        MSG_SERVER_ADDRESS, MSG_SERVER_LIST_SAVE, MSG_NEW_VERSION, MSG_SERVER_VERSION,
+                        MSG_SERVER_VERSION_TEXT, MSG_SERVER_HELLO })
+        EXPECT_TRUE(has_receive_handler(ReceiveConnection::main, number)) << number;
+    RecordingWindow frame;
+    WindowSlotBinding binding(WindowSlot::main_frame, &frame);
+    std::string body = "  -1:Nowhere";
+    EXPECT_TRUE(dispatch_received_message(ReceiveConnection::main, MSG_ROOM_ENTERED, body.data(), static_cast<int>(body.size()), 0));
+    ASSERT_EQ(frame.received.size(), 2u);
+    EXPECT_EQ(frame.received[1].msg, WM_MY_MSG_JOIN_ROOM_FAILED);
+    reset_receive_handlers();
 }

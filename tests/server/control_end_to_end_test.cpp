@@ -5,7 +5,8 @@
 #include "core/connections.h"
 #include "core/control_messages.h"
 #include "core/global_state.h"
-#include "core/head_reader.h"
+#include "core/receive_dispatch.h"
+#include "core/receive_threads.h"
 #include "core/message_box.h"
 #include "core/messages.h"
 #include "core/server_notices.h"
@@ -97,35 +98,38 @@ private:
     std::vector<std::unique_ptr<Target>> targets_;
 };
 
-using Handler = void (*)(const char*, int, int);
-
-// The client's main connection: connect, identify, and a receive thread that
-// hands every message to the control handlers.
+// The client core as the program runs it: its main receive thread with the
+// control handlers in the dispatch. Public chat lines are the chat view's
+// (not built here), so the test takes them itself.
 class ClientCore {
 public:
     explicit ClientCore(uint16_t port)
     {
-        g_main_sock.host.set("127.0.0.1");
-        g_main_sock.port = port;
         g_server_host.set("127.0.0.1");
         g_server_port = port;
-        connected_ = g_main_sock.connect_server() == 0;
-        if (!connected_)
-            return;
-        thread_ = std::thread([this] { receive_loop(); });
-        send_cmd(MSG_HELLO_MAIN);
-        send_cmd_data(MSG_CLIENT_IDENTITY, g_main_sock.local_address.get());
-        send_cmd(MSG_990);
-        send_cmd(MSG_SERVER_VERSION_REQUEST);
+        g_first_connect_notices_sent = 0;
+        reset_receive_handlers();
+        install_control_handlers();
+        set_main_handler(MSG_CHAT_TEXT, [this](const char* body, int len, int) {
+            std::lock_guard lock(lock_);
+            chat_.emplace_back(body, static_cast<size_t>(len));
+            changed_.notify_all();
+        });
+        thread_ = std::thread([] { g_recv_thread(); });
+        for (int tries = 0; tries < 500 && g_my_customer_id < 0; ++tries)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        connected_ = g_my_customer_id >= 0;
     }
     ~ClientCore()
     {
         g_main_sock.close_socket();
         if (thread_.joinable())
             thread_.join();
+        reset_receive_handlers();
+        g_my_customer_id = -1;
     }
     bool connected() const { return connected_; }
-    // Public chat lines that came back (the chat view's receiver is not ours).
+    // Public chat lines that came back.
     bool await_chat(const std::string& body, int wait_ms = 5000)
     {
         std::unique_lock lock(lock_);
@@ -134,75 +138,6 @@ public:
     }
 
 private:
-    void receive_loop()
-    {
-        static const std::map<int, Handler> handlers = {
-            { MSG_HELLO_MAIN, do_customer_id_from_server },
-            { MSG_LOGIN_OK, do_login_ok_from_server },
-            { MSG_LOGIN_FAILED, do_login_failed_from_server },
-            { MSG_NOT_LOGGED_IN, do_not_logged_in_from_server },
-            { MSG_ROOM_LIST_FIRST, do_room_list_first_from_server },
-            { MSG_ROOM_LIST_ADD, do_room_list_add_from_server },
-            { MSG_ROOM_LIST_CHANGED, do_room_list_changed_from_server },
-            { MSG_CREATE_ROOM_FAILED, do_create_room_failed_from_server },
-            { MSG_ROOM_ENTERED, do_room_entered_from_server },
-            { MSG_MEMBER_LIST_FIRST, do_member_list_first_from_server },
-            { MSG_MEMBER_LIST_ADD, do_member_list_add_from_server },
-            { MSG_KICKED_OUT, do_kicked_out_from_server },
-            { MSG_MEMBERS_NOTICE_116, do_members_notice_116_from_server },
-            { MSG_LEAVE_ROOM_OK, do_leave_room_ok_from_server },
-            { MSG_MEETING_STARTED, do_meeting_started_from_server },
-            { MSG_MEETING_ELAPSED_TIME, do_meeting_time_from_server },
-            { MSG_PRIVATE_CHAT, do_private_chat_from_server },
-            { MSG_CHAIRMAN_APPROVED, do_chairman_approved_from_server },
-            { MSG_CHAIRMAN_DENIED, do_chairman_denied_from_server },
-            { MSG_BECOME_PRESENTER, do_become_presenter_from_server },
-            { MSG_HAND_RAISED, do_hand_raised_from_server },
-            { MSG_MEMBER_JOINED, do_member_joined_from_server },
-            { MSG_MEMBER_LEFT, do_member_left_from_server },
-            { MSG_HAND_BUTTON_422, do_hand_button_422_from_server },
-            { MSG_MEMBER_STATE, do_member_state_from_server },
-            { MSG_PROBE, do_probe_from_server },
-            { MSG_REST_ROOM_LIST_FIRST, do_rest_room_list_first_from_server },
-            { MSG_REST_ROOM_CHAT, do_rest_room_chat_from_server },
-        };
-        SocketByteSource source(g_main_sock);
-        std::vector<char> buffer(wire_recv_buffer_len);
-        const HeadReaderLines lines { "g_recv_thread", "g_recv_thread command format error at:%d.\n", "content is:%s.\n" };
-        for (;;) {
-            WireHead head;
-            HeadReadResult result = read_wire_message(source, buffer.data(), buffer.size(), lines, head);
-            if (result == HeadReadResult::failed)
-                return;
-            if (result == HeadReadResult::skipped)
-                continue;
-            const char* body = buffer.data() + wire_head_len;
-            switch (head.number) {
-            case MSG_SERVER_HELLO: do_server_hello_from_server(body, head.length); break;
-            case MSG_SERVER_LIST: do_server_list_from_server(body, head.length); break;
-            case MSG_SERVER_ADDRESS: do_server_address_item_from_server(body, head.length); break;
-            case MSG_SERVER_LIST_SAVE: do_server_list_save_from_server(); break;
-            case MSG_NEW_VERSION: do_new_version_from_server(body, head.length); break;
-            case MSG_SERVER_VERSION: do_server_version_from_server(body, head.length); break;
-            case MSG_SERVER_VERSION_TEXT: do_server_version_text_from_server(body, head.length); break;
-            case MSG_CHAT_TEXT: {
-                std::lock_guard lock(lock_);
-                chat_.emplace_back(body, static_cast<size_t>(head.length));
-                changed_.notify_all();
-                break;
-            }
-            case MSG_QUERY_621: send_cmd(MSG_ANSWER_622); break;
-            case MSG_QUERY_627: send_cmd(MSG_ANSWER_628); break;
-            case MSG_QUERY_635: send_cmd(MSG_ANSWER_636); break;
-            case MSG_QUERY_645: send_cmd(MSG_ANSWER_646); break;
-            default:
-                if (auto it = handlers.find(head.number); it != handlers.end())
-                    it->second(body, head.length, head.address);
-                break;
-            }
-        }
-    }
-
     bool connected_ = false;
     std::thread thread_;
     std::mutex lock_;
