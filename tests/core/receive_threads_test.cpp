@@ -9,14 +9,18 @@
 #include "core/messages.h"
 #include "core/receive_dispatch.h"
 #include "core/receive_threads.h"
+#include "core/sharing_messages.h"
+#include "core/window_messages.h"
 #include "core/wire_head.h"
 #include "tests/core/loopback.h"
+#include "tests/support/headless_peer.h"
 #include "tests/support/server_process.h"
 #include "tests/support/temp_home.h"
 
 #include <gtest/gtest.h>
 
 #include <future>
+#include <mutex>
 #include <poll.h>
 #include <regex>
 #include <sys/socket.h>
@@ -168,6 +172,70 @@ TEST_F(ReceiveThreads, NoServerEndsWith999AndOnlyMainSaysSo)
         EXPECT_EQ(other.get(), 999);
     }
     EXPECT_TRUE(boxes_.texts().empty());
+}
+
+// Remote input both ways between the program's core and a headless peer,
+// through the real server: the relay rewrites field 2 to the sender.
+class RecordingShareView : public WindowTarget {
+public:
+    intptr_t handle_window_message(uint32_t msg, uintptr_t wparam, intptr_t lparam) override
+    {
+        std::lock_guard lock(lock_);
+        received_.push_back({ msg, static_cast<int>(static_cast<intptr_t>(wparam)), static_cast<int>(lparam) });
+        return 0;
+    }
+    std::vector<std::array<int, 3>> received()
+    {
+        std::lock_guard lock(lock_);
+        std::vector<std::array<int, 3>> out;
+        for (const auto& r : received_)
+            out.push_back({ static_cast<int>(r.msg), r.x, r.y });
+        return out;
+    }
+
+private:
+    struct Entry {
+        uint32_t msg;
+        int x;
+        int y;
+    };
+    std::mutex lock_;
+    std::vector<Entry> received_;
+};
+
+TEST_F(ReceiveThreads, RemoteInputTravelsBetweenTheProgramAndAPeerInTheSameRoom)
+{
+    ServerProcess server;
+    g_server_port = server.port();
+    install_sharing_handlers();
+    set_main_handler(MSG_ROOM_ENTERED, do_room_entered_from_server);
+    g_login_name.set("sharer");
+    g_access_code.set("any");
+    g_room_name.set("Lobby");
+    g_room_password.set("");
+    g_room_number = -1;
+    g_auto_login = 1;
+    RecordingShareView view;
+    WindowSlotBinding binding(WindowSlot::share_view, &view);
+    start(g_recv_thread);
+    for (int i = 0; i < 1000 && g_room_number < 0; ++i)
+        std::this_thread::sleep_for(5ms);
+    ASSERT_GE(g_room_number, 0);
+
+    HeadlessPeer viewer("viewer");
+    ASSERT_EQ(viewer.connect("127.0.0.1", server.port(), true), 0);
+    ASSERT_GT(viewer.join_room("Lobby"), 0);
+    ASSERT_EQ(viewer.send(PeerChannel::main, MSG_REMOTE_APP_LBUTTON_DOWN, g_my_customer_id, "  30:  40"), 0);
+    for (int i = 0; i < 1000 && view.received().empty(); ++i)
+        std::this_thread::sleep_for(5ms);
+    ASSERT_EQ(view.received().size(), 1u);
+    EXPECT_EQ(view.received()[0], (std::array<int, 3> { static_cast<int>(WM_MY_MSG_REMOTE_APP_LBUTTON_DOWN), 30, 40 }));
+
+    ASSERT_EQ(send_app_mouse_move(viewer.customer_id(), 7, -8), 0);
+    auto got = viewer.await_number(MSG_REMOTE_APP_MOUSE_MOVE);
+    ASSERT_TRUE(got);
+    EXPECT_EQ(got->head.address, g_my_customer_id.load());
+    EXPECT_EQ(got->body, "   7:  -8");
 }
 
 // A scripted server: the test reads what the main thread sends and writes
