@@ -317,6 +317,10 @@ void ControlRooms::client_identified(int customer_id)
 
 void ControlRooms::client_gone(int customer_id)
 {
+    if (handling_depth_ > 0) {
+        gone_after_handling_.push_back(customer_id);
+        return;
+    }
     Client* c = find(customer_id);
     if (!c)
         return;
@@ -348,55 +352,68 @@ bool ControlRooms::handle(int customer_id, int field2, int number, std::string_v
     const std::vector<int>& family = numbers();
     if (std::find(family.begin(), family.end(), number) == family.end())
         return false;
+    ++handling_depth_;
+    handle_one(customer_id, field2, number, body);
+    --handling_depth_;
+    while (handling_depth_ == 0 && !gone_after_handling_.empty()) {
+        int id = gone_after_handling_.front();
+        gone_after_handling_.erase(gone_after_handling_.begin());
+        client_gone(id);
+    }
+    return true;
+}
+
+void ControlRooms::handle_one(int customer_id, int field2, int number, std::string_view body)
+{
     Client* found = find(customer_id);
     if (!found) {
         out_.log_line(format_text("refused %d from %d: not identified", number, customer_id));
-        return true;
+        return;
     }
     Client& c = *found;
 
     // What a client may ask before it logs in.
     switch (number) {
-    case MSG_LOGIN: login(c, body); return true;
-    case MSG_SERVER_LIST_REQUEST: server_list(c); return true;
+    case MSG_LOGIN: login(c, body); return;
+    case MSG_SERVER_LIST_REQUEST: server_list(c); return;
     case MSG_990:
         send(c.id, MSG_NEW_VERSION,
              format_text("%4d:%4d:%4d", config_.newest_version[0], config_.newest_version[1], config_.newest_version[2]));
-        return true;
+        return;
     case MSG_SERVER_VERSION_REQUEST:
         send(c.id, MSG_SERVER_VERSION,
              format_text("%8d:%8d:%8d", config_.server_version[0], config_.server_version[1], config_.server_version[2]));
         send(c.id, MSG_SERVER_VERSION_TEXT, config_.server_version_text);
-        return true;
+        return;
     case MSG_PROBE_ANSWER:
         out_.log_line(format_text("probe answered by %d", c.id));
-        return true;
+        return;
     default: break;
     }
     if (!c.logged_in) {
         refuse(c, number, "not logged in");
         send(c.id, MSG_NOT_LOGGED_IN);
-        return true;
+        return;
     }
 
     switch (number) {
-    case MSG_LOGOUT: logout(c); return true;
+    case MSG_LOGOUT: logout(c); return;
     case MSG_790:
         if (!config_.company_text.empty())
             send(c.id, MSG_SERVER_TEXT_792, config_.company_text);
         if (!config_.logo_file.empty())
             send(c.id, MSG_COMPANY_LOGO, config_.logo_file);
-        return true;
-    case MSG_ROOM_LIST_REFRESH: room_list(c); return true;
-    case MSG_ROOM_CREATE: create_room(c, body); return true;
-    case MSG_ROOM_JOIN: join_room(c, body); return true;
-    case MSG_REST_ROOM_REFRESH: rest_room_list(c); return true;
-    case MSG_REST_ROOM_CHAT_SEND: rest_room_chat(c, body); return true;
+        return;
+    case MSG_ROOM_LIST_REFRESH: room_list(c); return;
+    case MSG_ROOM_CREATE: create_room(c, body); return;
+    case MSG_ROOM_JOIN: join_room(c, body); return;
+    case MSG_REST_ROOM_REFRESH: rest_room_list(c); return;
+    case MSG_REST_ROOM_CHAT_SEND: rest_room_chat(c, body); return;
     default: break;
     }
     if (c.room < 0) {
         refuse(c, number, "in no room");
-        return true;
+        return;
     }
 
     switch (number) {
@@ -440,7 +457,7 @@ bool ControlRooms::handle(int customer_id, int field2, int number, std::string_v
     case MSG_ROOM_OPTION_781: room_option(c, field2); break;
     default: board_push(c, number, field2, body); break;
     }
-    return true;
+    return;
 }
 
 void ControlRooms::login(Client& c, std::string_view body)

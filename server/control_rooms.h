@@ -96,6 +96,8 @@ public:
     // The client's main connection has identified itself (its 80).
     void client_identified(int customer_id);
     // The main connection closed: the client leaves its room and the server.
+    // A client dropped while one of its messages is being handled (a send
+    // found its queue full) goes once that message is done.
     void client_gone(int customer_id);
 
     // The message numbers this family answers.
@@ -131,6 +133,7 @@ private:
         std::deque<std::string> chat;
     };
 
+    void handle_one(int customer_id, int field2, int number, std::string_view body);
     Client* find(int id);
     const Client* find(int id) const;
     Client* find_by_name(std::string_view name);
@@ -183,5 +186,7 @@ private:
     ControlOutput& out_;
     std::function<int64_t()> now_seconds_;
     std::vector<Client> clients_;
+    int handling_depth_ = 0;
+    std::vector<int> gone_after_handling_;
     std::array<Room, control_room_count> rooms_ {};
 };

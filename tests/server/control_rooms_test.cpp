@@ -28,7 +28,14 @@ public:
     void send_to(int id, int field2, int number, std::string_view body) override
     {
         sent.push_back({ id, field2, number, std::string(body) });
+        // The core drops a client whose queue is full in the middle of the send.
+        if (id == drop_on_send && rooms) {
+            drop_on_send = -1;
+            rooms->client_gone(id);
+        }
     }
+    int drop_on_send = -1;
+    ControlRooms* rooms = nullptr;
     void log_line(const std::string& line) override { log.push_back(line); }
     int room_opened(const std::string& name) override
     {
@@ -474,6 +481,24 @@ TEST_F(Rooms, LeavingFreesRolesAndClosesCreatedRooms)
     EXPECT_EQ(out.take(1), (std::vector<Sent> { { 1, 0, MSG_ROOM_LIST_FIRST, "Lobby" } }));
     // A name is free again once its client is gone.
     login(3, "ben");
+}
+
+TEST_F(Rooms, ClientDroppedDuringASendLeavesAfterTheMessage)
+{
+    login(1, "ann");
+    login(2, "ben");
+    login(3, "cy");
+    join(1, "Lobby");
+    join(2, "Lobby");
+    join(3, "Lobby");
+    clear();
+    out.rooms = &rooms;
+    out.drop_on_send = 2;
+    rooms.handle(1, 0, MSG_CHAT_TEXT, "hi");
+    EXPECT_EQ(out.take(3), (std::vector<Sent> { { 3, 0, MSG_CHAT_TEXT, "ann: hi" }, { 3, 0, MSG_MEMBER_LEFT, "ben" },
+                                                { 3, 0, MSG_MEMBERS_NOTICE_116, "" } }));
+    EXPECT_EQ(rooms.room_of(2), -1);
+    login(4, "ben");
 }
 
 TEST_F(Rooms, MovingToAnotherRoomLeavesTheFirstQuietly)
