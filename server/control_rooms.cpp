@@ -650,6 +650,8 @@ void ControlRooms::member_list(Client& c)
         send(c.id, first ? MSG_MEMBER_LIST_FIRST : MSG_MEMBER_LIST_ADD, record, m->flags);
         first = false;
     }
+    // The video windows' member choices follow the list the page now holds.
+    send(c.id, MSG_MEMBERS_NOTICE_780);
 }
 
 void ControlRooms::kick(Client& c, std::string_view body)

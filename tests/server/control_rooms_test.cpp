@@ -180,7 +180,8 @@ TEST_F(Rooms, FirstToJoinIsChairmanAndMembersCarryTheirFlags)
     EXPECT_EQ(out.take(1), (std::vector<Sent> { { 1, 0, MSG_MEMBER_JOINED, "ben" }, { 1, 0, MSG_MEMBERS_NOTICE_116, "" } }));
     rooms.handle(2, 0, MSG_MEMBER_LIST_REFRESH, "");
     EXPECT_EQ(out.take(2), (std::vector<Sent> { { 2, member_flag_chairman, MSG_MEMBER_LIST_FIRST, record("ann", 1) },
-                                                { 2, 0, MSG_MEMBER_LIST_ADD, record("ben", 2) } }));
+                                                { 2, 0, MSG_MEMBER_LIST_ADD, record("ben", 2) },
+                                                { 2, 0, MSG_MEMBERS_NOTICE_780, "" } }));
     EXPECT_EQ(rooms.room_of(2), 1);
     EXPECT_EQ(out.where, (std::map<int, int> { { 1, 1 }, { 2, 1 } }));
 }
