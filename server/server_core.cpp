@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr size_t read_buffer_bytes = 64 * 1024;  // always holds one whole message (at most 10019 bytes)
+constexpr size_t read_buffer_bytes = 32 * 1024;  // holds one whole message (at most 10019 bytes) and then some
 constexpr size_t write_batch_limit = 64;         // buffers handed to one gathered write
 constexpr size_t identity_limit = 28;
 constexpr int first_customer_id = 1000;          // ids fill field 2, so they stay in 1000..9999
@@ -98,6 +98,7 @@ struct ServerCore::Impl {
     asio::io_context io { 1 };
     asio::ip::tcp::acceptor acceptor { io };
     std::optional<asio::signal_set> signals;
+    asio::steady_timer idle_timer { io };
     std::unordered_set<std::shared_ptr<ServerConnection>> connections;
     bool stopped = false;
 };
@@ -311,7 +312,30 @@ int ServerCore::start()
         return -1;
     }
     accept_next();
+    watch_idle_clients();
     return 0;
+}
+
+void ServerCore::watch_idle_clients()
+{
+    if (config_.idle_timeout_ms <= 0)
+        return;
+    int period_ms = std::clamp(config_.idle_timeout_ms / 4, 50, 5000);
+    impl_->idle_timer.expires_after(std::chrono::milliseconds(period_ms));
+    impl_->idle_timer.async_wait([this](const asio::error_code& ec) {
+        if (ec || impl_->stopped)
+            return;
+        auto limit = std::chrono::milliseconds(config_.idle_timeout_ms);
+        auto now = std::chrono::steady_clock::now();
+        std::vector<Client*> silent;
+        for (auto& [id, client] : clients_) {
+            if (!client->dropping() && now - client->last_heard_ > limit)
+                silent.push_back(client.get());
+        }
+        for (Client* client : silent)
+            drop_client(*client, format_text("nothing heard for %d ms", config_.idle_timeout_ms));
+        watch_idle_clients();
+    });
 }
 
 void ServerCore::run(bool handle_signals)
@@ -355,6 +379,7 @@ void ServerCore::close_all()
     impl_->stopped = true;
     asio::error_code ec;
     impl_->acceptor.close(ec);
+    impl_->idle_timer.cancel();
     if (impl_->signals)
         impl_->signals->cancel(ec);
     for (const auto& connection : impl_->connections)
@@ -498,6 +523,7 @@ void ServerCore::greet(Client& client)
 
 void ServerCore::handle_from_client(Client& client, ServerConnection& connection, const WireHead& head, std::string_view body)
 {
+    client.last_heard_ = std::chrono::steady_clock::now();
     switch (head.number) {
     case MSG_KEEP_ALIVE:
         return;

@@ -11,6 +11,7 @@
 #include "server/message_table.h"
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -30,6 +31,9 @@ struct ServerConfig {
     std::string greeting = "Welcome to the Tamblo conference server.";
     size_t send_queue_limit_bytes = 8 * 1024 * 1024;  // per connection
     int identify_timeout_ms = 10000;  // a connection that names no client by then is closed
+    // A client heard nothing from for this long is dropped (0: never). Its
+    // keep-alive comes at least every 12 s, so a silent client is gone.
+    int idle_timeout_ms = 120000;
 };
 
 class Client {
@@ -55,6 +59,7 @@ private:
     std::string peer_address_;
     std::array<std::shared_ptr<ServerConnection>, channel_count> connections_ {};
     bool dropping_ = false;
+    std::chrono::steady_clock::time_point last_heard_ = std::chrono::steady_clock::now();
     std::set<int> unhandled_logged_;  // numbers already logged once
     std::set<int> roomless_logged_;
     FamilyState family_state_;
@@ -138,6 +143,7 @@ private:
     void handle_unidentified(ServerConnection& connection, const WireHead& head, std::string_view body);
     void handle_from_client(Client& client, ServerConnection& connection, const WireHead& head, std::string_view body);
     void accept_next();
+    void watch_idle_clients();
     void connection_closed(ServerConnection& connection, const std::string& why);
     void greet(Client& client);
     int enqueue(Client& to, Channel channel, std::shared_ptr<const std::string> wire);

@@ -48,6 +48,7 @@ std::string server_usage_text()
            "  --report-port N           UDP port for the clients' report datagrams (default 8999, 0: none)\n"
            "  --send-queue-kib N        per-connection send queue bound in KiB (default 8192)\n"
            "  --identify-timeout-ms N   close connections that name no client by then (default 10000, 0: never)\n"
+           "  --idle-timeout-s N        drop clients heard nothing from for N seconds (default 120, 0: never)\n"
            "  --help                    show this text\n"
            "  --version                 show the version\n"
            + control_help_text();
@@ -77,7 +78,7 @@ ParsedServerOptions parse_server_options(const std::vector<std::string>& args)
             return parsed;
         }
         bool takes_value = arg == "--listen" || arg == "--greeting" || arg == "--send-queue-kib" || arg == "--identify-timeout-ms"
-            || arg == "--config" || arg == "--report-port";
+            || arg == "--idle-timeout-s" || arg == "--config" || arg == "--report-port";
         if (!takes_value)
             return fail("unknown option " + arg);
         if (i + 1 >= args.size())
@@ -102,6 +103,10 @@ ParsedServerOptions parse_server_options(const std::vector<std::string>& args)
             if (!parse_number(value, 16, 1024 * 1024, number))
                 return fail("--send-queue-kib wants 16..1048576, not " + value);
             parsed.config.send_queue_limit_bytes = static_cast<size_t>(number) * 1024;
+        } else if (arg == "--idle-timeout-s") {
+            if (!parse_number(value, 0, 24 * 3600, number))
+                return fail("--idle-timeout-s wants 0..86400, not " + value);
+            parsed.config.idle_timeout_ms = static_cast<int>(number) * 1000;
         } else {
             if (!parse_number(value, 0, 3600 * 1000, number))
                 return fail("--identify-timeout-ms wants 0..3600000, not " + value);

@@ -272,6 +272,23 @@ TEST_F(ServerEndToEnd, ConnectionThatNamesNoClientIsClosed)
     EXPECT_TRUE(server_->wait_for_log("named no client within 200 ms"));
 }
 
+TEST_F(ServerEndToEnd, SilentClientIsDroppedAndOneThatKeepsAliveStays)
+{
+    start({ "--idle-timeout-s", "1" });
+    HeadlessPeer& silent = peer(true);
+    HeadlessPeer& alive = peer();
+    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(2500);
+    while (std::chrono::steady_clock::now() < until) {
+        // Keep-alive on the voice connection only: any connection counts.
+        alive.send(PeerChannel::voice, MSG_KEEP_ALIVE);
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+    EXPECT_TRUE(silent.await_closed(PeerChannel::main, 1000));
+    EXPECT_TRUE(server_->wait_for_log("client " + std::to_string(silent.customer_id()) + " dropped: nothing heard for 1000 ms"));
+    EXPECT_TRUE(alive.is_open(PeerChannel::main));
+    EXPECT_EQ(server_->log_text().find("client " + std::to_string(alive.customer_id()) + " dropped"), std::string::npos);
+}
+
 TEST_F(ServerEndToEnd, ReconnectedConnectionReplacesTheOldOne)
 {
     start();

@@ -30,6 +30,8 @@ TEST(ServerOptions, ParsesEachForm)
         { { "--send-queue-kib", "8" }, ServerCommand::bad, "", 0 },
         { { "--send-queue-kib", "12x" }, ServerCommand::bad, "", 0 },
         { { "--port", "9081" }, ServerCommand::bad, "", 0 },
+        { { "--idle-timeout-s", "-1" }, ServerCommand::bad, "", 0 },
+        { { "--idle-timeout-s", "86401" }, ServerCommand::bad, "", 0 },
     };
     for (const OptionCase& c : cases) {
         std::string shown;
@@ -49,11 +51,12 @@ TEST(ServerOptions, ParsesEachForm)
 TEST(ServerOptions, TakesQueueBoundTimeoutAndGreeting)
 {
     ParsedServerOptions parsed = parse_server_options(
-        { "--send-queue-kib", "64", "--identify-timeout-ms", "0", "--greeting", "hello there" });
+        { "--send-queue-kib", "64", "--identify-timeout-ms", "0", "--greeting", "hello there", "--idle-timeout-s", "30" });
     ASSERT_EQ(parsed.command, ServerCommand::run) << parsed.error;
     EXPECT_EQ(parsed.config.send_queue_limit_bytes, 64u * 1024);
     EXPECT_EQ(parsed.config.identify_timeout_ms, 0);
     EXPECT_EQ(parsed.config.greeting, "hello there");
+    EXPECT_EQ(parsed.config.idle_timeout_ms, 30000);
 }
 
 } // namespace
