@@ -212,16 +212,6 @@ void do_private_chat_from_server(const char* body, int len, int)
     send_body(WindowSlot::main_frame, WM_MY_MSG_PRIVATE_CHAT_FROM_SERVER, body, len);
 }
 
-void do_set_chairman_password_ok_from_server(const char*, int, int)
-{
-    post_window_message(WindowSlot::members_page, WM_MY_MSG_SET_CHAIRMAN_PASSWORD_OK);
-}
-
-void do_set_chairman_password_failed_from_server(const char*, int, int)
-{
-    post_window_message(WindowSlot::members_page, WM_MY_MSG_SET_CHAIRMAN_PASSWORD_FAILED);
-}
-
 void do_rest_room_list_first_from_server(const char* body, int len, int)
 {
     send_body(WindowSlot::rest_room, WM_MY_MSG_REST_ROOM_LIST_FIRST, body, len);
@@ -262,10 +252,6 @@ void do_presenter_given_up_from_server(const char* body, int len, int)
 {
     send_body(WindowSlot::main_frame, WM_MY_MSG_PRESENTER_GIVEN_UP, body, len);
 }
-
-void do_presenter_set_from_server(const char*, int, int) { g_is_presenter = 1; }
-
-void do_presenter_clear_from_server(const char*, int, int) { g_is_presenter = 0; }
 
 void do_presenter_apply_from_server(const char* body, int len, int field2)
 {

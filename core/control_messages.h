@@ -41,7 +41,8 @@ inline constexpr size_t chat_text_limit = 8166;
 inline constexpr size_t chat_body_limit = 8172;
 inline constexpr size_t rest_room_chat_limit = 1000;
 
-// Handlers: body (not terminated), its length, head field 2.
+// Handlers: body (not terminated), its length, head field 2. The main
+// dispatch itself handles 34-36, 38, 39, 173, 174, 692 and 693.
 void do_customer_id_from_server(const char* body, int len, int field2);        // 80
 void do_login_ok_from_server(const char* body, int len, int field2);           // 131
 void do_login_failed_from_server(const char* body, int len, int field2);       // 132
@@ -66,8 +67,6 @@ void do_chat_reload_first_from_server(const char* body, int len, int field2); //
 void do_chat_reload_add_from_server(const char* body, int len, int field2);   // 127
 void do_main_frame_notice_128_from_server(const char* body, int len, int field2); // 128
 void do_private_chat_from_server(const char* body, int len, int field2);      // 171
-void do_set_chairman_password_ok_from_server(const char* body, int len, int field2);     // 173
-void do_set_chairman_password_failed_from_server(const char* body, int len, int field2); // 174
 void do_rest_room_list_first_from_server(const char* body, int len, int field2); // 281
 void do_rest_room_list_add_from_server(const char* body, int len, int field2);   // 282
 void do_rest_room_chat_from_server(const char* body, int len, int field2);       // 284
@@ -76,8 +75,6 @@ void do_chairman_denied_from_server(const char* body, int len, int field2);     
 void do_chairman_given_up_from_server(const char* body, int len, int field2);    // 404
 void do_presenter_approved_from_server(const char* body, int len, int field2);   // 406
 void do_presenter_given_up_from_server(const char* body, int len, int field2);   // 408
-void do_presenter_set_from_server(const char* body, int len, int field2);        // 692
-void do_presenter_clear_from_server(const char* body, int len, int field2);      // 693
 void do_presenter_apply_from_server(const char* body, int len, int field2);      // 695
 void do_presenter_denied_from_server(const char* body, int len, int field2);     // 697
 void do_become_presenter_from_server(const char* body, int len, int field2);     // 597

@@ -283,8 +283,6 @@ TEST(ControlHandlers, EachHandlerReachesItsWindow)
         { do_chat_reload_add_from_server, "b: yo", 0, WindowSlot::chat_view, WM_MY_MSG_CHAT_RELOAD_ADD, send_with_body, 0, 0 },
         { do_main_frame_notice_128_from_server, "", 0, WindowSlot::main_frame, WM_MY_MSG_CHAT_TEXT, post, 0, 0 },
         { do_private_chat_from_server, "bob:psst", 0, WindowSlot::main_frame, WM_MY_MSG_PRIVATE_CHAT_FROM_SERVER, send_with_body, 0, 0 },
-        { do_set_chairman_password_ok_from_server, "", 0, WindowSlot::members_page, WM_MY_MSG_SET_CHAIRMAN_PASSWORD_OK, post, 0, 0 },
-        { do_set_chairman_password_failed_from_server, "", 0, WindowSlot::members_page, WM_MY_MSG_SET_CHAIRMAN_PASSWORD_FAILED, post, 0, 0 },
         { do_rest_room_list_first_from_server, "ann", 0, WindowSlot::rest_room, WM_MY_MSG_REST_ROOM_LIST_FIRST, send_with_body, 0, 0 },
         { do_rest_room_list_add_from_server, "ben", 0, WindowSlot::rest_room, WM_MY_MSG_REST_ROOM_LIST_ADD, send_with_body, 0, 0 },
         { do_rest_room_chat_from_server, "ann: hi", 0, WindowSlot::rest_room, WM_MY_MSG_REST_ROOM_CHAT, send_with_body, 0, 0 },
@@ -356,10 +354,6 @@ TEST(ControlHandlers, StateIsKeptWhileTheWindowsAreClosed)
     EXPECT_EQ(g_room_number, -1);
     EXPECT_TRUE(g_current_room_name.empty());
 
-    do_presenter_set_from_server(nullptr, 0, 0);
-    EXPECT_EQ(g_is_presenter, 1);
-    do_presenter_clear_from_server(nullptr, 0, 0);
-    EXPECT_EQ(g_is_presenter, 0);
 
     std::string text(300, 't');
     do_server_text_792_from_server(text.data(), static_cast<int>(text.size()), 0);
