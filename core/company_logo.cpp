@@ -4,6 +4,8 @@
 #include "core/folders.h"
 #include "core/global_state.h"
 #include "core/http_util.h"
+#include "core/messages.h"
+#include "core/receive_dispatch.h"
 #include "core/settings.h"
 #include "core/wf_socket.h"
 #include "core/window_messages.h"
@@ -235,4 +237,9 @@ void g_download_company_logo_thread()
     } catch (...) {
         dbg_log("exception in g_download_company_logo_thread.\n");
     }
+}
+
+void install_company_logo_handler()
+{
+    set_main_handler(MSG_COMPANY_LOGO, [](const char* body, int body_len, int) { do_company_logo_from_server(body, body_len); });
 }

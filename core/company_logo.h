@@ -28,3 +28,6 @@ std::string company_logo_file_path();
 int download_company_logo();
 // The thread started by the handler; runs download_company_logo.
 void g_download_company_logo_thread();
+
+// Plugs the handler of 791 into the main connection's dispatch.
+void install_company_logo_handler();

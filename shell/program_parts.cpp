@@ -1,5 +1,6 @@
 #include "shell/program_parts.h"
 
+#include "core/company_logo.h"
 #include "core/control_messages.h"
 #include "core/lan_multicast.h"
 #include "core/meeting_record.h"
@@ -21,6 +22,7 @@ void install_program_parts()
     install_sharing_handlers();
     install_voice_parts();
     install_control_handlers();
+    install_company_logo_handler();
 }
 
 void start_program_threads()

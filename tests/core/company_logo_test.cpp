@@ -1,5 +1,7 @@
 #include "core/company_logo.h"
 #include "core/global_state.h"
+#include "core/messages.h"
+#include "core/receive_dispatch.h"
 #include "core/settings.h"
 #include "core/window_messages.h"
 #include "tests/support/child_process.h"
@@ -94,6 +96,12 @@ TEST(CompanyLogo, RefusedNamesStartNoDownload)
     }
     EXPECT_EQ(g_company_logo_path.get(), "/home/company_logo/old.gif");
     EXPECT_EQ(do_company_logo_from_server(nullptr, 0), -1);
+
+    // 791 on the main connection reaches the same handler.
+    install_company_logo_handler();
+    EXPECT_TRUE(dispatch_received_message(ReceiveConnection::main, MSG_COMPANY_LOGO, "../y.gif", 8, 0));
+    EXPECT_TRUE(log.contains("logo file name refused in do_company_logo_from_server: ../y.gif\n"));
+    reset_receive_handlers();
 }
 
 TEST(CompanyLogo, WebHostIsTheSettingElseTheConferenceServer)
