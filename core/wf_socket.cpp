@@ -523,8 +523,9 @@ int Cwf_socket::my_send_fixed_len(char* buffer, int length)
     int sent = 0;
     while (sent < length) {
         // Closed, or closed and connected again, since this send began: the
-        // rest of the message must not go to another connection.
-        if (current_handle() != h)
+        // rest of the message must not go to another connection. (While h
+        // holds the descriptor no new connection can get its number.)
+        if (m_sock.load() != h->fd)
             return null_socket_exit();
         int ready = 1;
         ssize_t n = send_piece(h->fd, buffer + sent, length - sent, ready);
@@ -589,7 +590,7 @@ int Cwf_socket::my_send_fixed_len_raw(const char* buffer, int length)
     }
     int sent = 0;
     while (sent < length) {
-        if (current_handle() != h)
+        if (m_sock.load() != h->fd)
             return null_socket_exit();
         int ready = 1;
         ssize_t n = send_piece(h->fd, buffer + sent, length - sent, ready);

@@ -1,6 +1,5 @@
 #include "core/wire_head.h"
 
-#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -31,13 +30,34 @@ bool wire_head_fits(const WireHead& head)
     return true;
 }
 
+namespace {
+
+// "%4d:" for a value in -999..9999, without the cost of printf on every message.
+void format_field(char* out4, int value)
+{
+    char digits[4] = { ' ', ' ', ' ', ' ' };
+    unsigned magnitude = static_cast<unsigned>(value < 0 ? -value : value);
+    int at = 3;
+    do {
+        digits[at--] = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0 && at >= 0);
+    if (value < 0 && at >= 0)
+        digits[at] = '-';
+    std::memcpy(out4, digits, 4);
+    out4[4] = ':';
+}
+
+} // namespace
+
 bool format_wire_head(char* out, const WireHead& head)
 {
     bool fits = wire_head_fits(head);
     WireHead h = fits ? head : WireHead {};
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%4d:%4d:%4d:%4d:", h.spare, h.address, h.number, h.length);
-    std::memcpy(out, buf, wire_head_len);
+    format_field(out, h.spare);
+    format_field(out + 5, h.address);
+    format_field(out + 10, h.number);
+    format_field(out + 15, h.length);
     return fits;
 }
 

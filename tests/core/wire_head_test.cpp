@@ -1,5 +1,6 @@
 #include "core/wire_head.h"
 
+#include <cstdio>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <vector>
@@ -99,4 +100,15 @@ TEST(Scramble, BlockwiseXorMatchesTheKeyByteForByteAtEveryLengthAndOffset)
     scramble_message_body(untouched.data(), 0);
     scramble_message_body(untouched.data(), -4);
     EXPECT_EQ(untouched, buffer);
+}
+
+TEST(WireHead, FormatsEveryFieldValueLikePrintf)
+{
+    char out[wire_head_len];
+    char want[32];
+    for (int v = wire_field_min; v <= wire_field_max; ++v) {
+        ASSERT_TRUE(format_wire_head(out, { v, -v / 10, v, 0 }));
+        std::snprintf(want, sizeof want, "%4d:%4d:%4d:%4d:", v, -v / 10, v, 0);
+        ASSERT_EQ(std::string(out, wire_head_len), std::string(want)) << v;
+    }
 }
