@@ -99,6 +99,7 @@ struct ServerCore::Impl {
     asio::ip::tcp::acceptor acceptor { io };
     std::optional<asio::signal_set> signals;
     asio::steady_timer idle_timer { io };
+    asio::steady_timer accept_retry_timer { io };
     std::unordered_set<std::shared_ptr<ServerConnection>> connections;
     bool stopped = false;
 };
@@ -380,6 +381,7 @@ void ServerCore::close_all()
     asio::error_code ec;
     impl_->acceptor.close(ec);
     impl_->idle_timer.cancel();
+    impl_->accept_retry_timer.cancel();
     if (impl_->signals)
         impl_->signals->cancel(ec);
     for (const auto& connection : impl_->connections)
@@ -393,13 +395,20 @@ void ServerCore::accept_next()
         if (impl_->stopped)
             return;
         if (ec) {
+            // Out of descriptors, most likely: retrying at once would spin
+            // and fill the log, so wait a little for connections to close.
             server_log("accept failed: %s", ec.message().c_str());
-        } else {
-            auto connection = std::make_shared<ServerConnection>(*this, std::move(socket));
-            impl_->connections.insert(connection);
-            server_log("connection from %s", connection->peer.c_str());
-            connection->start(config_.identify_timeout_ms);
+            impl_->accept_retry_timer.expires_after(std::chrono::milliseconds(100));
+            impl_->accept_retry_timer.async_wait([this](const asio::error_code& wait_error) {
+                if (!wait_error && !impl_->stopped)
+                    accept_next();
+            });
+            return;
         }
+        auto connection = std::make_shared<ServerConnection>(*this, std::move(socket));
+        impl_->connections.insert(connection);
+        server_log("connection from %s", connection->peer.c_str());
+        connection->start(config_.identify_timeout_ms);
         accept_next();
     });
 }

@@ -11,6 +11,7 @@
 #include <arpa/inet.h>
 #include <cstdio>
 #include <netinet/in.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -39,6 +40,14 @@ private:
     int fd_ = -1;
     bool connected_ = false;
 };
+
+size_t occurrences_in(const std::string& text, const std::string& part)
+{
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++n;
+    return n;
+}
 
 std::string message(int field2, int number, const std::string& body = {})
 {
@@ -287,6 +296,25 @@ TEST_F(ServerEndToEnd, SilentClientIsDroppedAndOneThatKeepsAliveStays)
     EXPECT_TRUE(server_->wait_for_log("client " + std::to_string(silent.customer_id()) + " dropped: nothing heard for 1000 ms"));
     EXPECT_TRUE(alive.is_open(PeerChannel::main));
     EXPECT_EQ(server_->log_text().find("client " + std::to_string(alive.customer_id()) + " dropped"), std::string::npos);
+}
+
+TEST_F(ServerEndToEnd, RunningOutOfDescriptorsNeitherSpinsNorStopsTheServer)
+{
+    start({ "--identify-timeout-ms", "300" });
+    rlimit few { 24, 24 };
+    ASSERT_EQ(::prlimit(server_->pid(), RLIMIT_NOFILE, &few, nullptr), 0);
+    {
+        std::vector<std::unique_ptr<RawConnection>> crowd;
+        for (int i = 0; i < 40; ++i)
+            crowd.push_back(std::make_unique<RawConnection>(server_->port()));
+        ASSERT_TRUE(server_->wait_for_log("accept failed"));
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        EXPECT_LT(occurrences_in(server_->log_text(), "accept failed"), 20u) << "retries are paced";
+    }
+    // The crowd is gone and the silent ones time out: a client gets in again.
+    HeadlessPeer& late = peer(true);
+    EXPECT_GE(late.customer_id(), 1000);
+    EXPECT_TRUE(server_->running());
 }
 
 TEST_F(ServerEndToEnd, ReconnectedConnectionReplacesTheOldOne)
