@@ -18,6 +18,7 @@ namespace {
 constexpr size_t read_buffer_bytes = 32 * 1024;  // holds one whole message (at most 10019 bytes) and then some
 constexpr size_t write_batch_limit = 64;         // buffers handed to one gathered write
 constexpr size_t identity_limit = 28;
+constexpr size_t client_body_limit = 8172;       // a client's receive buffer: 8192 bytes with the head
 constexpr int first_customer_id = 1000;          // ids fill field 2, so they stay in 1000..9999
 constexpr int last_customer_id = wire_field_max;
 constexpr int last_room_number = wire_field_max;
@@ -714,8 +715,9 @@ int ServerCore::relay(Client& sender, const IncomingMessage& message, const Rela
     if (rule.to == RelayTo::field2 && message.head.address != wire_to_all) {
         Client* target = room->member(message.head.address);
         if (!target) {
-            server_log("client %d: message %d to %d dropped: no such member in room %d", sender.customer_id(),
-                message.head.number, message.head.address, room->number());
+            if (sender.misaddressed_logged_.insert(message.head.number).second)
+                server_log("client %d: message %d to %d dropped: no such member in room %d (logged once per kind)",
+                    sender.customer_id(), message.head.number, message.head.address, room->number());
             return 0;
         }
         targets.push_back(target);
@@ -725,6 +727,12 @@ int ServerCore::relay(Client& sender, const IncomingMessage& message, const Rela
             if (member != &sender || rule.to == RelayTo::whole_room)
                 targets.push_back(member);
         }
+    }
+    if (message.body.size() > client_body_limit) {
+        if (sender.oversize_logged_.insert(message.head.number).second)
+            server_log("client %d: message %d of %zu bytes dropped: longer than a client can take", sender.customer_id(),
+                message.head.number, message.body.size());
+        return 0;
     }
     WireHead out = message.head;
     if (rule.field2 == Field2Out::sender_id)

@@ -62,6 +62,8 @@ private:
     std::chrono::steady_clock::time_point last_heard_ = std::chrono::steady_clock::now();
     std::set<int> unhandled_logged_;  // numbers already logged once
     std::set<int> roomless_logged_;
+    std::set<int> misaddressed_logged_;
+    std::set<int> oversize_logged_;
     FamilyState family_state_;
 };
 

@@ -179,6 +179,21 @@ TEST_F(ServerEndToEnd, Field2AddressesTheRoomOrOneMemberAndIsRewrittenToTheSende
     EXPECT_TRUE(server_->wait_for_log("message 62 to " + std::to_string(stranger.customer_id()) + " dropped: no such member in room"));
 }
 
+TEST_F(ServerEndToEnd, RelaysNoBodyLongerThanAClientCanTake)
+{
+    start();
+    HeadlessPeer& sender = peer_in("r");
+    HeadlessPeer& receiver = peer_in("r");
+    ASSERT_EQ(sender.send(PeerChannel::main, MSG_REMOTE_APP_MOUSE_MOVE, wire_to_all, std::string(8173, 'o')), 0);
+    ASSERT_EQ(sender.send(PeerChannel::main, MSG_REMOTE_APP_MOUSE_MOVE, wire_to_all, std::string(8172, 'f')), 0);
+    auto got = receiver.await_number(MSG_REMOTE_APP_MOUSE_MOVE);
+    ASSERT_TRUE(got);
+    EXPECT_EQ(got->body, std::string(8172, 'f'));
+    EXPECT_TRUE(server_->wait_for_log("message 62 of 8173 bytes dropped: longer than a client can take"));
+    in_step(receiver);
+    EXPECT_EQ(receiver.count(MSG_REMOTE_APP_MOUSE_MOVE), 1u);
+}
+
 TEST_F(ServerEndToEnd, ClientOutsideAnyRoomRelaysNothing)
 {
     start();
