@@ -24,7 +24,16 @@ std::vector<std::unique_ptr<CPlaySound>>& player_store()
     return *store;
 }
 
+std::mutex g_play_listener_lock;
+PlayWriteListener g_play_listener;
+
 } // namespace
+
+void set_play_write_listener(PlayWriteListener listener)
+{
+    std::lock_guard<std::mutex> hold(g_play_listener_lock);
+    g_play_listener = std::move(listener);
+}
 
 CPlaySound::CPlaySound(int sample_rate, std::string name, int initial_semaphore)
     : m_sample_rate(sample_rate), m_semaphore(initial_semaphore, 3), name_(std::move(name))
@@ -85,6 +94,11 @@ void CPlaySound::write_buffer(platform::WaveHeaderPtr header)
     if (!m_open || !header)
         return;  // a closed player discards the buffer
     m_idle = 0;
+    {
+        std::lock_guard<std::mutex> hold(g_play_listener_lock);
+        if (g_play_listener)
+            g_play_listener(m_index, *header);
+    }
     int rc = 0;
     {
         std::lock_guard<std::mutex> hold(device_lock_);

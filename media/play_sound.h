@@ -7,6 +7,7 @@
 #include "media/voice_thread.h"
 
 #include <array>
+#include <functional>
 #include <atomic>
 #include <memory>
 #include <mutex>
@@ -76,6 +77,12 @@ extern std::array<std::atomic<CMeetingPlaySound*>, meeting_player_count> g_meeti
 CPlaySound* create_play_sound(int index);
 // The meeting players: made and started when missing, then each opened.
 int create_sound_play_threads();
+
+// Called on a player's thread for every buffer it hands to its device (the
+// slot index, -1 for the local player, and the samples): how tests and
+// benchmarks see when sound reaches a device.
+using PlayWriteListener = std::function<void(int index, const platform::WaveHeader& header)>;
+void set_play_write_listener(PlayWriteListener listener);
 
 // Stores the volume and sets (v << 16) | v on the local player and every open remote player.
 void set_speaker_volume(int volume);

@@ -8,6 +8,7 @@ void install_server_families(MessageTable& table)
     install_remote_input_messages(table);
     install_control_messages(table);
     install_board_messages(table);
+    install_voice_messages(table);
 
     // Until a family of its own answers 104, rooms are joined plainly by name.
     if (!table.has(MSG_ROOM_JOIN))

@@ -17,3 +17,5 @@ void install_minimal_room_join(MessageTable& table);
 void install_control_messages(MessageTable& table);
 // The whiteboard: relays, each room's ten pages and the reload stream (board_messages.cpp).
 void install_board_messages(MessageTable& table);
+// Talk blocks: the room's talk to the others, private voice to the partner (voice_messages.cpp).
+void install_voice_messages(MessageTable& table);

@@ -111,9 +111,13 @@ public:
         pacer_.restart();
         return 0;
     }
-    int write_period(const uint8_t* mix, size_t count) override
+    void wait_for_period(size_t count) override
     {
         static const std::atomic<bool> never { false };
+        pacer_.wait_for(count, never);
+    }
+    int write_period(const uint8_t* mix, size_t count) override
+    {
         size_t done = 0;
         while (done < count && pcm_) {
             snd_pcm_sframes_t n = snd_pcm_writei(pcm_, mix + done, count - done);
@@ -124,7 +128,6 @@ public:
             }
             done += static_cast<size_t>(n);
         }
-        pacer_.wait_for(count, never);
         return 0;
     }
     void close() override

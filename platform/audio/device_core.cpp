@@ -311,6 +311,16 @@ void PlaybackMixer::run()
             }
             if (quit_)
                 return;
+        }
+        {
+            std::lock_guard<std::mutex> sink_hold(sink_lock_);
+            if (sink_open_)
+                sink_->wait_for_period(period);
+        }
+        {
+            std::lock_guard<std::mutex> hold(lock_);
+            if (quit_)
+                return;
             std::fill(sum.begin(), sum.end(), 0);
             parts.clear();
             for (const std::shared_ptr<Stream>& s : streams_) {

@@ -76,7 +76,11 @@ public:
     virtual ~MixSink() = default;
     virtual size_t period_samples() const = 0;
     virtual int open() = 0;
-    // Blocks or paces itself for the period's time.
+    // Waits until the next period may be mixed. Pacing before mixing (not
+    // after writing) leaves a player a whole period between the done notice
+    // of one buffer and the mix that needs its next one.
+    virtual void wait_for_period(size_t /*count*/) {}
+    // Hands the period to the device (a real device blocks here while full).
     virtual int write_period(const uint8_t* mix, size_t count) = 0;
     // What one player added to the period (after its gain).
     virtual void player_period(const std::string& /*name*/, const uint8_t* /*samples*/, size_t /*count*/) {}

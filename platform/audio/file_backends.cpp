@@ -14,10 +14,10 @@ namespace platform {
 
 namespace {
 
-// Mixing in 20 ms steps, two steps ahead of the clock, keeps the mix close
-// behind the players' writes while leaving the done notices time to turn
-// into the next write.
-constexpr size_t paced_period_samples = 160;
+// Mixing in 40 ms steps, two steps ahead of the clock, keeps the mix close
+// behind the players' writes while leaving a done notice 40 ms to turn into
+// the player's next write.
+constexpr size_t paced_period_samples = 320;
 constexpr size_t paced_lead_samples = 2 * paced_period_samples;
 
 class PacedCaptureSource : public CaptureSource {
@@ -65,12 +65,15 @@ public:
         }
         return 0;
     }
-    int write_period(const uint8_t* mix, size_t count) override
+    void wait_for_period(size_t count) override
     {
         static const std::atomic<bool> never { false };
+        pacer_.wait_for(count, never);
+    }
+    int write_period(const uint8_t* mix, size_t count) override
+    {
         if (mix_.is_open())
             mix_.append(mix, count);
-        pacer_.wait_for(count, never);
         return 0;
     }
     void player_period(const std::string& name, const uint8_t* samples, size_t count) override
