@@ -150,7 +150,12 @@ void HeadlessPeer::receive_loop(PeerChannel channel)
                                  std::chrono::steady_clock::now() };
         if (int answer = answer_of(head.number); answer && channel == PeerChannel::main && answer_queries_)
             send(PeerChannel::main, answer);
-        bool keep = !listener_ || listener_(message);
+        std::shared_ptr<const std::function<bool(const ArrivedMessage&)>> listener;
+        {
+            std::lock_guard lock(lock_);
+            listener = listener_;
+        }
+        bool keep = !listener || !*listener || (*listener)(message);
         if (keep) {
             std::lock_guard lock(lock_);
             arrived_.push_back(std::move(message));
@@ -223,5 +228,7 @@ void HeadlessPeer::clear()
 
 void HeadlessPeer::set_listener(std::function<bool(const ArrivedMessage&)> listener)
 {
-    listener_ = std::move(listener);
+    auto shared = std::make_shared<const std::function<bool(const ArrivedMessage&)>>(std::move(listener));
+    std::lock_guard lock(lock_);
+    listener_ = std::move(shared);
 }

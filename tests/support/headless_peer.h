@@ -93,7 +93,8 @@ private:
     std::atomic<int> customer_id_ { -1 };
     bool logged_in_ = false;
     std::atomic<bool> answer_queries_ { true };
-    std::function<bool(const ArrivedMessage&)> listener_;
+    // Swapped under lock_, called outside it: a test may set it while messages arrive.
+    std::shared_ptr<const std::function<bool(const ArrivedMessage&)>> listener_;
     mutable std::mutex lock_;
     std::condition_variable changed_;
     std::vector<ArrivedMessage> arrived_;
