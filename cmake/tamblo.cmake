@@ -14,7 +14,9 @@ endfunction()
 # One GoogleTest program per subsystem; each case becomes a ctest test.
 function(tamblo_add_test name)
   cmake_parse_arguments(A "QT" "" "SOURCES;LIBS;LABELS" ${ARGN})
-  add_executable(${name} ${A_SOURCES})
+  add_executable(${name} ${A_SOURCES} ${PROJECT_SOURCE_DIR}/tests/support/test_environment.cpp)
+  target_compile_definitions(${name} PRIVATE
+    TAMBLO_TEST_BUILD_DIR="${PROJECT_BINARY_DIR}" TAMBLO_TEST_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
   target_link_libraries(${name} PRIVATE ${A_LIBS} GTest::gtest GTest::gmock Threads::Threads)
   if(A_QT)
     set_target_properties(${name} PROPERTIES AUTOMOC ON)
@@ -26,8 +28,7 @@ function(tamblo_add_test name)
   endif()
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS "${A_LABELS}"
-               ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TAMBLO_BUILD_DIR=${PROJECT_BINARY_DIR};TAMBLO_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+    PROPERTIES LABELS "${A_LABELS}")
 endfunction()
 
 include(GoogleTest)

@@ -1,5 +1,6 @@
 #include "core/global_state.h"
 
+#include "core/connections.h"
 #include "core/dbg_log.h"
 #include "core/folders.h"
 #include "core/settings.h"
@@ -199,7 +200,10 @@ void free_global_resources()
         auto slot = static_cast<WindowSlot>(i);
         unregister_window(slot, window_in_slot(slot));
     }
-    run(steps.close_connections);
+    g_main_sock.close_socket();
+    g_voice_sock.close_socket();
+    g_share_app_sock.close_socket();
+    g_file_sock.close_socket();
     close_dbg_logs();
 }
 

@@ -148,7 +148,6 @@ struct GlobalStateSteps {
     std::function<void()> destroy_floating_windows; // release
     std::function<void()> release_office_sharing; // release
     std::function<void()> close_recording;        // release
-    std::function<void()> close_connections;      // release: main, voice, application, file
     std::function<void()> remove_share_hooks;     // program exit, first
     std::function<void()> stop_talking;           // program exit: recorder and players
 };

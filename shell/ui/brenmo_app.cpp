@@ -1,5 +1,6 @@
 #include "shell/ui/brenmo_app.h"
 
+#include "core/connections.h"
 #include "core/dbg_log.h"
 #include "core/folders.h"
 #include "core/global_state.h"
@@ -56,8 +57,10 @@ int CBrenmoApp::ExitInstance(int exit_code)
         if (window_exists(WindowSlot::share_view) && steps.remove_share_hooks)
             steps.remove_share_hooks();
         if (main_frame_) {
-            if (steps.close_connections)
-                steps.close_connections();
+            g_main_sock.close_socket();
+            g_share_app_sock.close_socket();
+            g_voice_sock.close_socket();
+            g_file_sock.close_socket();
             platform::sleep_ms(100);
         }
         if (steps.stop_talking)
