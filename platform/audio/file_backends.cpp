@@ -14,11 +14,11 @@ namespace platform {
 
 namespace {
 
-// Mixing in 40 ms steps, two steps ahead of the clock, keeps the mix close
-// behind the players' writes while leaving a done notice 40 ms to turn into
-// the player's next write.
+// Mixing in 40 ms steps in step with the clock leaves a done notice 40 ms
+// to turn into the player's next write, and takes a buffer no earlier than
+// a real device would play it.
 constexpr size_t paced_period_samples = 320;
-constexpr size_t paced_lead_samples = 2 * paced_period_samples;
+constexpr size_t paced_lead_samples = 0;
 
 class PacedCaptureSource : public CaptureSource {
 public:
