@@ -14,6 +14,7 @@
 
 #include <array>
 #include <atomic>
+#include <optional>
 
 AtomicInt g_first_connect_notices_sent { 0 };
 
@@ -60,8 +61,9 @@ int run_receive_loop(const ReceiveLoop& loop)
 }
 
 // The voice, application and file connections: open, wait for the id from
-// the server's 80 on the main connection, identify.
-int open_and_identify(Cwf_socket& socket, const char* name, int hello_number, int poll_ms)
+// the server's 80 on the main connection, identify. The thread's result
+// when it ends here, nothing when it goes on to receive.
+std::optional<int> open_and_identify(Cwf_socket& socket, const char* name, int hello_number, int poll_ms)
 {
     Cwf_socket::start_winsock();
     copy_chosen_server(socket, name);
@@ -81,7 +83,7 @@ int open_and_identify(Cwf_socket& socket, const char* name, int hello_number, in
     }
     std::string message = format_wire_head(WireHead { 0, 0, hello_number, 6 }) + format_text("%6d", g_my_customer_id.load());
     socket.my_send_fixed_len(message.data(), static_cast<int>(message.size()));
-    return -2;  // go on: receive
+    return std::nullopt;
 }
 
 template <class Body>
@@ -139,9 +141,8 @@ int g_share_app_thread()
     return guarded("g_share_app_thread", [] {
         if (g_share_app_sock.m_sock != 0)
             g_share_app_sock.close_socket();
-        int opened = open_and_identify(g_share_app_sock, "app sock", MSG_HELLO_APP, app_id_poll_ms);
-        if (opened != -2)
-            return opened;
+        if (std::optional<int> ended = open_and_identify(g_share_app_sock, "app sock", MSG_HELLO_APP, app_id_poll_ms))
+            return *ended;
         return run_receive_loop({ g_share_app_sock, ReceiveConnection::app,
                                   { "g_share_app_thread", "g_share_app_thread command format error at:%d.\n", "content is:%s.\n" },
                                   "g_share_app_sock.m_sock recv<0, g_share_app_thread exiting.\n" });
@@ -153,9 +154,8 @@ int g_voice_thread()
     return guarded("g_voice_thread", [] {
         if (g_voice_sock.m_sock != 0)
             g_voice_sock.close_socket();
-        int opened = open_and_identify(g_voice_sock, "voice sock", MSG_HELLO_VOICE, id_poll_ms);
-        if (opened != -2)
-            return opened;
+        if (std::optional<int> ended = open_and_identify(g_voice_sock, "voice sock", MSG_HELLO_VOICE, id_poll_ms))
+            return *ended;
         return run_receive_loop({ g_voice_sock, ReceiveConnection::voice,
                                   { "g_voice_thread", "g_voice_thread command format error at:%d.\n", "content is:%s.\n" },
                                   "g_voice_sock.m_sock recv<0, g_voice_thread exiting.\n" });
@@ -169,9 +169,8 @@ int g_file_thread()
             dbg_log("g_file_sock.m_sock is not null in g_file_thread!!!!\n");
             g_file_sock.close_socket();
         }
-        int opened = open_and_identify(g_file_sock, "file sock", MSG_HELLO_FILE, id_poll_ms);
-        if (opened != -2)
-            return opened;
+        if (std::optional<int> ended = open_and_identify(g_file_sock, "file sock", MSG_HELLO_FILE, id_poll_ms))
+            return *ended;
         return run_receive_loop({ g_file_sock, ReceiveConnection::file,
                                   { "g_file_thread", "g_file_thread command format error at:%d.\n", "content is:%s.\n" },
                                   "g_file_sock.m_sock recv<0, g_file_thread exiting!!!!...\n" });
