@@ -6,6 +6,7 @@
 #include "core/head_reader.h"
 #include "core/message_box.h"
 #include "core/messages.h"
+#include "core/peer_links.h"
 #include "core/receive_dispatch.h"
 #include "core/text_util.h"
 #include "core/ui_text.h"
@@ -112,7 +113,12 @@ int g_recv_thread()
             return receive_thread_not_opened;
         }
         send_cmd(MSG_HELLO_MAIN);
-        send_cmd_data(MSG_CLIENT_IDENTITY, cut_copy(g_main_sock.local_address.get(), identity_text_limit));
+        // A client listening for peers elsewhere than 8199 says so, so that
+        // the server's 86 can name the right port.
+        std::string identity = g_main_sock.local_address.get();
+        if (peer_listen_port() != peer_default_port)
+            identity += format_text(":%d", peer_listen_port());
+        send_cmd_data(MSG_CLIENT_IDENTITY, cut_copy(identity, identity_text_limit));
         if (!g_first_connect_notices_sent.exchange(1)) {
             send_cmd(MSG_990);
             send_cmd(MSG_SERVER_VERSION_REQUEST);

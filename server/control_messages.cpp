@@ -1,5 +1,7 @@
 #include "server/control_messages.h"
 
+#include "core/messages.h"
+
 #include "server/message_table.h"
 #include "server/server_core.h"
 #include "server/server_families.h"
@@ -50,6 +52,22 @@ public:
         // A client being dropped is no longer found; the core takes it out of its room itself.
         if (Client* client = server_.find_client(customer_id); client && client->room())
             server_.leave_room(*client);
+    }
+
+    void private_voice_agreed(int customer_id, int partner_id) override
+    {
+        Client* client = server_.find_client(customer_id);
+        Client* partner = server_.find_client(partner_id);
+        if (!client || !partner)
+            return;
+        // The partner's address as this server sees it, and its peer port when
+        // its 84 named one ("a.b.c.d:port"); without one the client uses 8199.
+        std::string address = partner->peer_address().substr(0, partner->peer_address().rfind(':'));
+        const std::string& identity = partner->identity();
+        if (size_t colon = identity.rfind(':'); colon != std::string::npos)
+            address += identity.substr(colon);
+        server_.send_data(*client, MSG_PEER_OPEN, address, partner_id);
+        server_log("voice: %d links to %d at %s", customer_id, partner_id, address.c_str());
     }
 
 private:

@@ -898,6 +898,16 @@ void ControlRooms::private_voice(Client& c, int number, int target)
     if (!t || t == &c)
         return refuse(c, number, "no such member in the room");
     send(t->id, number, {}, c.id);
+    // The requester sends 85 with 39, the partner answers with 85: once both
+    // have, the one who answered links to the other directly.
+    if (number == MSG_PRIVATE_VOICE_85) {
+        c.private_voice_to = t->id;
+        if (t->private_voice_to == c.id) {
+            out_.private_voice_agreed(c.id, t->id);
+            c.private_voice_to = -1;
+            t->private_voice_to = -1;
+        }
+    }
 }
 
 void ControlRooms::chat(Client& c, std::string_view body)

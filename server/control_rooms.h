@@ -73,6 +73,9 @@ public:
     virtual void room_closed(int room_number) = 0;
     virtual void member_entered(int customer_id, int room_number) = 0;
     virtual void member_left(int customer_id) = 0;
+    // Two members have each sent the other 85: their private voice may run
+    // over a direct peer link, which customer_id opens to partner_id.
+    virtual void private_voice_agreed(int /*customer_id*/, int /*partner_id*/) {}
 };
 
 // Member flags of 112, 113 and 424.
@@ -118,6 +121,7 @@ private:
         std::string name;
         int room = -1;
         int flags = 0;
+        int private_voice_to = -1;  // the member this client last sent 85
     };
     struct Room {
         bool in_use = false;

@@ -318,3 +318,29 @@ void private_talk(bool peer_link)
 TEST(VoiceEndToEnd, PrivateVoiceReachesOnlyThePartnerOverThePeerLink) { private_talk(true); }
 
 TEST(VoiceEndToEnd, PrivateVoiceWithoutPeerLinkGoesThroughTheServerToThePartnerOnly) { private_talk(false); }
+
+TEST(VoiceEndToEnd, ServerLinksTwoMembersWhoAgreeOnPrivateVoice)
+{
+    Dir dir;
+    ServerProcess server;
+    std::vector<uint8_t> mic = tone_with_pause();
+    write_wav(dir.path + "/mic.wav", mic);
+    VoicePeer bob(dir, "bob", server.port(), "file:," + dir.path + "/bob_out", { "--accept-private" }, 7);
+    VoicePeer cat(dir, "cat", server.port(), "file:," + dir.path + "/cat_out", {}, 7);
+    ASSERT_TRUE(bob.wait_for_id());
+    ASSERT_TRUE(cat.wait_for_id());
+    VoicePeer ann(dir, "ann", server.port(), "file:" + dir.path + "/mic.wav," + dir.path + "/ann_out",
+                  { "--speak", "--request-private", bob.id_file() }, 5);
+    ASSERT_TRUE(ann.finish());
+    ASSERT_TRUE(bob.finish());
+    ASSERT_TRUE(cat.finish());
+    EXPECT_TRUE(server.wait_for_log("links to", 100));
+
+    // The link is up long before the tone begins: every sound block takes it.
+    auto spoken = sound_blocks(mic, 0);
+    EXPECT_EQ(bob.count("peer 617"), static_cast<int>(spoken.size()));
+    EXPECT_EQ(bob.count("voice 617") + bob.count("voice 616"), 0);
+    EXPECT_EQ(bob.written().size(), spoken.size() * talk_block_samples);
+    for (const char* key : { "voice 614", "voice 615", "voice 616", "voice 617", "peer 615", "peer 617" })
+        EXPECT_EQ(cat.count(key), 0) << key;
+}

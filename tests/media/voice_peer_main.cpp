@@ -6,8 +6,10 @@
 //
 //   tamblo_voice_peer --port P --room R --name N --seconds S [--speak]
 //       [--quality Q] [--id-file F] [--partner-file F] [--peer-connect ADDR]
-//       [--report F] [--written F]
+//       [--report F] [--written F] [--request-private ID_FILE] [--accept-private]
 //
+// --request-private and --accept-private do what the members page does for
+// private voice chat (39 and 85), and a server's 86 opens the peer link.
 // The report lists what arrived per message number and where ("voice 616 12",
 // "peer 617 30"), the monotonic millisecond of talk start ("start_ms"), and
 // every buffer a player wrote ("write <ms> <slot> <first loud sample or -1> <length>");
@@ -73,7 +75,7 @@ int main(int argc, char** argv)
     std::map<std::string, std::string> opt;
     for (int i = 1; i < argc; ++i) {
         std::string key = argv[i];
-        if (key == "--speak")
+        if (key == "--speak" || key == "--accept-private")
             opt[key] = "1";
         else if (i + 1 < argc)
             opt[key] = argv[++i];
@@ -110,10 +112,27 @@ int main(int argc, char** argv)
     start_voice_threads();
 
     HeadlessPeer control(opt["--name"]);
+    bool accept_private = opt.count("--accept-private") > 0;
+    control.set_listener([&control, accept_private](const ArrivedMessage& m) {
+        if (m.channel != PeerChannel::main)
+            return true;
+        if (m.head.number == MSG_PEER_OPEN)
+            peer_connect(m.head.address, m.body.data(), static_cast<int>(m.body.size()));
+        if (m.head.number == MSG_PRIVATE_VOICE_REQUEST && accept_private) {
+            // As the members page answers a request and the user says yes.
+            control.send(PeerChannel::main, MSG_PRIVATE_VOICE_85, m.head.address);
+            g_private_voice_partner_id = m.head.address;
+            g_private_voice_chat = 1;
+        }
+        return true;
+    });
     if (control.connect("127.0.0.1", static_cast<uint16_t>(port), true) != 0 || control.join_room(opt["--room"]) < 0) {
         std::fprintf(stderr, "tamblo_voice_peer: cannot join the room\n");
         return 2;
     }
+    // The client's 84 names a peer port other than 8199.
+    if (peer_listen_port() != peer_default_port)
+        control.send(PeerChannel::main, MSG_CLIENT_IDENTITY, 0, "127.0.0.1:" + std::to_string(peer_listen_port()));
     g_my_customer_id = control.customer_id();
     if (opt.count("--id-file"))
         std::ofstream(opt["--id-file"]) << g_my_customer_id.load() << "\n";
@@ -133,6 +152,14 @@ int main(int argc, char** argv)
             std::string address = opt["--peer-connect"];
             peer_connect(partner, address.data(), static_cast<int>(address.size()));
         }
+    }
+    if (opt.count("--request-private")) {
+        // As the members page starts private voice chat with a member.
+        int partner = read_int_file(opt["--request-private"], 5000);
+        g_private_voice_partner_id = partner;
+        g_private_voice_chat = 1;
+        control.send(PeerChannel::main, MSG_PRIVATE_VOICE_REQUEST, partner);
+        control.send(PeerChannel::main, MSG_PRIVATE_VOICE_85, partner);
     }
     g_talk_allowed = opt.count("--speak") ? 1 : 0;
     long start_ms = now_ms();

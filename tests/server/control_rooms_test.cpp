@@ -45,6 +45,8 @@ public:
     void room_closed(int number) override { closed.push_back(number); }
     void member_entered(int id, int number) override { where[id] = number; }
     void member_left(int id) override { where.erase(id); }
+    void private_voice_agreed(int id, int partner) override { links.emplace_back(id, partner); }
+    std::vector<std::pair<int, int>> links;
 
     // What one client got, in order, and forget it.
     std::vector<Sent> take(int id)
@@ -565,4 +567,22 @@ TEST(ControlConfigFile, ReadsRoomsServersAndTexts)
     ::unlink(path);
     EXPECT_FALSE(read_control_config(path, config, error));
     EXPECT_EQ(default_control_config().rooms.at(0).name, "Lobby");
+}
+
+TEST_F(Rooms, PrivateVoiceLinksOnceBothSidesSent85)
+{
+    login(1, "ann");
+    login(2, "ben");
+    login(3, "cy");
+    join(1, "Lobby");
+    join(2, "Lobby");
+    join(3, "Lobby");
+    rooms.handle(1, 2, MSG_PRIVATE_VOICE_REQUEST, "");
+    rooms.handle(1, 2, MSG_PRIVATE_VOICE_85, "");
+    rooms.handle(3, 2, MSG_PRIVATE_VOICE_85, "");
+    EXPECT_TRUE(out.links.empty());
+    rooms.handle(2, 1, MSG_PRIVATE_VOICE_85, "");  // ben answers ann
+    EXPECT_EQ(out.links, (std::vector<std::pair<int, int>> { { 2, 1 } }));
+    rooms.handle(2, 1, MSG_PRIVATE_VOICE_85, "");  // once per agreement
+    EXPECT_EQ(out.links.size(), 1u);
 }
