@@ -157,6 +157,13 @@ void set_peer_talk_handler(PeerTalkHandler handler)
     g_peer_talk_handler = std::move(handler);
 }
 
+int peer_port_setting()
+{
+    int port = 0;
+    reg_read_int_or_default("general", "peer_port", port, peer_default_port);
+    return port > 0 && port < 65536 ? port : peer_default_port;
+}
+
 int peer_listen_port()
 {
     int port = 0;

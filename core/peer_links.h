@@ -54,6 +54,8 @@ void set_peer_talk_handler(PeerTalkHandler handler);
 // The port this client listens on; the environment variable
 // TAMBLO_PEER_PORT overrides the setting (tests run many clients at once).
 int peer_listen_port();
+// The port of the setting alone (8199 when it names none): what the 84 tells the server.
+int peer_port_setting();
 
 void g_peer_server_thread();
 void g_peer_recv_thread();

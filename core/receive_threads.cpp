@@ -116,8 +116,8 @@ int g_recv_thread()
         // A client listening for peers elsewhere than 8199 says so, so that
         // the server's 86 can name the right port.
         std::string identity = g_main_sock.local_address.get();
-        if (peer_listen_port() != peer_default_port)
-            identity += format_text(":%d", peer_listen_port());
+        if (peer_port_setting() != peer_default_port)
+            identity += format_text(":%d", peer_port_setting());
         send_cmd_data(MSG_CLIENT_IDENTITY, cut_copy(identity, identity_text_limit));
         if (!g_first_connect_notices_sent.exchange(1)) {
             send_cmd(MSG_990);

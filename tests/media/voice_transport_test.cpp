@@ -273,8 +273,11 @@ TEST(PeerPort, SettingNamesThePortElse8199)
     TempHome home;
     ::unsetenv("TAMBLO_PEER_PORT");
     EXPECT_EQ(peer_listen_port(), 8199);
+    EXPECT_EQ(peer_port_setting(), 8199);
     reg_write_int("general", "peer_port", 8201);
     EXPECT_EQ(peer_listen_port(), 8201);
+    EXPECT_EQ(peer_port_setting(), 8201);
     ::setenv("TAMBLO_PEER_PORT", "8300", 1);
     EXPECT_EQ(peer_listen_port(), 8300);
+    EXPECT_EQ(peer_port_setting(), 8201);  // the server hears of the setting only
 }
