@@ -3,6 +3,8 @@
 #include "fake_audio.h"
 
 #include "core/global_state.h"
+#include "core/message_box.h"
+#include "media/record_sound.h"
 #include "media/sound_queue.h"
 #include "media/voice_audio.h"
 #include "media/voice_codec.h"
@@ -14,6 +16,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <thread>
 #include <zlib.h>
 
@@ -217,4 +221,31 @@ TEST_F(SoundQueue, LpcTalkDecodesThePacketAndAppendsTheRest)
     EXPECT_EQ(data[0], 128);
     EXPECT_EQ(data[100], 128 + 0x40);
     EXPECT_EQ(data[101], 128 - 0x40);
+}
+
+// The real ALSA backend with a device that does not exist: talk start
+// tells the user, with ALSA's own text, and nothing else breaks.
+TEST(TalkStart, MissingSoundDeviceShowsTheDevicesErrorText)
+{
+    TempHome home;
+    ScriptedMessageBoxes boxes;
+    std::string asoundrc_home = home.root() + "/alsa";
+    std::filesystem::create_directories(asoundrc_home);
+    std::ofstream(asoundrc_home + "/.asoundrc") << "pcm.!default { type hw card 63 }\n";
+    ::setenv("HOME", asoundrc_home.c_str(), 1);
+    use_voice_audio_backend(platform::make_audio_backend("alsa"));
+    on_talk_start();
+    EXPECT_EQ(g_talk_active, 1);
+    bool in = false, out = false;
+    for (int i = 0; i < 300 && !(in && out); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        for (const std::string& t : boxes.texts()) {
+            in = in || (t.rfind("WAVEIN:", 0) == 0 && t.size() > 10);
+            out = out || (t.rfind("WAVEOUT:", 0) == 0 && t.size() > 10);
+        }
+    }
+    EXPECT_TRUE(in);
+    EXPECT_TRUE(out);
+    on_talk_stop();
+    EXPECT_EQ(g_talk_active, 0);
 }
