@@ -2,10 +2,12 @@
 // peer links themselves: hello, garbage, peers that go away.
 #include "core/connections.h"
 #include "core/global_state.h"
+#include "core/meeting_record.h"
 #include "core/messages.h"
 #include "core/peer_links.h"
 #include "core/settings.h"
 #include "media/record_sound.h"
+#include "media/voice_receive.h"
 #include "media/voice_codec.h"
 #include "media/voice_state.h"
 #include "tests/core/loopback.h"
@@ -15,6 +17,7 @@
 
 #include <arpa/inet.h>
 #include <cmath>
+#include <cstring>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <thread>
@@ -280,4 +283,65 @@ TEST(PeerPort, SettingNamesThePortElse8199)
     ::setenv("TAMBLO_PEER_PORT", "8300", 1);
     EXPECT_EQ(peer_listen_port(), 8300);
     EXPECT_EQ(peer_port_setting(), 8201);  // the server hears of the setting only
+}
+
+namespace {
+
+struct TalkRecord {
+    uint32_t type = 0;
+    std::vector<int32_t> head;  // the six or four words of the body head
+    size_t data_len = 0;
+};
+
+std::vector<TalkRecord> talk_records(const std::string& path)
+{
+    std::vector<TalkRecord> out;
+    std::string bytes = read_file(path);
+    size_t at = record_file_head_len;
+    while (at + record_separator_len + record_head_len <= bytes.size()) {
+        record_head h {};
+        std::memcpy(&h, bytes.data() + at + record_separator_len, sizeof h);
+        size_t body = at + record_separator_len + record_head_len;
+        TalkRecord r;
+        r.type = h.type;
+        size_t words = h.type == record_type_transform_talk ? 6 : h.type == record_type_lpc10_talk ? 4 : 3;
+        for (size_t w = 0; w < words && body + 4 * (w + 1) <= bytes.size(); ++w) {
+            int32_t v = 0;
+            std::memcpy(&v, bytes.data() + body + 4 * w, 4);
+            r.head.push_back(v);
+        }
+        r.data_len = h.length - 4 * words;
+        out.push_back(r);
+        at = body + h.length;
+    }
+    return out;
+}
+
+} // namespace
+
+TEST_F(VoiceConnection, PublicTalkIsRecordedPrivateNever)
+{
+    std::string path = home.root() + "/meeting.mrd";
+    ASSERT_EQ(recorder().start(path), 0);
+    std::vector<uint8_t> coded = sound_block();
+    send_talk_data(coded.data(), static_cast<int>(coded.size()), 1);
+    auto sent = next_message();
+    g_private_voice_chat = 1;
+    g_private_voice_partner_id = 77;
+    send_talk_data(coded.data(), static_cast<int>(coded.size()), 1);
+    next_message();
+    // What arrives: the public block is recorded with its speaker, the private one not.
+    dispatch_talk_message(MSG_TALK_DCT_Z, sent.second.data(), static_cast<int>(sent.second.size()), 40);
+    dispatch_talk_message(MSG_TALK_DCT_Z_B, sent.second.data(), static_cast<int>(sent.second.size()), 40);
+    recorder().stop();
+
+    std::vector<TalkRecord> records = talk_records(path);
+    ASSERT_EQ(records.size(), 2u);
+    int z_len = static_cast<int>(sent.second.size()) - 5;
+    for (const TalkRecord& r : records) {
+        EXPECT_EQ(r.type, record_type_transform_talk);
+        EXPECT_EQ(r.data_len, static_cast<size_t>(z_len));
+    }
+    EXPECT_EQ(records[0].head, (std::vector<int32_t> { z_len, 12, 8000, 2, 0, 0 }));
+    EXPECT_EQ(records[1].head, (std::vector<int32_t> { z_len, 40, 8000, 2, 0, 0 }));
 }
