@@ -24,6 +24,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -241,6 +242,53 @@ Figures run_room(int n, int per_peer, uint16_t port, bool through_tamblo_server)
     return f;
 }
 
+// One peer sends a 1 KiB message every 10 ms to one other, with its socket
+// as the program leaves it (Nagle's algorithm on): the tail of the delay
+// shows whether the relay acknowledges what it reads at once.
+Figures run_paced(uint16_t port, bool through_tamblo_server)
+{
+    constexpr int count = 300;
+    HeadlessPeer sender("paced-sender"), receiver("paced-receiver");
+    std::vector<float> delays_ms;
+    std::mutex delays_lock;
+    receiver.set_listener([&](const ArrivedMessage& m) {
+        if (m.head.number != MSG_REMOTE_APP_MOUSE_MOVE || m.body.size() != body_bytes)
+            return true;
+        int64_t sent_ns = 0;
+        std::memcpy(&sent_ns, m.body.data(), sizeof sent_ns);
+        std::lock_guard lock(delays_lock);
+        delays_ms.push_back(static_cast<float>(now_ns() - sent_ns) / 1e6f);
+        return false;
+    });
+    for (HeadlessPeer* peer : { &sender, &receiver }) {
+        peer->answer_queries(through_tamblo_server);
+        int rc = through_tamblo_server ? (peer->connect("127.0.0.1", port, true) == 0 && peer->join_room("paced") > 0 ? 0 : -1)
+                                       : peer->open_only(PeerChannel::main, "127.0.0.1", port);
+        if (rc != 0)
+            return {};
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    std::string body(body_bytes, 'p');
+    for (int i = 0; i < count; ++i) {
+        int64_t t = now_ns();
+        std::memcpy(body.data(), &t, sizeof t);
+        sender.send(PeerChannel::main, MSG_REMOTE_APP_MOUSE_MOVE, wire_to_all, body);
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    sender.close();
+    receiver.close();
+    Figures f;
+    std::lock_guard lock(delays_lock);
+    f.complete = delays_ms.size() == count;
+    if (!delays_ms.empty()) {
+        std::sort(delays_ms.begin(), delays_ms.end());
+        f.p50_ms = delays_ms[delays_ms.size() / 2];
+        f.p99_ms = delays_ms[std::min(delays_ms.size() - 1, delays_ms.size() * 99 / 100)];
+    }
+    return f;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -275,5 +323,19 @@ int main(int argc, char** argv)
         std::fflush(stdout);
     }
     std::printf("(cp/s: copies relayed per second; ratio: server over baseline)\n");
+
+    Figures paced_server;
+    {
+        ServerProcess server;
+        paced_server = run_paced(server.port(), true);
+    }
+    Figures paced_baseline;
+    {
+        PollRelay relay;
+        paced_baseline = run_paced(relay.port(), false);
+    }
+    std::printf("paced: 1 KiB every 10 ms, Nagle left on: server p50 %.3f ms p99 %.3f ms; baseline p50 %.3f ms p99 %.3f ms%s\n",
+                paced_server.p50_ms, paced_server.p99_ms, paced_baseline.p50_ms, paced_baseline.p99_ms,
+                paced_server.complete && paced_baseline.complete ? "" : "  (incomplete run)");
     return 0;
 }
