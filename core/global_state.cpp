@@ -91,7 +91,6 @@ platform::TimedMutex g_video_send_lock;
 platform::TimedMutex g_record_file_lock;
 platform::TimedMutex g_sound_lock;
 platform::TimedMutex g_share_file_lock;
-std::counting_semaphore<3> g_sound_semaphore { 0 };
 
 namespace {
 

@@ -11,7 +11,6 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
-#include <semaphore>
 #include <string>
 
 using AtomicInt = std::atomic<int32_t>;
@@ -129,8 +128,6 @@ extern platform::TimedMutex g_video_send_lock;
 extern platform::TimedMutex g_record_file_lock;
 extern platform::TimedMutex g_sound_lock;
 extern platform::TimedMutex g_share_file_lock;
-// Wakes the sound master thread.
-extern std::counting_semaphore<3> g_sound_semaphore;
 
 // The set-up and release steps that other subsystems own, run by
 // init_global_state and free_global_resources in their places. Each
