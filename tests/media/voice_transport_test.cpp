@@ -122,23 +122,52 @@ TEST_F(VoiceConnection, PrivateVoiceWithoutPeerLinkGoesToThePartnerThroughTheSer
 
 namespace {
 
-// A peer server on a free loopback port, started once per process.
+// A peer server on a free loopback port, started once per process: every
+// case of one program talks to the server the first case started.
 class PeerLinks : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        port = static_cast<uint16_t>(peer_listen_port());  // TempHome gives each test its own
+        static uint16_t server_port = 0;
         set_peer_talk_handler([this](const WireHead& h, const char* body, int len) {
             std::lock_guard<std::mutex> hold(lock);
             talk.emplace_back(h, std::string(body, static_cast<size_t>(len)));
         });
-        ASSERT_EQ(start_peer_threads(), 0);
-        for (int i = 0; i < 100 && !listening(); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        // The probes above were accepted as peers; they have gone again.
+        if (server_port == 0) {
+            port = static_cast<uint16_t>(peer_listen_port());  // TempHome gave this program its own
+            ASSERT_EQ(start_peer_threads(), 0);
+            uint32_t taken_before = slots_taken();
+            ASSERT_TRUE(eventually([this] { return listening(); }, 10000));
+            // The probe that got through is accepted as a peer and goes again;
+            // wait for both, so that it cannot take a slot during the case.
+            ASSERT_TRUE(eventually([taken_before] { return slots_taken() == taken_before + 1 && slots_in_use() == 0; }));
+            server_port = port;
+        }
+        port = server_port;
         ASSERT_TRUE(eventually([] { return slots_in_use() == 0; }));
         g_my_customer_id = 21;
         g_audio_quality = 2;
+    }
+    void TearDown() override
+    {
+        // Links a case left open would hold slots in the next case. A reader
+        // frees its slot once the link is shut; a slot nothing was read
+        // from has no reader and is freed here.
+        for (auto& s : g_peer_slots) {
+            s.sock.close_socket();
+            if (!s.reader_busy)
+                peer_slot_reset(s);
+        }
+        EXPECT_TRUE(eventually([] { return slots_in_use() == 0; }));
+        set_peer_talk_handler(nullptr);
+    }
+    // How often a slot was taken, over all slots.
+    static uint32_t slots_taken()
+    {
+        uint32_t n = 0;
+        for (auto& s : g_peer_slots)
+            n += s.generation;
+        return n;
     }
     bool listening() const
     {
@@ -148,6 +177,11 @@ protected:
         a.sin_port = htons(port);
         a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+        // With nobody listening, a probe whose own port happens to be the
+        // peer port connects to itself.
+        sockaddr_in own {};
+        socklen_t own_len = sizeof own;
+        ok = ok && ::getsockname(fd, reinterpret_cast<sockaddr*>(&own), &own_len) == 0 && own.sin_port != a.sin_port;
         ::close(fd);
         return ok;
     }
