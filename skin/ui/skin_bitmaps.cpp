@@ -165,18 +165,34 @@ QImage paint_caption_button(const Palette& pal, int w, int h, Glyph glyph, int s
 
 // ---- faces and backgrounds -----------------------------------------------
 
-// The push button: a glossy bar deep enough for white text.
+double relative_luminance(const QColor& c)
+{
+    auto channel = [](int v) {
+        double x = v / 255.0;
+        return x <= 0.03928 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(c.red()) + 0.7152 * channel(c.green()) + 0.0722 * channel(c.blue());
+}
+
+// The push button: a glossy bar deep enough for its light grey text.
 QImage paint_button_face(const Palette& pal, int w, int h)
 {
     QImage image = new_image(w, h);
     QColor base = mix(pal.caption, pal.dark, 0.42);
-    fill_rows(image, [&](int y) {
+    auto row = [&](int y) {
         if (y == 0)
             return mix(base, white_colour, 0.45);
         if (y < 11)
-            return mix(mix(base, white_colour, 0.30), mix(base, white_colour, 0.12), y / 11.0);
+            return mix(mix(base, white_colour, 0.22), mix(base, white_colour, 0.06), y / 11.0);
         return mix(base, pal.dark, std::min(1.0, (y - 11) / 18.0) * 0.45);
-    });
+    };
+    // The label (0xd0d0d0, white when hovered) sits on rows 5 and below: deepen
+    // the scheme's colour until even the glossiest of them keeps a clear contrast.
+    const double text_luminance = relative_luminance(QColor(0xd0, 0xd0, 0xd0));
+    const QColor black(0, 0, 0);
+    for (int step = 0; step < 40 && (text_luminance + 0.05) / (relative_luminance(row(5)) + 0.05) < 3.4; ++step)
+        base = mix(base, black, 0.06);
+    fill_rows(image, row);
     return image;
 }
 

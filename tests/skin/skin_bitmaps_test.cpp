@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <set>
 
 namespace {
@@ -99,6 +100,37 @@ TEST(SkinBitmaps, ToolStripsHaveOneDistinctGlyphPerSlot)
                 EXPECT_NE(pieces[i], empty);
             }
         }
+}
+
+namespace {
+
+double relative_luminance(const QColor& c)
+{
+    auto channel = [](int v) {
+        double x = v / 255.0;
+        return x <= 0.03928 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(c.red()) + 0.7152 * channel(c.green()) + 0.0722 * channel(c.blue());
+}
+
+double contrast(const QColor& a, const QColor& b)
+{
+    double la = relative_luminance(a), lb = relative_luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+} // namespace
+
+// A button's text is 0xd0d0d0 (0xffffff hovered) on the face's rows: the face
+// must be deep enough to read it, or every button looks disabled.
+TEST(SkinBitmaps, ButtonFaceKeepsItsTextReadable)
+{
+    for (int s = 0; s < skin_filled_count; ++s) {
+        QImage face = image_of(bitmap_id(s, skin_word::button_face));
+        // The rows a one-line label covers on buttons 20 to 30 pixels high.
+        for (int y = 5; y <= 22; ++y)
+            EXPECT_GE(contrast(face.pixelColor(0, y), QColor(0xd0, 0xd0, 0xd0)), 3.0) << "scheme " << s << " row " << y;
+    }
 }
 
 TEST(SkinBitmaps, CurrentSchemeWordLoadsItsBitmap)
