@@ -36,24 +36,28 @@ int set_alsa_params(snd_pcm_t* pcm, snd_pcm_uframes_t period_frames, snd_pcm_ufr
     return rc < 0 ? rc : 0;
 }
 
+// Opens the default device for one direction in the block format; nothing
+// stays open on failure.
+int open_alsa_pcm(snd_pcm_t*& pcm, snd_pcm_stream_t stream, snd_pcm_uframes_t buffer_frames)
+{
+    int rc = snd_pcm_open(&pcm, alsa_device_name, stream, 0);
+    if (rc < 0) {
+        pcm = nullptr;
+        return rc;
+    }
+    rc = set_alsa_params(pcm, audio_block_samples, buffer_frames);
+    if (rc < 0) {
+        snd_pcm_close(pcm);
+        pcm = nullptr;
+    }
+    return rc;
+}
+
 // ALSA's null PCM and some plugins never block; the pacer keeps them in real
 // time without slowing a device that blocks by itself.
 class AlsaCaptureSource : public CaptureSource {
 public:
-    int open() override
-    {
-        int rc = snd_pcm_open(&pcm_, alsa_device_name, SND_PCM_STREAM_CAPTURE, 0);
-        if (rc < 0) {
-            pcm_ = nullptr;
-            return rc;
-        }
-        rc = set_alsa_params(pcm_, audio_block_samples, audio_block_samples * 4);
-        if (rc < 0) {
-            snd_pcm_close(pcm_);
-            pcm_ = nullptr;
-        }
-        return rc;
-    }
+    int open() override { return open_alsa_pcm(pcm_, SND_PCM_STREAM_CAPTURE, audio_block_samples * 4); }
     int start() override
     {
         int rc = snd_pcm_prepare(pcm_);
@@ -97,17 +101,9 @@ public:
     size_t period_samples() const override { return audio_block_samples; }
     int open() override
     {
-        int rc = snd_pcm_open(&pcm_, alsa_device_name, SND_PCM_STREAM_PLAYBACK, 0);
-        if (rc < 0) {
-            pcm_ = nullptr;
+        int rc = open_alsa_pcm(pcm_, SND_PCM_STREAM_PLAYBACK, audio_block_samples * 3);
+        if (rc < 0)
             return rc;
-        }
-        rc = set_alsa_params(pcm_, audio_block_samples, audio_block_samples * 3);
-        if (rc < 0) {
-            snd_pcm_close(pcm_);
-            pcm_ = nullptr;
-            return rc;
-        }
         pacer_.restart();
         return 0;
     }

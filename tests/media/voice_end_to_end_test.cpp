@@ -4,21 +4,19 @@
 // only to the partner, over a peer link when one is up.
 #include "media/voice_codec.h"
 #include "platform/audio/wav_file.h"
+#include "tests/core/loopback.h"
 #include "tests/support/server_process.h"
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
 #include <cmath>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <netinet/in.h>
 #include <spawn.h>
 #include <sstream>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -28,19 +26,6 @@ extern char** environ;
 namespace {
 
 std::string build_dir() { return std::getenv("TAMBLO_BUILD_DIR") ? std::getenv("TAMBLO_BUILD_DIR") : "build"; }
-
-uint16_t free_port()
-{
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a {};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-    ::close(fd);
-    return ntohs(a.sin_port);
-}
 
 struct Dir {
     Dir()
@@ -57,7 +42,7 @@ class VoicePeer {
 public:
     VoicePeer(const Dir& dir, const std::string& name, uint16_t server_port, const std::string& audio,
               std::vector<std::string> extra, int seconds)
-        : peer_port_(free_port()), dir_(dir.path + "/" + name)
+        : peer_port_(unused_loopback_port()), dir_(dir.path + "/" + name)
     {
         std::filesystem::create_directories(dir_);
         std::vector<std::string> args { build_dir() + "/tests/media/tamblo_voice_peer", "--port", std::to_string(server_port),
