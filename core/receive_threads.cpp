@@ -200,9 +200,15 @@ int keep_alive_thread()
                 return 0;
             if (!g_main_sock.connected)
                 continue;
+            const uint32_t slept_ms = platform::tick_count() - before_sleep_tick;
             for (Cwf_socket* socket : sockets) {
-                uint32_t idle_ms = before_sleep_tick - socket->last_send_tick.load();
-                if (socket->m_sock != 0 && socket->connected && idle_ms > static_cast<uint32_t>(keep_alive_interval_ms)) {
+                const uint32_t last_send_tick = socket->last_send_tick.load();
+                // A send during the sleep lies after the round's tick: the
+                // unsigned difference would wrap and call it idle for ages.
+                const bool sent_during_sleep = last_send_tick - before_sleep_tick <= slept_ms;
+                const uint32_t idle_ms = before_sleep_tick - last_send_tick;
+                if (socket->m_sock != 0 && socket->connected && !sent_during_sleep
+                    && idle_ms > static_cast<uint32_t>(keep_alive_interval_ms)) {
                     std::string message = keep_alive;
                     socket->my_send_fixed_len(message.data(), static_cast<int>(message.size()));
                 }

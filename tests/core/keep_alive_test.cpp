@@ -48,6 +48,8 @@ public:
         std::unique_lock lock(lock_);
         return changed_.wait_for(lock, 5s, [this] { return sleeping_ > 0 && released_ == 0; });
     }
+    // Time passing while the thread sleeps (its round's tick stays behind).
+    void advance(uint32_t ms) { now_ms_ += ms; }
     void release_round()
     {
         std::lock_guard lock(lock_);
@@ -156,6 +158,25 @@ TEST_F(KeepAlive, IdleConnectionsGetOneAndBusyOnesNoneUsingTheUnsignedDifference
     EXPECT_EQ(got[1], keep_alive_message);
     EXPECT_EQ(got[2], "");
     EXPECT_EQ(got[3], keep_alive_message);
+}
+
+TEST_F(KeepAlive, ASendDuringTheSleepCountsAsRecentAcrossTheWrap)
+{
+    thread_ = std::async(std::launch::async, keep_alive_thread);
+    ASSERT_TRUE(clock_.wait_sleeping());
+    run_round();  // round 1: every connection idle since tick 0
+    arrived();
+
+    // Round 2 starts at 0xFFFFF770; 3000 ms into its sleep (past the wrap)
+    // the voice connection talks.
+    clock_.advance(3000);
+    std::string talk = format_wire_head(WireHead { 0, 0, MSG_TALK_DCT_Z, 0 });
+    ASSERT_EQ(g_voice_sock.my_send_fixed_len(talk.data(), static_cast<int>(talk.size())), 20);
+    arrived();
+    run_round();
+    auto got = arrived();
+    EXPECT_EQ(got[2], "") << "voice sent 6000 ms ago at most";
+    EXPECT_EQ(got[0], "") << "main sent as the round began";
 }
 
 TEST_F(KeepAlive, OnlyOneRunsAndItEndsWhenTheMainConnectionCloses)
