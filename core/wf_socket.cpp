@@ -496,30 +496,12 @@ ssize_t Cwf_socket::send_piece(int fd, const char* bytes, int count, int& ready)
     return n;
 }
 
-int Cwf_socket::my_send_fixed_len(char* buffer, int length)
+// Sends the whole message with the send lock held. with_retries: failed
+// pieces are retried as the retry flag says (the scrambling send); without,
+// the first failure takes the failure exit (the raw send). The length, or
+// the failed send's result.
+int Cwf_socket::send_locked(const HandleRef& h, const char* buffer, int length, bool with_retries)
 {
-    HandleRef h = current_handle();
-    // Not before the connect has finished: a message must never land in the
-    // middle of a proxy handshake.
-    if (m_sock.load() == 0 || !h || connected.load() == 0)
-        return -1;
-    if (length <= 0) {
-        show_text("send len<=0 at Cwf_socket::my_send!");
-        return -1;
-    }
-    last_send_tick.store(platform::tick_count());
-
-    // The lock is held for the whole message, retries included, so that no
-    // other sender's bytes can land between two pieces of this one.
-    platform::TimedLockWait lock(send_lock, send_lock_wait_ms);
-    if (!lock) {
-        dbg_log("wait failed in my_send.\n");
-        return -1;
-    }
-    // Scrambled once the send is sure to be tried, so a message whose send
-    // never began is left as the caller gave it.
-    if (length > static_cast<int>(wire_head_len))
-        scramble_message_body(buffer + wire_head_len, length - static_cast<int>(wire_head_len));
     int sent = 0;
     while (sent < length) {
         // Closed, or closed and connected again, since this send began: the
@@ -530,7 +512,7 @@ int Cwf_socket::my_send_fixed_len(char* buffer, int length)
         int ready = 1;
         ssize_t n = send_piece(h->fd, buffer + sent, length - sent, ready);
         if (ready < 0) {
-            if (retry.load() == 0)
+            if (!with_retries || retry.load() == 0)
                 return failure_exit(ready, true);
             if (retry_count.load() >= send_retry_limit) {
                 dbg_log("tried too many times in send_fixed_len(%s) select, closing\n", name.get().c_str());
@@ -556,7 +538,7 @@ int Cwf_socket::my_send_fixed_len(char* buffer, int length)
             return 0;
         }
         set_last_socket_error(errno);
-        if (retry.load() == 0)
+        if (!with_retries || retry.load() == 0)
             return failure_exit(-1, false);
         if (retry_count.load() >= send_retry_limit) {
             dbg_log("tried too many times in send_fixed_len(%s), closing\n", name.get().c_str());
@@ -568,6 +550,36 @@ int Cwf_socket::my_send_fixed_len(char* buffer, int length)
         dbg_log("sleep in my_send_fixed_len, tried_times:%d (%s)\n", retry_count.load(), name.get().c_str());
         platform::sleep_ms(send_retry_sleep_ms);
     }
+    return length;
+}
+
+int Cwf_socket::my_send_fixed_len(char* buffer, int length)
+{
+    HandleRef h = current_handle();
+    // Not before the connect has finished: a message must never land in the
+    // middle of a proxy handshake.
+    if (m_sock.load() == 0 || !h || connected.load() == 0)
+        return -1;
+    if (length <= 0) {
+        show_text("send len<=0 at Cwf_socket::my_send!");
+        return -1;
+    }
+    last_send_tick.store(platform::tick_count());
+
+    // The lock is held for the whole message, retries included, so that no
+    // other sender's bytes can land between two pieces of this one.
+    platform::TimedLockWait lock(send_lock, send_lock_wait_ms);
+    if (!lock) {
+        dbg_log("wait failed in my_send.\n");
+        return -1;
+    }
+    // Scrambled once the send is sure to be tried, so a message whose send
+    // never began is left as the caller gave it.
+    if (length > static_cast<int>(wire_head_len))
+        scramble_message_body(buffer + wire_head_len, length - static_cast<int>(wire_head_len));
+    int sent = send_locked(h, buffer, length, true);
+    if (sent != length)
+        return sent;
     retry_count.store(0);
     failure_count.store(0);
     last_send_tick.store(platform::tick_count());
@@ -588,28 +600,7 @@ int Cwf_socket::my_send_fixed_len_raw(const char* buffer, int length)
         dbg_log("wait failed in my_send.\n");
         return -1;
     }
-    int sent = 0;
-    while (sent < length) {
-        if (m_sock.load() != h->fd)
-            return null_socket_exit();
-        int ready = 1;
-        ssize_t n = send_piece(h->fd, buffer + sent, length - sent, ready);
-        if (ready < 0)
-            return failure_exit(ready, true);
-        if (n == send_piece_null_socket)
-            return null_socket_exit();
-        if (n > 0) {
-            sent += static_cast<int>(n);
-            continue;
-        }
-        if (n == 0) {
-            dbg_log("ret==0 in Cwf_socket.my_send_fixed_len\n");
-            return 0;
-        }
-        set_last_socket_error(errno);
-        return failure_exit(-1, false);
-    }
-    return length;
+    return send_locked(h, buffer, length, false);
 }
 
 int Cwf_socket::my_recv_fixed_len(char* buffer, int length)

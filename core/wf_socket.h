@@ -105,6 +105,7 @@ private:
     int read_proxy_line(char* line, int limit, bool show_read_failure, bool& complete);
     static constexpr ssize_t send_piece_null_socket = -2;
     ssize_t send_piece(int fd, const char* bytes, int count, int& ready);
+    int send_locked(const HandleRef& h, const char* buffer, int length, bool with_retries);
     int null_socket_exit();
     int failure_exit(int result, bool select_failed);
 

@@ -305,6 +305,31 @@ TEST_F(WfSocketTest, WithoutRetryTheFirstSendErrorCloses)
     EXPECT_EQ(sock_.m_sock, 0);
 }
 
+TEST_F(WfSocketTest, RawSendNeverRetriesNeverScramblesAndLeavesTheTick)
+{
+    connect_to_listener();
+    const std::string request = format_wire_head({ 0, 0, 41, 5 }) + "hello";
+    sock_.last_send_tick = 77;
+    EXPECT_EQ(sock_.my_send_fixed_len_raw(request.data(), static_cast<int>(request.size())),
+              static_cast<int>(request.size()));
+    std::string got(request.size(), '\0');
+    ASSERT_EQ(::recv(peer_, got.data(), got.size(), MSG_WAITALL), static_cast<ssize_t>(got.size()));
+    EXPECT_EQ(got, request) << "sent as given";
+    EXPECT_EQ(sock_.last_send_tick, 77u);
+
+    // retry is 1, yet the first error closes.
+    close_with_reset(peer_);
+    peer_ = -1;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(sock_.my_send_fixed_len_raw(request.data(), static_cast<int>(request.size())), -1);
+    EXPECT_EQ(log_count_starting("sleep in my_send_fixed_len"), 0);
+    EXPECT_EQ(sock_.retry_count, 0);
+    EXPECT_EQ(sock_.failure_count, 0);
+    EXPECT_TRUE(log_.contains("Sending data to server failed in main_sock, may need reconnect.\n"));
+    EXPECT_EQ(sock_.m_sock, 0);
+    EXPECT_EQ(sock_.connected, 0);
+}
+
 TEST_F(WfSocketTest, SuccessResetsBothCounters)
 {
     connect_to_listener();
