@@ -414,8 +414,18 @@ int Cwf_socket::socks5_handshake()
         show_text("failed to write to socks5 proxy in sending port and address.");
         return -1;
     }
-    std::array<unsigned char, 10> reply {};
-    if (my_recv_fixed_len(reinterpret_cast<char*>(reply.data()), 10) != 10) {
+    // Ten bytes with an IPv4 bound address. A proxy may report it as IPv6 or
+    // as a name instead: the fifth byte tells how much follows, so such a
+    // reply is read whole, never short of its end nor into the server's bytes.
+    std::array<unsigned char, 5> reply {};
+    std::array<char, 256 + 2> rest {};
+    int rest_len = 10 - 5;
+    bool read_ok = my_recv_fixed_len(reinterpret_cast<char*>(reply.data()), 5) == 5;
+    if (read_ok && reply[3] == 4)
+        rest_len = 22 - 5;
+    else if (read_ok && reply[3] == 3)
+        rest_len = reply[4] + 2;
+    if (!read_ok || my_recv_fixed_len(rest.data(), rest_len) != rest_len) {
         show_text("failed to read from proxy socks5 1.");
         return -1;
     }
@@ -435,20 +445,6 @@ int Cwf_socket::socks5_handshake()
         if (reply[1] < reply_texts.size())
             show_text(reply_texts[reply[1]]);
         return -1;
-    }
-    // A proxy may report its bound address as IPv6 or as a name: read the
-    // rest of such a reply, so it is not taken for the server's first bytes.
-    int rest = 0;
-    if (reply[3] == 4)
-        rest = 22 - 10;
-    else if (reply[3] == 3)
-        rest = 7 + reply[4] - 10;
-    if (rest > 0) {
-        std::array<char, 256> scrap {};
-        if (my_recv_fixed_len(scrap.data(), rest) != rest) {
-            show_text("failed to read from proxy socks5 1.");
-            return -1;
-        }
     }
     return 0;
 }

@@ -469,6 +469,12 @@ TEST_F(ScriptedProxyTest, Socks5MethodsAndAuthentication)
         { expect_bytes(greeting), send_bytes(bytes_of({ 5, 0 })), expect_bytes(socks5_connect_request()),
           send_bytes(bytes_of({ 5, 0, 0, 4 }) + std::string(16, '\0') + bytes_of({ 0x1f, 0x90 })) },
         true, {}, "an IPv6 bound address is read whole");
+    for (const std::string name : { "x", "proxy.example" }) {
+        run(proxy_type_socks5,
+            { expect_bytes(greeting), send_bytes(bytes_of({ 5, 0 })), expect_bytes(socks5_connect_request()),
+              send_bytes(bytes_of({ 5, 0, 0, 3, static_cast<int>(name.size()) }) + name + bytes_of({ 0x1f, 0x90 })) },
+            true, {}, "a bound name of " + std::to_string(name.size()) + " bytes is read whole");
+    }
 }
 
 TEST_F(ScriptedProxyTest, Socks5ReplyCodes)
