@@ -53,6 +53,18 @@ void paint_title(GdiPainter& dc, int w, const QString& title, int buttons_x)
     dc.painter().restore();
 }
 
+// Left of the close button on three-button captions: maximise (or restore),
+// minimise, the right piece, the stretched slice and the left cap.
+void paint_three_button_band(GdiPainter& dc, int w, const CaptionButtonStates& states, bool maximised)
+{
+    blit_word(dc, maximise_word(states.maximise, maximised), w - 42, 21);
+    blit_word(dc, minimise_word(states.minimise), w - 63, 21);
+    blit_word(dc, skin_word::caption_right, w - 81, 18);
+    dc.stretch_blt(8, 0, w - 81, drawn_caption_height_px, skin_word_bitmap(skin_word::caption_slice), 0, 0, 1,
+                   drawn_caption_height_px);
+    blit_word(dc, skin_word::caption_left, 0, 8);
+}
+
 void fill_under_tall_caption(GdiPainter& dc, int w, COLORREF colour)
 {
     if (system_caption_height_px > 19)
@@ -90,12 +102,7 @@ void paint_good_dlg_frame_caption(GdiPainter& dc, int w, int h, const QString& t
     // The frame band below the caption that no line covers keeps the inner colour.
     dc.fill_rect(0, drawn_caption_height_px, w, drawn_caption_height_px + 1, fixed_inner_colour);
     blit_word(dc, close_word(states.close, false), w - 41, 41);
-    blit_word(dc, maximise_word(states.maximise, maximised), w - 42, 21);
-    blit_word(dc, minimise_word(states.minimise), w - 63, 21);
-    blit_word(dc, skin_word::caption_right, w - 81, 18);
-    dc.stretch_blt(8, 0, w - 81, drawn_caption_height_px, skin_word_bitmap(skin_word::caption_slice), 0, 0, 1,
-                   drawn_caption_height_px);
-    blit_word(dc, skin_word::caption_left, 0, 8);
+    paint_three_button_band(dc, w, states, maximised);
     paint_title(dc, w, title, w - 63);
 
     dc.select_pen(fixed_outer_colour);
@@ -123,12 +130,7 @@ void paint_frame_wnd_caption(GdiPainter& dc, int w, int h, const QString& title,
     dc.fill_rect(0, h - 4, w, h, fixed_inner_colour);
 
     blit_word(dc, close_word(states.close, true), w - 21, 21);
-    blit_word(dc, maximise_word(states.maximise, maximised), w - 42, 21);
-    blit_word(dc, minimise_word(states.minimise), w - 63, 21);
-    blit_word(dc, skin_word::caption_right, w - 81, 18);
-    dc.stretch_blt(8, 0, w - 81, drawn_caption_height_px, skin_word_bitmap(skin_word::caption_slice), 0, 0, 1,
-                   drawn_caption_height_px);
-    blit_word(dc, skin_word::caption_left, 0, 8);
+    paint_three_button_band(dc, w, states, maximised);
     if (!g_company_logo.empty())
         g_company_logo.Show(&dc.painter(), 15, 3, 31, 19);
     paint_title(dc, w, title, w - 63);
