@@ -122,13 +122,13 @@ int Recorder::write_head(uint32_t type, size_t body_len)
     return 0;
 }
 
-int Recorder::append(uint32_t type, std::initializer_list<RecordPiece> pieces, const char* writer)
+int Recorder::append(uint32_t type, std::initializer_list<RecordPiece> pieces, const char* writer, int wait_ms)
 {
     if (!recording())
         return 0;
-    platform::TimedLockWait wait(g_record_file_lock, record_lock_wait_ms);
+    platform::TimedLockWait wait(g_record_file_lock, wait_ms);
     if (!wait) {
-        dbg_log("%s: record lock not obtained in %d ms, record dropped\n", writer, record_lock_wait_ms);
+        dbg_log("%s: record lock not obtained in %d ms, record dropped\n", writer, wait_ms);
         return 0;
     }
     if (!file_) {

@@ -108,8 +108,10 @@ public:
     bool recording() const;
 
     // Appends one record of the pieces. writer names the caller in log lines.
-    // 0 when written or when not recording or the lock could not be had.
-    int append(uint32_t type, std::initializer_list<RecordPiece> pieces, const char* writer);
+    // 0 when written or when not recording or the lock could not be had
+    // within wait_ms.
+    int append(uint32_t type, std::initializer_list<RecordPiece> pieces, const char* writer,
+               int wait_ms = record_lock_wait_ms);
     // Appends a record whose body is fixed followed by file_size bytes of the
     // file at path, copied in pieces of 2048 bytes. A file that cannot be
     // opened writes nothing (-1). When the file gives fewer bytes than

@@ -23,6 +23,10 @@ std::atomic<CRecordSound*> g_record_sound { nullptr };
 
 namespace {
 
+// The capturing thread must not stall on the recording file: its records
+// give up sooner than the receivers'.
+constexpr int talk_record_lock_wait_ms = 50;
+
 // Never destroyed: the recorder's thread lives until the process ends.
 std::unique_ptr<CRecordSound>& record_sound_owner()
 {
@@ -167,7 +171,7 @@ int send_talk_data(const uint8_t* data, int length, int has_sound)
         int32_t body_head[6] = { z_len, own_id, platform::audio_rate_hz, quality, 0, 0 };
         recorder().append(record_type_transform_talk,
                           { RecordPiece { body_head, sizeof body_head }, RecordPiece { z, static_cast<size_t>(z_len) } },
-                          "send_talk_data");
+                          "send_talk_data", talk_record_lock_wait_ms);
     }
     int field2 = peer_link ? own_id : (private_chat ? partner : 0);
     int number = private_chat ? MSG_TALK_DCT_Z_B : MSG_TALK_DCT_Z;

@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <netinet/in.h>
@@ -378,4 +379,32 @@ TEST_F(VoiceConnection, PublicTalkIsRecordedPrivateNever)
     }
     EXPECT_EQ(records[0].head, (std::vector<int32_t> { z_len, 12, 8000, 2, 0, 0 }));
     EXPECT_EQ(records[1].head, (std::vector<int32_t> { z_len, 40, 8000, 2, 0, 0 }));
+}
+
+// The speaker's own record waits 50 ms for the recording file, then the
+// record is skipped while the block still goes out.
+TEST_F(VoiceConnection, SpeakersRecordGivesUpAfterFiftyMilliseconds)
+{
+    std::string path = home.root() + "/meeting.mrd";
+    ASSERT_EQ(recorder().start(path), 0);
+    std::atomic<bool> held { false }, release { false };
+    std::thread holder([&] {
+        std::lock_guard<platform::TimedMutex> hold(g_record_file_lock);
+        held = true;
+        while (!release)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    });
+    while (!held)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    LogCapture log;
+    std::vector<uint8_t> coded = sound_block();
+    send_talk_data(coded.data(), static_cast<int>(coded.size()), 1);
+    release = true;
+    holder.join();
+    WireHead h;
+    ASSERT_TRUE(parse_wire_head(next_message().first.data(), h));
+    EXPECT_EQ(h.number, MSG_TALK_DCT_Z);
+    EXPECT_TRUE(log.contains("send_talk_data: record lock not obtained in 50 ms, record dropped\n"));
+    recorder().stop();
+    EXPECT_TRUE(talk_records(path).empty());
 }
