@@ -82,7 +82,10 @@ std::optional<int> open_and_identify(Cwf_socket& socket, const char* name, int h
             return 0;
         platform::sleep_ms(static_cast<uint32_t>(poll_ms));
     }
-    std::string message = format_wire_head(WireHead { 0, 0, hello_number, 6 }) + format_text("%6d", g_my_customer_id.load());
+    // Six characters for every id the server gives; a longer one still
+    // goes with the length it has, so the server's stream stays in step.
+    const std::string id_text = format_text("%6d", g_my_customer_id.load());
+    std::string message = format_wire_head(WireHead { 0, 0, hello_number, static_cast<int>(id_text.size()) }) + id_text;
     socket.my_send_fixed_len(message.data(), static_cast<int>(message.size()));
     return std::nullopt;
 }

@@ -308,6 +308,30 @@ TEST_F(ScriptedServer, OpensWith80And84ThenTheFirstConnectionNoticesOnce)
     }
 }
 
+TEST_F(ScriptedServer, IdentificationHeadCountsTheIdItCarries)
+{
+    const struct {
+        int id;
+        std::string body;
+    } cases[] = { { 1001, "  1001" }, { 1234567, "1234567" } };
+    for (const auto& c : cases) {
+        g_my_customer_id = c.id;
+        auto voice = start(g_voice_thread);
+        peer_ = listener_.accept_one();
+        ASSERT_GE(peer_, 0);
+        auto [hello, body] = read_message();
+        EXPECT_EQ(hello.number, MSG_HELLO_VOICE) << c.id;
+        EXPECT_EQ(hello.length, static_cast<int>(c.body.size())) << c.id;
+        EXPECT_EQ(body, c.body) << c.id;
+        EXPECT_TRUE(nothing_more()) << c.id << ": nothing behind the body the head announced";
+        g_voice_sock.close_socket();
+        ASSERT_TRUE(ends_within(voice));
+        EXPECT_EQ(voice.get(), 0);
+        ::close(peer_);
+        peer_ = -1;
+    }
+}
+
 TEST_F(ScriptedServer, AutoLoginSendsLoginAndJoinOnce)
 {
     g_first_connect_notices_sent = 1;
