@@ -57,7 +57,14 @@ int run_receive_loop(const ReceiveLoop& loop)
         }
         if (result == HeadReadResult::skipped)
             continue;
-        dispatch_received_message(loop.connection, head.number, buffer.data() + wire_head_len, head.length, head.address);
+        try {
+            dispatch_received_message(loop.connection, head.number, buffer.data() + wire_head_len, head.length,
+                                      head.address);
+        } catch (...) {
+            // The message was read whole: the stream is in step, so one
+            // failed handler must not leave the connection open and unread.
+            dbg_log("exception in %s handling message %d\n", loop.lines.loop_name, head.number);
+        }
     }
 }
 

@@ -23,6 +23,7 @@
 #include <mutex>
 #include <poll.h>
 #include <regex>
+#include <stdexcept>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
@@ -330,6 +331,20 @@ TEST_F(ScriptedServer, IdentificationHeadCountsTheIdItCarries)
         ::close(peer_);
         peer_ = -1;
     }
+}
+
+TEST_F(ScriptedServer, AHandlerThatThrowsIsLoggedAndTheLoopGoesOn)
+{
+    g_first_connect_notices_sent = 1;
+    set_main_handler(MSG_CHAT_TEXT, [](const char*, int, int) { throw std::runtime_error("handler failed"); });
+    ASSERT_GE(accept_main(), 0);
+    read_message();
+    read_message();
+    ASSERT_TRUE(write_bytes(peer_, scrambled_message(WireHead { 0, 0, MSG_CHAT_TEXT, 2 }, "hi")
+                                       + scrambled_message(WireHead { 0, 0, MSG_QUERY_621, 0 }, "")));
+    EXPECT_EQ(read_message().first.number, MSG_ANSWER_622);
+    EXPECT_TRUE(log_.contains("exception in g_recv_thread handling message 41\n"));
+    EXPECT_EQ(main_.wait_for(0ms), std::future_status::timeout) << "still receiving";
 }
 
 TEST_F(ScriptedServer, AutoLoginSendsLoginAndJoinOnce)
