@@ -1,4 +1,5 @@
 #include "platform/ui/gdi_painter.h"
+#include "tests/skin/paint_probe.h"
 
 #include <QImage>
 #include <QPixmap>
@@ -14,17 +15,6 @@ QImage blank(int w, int h)
     QImage image(w, h, QImage::Format_RGB32);
     image.fill(Qt::white);
     return image;
-}
-
-COLORREF at(const QImage& image, int x, int y) { return color_colorref(image.pixelColor(x, y)); }
-
-int count_of(const QImage& image, COLORREF colour)
-{
-    int n = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            n += at(image, x, y) == colour;
-    return n;
 }
 
 } // namespace

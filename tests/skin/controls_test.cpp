@@ -8,6 +8,7 @@
 #include "skin/ui/my_check_box.h"
 #include "skin/ui/my_static.h"
 #include "skin/ui/skin_bitmaps.h"
+#include "tests/skin/paint_probe.h"
 #include "tests/support/temp_home.h"
 
 #include <QApplication>
@@ -23,25 +24,6 @@
 #include <thread>
 
 namespace {
-
-QImage render(QWidget& w)
-{
-    QImage image(w.size(), QImage::Format_ARGB32);
-    image.fill(Qt::transparent);
-    w.render(&image);
-    return image;
-}
-
-COLORREF at(const QImage& image, int x, int y) { return color_colorref(image.pixelColor(x, y)); }
-
-int count_of(const QImage& image, COLORREF colour)
-{
-    int n = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            n += at(image, x, y) == colour;
-    return n;
-}
 
 void send_move(QWidget& w, QPoint pos)
 {

@@ -4,6 +4,7 @@
 #include "skin/ui/my_edit.h"
 #include "skin/ui/my_form_view.h"
 #include "skin/ui/skin_scroll_bars.h"
+#include "tests/skin/paint_probe.h"
 #include "tests/support/temp_home.h"
 
 #include <QApplication>
@@ -16,16 +17,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QImage render(QWidget& w)
-{
-    QImage image(w.size(), QImage::Format_ARGB32);
-    image.fill(Qt::transparent);
-    w.render(&image);
-    return image;
-}
-
-COLORREF at(const QImage& image, int x, int y) { return color_colorref(image.pixelColor(x, y)); }
 
 struct Skinned : ::testing::Test {
     TempHome home;

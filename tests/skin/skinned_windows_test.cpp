@@ -7,6 +7,7 @@
 #include "skin/ui/my_frame_wnd.h"
 #include "skin/ui/picture.h"
 #include "skin/ui/skin_bitmaps.h"
+#include "tests/skin/paint_probe.h"
 #include "tests/support/temp_home.h"
 
 #include <QApplication>
@@ -19,16 +20,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QImage render(QWidget& w)
-{
-    QImage image(w.size(), QImage::Format_ARGB32);
-    image.fill(Qt::transparent);
-    w.render(&image);
-    return image;
-}
-
-COLORREF at(const QImage& image, int x, int y) { return color_colorref(image.pixelColor(x, y)); }
 
 // True when image's (x, y, w, h) shows the bitmap's (sx, 0) onwards unchanged.
 bool shows_bitmap(const QImage& image, int x, int y, int w, int h, int word, int sx)
