@@ -408,3 +408,15 @@ TEST_F(VoiceConnection, SpeakersRecordGivesUpAfterFiftyMilliseconds)
     recorder().stop();
     EXPECT_TRUE(talk_records(path).empty());
 }
+
+TEST_F(VoiceConnection, TalkNotAllowedIsNeitherSentNorRecorded)
+{
+    std::string path = home.root() + "/meeting.mrd";
+    ASSERT_EQ(recorder().start(path), 0);
+    g_talk_allowed = 0;
+    std::vector<uint8_t> coded = sound_block();
+    send_talk_data(coded.data(), static_cast<int>(coded.size()), 1);
+    recorder().stop();
+    EXPECT_TRUE(nothing_arrives());
+    EXPECT_TRUE(talk_records(path).empty());
+}
