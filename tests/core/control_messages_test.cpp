@@ -72,13 +72,7 @@ protected:
         pollfd p { peer_, POLLIN, 0 };
         if (::poll(&p, 1, wait_ms) != 1)
             return {};
-        FdByteSource source(peer_);
-        std::vector<char> buffer(wire_recv_buffer_len);
-        WireHead head;
-        const HeadReaderLines lines { "test", "test format error at:%d.\n", "content is:%s.\n" };
-        if (read_wire_message(source, buffer.data(), buffer.size(), lines, head) != HeadReadResult::message)
-            return {};
-        return { std::string(buffer.data(), 20), std::string(buffer.data() + 20, static_cast<size_t>(head.length)) };
+        return next_wire_message(peer_);
     }
     // A head-only sentinel proves that nothing was sent before it.
     void expect_nothing_sent_before_sentinel()

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <vector>
 
 LoopbackListener::LoopbackListener()
 {
@@ -107,4 +108,15 @@ std::string scrambled_message(const WireHead& head, std::string body)
     h.length = static_cast<int>(body.size());
     scramble_message_body(body.data(), static_cast<int>(body.size()));
     return format_wire_head(h) + body;
+}
+
+std::pair<std::string, std::string> next_wire_message(int fd)
+{
+    FdByteSource source(fd);
+    std::vector<char> buffer(wire_recv_buffer_len);
+    WireHead head;
+    const HeadReaderLines lines { "test", "test format error at:%d.\n", "content is:%s.\n" };
+    if (read_wire_message(source, buffer.data(), buffer.size(), lines, head) != HeadReadResult::message)
+        return {};
+    return { std::string(buffer.data(), wire_head_len), std::string(buffer.data() + wire_head_len, static_cast<size_t>(head.length)) };
 }

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 class LoopbackListener {
 public:
@@ -48,3 +49,7 @@ private:
 
 // A complete wire message with its body scrambled, as a sender puts it on the wire.
 std::string scrambled_message(const WireHead& head, std::string body);
+
+// The head as text and the unscrambled body of the next message at fd,
+// read with the shared head reader; both empty when no whole message came.
+std::pair<std::string, std::string> next_wire_message(int fd);

@@ -33,16 +33,7 @@ protected:
         set_message_box_presenter(nullptr);
     }
     // The head as text and the unscrambled body of the next message at fd.
-    static std::pair<std::string, std::string> next_message(int fd)
-    {
-        FdByteSource source(fd);
-        std::vector<char> buffer(wire_recv_buffer_len);
-        WireHead head;
-        const HeadReaderLines lines { "test", "test format error at:%d.\n", "content is:%s.\n" };
-        if (read_wire_message(source, buffer.data(), buffer.size(), lines, head) != HeadReadResult::message)
-            return {};
-        return { std::string(buffer.data(), 20), std::string(buffer.data() + 20, static_cast<size_t>(head.length)) };
-    }
+    static std::pair<std::string, std::string> next_message(int fd) { return next_wire_message(fd); }
 
     TempHome home_;
     LogCapture log_;
