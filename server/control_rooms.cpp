@@ -554,6 +554,10 @@ void ControlRooms::join_room(Client& c, std::string_view body)
     std::string shown = cut_copy(name, control_name_limit);
     if (why) {
         refuse(c, MSG_ROOM_JOIN, why);
+        // A refused entry leaves the client in no room, so the server must
+        // not keep it in the room it came from either.
+        if (c.room >= 0)
+            leave_room(c, 0);
         send(c.id, MSG_ROOM_ENTERED, format_text("%4d:%s", refusal, shown.c_str()));
         return;
     }

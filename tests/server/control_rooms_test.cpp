@@ -517,6 +517,22 @@ TEST_F(Rooms, MovingToAnotherRoomLeavesTheFirstQuietly)
     EXPECT_EQ(out.numbers(1), (std::vector<int> { MSG_MEMBER_LEFT, MSG_MEMBERS_NOTICE_116 }));
 }
 
+TEST_F(ConfiguredRooms, RefusedEntryFromARoomLeavesThatRoomToo)
+{
+    // The client takes a refused 105 for "in no room"; the server agrees.
+    login(1, "ann");
+    login(2, "ben");
+    join(1, "Lobby");
+    join(2, "Lobby");
+    clear();
+    join(2, "Board", "wrong");
+    EXPECT_EQ(out.take(2), (std::vector<Sent> { { 2, 0, MSG_ROOM_ENTERED, "  -2:Board" } }));
+    EXPECT_EQ(rooms.room_of(2), -1);
+    EXPECT_EQ(out.numbers(1), (std::vector<int> { MSG_MEMBER_LEFT, MSG_MEMBERS_NOTICE_116 }));
+    rooms.handle(1, 0, MSG_CHAT_TEXT, std::string("hi") + '\0' + "12345");
+    EXPECT_EQ(out.numbers(2), std::vector<int> {});
+}
+
 TEST_F(ConfiguredRooms, ServerListVersionsAndCompanyTexts)
 {
     rooms.client_identified(1);
