@@ -26,7 +26,7 @@ SharedText<127> g_login_name;
 SharedText<127> g_access_code;
 SharedText<255> g_room_name;
 SharedText<255> g_room_password;
-SharedText<63> g_current_room_name;
+SharedText<64> g_current_room_name;
 SharedText<127> g_server_host;
 SharedText<127> g_server_display_name;
 AtomicInt g_server_port { 0 };

@@ -27,7 +27,7 @@ extern SharedText<127> g_login_name;
 extern SharedText<127> g_access_code;
 extern SharedText<255> g_room_name;
 extern SharedText<255> g_room_password;
-extern SharedText<63> g_current_room_name; // from message 105
+extern SharedText<64> g_current_room_name; // from message 105
 extern SharedText<127> g_server_host;
 extern SharedText<127> g_server_display_name;
 extern AtomicInt g_server_port;
