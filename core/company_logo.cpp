@@ -164,6 +164,13 @@ int download_company_logo()
         return -1;
     }
 
+    // A stated length is held to the same bound as a reply without one.
+    if (content_length > logo_size_limit) {
+        dbg_log("logo length %d over %lld bytes in g_download_company_logo_thread.\n", content_length, logo_size_limit);
+        sock.close_socket();
+        return -1;
+    }
+
     std::string user;
     if (get_user_folder(user) != 0 || !create_folder_path(user + "bmp/") || !create_folder_path(user + "bmp/logo/")) {
         dbg_log("failed to create bmp\\logo in g_download_company_logo_thread.\n");

@@ -166,6 +166,7 @@ TEST(CompanyLogo, DownloadsFromARealWebServerAndRefusesOddReplies)
         { "longer.gif", -1, 0, "reply shorter than its length 101 in g_download_company_logo_thread.\n" },
         { "long_line.gif", -1, 0, "reply head line over 2047 bytes in g_download_company_logo_thread.\n" },
         { "head_only.gif", -1, 0, "connection closed in reply head in g_download_company_logo_thread.\n" },
+        { "huge_length.gif", -1, 0, "logo length 2000000000 over 16777216 bytes in g_download_company_logo_thread.\n" },
     };
     for (const Case& c : cases) {
         std::string user = home.user_folder();

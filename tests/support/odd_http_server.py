@@ -21,6 +21,8 @@ def reply_for(name):
         return b"HTTP/1.0 200 OK\r\nContent-Length: 101\r\n\r\n" + BODY[:100]
     if name == "long_line.gif":
         return b"HTTP/1.0 200 OK\r\nX-Pad: " + b"a" * 3000 + b"\r\nContent-Length: 4\r\n\r\nabcd"
+    if name == "huge_length.gif":
+        return b"HTTP/1.0 200 OK\r\nContent-Length: 2000000000\r\n\r\n" + BODY
     if name == "head_only.gif":
         return b"HTTP/1.0 200 OK\r\nContent-Length: 4\r\n"
     return b"HTTP/1.0 404 Not Found\r\nContent-Length: 9\r\n\r\nnot found"
