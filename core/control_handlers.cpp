@@ -6,6 +6,7 @@
 #include "core/receive_dispatch.h"
 #include "core/server_notices.h"
 #include "core/server_table.h"
+#include "core/text_util.h"
 #include "core/window_messages.h"
 #include "core/wire_builders.h"
 
@@ -14,13 +15,7 @@
 
 namespace {
 
-// Bodies are not terminated on the wire; windows that are sent a body get a
-// terminated copy that lives until they return.
-std::string body_text(const char* body, int len)
-{
-    return body && len > 0 ? std::string(body, static_cast<size_t>(len)) : std::string();
-}
-
+// Windows that are sent a body get a terminated copy that lives until they return.
 intptr_t send_body(WindowSlot slot, uint32_t msg, const char* body, int len)
 {
     std::string copy = body_text(body, len);
@@ -136,18 +131,24 @@ void do_set_room_password_failed_from_server(const char*, int, int)
 
 // The record is name, zero byte, four characters of customer id; the
 // member's flags come in head field 2.
-void do_member_list_first_from_server(const char* body, int len, int field2)
+namespace {
+
+intptr_t send_member_record(uint32_t msg, const char* body, int len, int flags)
 {
     std::string copy = body_text(body, len);
-    send_window_message(WindowSlot::members_page, WM_MY_MSG_MEMBER_LIST_FIRST, reinterpret_cast<uintptr_t>(copy.c_str()),
-                        field2);
+    return send_window_message(WindowSlot::members_page, msg, reinterpret_cast<uintptr_t>(copy.c_str()), flags);
+}
+
+} // namespace
+
+void do_member_list_first_from_server(const char* body, int len, int field2)
+{
+    send_member_record(WM_MY_MSG_MEMBER_LIST_FIRST, body, len, field2);
 }
 
 void do_member_list_add_from_server(const char* body, int len, int field2)
 {
-    std::string copy = body_text(body, len);
-    send_window_message(WindowSlot::members_page, WM_MY_MSG_MEMBER_LIST_ADD, reinterpret_cast<uintptr_t>(copy.c_str()),
-                        field2);
+    send_member_record(WM_MY_MSG_MEMBER_LIST_ADD, body, len, field2);
 }
 
 void do_kicked_out_from_server(const char*, int, int)

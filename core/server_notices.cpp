@@ -21,10 +21,14 @@ constexpr size_t report_host_limit = 127;
 constexpr size_t version_text_limit = 240;
 constexpr size_t greeting_limit = 2047;
 
-// Bodies are not terminated on the wire; parse a terminated copy.
-std::string body_text(const char* body, int body_len)
+// "%d:%d:%d" of a version body; false, with a log line naming the handler, when it is not.
+bool parse_version_fields(const char* body, int body_len, const char* handler, int& major, int& minor, int& build)
 {
-    return body && body_len > 0 ? std::string(body, static_cast<size_t>(body_len)) : std::string();
+    std::string text = body_text(body, body_len);
+    if (std::sscanf(text.c_str(), "%d:%d:%d", &major, &minor, &build) == 3)
+        return true;
+    dbg_log("format error in %s:%s\n", handler, text.c_str());
+    return false;
 }
 
 } // namespace
@@ -69,12 +73,9 @@ bool version_is_newer(int major, int minor, int build)
 
 void do_new_version_from_server(const char* body, int body_len)
 {
-    std::string text = body_text(body, body_len);
     int major = 0, minor = 0, build = 0;
-    if (std::sscanf(text.c_str(), "%d:%d:%d", &major, &minor, &build) != 3) {
-        dbg_log("format error in do_new_version_from_server:%s\n", text.c_str());
+    if (!parse_version_fields(body, body_len, "do_new_version_from_server", major, minor, build))
         return;
-    }
     g_newest_version_major = major;
     g_newest_version_minor = minor;
     g_newest_version_build = build;
@@ -84,12 +85,9 @@ void do_new_version_from_server(const char* body, int body_len)
 
 void do_server_version_from_server(const char* body, int body_len)
 {
-    std::string text = body_text(body, body_len);
     int major = 0, minor = 0, build = 0;
-    if (std::sscanf(text.c_str(), "%d:%d:%d", &major, &minor, &build) != 3) {
-        dbg_log("format error in do_server_version_from_server:%s\n", text.c_str());
+    if (!parse_version_fields(body, body_len, "do_server_version_from_server", major, minor, build))
         return;
-    }
     reg_write("general", "server_version", format_text("%8d.%8d.%8d", major, minor, build));
 }
 

@@ -10,6 +10,11 @@ void cut_to(std::string& text, size_t limit)
 
 std::string cut_copy(std::string_view text, size_t limit) { return std::string(text.substr(0, limit)); }
 
+std::string body_text(const char* body, int len)
+{
+    return body && len > 0 ? std::string(body, static_cast<size_t>(len)) : std::string();
+}
+
 std::string format_text_v(const char* fmt, va_list args)
 {
     va_list again;

@@ -12,6 +12,9 @@
 void cut_to(std::string& text, size_t limit);
 std::string cut_copy(std::string_view text, size_t limit);
 
+// A received body as a terminated text; bodies are not terminated on the wire.
+std::string body_text(const char* body, int len);
+
 // printf-style formatting into a std::string of any length.
 std::string format_text(const char* fmt, ...) TAMBLO_PRINTF(1, 2);
 std::string format_text_v(const char* fmt, va_list args);
