@@ -70,6 +70,18 @@ bool open_server_key()
     return create_folder_path(file.parent_path().string());
 }
 
+// An entry the server no longer hands out must not come back at the next
+// start: its stored show name is emptied, and an entry with an empty value is
+// never loaded.
+void forget_server_slot(int index, const char* key)
+{
+    std::string name = value_name("show", index);
+    std::string stored;
+    reg_read(key, name.c_str(), stored, 2);
+    if (!stored.empty() && settings_store().write(key, name, "") != platform::StoreResult::ok)
+        dbg_log("failed to empty %s in server_list_save.\n", name.c_str());
+}
+
 } // namespace
 
 server_entry_record server_entry_copy(int index)
@@ -162,7 +174,9 @@ int server_list_save()
     }
     // One failed write is shown once; the rest would fail the same way.
     for (int i = server_builtin_count; i < server_count; ++i) {
-        if (server_entry_copy(i).in_use != 0 && save_server_slot(i, server_list_section) != 0)
+        if (server_entry_copy(i).in_use == 0)
+            forget_server_slot(i, server_list_section);
+        else if (save_server_slot(i, server_list_section) != 0)
             return -1;
     }
     return 0;

@@ -118,6 +118,22 @@ TEST_F(ServerTable, NewListReplacesTheHandedOutEntries)
     EXPECT_EQ(in_use(3), 1);
 }
 
+TEST_F(ServerTable, ShorterListDoesNotBringOldEntriesBackAtTheNextStart)
+{
+    feed(do_server_list_from_server, "A:a:1");
+    feed(do_server_address_item_from_server, "B:b:2");
+    feed(do_server_address_item_from_server, "C:c:3");
+    do_server_list_save_from_server();
+    feed(do_server_list_from_server, "D:d:4");
+    do_server_list_save_from_server();
+
+    load_default_servers();
+    EXPECT_EQ(show_name(4), "D");
+    EXPECT_EQ(in_use(5), 0);
+    EXPECT_EQ(in_use(6), 0);
+    EXPECT_TRUE(boxes.texts().empty());
+}
+
 TEST_F(ServerTable, MalformedItemIsRefusedAndChangesNothing)
 {
     const char* bad_items[] = {
