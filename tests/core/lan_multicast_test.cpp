@@ -130,8 +130,8 @@ TEST(MulticastElection, CandidateAfterElevenQuietStepsMasterFromTheSixthElecting
 
 TEST(MulticastElection, HigherAddressesAndOtherMastersSendBackToIdle)
 {
-    const int32_t low = le_address("10.0.0.5");
-    const int32_t high = le_address("10.0.0.200");  // negative as a signed number
+    const int32_t low = le_address("127.0.0.5");
+    const int32_t high = le_address("127.0.0.200");  // negative as a signed number
     ASSERT_LT(high, 0);
     auto electing_state = [] {
         g_master_idle_count = 3;

@@ -86,7 +86,7 @@ TEST_F(ServerTable, DefaultsHoldTheFourLocalServersAndNothingElse)
 
 TEST_F(ServerTable, ListFromServerIsStoredSavedAndLoadedAgain)
 {
-    feed(do_server_list_from_server, "First:10.0.0.1:9081");
+    feed(do_server_list_from_server, "First:127.0.0.21:9081");
     feed(do_server_address_item_from_server, "Second:host.example:9100");
     feed(do_server_address_item_from_server, "Third:127.0.0.1:7000:extra");
     do_server_list_save_from_server();
@@ -186,11 +186,11 @@ TEST_F(ServerTable, StoredEntryWithAnEmptyValueIsNotLoaded)
         bool loaded;
     };
     const Case cases[] = {
-        { "Good", "10.1.1.1", "9090", true },
+        { "Good", "127.1.1.1", "9090", true },
         { "No address", "", "9090", false },
-        { "", "10.1.1.1", "9090", false },
-        { "No port", "10.1.1.1", "", false },
-        { "Bad port", "10.1.1.1", "http", false },
+        { "", "127.1.1.1", "9090", false },
+        { "No port", "127.1.1.1", "", false },
+        { "Bad port", "127.1.1.1", "http", false },
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
         int index = 4 + static_cast<int>(i);
@@ -201,7 +201,7 @@ TEST_F(ServerTable, StoredEntryWithAnEmptyValueIsNotLoaded)
     load_default_servers();
     for (size_t i = 0; i < std::size(cases); ++i)
         EXPECT_EQ(in_use(4 + static_cast<int>(i)), cases[i].loaded ? 1 : 0) << cases[i].show;
-    EXPECT_EQ(host(4), "10.1.1.1");
+    EXPECT_EQ(host(4), "127.1.1.1");
     EXPECT_EQ(port(4), 9090);
 }
 
