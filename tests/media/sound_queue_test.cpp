@@ -28,6 +28,11 @@ class SoundQueue : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        {
+            std::lock_guard<std::mutex> hold(played.lock);
+            played.writes.clear();
+            played.volumes.clear();
+        }
         use_voice_audio_backend(std::make_unique<FakeBackend>(played));
         platform::set_clock(&clock);
         create_play_sound(-1)->post_thread_message(WM_MY_PLAY_START);
@@ -65,9 +70,22 @@ protected:
         platform::TimedLockWait lock(g_sound_lock, 3000);
         return sound_master_pass();
     }
+    // The players and their threads live as long as the process: what they
+    // write to and the clock they read must too, or a player still busy
+    // with the last write of a case touches freed memory.
+    static FakePlaybackLog& shared_log()
+    {
+        static FakePlaybackLog* log = new FakePlaybackLog;
+        return *log;
+    }
+    static platform::ManualClock& shared_clock()
+    {
+        static platform::ManualClock* clock = new platform::ManualClock { 100000 };
+        return *clock;
+    }
     TempHome home;
-    FakePlaybackLog played;
-    platform::ManualClock clock { 100000 };
+    FakePlaybackLog& played = shared_log();
+    platform::ManualClock& clock = shared_clock();
 };
 
 } // namespace
