@@ -3,6 +3,7 @@
 #include "platform/audio/audio_device.h"
 #include "platform/audio/wav_file.h"
 
+#include <alsa/asoundlib.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -233,6 +234,9 @@ protected:
     {
         std::ofstream(home.path + "/.asoundrc") << text;
         ::setenv("HOME", home.path.c_str(), 1);
+        // ALSA keeps the configuration it read first for the whole process;
+        // an earlier case of this program read another home's.
+        snd_config_update_free_global();
     }
     void SetUp() override
     {
