@@ -458,6 +458,8 @@ TEST_F(WfSocketTest, ConnectReplacesThePreviousConnection)
 
 TEST_F(WfSocketTest, ProxySettingsAreReloadedAtEveryConnect)
 {
+    // The proxy is off: its address is only formatted, never connected to. A
+    // first byte above 127 makes the stored integer negative.
     reg_write_int("proxy", "use_proxy", 0);
     reg_write_int("proxy", "proxy_ip", static_cast<int>((192u << 24) | (168u << 16) | (1u << 8) | 20u));
     reg_write_int("proxy", "proxy_port", 3128);

@@ -559,7 +559,7 @@ TEST(ControlConfigFile, ReadsRoomsServersAndTexts)
     auto write = [&](const std::string& text) { std::ofstream(path) << text; };
     write("; test server\n[general]\ngreeting = Hello there\nnewest_version = 2.0.1\ncompany_text=Kelo\n"
           "[room]\nname = Lobby\n[room]\nname=Board\npassword=pw\nchairman_password=boss\n"
-          "[servers]\nserver = Far:10.0.0.9:9100\n");
+          "[servers]\nserver = Far:127.0.0.9:9100\n");
     ControlConfig config;
     std::string error;
     ASSERT_TRUE(read_control_config(path, config, error)) << error;
