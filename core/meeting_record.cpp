@@ -122,19 +122,26 @@ int Recorder::write_head(uint32_t type, size_t body_len)
     return 0;
 }
 
+bool Recorder::can_write(const platform::TimedLockWait& wait, const char* writer, int wait_ms) const
+{
+    if (!wait) {
+        dbg_log("%s: record lock not obtained in %d ms, record dropped\n", writer, wait_ms);
+        return false;
+    }
+    if (!file_) {
+        dbg_log("%s: recording file closed, record dropped\n", writer);
+        return false;
+    }
+    return true;
+}
+
 int Recorder::append(uint32_t type, std::initializer_list<RecordPiece> pieces, const char* writer, int wait_ms)
 {
     if (!recording())
         return 0;
     platform::TimedLockWait wait(g_record_file_lock, wait_ms);
-    if (!wait) {
-        dbg_log("%s: record lock not obtained in %d ms, record dropped\n", writer, wait_ms);
+    if (!can_write(wait, writer, wait_ms))
         return 0;
-    }
-    if (!file_) {
-        dbg_log("%s: recording file closed, record dropped\n", writer);
-        return 0;
-    }
     size_t body_len = 0;
     for (const RecordPiece& p : pieces)
         body_len += p.length;
@@ -168,14 +175,8 @@ int Recorder::append_file(uint32_t type, const void* fixed, size_t fixed_len, co
         return -1;
     }
     platform::TimedLockWait wait(g_record_file_lock, record_lock_wait_ms);
-    if (!wait) {
-        dbg_log("%s: record lock not obtained in %d ms, record dropped\n", writer, record_lock_wait_ms);
+    if (!can_write(wait, writer, record_lock_wait_ms))
         return 0;
-    }
-    if (!file_) {
-        dbg_log("%s: recording file closed, record dropped\n", writer);
-        return 0;
-    }
     bool ok = write_head(type, fixed_len + file_size) == 0;
     if (ok && fixed_len > 0)
         ok = std::fwrite(fixed, 1, fixed_len, file_.get()) == fixed_len;

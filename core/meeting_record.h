@@ -6,6 +6,7 @@
 // All integers are 32-bit little-endian.
 
 #include "core/global_state.h"
+#include "platform/sys/timed_lock.h"
 
 #include <array>
 #include <cstdint>
@@ -123,6 +124,8 @@ public:
 
 private:
     int write_head(uint32_t type, size_t body_len);
+    // Under the record lock with the file open; else logs why the record is dropped.
+    bool can_write(const platform::TimedLockWait& wait, const char* writer, int wait_ms) const;
 
     struct FileCloser {
         void operator()(std::FILE* f) const { std::fclose(f); }
