@@ -25,9 +25,7 @@ run: build
 	tools/run-local.sh $(BUILD)
 
 bench: build
-	@if ls $(BUILD)/bench/* >/dev/null 2>&1; then \
-	  for b in $(BUILD)/bench/*; do [ -x "$$b" ] && "$$b"; done; \
-	else echo "no benchmarks yet"; fi
+	@tools/run-benchmarks.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD)

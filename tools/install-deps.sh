@@ -11,6 +11,8 @@ packages=(
   # Qt 6 widgets, translations, the offscreen and X11 platforms
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
   qt6-qpa-plugins libgl-dev
+  # Qt's own catalogues (the standard buttons in Chinese)
+  qt6-translations-l10n
   # Chinese texts
   fonts-wqy-microhei
   # libraries
@@ -40,11 +42,18 @@ if [ ${#missing[@]} -eq 0 ]; then
   exit 0
 fi
 
-echo "install-deps: installing ${missing[*]}"
-sudo=""
-if [ "$(id -u)" -ne 0 ]; then
-  sudo="sudo"
-fi
 export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+if [ "$(id -u)" -eq 0 ]; then
+  sudo=()
+elif command -v sudo >/dev/null 2>&1; then
+  sudo=(sudo env DEBIAN_FRONTEND=noninteractive)
+else
+  # A Debian set up with a root password has no sudo: say what to run as root.
+  echo "install-deps: these packages are missing: ${missing[*]}" >&2
+  echo "install-deps: install them as root with this one command, then run make again:" >&2
+  echo "  su -c 'apt-get update && apt-get install -y --no-install-recommends ${missing[*]}'" >&2
+  exit 1
+fi
+echo "install-deps: installing ${missing[*]}"
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -6,8 +6,9 @@
 #include <QCoreApplication>
 #include <QString>
 
-// Loads the Chinese catalogue when that is the language and installs the
-// translator for Qt-free code. Returns true when Chinese is in use.
+// Loads the Chinese catalogues (ours and Qt's own "qtbase") when that is the
+// language, and installs the translator for Qt-free code. Returns true when
+// Chinese is in use.
 bool install_translations();
 bool ui_language_is_chinese();
 

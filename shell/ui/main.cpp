@@ -2,6 +2,7 @@
 #include "platform/ui/translations.h"
 #include "platform/ui/window_bridge.h"
 #include "shell/ui/brenmo_app.h"
+#include "shell/window_system.h"
 #include "skin/ui/dlg_messagebox.h"
 
 #include <QApplication>
@@ -34,6 +35,10 @@ private:
 
 int main(int argc, char** argv)
 {
+    if (std::string problem = window_system_problem({ argv + 1, argv + argc }); !problem.empty()) {
+        std::fputs(problem.c_str(), stderr);
+        return 1;
+    }
     QApplication qapp(argc, argv);
     QApplication::setApplicationName("Tamblo");
     QtWindowMessageBridge::install();

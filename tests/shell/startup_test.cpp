@@ -5,9 +5,12 @@
 #include "platform/ui/translations.h"
 #include "shell/ui/brenmo_app.h"
 #include "shell/ui/main_frame.h"
+#include "tests/support/child_process.h"
 #include "tests/support/temp_home.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QPushButton>
 #include <QTranslator>
 #include <filesystem>
 #include <chrono>
@@ -132,6 +135,31 @@ TEST(Startup, SecondCopyIsRefusedAndTheFirstKeepsRunning)
     }
 }
 
+// Without an X display the program says what it needs, not Qt's advice to reinstall.
+TEST(Startup, WithoutAnXDisplaySaysAnXSessionOrXvfbRunIsNeeded)
+{
+    struct Case {
+        std::vector<std::string> env;
+        const char* want;
+    };
+    const Case cases[] = {
+        { {}, "no X display (DISPLAY is not set)" },
+        { { "DISPLAY=:987" }, "cannot open the X display \":987\"" },
+        { { "DISPLAY=:987", "QT_QPA_PLATFORM=xcb" }, "cannot open the X display \":987\"" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.want);
+        TempHome home;
+        ProgramRun run = run_program({ TAMBLO_PROGRAM }, c.env, { "DISPLAY", "QT_QPA_PLATFORM", "WAYLAND_DISPLAY" }, 20000);
+        EXPECT_FALSE(run.timed_out);
+        EXPECT_EQ(run.exit_status, 1) << run.output;
+        EXPECT_NE(run.output.find(c.want), std::string::npos) << run.output;
+        EXPECT_NE(run.output.find("Tamblo needs an X session"), std::string::npos) << run.output;
+        EXPECT_NE(run.output.find("xvfb-run"), std::string::npos) << run.output;
+        EXPECT_EQ(run.output.find("Reinstalling"), std::string::npos) << run.output;
+    }
+}
+
 TEST(Translations, ChineseCatalogueIsBuiltIn)
 {
     QTranslator translator;
@@ -147,4 +175,20 @@ TEST(Translations, EnglishWhenTheSettingSaysSo)
     reg_write("general", "language", "en");
     EXPECT_FALSE(install_translations());
     EXPECT_EQ(tr_ui("About Tamblo"), "About Tamblo");
+}
+
+TEST(Translations, ChineseAlsoTranslatesQtsStandardButtons)
+{
+    TempHome home;
+    reg_write("general", "language", "zh_CN");
+    ASSERT_TRUE(install_translations());
+    {
+        QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+        EXPECT_EQ(buttons.button(QDialogButtonBox::Ok)->text(), QString::fromUtf8("确定"));
+        EXPECT_EQ(buttons.button(QDialogButtonBox::Cancel)->text(), QString::fromUtf8("取消"));
+    }
+    reg_write("general", "language", "en");
+    EXPECT_FALSE(install_translations());
+    QDialogButtonBox buttons(QDialogButtonBox::Ok);
+    EXPECT_EQ(buttons.button(QDialogButtonBox::Ok)->text(), "OK");
 }

@@ -21,3 +21,16 @@ private:
 
 // True once 127.0.0.1:port accepts a connection (within wait_ms).
 bool wait_for_loopback_port(int port, int wait_ms);
+
+// A program run to its end with its output (standard output and error
+// together) collected. It runs in its own process group, which is killed when
+// it outlives timeout_ms; timed_out then says so.
+struct ProgramRun {
+    bool timed_out = false;
+    int exit_status = -1; // the exit code, or -1 when it was ended by a signal
+    std::string output;
+};
+// The environment is this process's, less the variables env_removed names,
+// with env_extra ("NAME=value") added.
+ProgramRun run_program(const std::vector<std::string>& argv, const std::vector<std::string>& env_extra,
+                       const std::vector<std::string>& env_removed, int timeout_ms);
