@@ -1,5 +1,7 @@
 #include "core/wire_head.h"
 
+#include "core/vector_clones.h"
+
 #include <cstring>
 
 namespace {
@@ -110,8 +112,7 @@ constexpr KeyStream keystream = make_keystream();
 
 using Block = unsigned char __attribute__((vector_size(32)));
 
-// One build per instruction set; the loader picks the widest the processor has.
-__attribute__((target_clones("avx2", "default"))) void xor_keystream(unsigned char* p, size_t n)
+TAMBLO_VECTOR_CLONES void xor_keystream(unsigned char* p, size_t n)
 {
     while (n > 0) {
         const size_t chunk = n < keystream_len ? n : keystream_len;

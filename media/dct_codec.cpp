@@ -1,15 +1,13 @@
 #include "media/dct_codec.h"
 
+#include "core/vector_clones.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
-// The hot loops are built once more for newer processors (picked when the
-// program loads); they never contract multiply-adds, so every processor codes
-// the same bytes.
-#ifndef TAMBLO_VECTOR_CLONES
-#define TAMBLO_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
-#endif
+// The hot loops have a build for newer processors; they never contract
+// multiply-adds, so every processor codes the same bytes.
 
 const std::array<uint8_t, 64> dct_zigzag = {
     0,  1,  5,  6,  14, 15, 27, 28, //
