@@ -124,38 +124,60 @@ void install_board_model()
     steps.free_boards = board_model_free;
 }
 
+namespace {
+
+// Makes room for one more action; called with the lock held. 0 when there
+// was room, 1 when the array grew, -1 when it could not (nothing changed).
+int make_room_for_one_locked(int board, int& capacity)
+{
+    board_record& r = g_board[static_cast<size_t>(board)];
+    capacity = r.capacity;
+    if (r.visible_count < r.capacity)
+        return 0;
+    dbg_log("board_check_action, board_num:%d, action_size:%d, action_count\n", board, capacity);
+    return grow_actions(board, r.visible_count + 1) == 0 ? 1 : -1;
+}
+
+} // namespace
+
 int board_check_action(int board)
 {
     if (!board_index_valid(board))
         return -1;
     int capacity = 0;
+    int rc = 0;
     {
         std::lock_guard<std::mutex> guard(board_actions_lock());
-        board_record& r = g_board[static_cast<size_t>(board)];
-        if (r.visible_count < r.capacity)
-            return 0;
-        capacity = r.capacity;
-        dbg_log("board_check_action, board_num:%d, action_size:%d, action_count\n", board, capacity);
-        if (grow_actions(board, r.visible_count + 1) == 0)
-            return 1;
+        rc = make_room_for_one_locked(board, capacity);
     }
-    report_growth_failure(board, capacity);
-    return -1;
+    if (rc < 0)
+        report_growth_failure(board, capacity);
+    return rc;
 }
 
 int board_append_action(int board, const board_action& action)
 {
-    if (board_check_action(board) < 0)
+    if (!board_index_valid(board))
         return -1;
-    std::lock_guard<std::mutex> guard(board_actions_lock());
-    board_record& r = g_board[static_cast<size_t>(board)];
-    board_action& slot = g_board_action_arrays[static_cast<size_t>(board)][static_cast<size_t>(r.visible_count)];
-    slot = action;
-    if (slot.kind == ACTION_TEXT)
-        slot.text_address() = 0;
-    r.visible_count += 1;
-    r.redo_limit = r.visible_count;
-    return 0;
+    int capacity = 0;
+    {
+        // The room is made and used under one hold: another thread appending
+        // in between would take the last free entry.
+        std::lock_guard<std::mutex> guard(board_actions_lock());
+        if (make_room_for_one_locked(board, capacity) >= 0) {
+            board_record& r = g_board[static_cast<size_t>(board)];
+            board_action& slot = g_board_action_arrays[static_cast<size_t>(board)][static_cast<size_t>(r.visible_count)];
+            slot = action;
+            if (slot.kind == ACTION_TEXT)
+                slot.text_address() = 0;
+            r.visible_count += 1;
+            r.redo_limit = r.visible_count;
+            return 0;
+        }
+    }
+    // The message box waits for the user: never under the lock.
+    report_growth_failure(board, capacity);
+    return -1;
 }
 
 int board_set_action(int board, int index, const board_action& action)

@@ -6,8 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -83,6 +86,40 @@ TEST_F(BoardModel, ThousandAndFirstActionGrowsArrayAndKeepsOldActions)
     for (int i = 0; i <= 1000; ++i)
         ASSERT_EQ(board_actions(2)[i].data[0], i);
     EXPECT_EQ(g_board[2].actions_address, 0u);
+}
+
+// The receive thread and the view append to one page at the same time; the
+// growth points at 1000 and 2000 are where a check made apart from the write
+// lets both writers in.
+TEST_F(BoardModel, TwoThreadsAppendingToOnePageKeepEveryActionInsideTheArray)
+{
+    constexpr int per_thread = 1500;
+    for (int round = 0; round < 40; ++round) {
+        board_model_setup();
+        std::atomic<bool> go { false };
+        auto append_run = [&](int first) {
+            while (!go)
+                std::this_thread::yield();
+            for (int i = 0; i < per_thread; ++i)
+                ASSERT_EQ(board_append_action(4, line_action(first + i, 1)), 0);
+        };
+        std::thread a(append_run, 0);
+        std::thread b(append_run, per_thread);
+        go = true;
+        a.join();
+        b.join();
+        std::lock_guard<std::mutex> guard(board_actions_lock());
+        ASSERT_EQ(g_board[4].visible_count, 2 * per_thread);
+        ASSERT_LE(g_board[4].visible_count, g_board[4].capacity);
+        std::vector<int> seen(2 * per_thread, 0);
+        for (int i = 0; i < 2 * per_thread; ++i) {
+            int x = board_actions(4)[i].data[0];
+            ASSERT_TRUE(x >= 0 && x < 2 * per_thread) << "round " << round << " index " << i;
+            ++seen[static_cast<size_t>(x)];
+        }
+        for (int x = 0; x < 2 * per_thread; ++x)
+            ASSERT_EQ(seen[static_cast<size_t>(x)], 1) << "round " << round << " action " << x;
+    }
 }
 
 TEST_F(BoardModel, FailedGrowthLeavesBoardUnchangedAndTellsUser)
