@@ -26,9 +26,9 @@ void relay_private_voice(ServerCore& server, Client& sender, const IncomingMessa
 
 void install_voice_messages(MessageTable& table)
 {
-    for (int number : { MSG_TALK_DATA, MSG_TALK_LPC10, MSG_TALK_LPC10_B, MSG_TALK_Z, MSG_TALK_Z_B, MSG_TALK_SILENCE,
-                        MSG_TALK_DCT_Z })
+    for (int number : { MSG_TALK_DATA, MSG_TALK_LPC10, MSG_TALK_Z, MSG_TALK_SILENCE, MSG_TALK_DCT_Z })
         table.add_relay(number, RelayRule { RelayTo::room_others, Field2Out::sender_id }, "voice");
-    for (int number : { MSG_TALK_SILENCE_B, MSG_TALK_DCT_Z_B })
+    // The odd numbers are the private voice of two attendees, whatever the codec.
+    for (int number : { MSG_TALK_LPC10_B, MSG_TALK_Z_B, MSG_TALK_SILENCE_B, MSG_TALK_DCT_Z_B })
         table.add_handler(number, relay_private_voice, "voice");
 }

@@ -204,6 +204,47 @@ TEST_F(ServerEndToEnd, ClientOutsideAnyRoomRelaysNothing)
     EXPECT_EQ(member.count(MSG_REMOTE_APP_MOUSE_MOVE), 0u);
 }
 
+struct VoiceCase {
+    int number;
+    bool is_private;
+};
+
+TEST_F(ServerEndToEnd, RoomTalkReachesTheOthersAndPrivateVoiceOnlyThePartner)
+{
+    start();
+    HeadlessPeer& talker = peer();
+    HeadlessPeer& partner = peer();
+    HeadlessPeer& third = peer();
+    for (HeadlessPeer* p : { &talker, &partner, &third })
+        ASSERT_GT(p->join_room("r"), 0);
+    const VoiceCase cases[] = {
+        { MSG_TALK_LPC10, false }, { MSG_TALK_LPC10_B, true }, { MSG_TALK_Z, false }, { MSG_TALK_Z_B, true },
+        { MSG_TALK_SILENCE, false }, { MSG_TALK_SILENCE_B, true }, { MSG_TALK_DCT_Z, false }, { MSG_TALK_DCT_Z_B, true },
+    };
+    for (const VoiceCase& c : cases) {
+        std::string body = c.number == MSG_TALK_SILENCE || c.number == MSG_TALK_SILENCE_B ? "" : "   2:block";
+        ASSERT_EQ(talker.send(PeerChannel::voice, c.number, c.is_private ? partner.customer_id() : 0, body), 0);
+        // Private voice named to the whole room reaches nobody.
+        if (c.is_private) {
+            ASSERT_EQ(talker.send(PeerChannel::voice, c.number, wire_to_all, body), 0);
+        }
+    }
+    // A last public block marks the end: what was sent before it has been relayed by then.
+    ASSERT_EQ(talker.send(PeerChannel::voice, MSG_TALK_SILENCE, 0), 0);
+    for (HeadlessPeer* p : { &partner, &third })
+        ASSERT_TRUE(p->await_count(MSG_TALK_SILENCE, 2));
+    for (const VoiceCase& c : cases) {
+        size_t public_copies = c.number == MSG_TALK_SILENCE ? 2u : 1u;
+        EXPECT_EQ(partner.count(c.number), c.is_private ? 1u : public_copies) << c.number;
+        EXPECT_EQ(third.count(c.number), c.is_private ? 0u : public_copies) << c.number;
+        EXPECT_EQ(talker.count(c.number), 0u) << c.number;
+        auto got = partner.await_number(c.number, 0);
+        ASSERT_TRUE(got) << c.number;
+        EXPECT_EQ(got->channel, PeerChannel::voice) << c.number;
+        EXPECT_EQ(got->head.address, talker.customer_id()) << c.number;
+    }
+}
+
 struct BadInput {
     const char* name;
     std::string bytes;   // sent after the client's 80 (or instead of it)
