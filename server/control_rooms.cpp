@@ -71,8 +71,11 @@ bool valid_password(std::string_view password)
 
 } // namespace
 
-std::string control_help_text()
+std::string control_help_text(int report_port)
 {
+    std::string reports = report_port > 0
+        ? format_text("  - Report datagrams to UDP port %d of the listening address are logged.\n", report_port)
+        : std::string("  - No report datagrams are taken (--report-port 0).\n");
     return "\n"
            "Configuration (--config FILE, INI; without it one open room \"Lobby\"):\n"
            "  [general]   greeting = TEXT, newest_version = 1.9.4 (announced to clients),\n"
@@ -92,7 +95,7 @@ std::string control_help_text()
            "  - Chat lines go to the whole room (the writer too), each headed by its writer's name;\n"
            "    private lines and every other relay stay inside the sender's room.\n"
            "  - Rooms that members create close when the last member leaves; configured rooms stay.\n"
-           "  - Report datagrams to UDP port 8999 of the listening address are logged.\n";
+           + reports;
 }
 
 ControlConfig default_control_config()

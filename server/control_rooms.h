@@ -53,8 +53,8 @@ struct ControlConfig {
     std::string access_code;   // when not empty, every login must give it
 };
 
-// The configuration file and the rules, for --help.
-std::string control_help_text();
+// The configuration file and the rules, for --help, with the report port in use (0: none).
+std::string control_help_text(int report_port);
 
 // Reads the INI configuration; fills error and returns false when it cannot.
 // Without a file the server runs with one open room "Lobby".

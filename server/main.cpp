@@ -18,13 +18,13 @@ int main(int argc, char** argv)
     ParsedServerOptions options = parse_server_options(std::vector<std::string>(argv + 1, argv + argc));
     switch (options.command) {
     case ServerCommand::help:
-        std::fputs(server_usage_text().c_str(), stdout);
+        std::fputs(server_usage_text(options.report_port).c_str(), stdout);
         return 0;
     case ServerCommand::version:
         std::fputs(server_version_text().c_str(), stdout);
         return 0;
     case ServerCommand::bad:
-        std::fprintf(stderr, "tamblo-server: %s\n%s", options.error.c_str(), server_usage_text().c_str());
+        std::fprintf(stderr, "tamblo-server: %s\n%s", options.error.c_str(), server_usage_text(options.report_port).c_str());
         return 2;
     case ServerCommand::run:
         break;

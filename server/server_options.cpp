@@ -37,7 +37,7 @@ bool parse_listen(const std::string& text, ServerConfig& config)
 
 } // namespace
 
-std::string server_usage_text()
+std::string server_usage_text(int report_port)
 {
     return "Usage: tamblo-server [options]\n"
            "The Tamblo conference server.\n"
@@ -51,7 +51,7 @@ std::string server_usage_text()
            "  --idle-timeout-s N        drop clients heard nothing from for N seconds (default 120, 0: never)\n"
            "  --help                    show this text\n"
            "  --version                 show the version\n"
-           + control_help_text();
+           + control_help_text(report_port);
 }
 
 std::string server_version_text()
@@ -62,21 +62,25 @@ std::string server_version_text()
 ParsedServerOptions parse_server_options(const std::vector<std::string>& args)
 {
     ParsedServerOptions parsed;
-    auto fail = [&parsed](std::string error) {
-        parsed.command = ServerCommand::bad;
-        parsed.error = std::move(error);
+    bool help = false;
+    auto fail = [&parsed, &help](std::string error) {
+        parsed.command = help ? ServerCommand::help : ServerCommand::bad;
+        parsed.error = help ? std::string() : std::move(error);
         return parsed;
     };
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
+        // The rest is still read: the help names the report port they give.
         if (arg == "--help" || arg == "-h") {
-            parsed.command = ServerCommand::help;
-            return parsed;
+            help = true;
+            continue;
         }
-        if (arg == "--version") {
+        if (arg == "--version" && !help) {
             parsed.command = ServerCommand::version;
             return parsed;
         }
+        if (arg == "--version")
+            continue;
         bool takes_value = arg == "--listen" || arg == "--greeting" || arg == "--send-queue-kib" || arg == "--identify-timeout-ms"
             || arg == "--idle-timeout-s" || arg == "--config" || arg == "--report-port";
         if (!takes_value)
@@ -113,5 +117,7 @@ ParsedServerOptions parse_server_options(const std::vector<std::string>& args)
             parsed.config.identify_timeout_ms = static_cast<int>(number);
         }
     }
+    if (help)
+        parsed.command = ServerCommand::help;
     return parsed;
 }

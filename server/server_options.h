@@ -1,6 +1,7 @@
 #pragma once
 // The command line of tamblo-server.
 
+#include "server/report_listener.h"
 #include "server/server_core.h"
 
 #include <string>
@@ -14,9 +15,10 @@ struct ParsedServerOptions {
     std::string error;  // for ServerCommand::bad
     std::string config_path;     // --config: rooms, server list, texts, versions
     bool greeting_given = false; // --greeting beats the configuration's greeting
-    int report_port = 8999;      // --report-port: UDP port of the report datagrams, 0: none
+    int report_port = report_listen_port;  // --report-port: UDP port of the report datagrams, 0: none
 };
 
 ParsedServerOptions parse_server_options(const std::vector<std::string>& args);
-std::string server_usage_text();
+// The options and rules; the rules name the report port in use.
+std::string server_usage_text(int report_port = report_listen_port);
 std::string server_version_text();

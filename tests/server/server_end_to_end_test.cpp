@@ -435,4 +435,28 @@ TEST(ServerCommandLine, HelpVersionAndBadOptions)
     EXPECT_EQ(code, 2);
 }
 
+struct HelpCase {
+    const char* args;
+    const char* says;
+};
+
+TEST(ServerCommandLine, HelpNamesTheReportPortInUse)
+{
+    const HelpCase cases[] = {
+        { "--help", "Report datagrams to UDP port 8999 of the listening address are logged" },
+        { "--report-port 9100 --help", "Report datagrams to UDP port 9100 of the listening address are logged" },
+        { "--help --report-port 9100", "Report datagrams to UDP port 9100 of the listening address are logged" },
+        { "--report-port 0 --help", "No report datagrams are taken (--report-port 0)" },
+    };
+    for (const HelpCase& c : cases) {
+        int code = -1;
+        std::string out = run_and_read(c.args, code);
+        EXPECT_EQ(code, 0) << c.args;
+        EXPECT_NE(out.find(c.says), std::string::npos) << c.args << "\n" << out;
+        if (std::string(c.says).find("8999") == std::string::npos) {
+            EXPECT_EQ(out.find("UDP port 8999"), std::string::npos) << c.args << "\n" << out;
+        }
+    }
+}
+
 } // namespace

@@ -20,6 +20,9 @@ TEST(ServerOptions, ParsesEachForm)
         { { "--listen", "[::1]:9100" }, ServerCommand::run, "::1", 9100 },
         { { "--listen", "localhost:65535" }, ServerCommand::run, "localhost", 65535 },
         { { "--help" }, ServerCommand::help, "127.0.0.1", 9081 },
+        // Options after --help still count (its text names what they set); a bad one does not spoil it.
+        { { "--help", "--listen", "127.0.0.1:5" }, ServerCommand::help, "127.0.0.1", 5 },
+        { { "--help", "--port", "9081" }, ServerCommand::help, "127.0.0.1", 9081 },
         { { "--listen", "127.0.0.1:1", "--version" }, ServerCommand::version, "127.0.0.1", 1 },
         { { "--listen", "127.0.0.1:65536" }, ServerCommand::bad, "", 0 },
         { { "--listen", "127.0.0.1:" }, ServerCommand::bad, "", 0 },
