@@ -141,10 +141,12 @@ void decode_lpc12_frame(Lpc12State& st, const uint8_t* frame, int16_t* out)
                 st.noise = (st.noise ^ 0xffec) | 0x10000;
             st.noise >>= 1;
             u = (static_cast<double>(st.noise) - 32768.0) / 32768.0 * g * 1.5874;
-        } else if (st.pitch_counter <= 0) {
-            u = g;
-            st.pitch_counter = static_cast<int>(per);
         } else {
+            // The pulse sample counts as the first of its period.
+            if (st.pitch_counter <= 0) {
+                u = g;
+                st.pitch_counter = static_cast<int>(per);
+            }
             --st.pitch_counter;
         }
         double f = u;

@@ -220,6 +220,36 @@ TEST(VoicePacket, LinearPredictionAndAdpcmFramesMakeSound)
     EXPECT_LT(out[3], out[2]);
 }
 
+// With all reflection coefficients 0 the lattice passes the excitation
+// through, so the samples show the pulses themselves: one of the excitation
+// gain every period samples, over both frames of the packet.
+TEST(VoicePacket, LinearPredictionPulsesEveryPeriodSamples)
+{
+    struct Case { uint8_t period_byte; int spacing; };
+    for (Case c : { Case { 20, 10 }, { 25, 12 }, { 81, 40 }, { 2, 1 } }) {
+        std::vector<uint8_t> frame(12, 0);
+        frame[0] = c.period_byte;
+        frame[1] = 255;
+        std::vector<uint8_t> p { 2 };
+        p.insert(p.end(), frame.begin(), frame.end());
+        p.insert(p.end(), frame.begin(), frame.end());
+        std::vector<int16_t> out;
+        ASSERT_EQ(decode(p, out, 320), 320);
+        double period = c.period_byte / 2.0;
+        int pulse = static_cast<int>(std::lround(255.0 / 256.0 * std::sqrt(period / 240.0) * 32767.0));
+        std::vector<int> want, got;
+        for (int n = 0; n < 320; n += c.spacing)
+            want.push_back(n);
+        for (int n = 0; n < 320; ++n) {
+            if (out[static_cast<size_t>(n)] != 0) {
+                got.push_back(n);
+                EXPECT_EQ(out[static_cast<size_t>(n)], pulse) << "period byte " << int(c.period_byte) << " at " << n;
+            }
+        }
+        EXPECT_EQ(got, want) << "period byte " << int(c.period_byte);
+    }
+}
+
 TEST(VoicePacket, SequenceNumbersRefuseDuplicatesAndResetOnLargeJumpsBack)
 {
     VoiceDecStatePtr state(voice_dec_state_new());
