@@ -223,9 +223,8 @@ void Cdct_codec::dct_codec_set_quality(int quality)
     scale_table(dct_base_chroma_table, percentage, chroma_table_);
     for (size_t k = 0; k < 64; ++k) {
         double s = aan_scale[k / 8] * aan_scale[k % 8] * 8.0;
-        size_t t = (k % 8) * 8 + k / 8; // the transform's output is transposed
-        luma_divisors_t_[t] = static_cast<float>(1.0 / (step_of(luma_table_, k) * s));
-        chroma_divisors_t_[t] = static_cast<float>(1.0 / (step_of(chroma_table_, k) * s));
+        luma_divisors_[k] = static_cast<float>(1.0 / (step_of(luma_table_, k) * s));
+        chroma_divisors_[k] = static_cast<float>(1.0 / (step_of(chroma_table_, k) * s));
     }
 }
 
@@ -265,33 +264,26 @@ inline void transpose(const float* in, float* out)
             out[c * 8 + r] = in[r * 8 + c];
 }
 
-// Transformed blocks come out transposed: index u * 8 + v holds natural v * 8 + u.
-constexpr size_t natural_of_transposed(size_t t) { return (t % 8) * 8 + t / 8; }
-
-const std::array<uint8_t, 64> transposed_of_zigzag = [] {
-    std::array<uint8_t, 64> t {};
-    for (size_t k = 0; k < 64; ++k)
-        t[dct_zigzag[natural_of_transposed(k)]] = static_cast<uint8_t>(k);
-    return t;
-}();
-
 } // namespace
 
 namespace {
 
+// Rows first, then columns, as the reference transform runs: in float the
+// order of the passes shows in the last bit, and now and then in a coefficient.
 TAMBLO_VECTOR_CLONES
-void forward_block_transposed(const int8_t* samples, int stride, const float* divisors, int* out)
+void forward_block_natural(const int8_t* samples, int stride, const float* divisors, int* out)
 {
     alignas(32) std::array<float, 64> work {};
     alignas(32) std::array<float, 64> turned {};
+    // Each row in one lane: work[col * 8 + row].
     for (int row = 0; row < 8; ++row)
         for (int col = 0; col < 8; ++col)
-            work[static_cast<size_t>(row * 8 + col)] = samples[row * stride + col];
-    fdct_lanes(work.data());
+            work[static_cast<size_t>(col * 8 + row)] = samples[row * stride + col];
+    fdct_lanes(work.data()); // rows: work[u * 8 + row]
     transpose(work.data(), turned.data());
-    fdct_lanes(turned.data());
-    for (size_t t = 0; t < 64; ++t)
-        out[t] = static_cast<int>(turned[t] * divisors[t] + 16384.5f) - 16384;
+    fdct_lanes(turned.data()); // columns: turned[v * 8 + u], the natural order
+    for (size_t k = 0; k < 64; ++k)
+        out[k] = static_cast<int>(turned[k] * divisors[k] + 16384.5f) - 16384;
 }
 
 TAMBLO_VECTOR_CLONES
@@ -317,34 +309,26 @@ TAMBLO_VECTOR_CLONES
 void code_block_bytes(const int8_t* samples, int stride, const float* divisors, int8_t* zigzag_bytes,
                       int8_t* side_bytes)
 {
-    alignas(32) std::array<int, 64> turned {};
-    forward_block_transposed(samples, stride, divisors, turned.data());
+    alignas(32) std::array<int, 64> natural {};
+    forward_block_natural(samples, stride, divisors, natural.data());
     alignas(32) std::array<int8_t, 64> clamped {};
-    for (size_t t = 0; t < 64; ++t)
-        clamped[t] = static_cast<int8_t>(std::clamp(turned[t], -126, 127));
+    for (size_t k = 0; k < 64; ++k)
+        clamped[k] = static_cast<int8_t>(std::clamp(natural[k], -126, 127));
     for (size_t z = 0; z < 64; ++z)
-        zigzag_bytes[z] = clamped[transposed_of_zigzag[z]];
-    // Zigzag 0, 1 and 2 are natural 0, 1 and 8: transposed 0, 8 and 1.
-    dct_split_low_coefficient(turned[0], zigzag_bytes[0], side_bytes[0]);
-    dct_split_low_coefficient(turned[8], zigzag_bytes[1], side_bytes[1]);
-    dct_split_low_coefficient(turned[1], zigzag_bytes[2], side_bytes[2]);
+        zigzag_bytes[z] = clamped[natural_of_zigzag[z]];
+    // Zigzag 0, 1 and 2 are natural 0, 1 and 8.
+    dct_split_low_coefficient(natural[0], zigzag_bytes[0], side_bytes[0]);
+    dct_split_low_coefficient(natural[1], zigzag_bytes[1], side_bytes[1]);
+    dct_split_low_coefficient(natural[8], zigzag_bytes[2], side_bytes[2]);
 }
 
 } // namespace
 
-void Cdct_codec::forward_transposed(const int8_t* samples, int stride, bool chroma, std::array<int, 64>& out) const
-{
-    forward_block_transposed(samples, stride, chroma ? chroma_divisors_t_.data() : luma_divisors_t_.data(),
-                             out.data());
-}
-
 void Cdct_codec::forward_block(const int8_t* samples, int stride, bool chroma,
                                std::array<int, 64>& coefficients) const
 {
-    std::array<int, 64> turned {};
-    forward_transposed(samples, stride, chroma, turned);
-    for (size_t t = 0; t < 64; ++t)
-        coefficients[natural_of_transposed(t)] = turned[t];
+    forward_block_natural(samples, stride, chroma ? chroma_divisors_.data() : luma_divisors_.data(),
+                          coefficients.data());
 }
 
 void Cdct_codec::inverse_block(const std::array<int, 64>& coefficients, bool chroma, int32_t* samples,
@@ -357,7 +341,7 @@ void Cdct_codec::inverse_block(const std::array<int, 64>& coefficients, bool chr
 void Cdct_codec::code_block(const int8_t* samples, int stride, bool chroma, std::array<int8_t, 64>& zigzag_bytes,
                             std::array<int8_t, 3>& side_bytes) const
 {
-    code_block_bytes(samples, stride, chroma ? chroma_divisors_t_.data() : luma_divisors_t_.data(),
+    code_block_bytes(samples, stride, chroma ? chroma_divisors_.data() : luma_divisors_.data(),
                      zigzag_bytes.data(), side_bytes.data());
 }
 

@@ -80,7 +80,6 @@ public:
     void inverse_block(const std::array<int, 64>& coefficients, bool chroma, int32_t* samples, int stride) const;
 
 private:
-    void forward_transposed(const int8_t* samples, int stride, bool chroma, std::array<int, 64>& out) const;
     void code_block(const int8_t* samples, int stride, bool chroma, std::array<int8_t, 64>& zigzag_bytes,
                     std::array<int8_t, 3>& side_bytes) const;
     // Reads one block's bytes at pos (moved past them); -1 when the stream ends early.
@@ -93,8 +92,8 @@ private:
     std::array<uint8_t, 64> chroma_table_ {};
     std::array<uint8_t, 64> decoder_luma_table_ {};
     std::array<uint8_t, 64> decoder_chroma_table_ {};
-    std::array<float, 64> luma_divisors_t_ {}; // transposed order, as the transform leaves them
-    std::array<float, 64> chroma_divisors_t_ {};
+    std::array<float, 64> luma_divisors_ {};
+    std::array<float, 64> chroma_divisors_ {};
     std::array<float, 64> luma_dequant_ {};
     std::array<float, 64> chroma_dequant_ {};
 };

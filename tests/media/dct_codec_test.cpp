@@ -146,6 +146,58 @@ TEST(DctTransform, ForwardAndInverseMatchTheCosineSums)
     }
 }
 
+// Blocks on which the order of the two float passes decides one coefficient
+// (rows first, as the reference transform runs, gives the value the cosine
+// sums round to). The coded bytes of each are built here from the sums alone.
+TEST(DctTransform, CodedBytesOfBlocksWhereThePassOrderDecidesMatchTheCosineSums)
+{
+    struct Case {
+        int quality;
+        std::array<int8_t, 64> block;
+    };
+    const Case cases[] = {
+        { 100, { -11, -65, -118, 36,  59,  -49, -127, -78, 98,  -7,  31,  -24, -8,  23,   -109, -63,
+                 88,  64,  -11,  10,  -112, 0,  -61,  -23, 75,  30,  -23, 53,  53,  -34,  -86,  6,
+                 -31, -59, 34,   76,  60,  71,  5,    118, -68, 33,  78,  57,  98,  -74,  80,   1,
+                 -91, -116, -4,  -83, -12, -111, -19, 49,  73,  -106, 88, -69, -107, -11,  26,   -14 } },
+        { 50, { 56,  78,  -79,  57,   92,  79,  -122, -112, -84, 23,  58,  -15, -49, 6,   98,   -61,
+                -52, -5,  -70,  -19,  14,  -85, -17,  -23,  -82, -35, -110, 45, -104, 34,  106,  -15,
+                -29, 40,  100,  -84,  -71, -113, -119, 39,  116, -81, 122, -112, 42,  20,  -124, 76,
+                65,  39,  -32,  -23,  100, 70,  15,   3,    61,  105, -115, 125, 32,  26,  -64,  13 } },
+    };
+    for (const Case& c : cases) {
+        Cdct_codec codec;
+        codec.dct_codec_set_quality(c.quality);
+        std::array<int, 64> zigzag_values {};
+        for (int v = 0; v < 8; ++v)
+            for (int u = 0; u < 8; ++u) {
+                size_t k = static_cast<size_t>(v * 8 + u);
+                double step = codec.luma_table()[dct_zigzag[k]];
+                zigzag_values[dct_zigzag[k]] = static_cast<int>(std::floor(reference_dct(c.block, u, v) / step + 0.5));
+            }
+        std::vector<uint8_t> want_bytes, want_side;
+        for (size_t z = 0; z < 64; ++z) {
+            int q = zigzag_values[z];
+            bool split = z < 3 && (q < -126 || q > 127);
+            want_bytes.push_back(static_cast<uint8_t>(split ? (q & 0x7f) : std::clamp(q, -126, 127)));
+            if (z < 3)
+                want_side.push_back(static_cast<uint8_t>(split ? (q >> 7) : 0));
+        }
+        while (want_bytes.size() > 1 && want_bytes.back() == 0)
+            want_bytes.pop_back();
+        if (want_bytes.size() < 64)
+            want_bytes.push_back(dct_end_byte);
+
+        std::vector<uint8_t> out, side;
+        std::vector<int8_t> reference(64);
+        int side_len = 0;
+        ASSERT_EQ(codec.dct_encode_frame(8, 8, c.block, out, reference, side, side_len, false),
+                  static_cast<int>(want_bytes.size()));
+        EXPECT_EQ(out, want_bytes) << "quality " << c.quality;
+        EXPECT_EQ(side, want_side) << "quality " << c.quality;
+    }
+}
+
 std::vector<int8_t> flat_plane(int width, int height, int8_t value)
 {
     return std::vector<int8_t>(static_cast<size_t>(width) * height, value);
