@@ -10,6 +10,8 @@
 
 inline constexpr uint32_t WM_APP = 0x8000;
 inline constexpr uint32_t WM_USER = 0x0400;
+// A menu, tool bar or status bar command: wparam = the command id.
+inline constexpr uint32_t WM_COMMAND = 0x0111;
 
 inline constexpr uint32_t WM_MY_MSG_TALK_STARTED = WM_APP + 2;                     // post
 inline constexpr uint32_t WM_MY_MSG_TALK_STOPPED = WM_APP + 3;                     // post

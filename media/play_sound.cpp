@@ -7,6 +7,7 @@
 #include "media/voice_state.h"
 #include "platform/sys/clock.h"
 
+#include <algorithm>
 #include <vector>
 
 std::array<std::atomic<CPlaySound*>, play_slot_count> g_play_sound_threads {};
@@ -181,6 +182,25 @@ void set_speaker_volume(int volume)
     for (auto& slot : g_play_sound_threads)
         if (CPlaySound* p = slot.load())
             p->set_volume(both);
+}
+
+int choose_speaker_volume(int setting, uint32_t device_volume)
+{
+    if (setting != 0)
+        return std::clamp(setting, 0, 65535);
+    // Both channels carry the same level; the left one is the slider's.
+    int left = static_cast<int>(device_volume & 0xffff);
+    return left != 0 ? left : 8191;
+}
+
+int get_speaker_volume()
+{
+    int setting = 0;
+    reg_read_int("audio", "speaker_volume", setting);
+    CPlaySound* player = g_local_play_sound.load();
+    if (!player)
+        player = g_play_sound_threads[0].load();
+    return choose_speaker_volume(setting, player ? player->volume() : 0);
 }
 
 void read_speaker_volume()

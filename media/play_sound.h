@@ -20,6 +20,8 @@ public:
 
     // Sets the output volume now when the device is open, else when it opens.
     int set_volume(uint32_t volume);
+    // The output volume word (left in the low half); a device never set plays at full volume.
+    uint32_t volume() const { return volume_.load(); }
 
     int m_buffers_written = 0;
     const int m_sample_rate;
@@ -86,5 +88,11 @@ void set_play_write_listener(PlayWriteListener listener);
 
 // Stores the volume and sets (v << 16) | v on the local player and every open remote player.
 void set_speaker_volume(int volume);
+// The speaker slider's value: "audio" / "speaker_volume" when not 0, else the
+// left volume of the local player's device (without a local player, of slot
+// 0's) when not 0, else 8191.
+int get_speaker_volume();
+// The same rule over its inputs (device_volume 0: no player).
+int choose_speaker_volume(int setting, uint32_t device_volume);
 // Reads "audio" / "speaker_volume" into the meeting state.
 void read_speaker_volume();

@@ -6,6 +6,7 @@
 #include "core/message_box.h"
 #include "core/messages.h"
 #include "core/peer_links.h"
+#include "core/sound_levels.h"
 #include "core/wire_head.h"
 #include "media/sound_queue.h"
 #include "media/voice_audio.h"
@@ -105,6 +106,7 @@ void CRecordSound::on_buffer_filled(platform::WaveHeaderPtr header)
     if (header->bytes_recorded >= static_cast<size_t>(talk_block_samples)) {
         std::array<uint8_t, talk_block_samples> block {};
         std::memcpy(block.data(), header->data.data(), block.size());
+        add_sound_levels(g_mic_sound_levels, block.data(), block.size());
         std::array<uint8_t, talk_coded_block_bytes + 128> coded {};
         int coded_len = 0;
         int has_sound = audio_encode_block(block.data(), coded.data(), talk_block_samples, &coded_len, g_audio_quality);

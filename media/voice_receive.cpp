@@ -3,6 +3,7 @@
 #include "core/dbg_log.h"
 #include "core/meeting_record.h"
 #include "core/messages.h"
+#include "core/sound_levels.h"
 #include "media/sound_queue.h"
 #include "media/voice_codec.h"
 #include "media/voice_packet.h"
@@ -69,6 +70,7 @@ int queue_sound(const char* handler, int customer_id, const uint8_t* samples, si
         dbg_log("no memory for the sound data in %s.\n", handler);
         return -1;
     }
+    add_sound_levels(g_speaker_sound_levels, samples, count);
     sound_add_to_queue(slot, std::move(header));
     g_sound_data_semaphore.release();
     return 0;

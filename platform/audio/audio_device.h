@@ -65,6 +65,15 @@ public:
     virtual std::string error_text(int code) = 0;
 };
 
+// The microphone's level, 0..0xffff, applied in software to what every
+// capture device reads (0xffff: the samples as captured, 0: silence). It
+// stands for the sound card's recording control, which the devices here
+// do not reach; set from any thread, it takes effect from the next block.
+void set_capture_gain(uint32_t gain);
+uint32_t capture_gain();
+// Scales samples around silence by the gain.
+void apply_capture_gain(uint8_t* samples, size_t count, uint32_t gain);
+
 // spec: "alsa", "null" or "file:<microphone file>[,<output folder>]"; an empty
 // spec means ALSA. Without an output folder the file backend writes its WAVs
 // to "<microphone file>.played". Returns nullptr (and sets error) for an

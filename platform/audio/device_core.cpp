@@ -7,6 +7,24 @@
 
 namespace platform {
 
+namespace {
+std::atomic<uint32_t> g_capture_gain { 0xffff };
+} // namespace
+
+void set_capture_gain(uint32_t gain) { g_capture_gain = std::min<uint32_t>(gain, 0xffff); }
+
+uint32_t capture_gain() { return g_capture_gain.load(); }
+
+void apply_capture_gain(uint8_t* samples, size_t count, uint32_t gain)
+{
+    if (gain >= 0xffff)
+        return;
+    for (size_t i = 0; i < count; ++i) {
+        int v = (static_cast<int>(samples[i]) - audio_silence) * static_cast<int>(gain) / 0xffff;
+        samples[i] = static_cast<uint8_t>(v + audio_silence);
+    }
+}
+
 void RealTimePacer::restart() { running_ = false; }
 
 bool RealTimePacer::wait_for(size_t samples, const std::atomic<bool>& stop)
@@ -153,6 +171,7 @@ void ThreadedCapture::run()
             buffers_.pop_front();
         }
         size_t n = std::min(filled->data.size(), want);
+        apply_capture_gain(block.data(), n, capture_gain());
         std::memcpy(filled->data.data(), block.data(), n);
         filled->bytes_recorded = n;
         if (filled_)

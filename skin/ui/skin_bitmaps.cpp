@@ -359,14 +359,34 @@ QImage paint_small_button(const Palette& pal, int w, int h, int glyph)
     return image;
 }
 
+// A raised open hand: palm, four fingers and the thumb.
+void draw_hand(QPainter& p, const QRectF& box, const QColor& ink, const QColor& fill)
+{
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setPen(QPen(ink, 1.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(fill);
+    const double x = box.x();
+    const double y = box.y();
+    QPainterPath hand;
+    hand.addRoundedRect(QRectF(x + 2.5, y + 5.5, 7, 5.5), 2, 2);
+    for (int f = 0; f < 4; ++f)
+        hand.addRoundedRect(QRectF(x + 2.5 + f * 1.75, y + 1.0 + (f == 0 || f == 3 ? 1 : 0), 1.75, 6), 0.8, 0.8);
+    hand.addRoundedRect(QRectF(x + 0.5, y + 5.0, 3, 1.6), 0.8, 0.8);
+    p.drawPath(hand.simplified());
+    p.restore();
+}
+
 QImage paint_status_buttons(const Palette& pal, int w, int h)
 {
     QImage image = new_image(w, h, mix(pal.panel, white_colour, 0.5));
     QPainter p(&image);
-    // Slices at 0, 14 and 30, as the status bar cuts them.
-    const std::array<std::pair<int, int>, 3> slices = { { { 0, 7 }, { 14, 10 }, { 30, 9 } } };
-    for (auto [x, glyph] : slices)
-        draw_glyph(p, glyph, QRectF(x, 0, 12, h), pal.text, mix(pal.text, white_colour, 0.5));
+    // Slices at 0, 14 and 30, as the status bar cuts them: take over the
+    // microphone, the volume dialog, raise hand.
+    const QColor fill = mix(pal.text, white_colour, 0.5);
+    draw_glyph(p, 8, QRectF(0, 0, 12, h), pal.text, fill);
+    draw_glyph(p, 7, QRectF(14, 0, 12, h), pal.text, fill);
+    draw_hand(p, QRectF(30, 0, 12, h), pal.text, mix(pal.text, white_colour, 0.7));
     return image;
 }
 

@@ -4,6 +4,8 @@
 
 #include "core/global_state.h"
 #include "core/message_box.h"
+#include "core/settings.h"
+#include "core/sound_levels.h"
 #include "media/record_sound.h"
 #include "media/sound_queue.h"
 #include "media/voice_audio.h"
@@ -191,6 +193,64 @@ TEST_F(SoundQueue, SpeakerVolumeGoesToBothChannelsOfEveryPlayer)
     ASSERT_EQ(played.volumes.size(), 11u);
     for (const auto& [name, v] : played.volumes)
         EXPECT_EQ(v, (32768u << 16) | 32768u) << name;
+}
+
+TEST(SpeakerVolume, SettingThenDeviceThenDefault)
+{
+    struct Case {
+        int setting;
+        uint32_t device;
+        int want;
+    };
+    const Case cases[] = {
+        { 30000, 0xffffffffu, 30000 },    { 0, (20000u << 16) | 20000u, 20000 }, { 0, 0, 8191 },
+        { 0, 0xffff0000u, 8191 },         { 70000, 0, 65535 },                   { -5, 0x1234u, 0 },
+        { 0, 0xffffffffu, 65535 },
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(choose_speaker_volume(c.setting, c.device), c.want) << c.setting << " " << c.device;
+}
+
+TEST(SpeakerVolume, WithoutPlayersOrSettingIs8191)
+{
+    TempHome home;
+    EXPECT_EQ(get_speaker_volume(), 8191);
+    reg_write_int("audio", "speaker_volume", 12345);
+    EXPECT_EQ(get_speaker_volume(), 12345);
+}
+
+TEST_F(SoundQueue, SpeakerSliderTakesTheLocalPlayersVolumeWhenNoneIsStored)
+{
+    // A device never set plays at full volume.
+    EXPECT_EQ(get_speaker_volume(), 65535);
+    set_speaker_volume(20000);
+    EXPECT_EQ(get_speaker_volume(), 20000);
+    reg_write_int("audio", "speaker_volume", 30000);
+    EXPECT_EQ(get_speaker_volume(), 30000);
+}
+
+TEST_F(SoundQueue, DecodedSoundReachesTheSpeakerGraphWhileTheStatusBarExists)
+{
+    std::vector<uint8_t> pcm(talk_block_samples, 128), coded(talk_coded_block_bytes + 128), z(talk_z_buffer_bytes);
+    for (size_t i = 0; i < pcm.size(); ++i)
+        pcm[i] = static_cast<uint8_t>(128 + 60 * std::sin(static_cast<double>(i) / 3));
+    int coded_len = 0;
+    audio_encode_block(pcm.data(), coded.data(), talk_block_samples, &coded_len, 0);
+    int z_len = z_compress_talk_data(coded.data(), static_cast<size_t>(coded_len), z.data(), z.size());
+    std::string body = "   0:" + std::string(reinterpret_cast<char*>(z.data()), static_cast<size_t>(z_len));
+    std::vector<int16_t> levels(SoundLevelRing::capacity);
+
+    g_speaker_sound_levels.skip_waiting();
+    g_status_bar_exists = 0;
+    ASSERT_EQ(do_talk_data_dct_z_from_sever(body.data(), static_cast<int>(body.size()), 42, 0), 0);
+    EXPECT_EQ(g_speaker_sound_levels.take(levels.data(), levels.size()), 0u);
+
+    g_status_bar_exists = 1;
+    ASSERT_EQ(do_talk_data_dct_z_from_sever(body.data(), static_cast<int>(body.size()), 42, 0), 0);
+    ASSERT_EQ(g_speaker_sound_levels.take(levels.data(), levels.size()), 10u);
+    for (size_t k = 0; k < 10; ++k)
+        EXPECT_NEAR(levels[k], pcm[k * 100], 6) << k;
+    g_status_bar_exists = 0;
 }
 
 TEST_F(SoundQueue, CodedBlockIsDecodedAndQueuedForItsSpeaker)

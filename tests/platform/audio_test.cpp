@@ -176,6 +176,50 @@ TEST(FileBackend, CaptureGivesTheFileInRealTimeThenSilence)
     EXPECT_EQ(capture->close(), 0);
 }
 
+TEST(CaptureGain, ScalesAroundSilence)
+{
+    struct Case {
+        uint32_t gain;
+        uint8_t in;
+        uint8_t want;
+    };
+    const Case cases[] = {
+        { 0xffff, 255, 255 }, { 0xffff, 0, 0 }, { 0x8000, 228, 178 }, { 0x8000, 28, 78 },
+        { 0x8000, 128, 128 }, { 0, 255, 128 }, { 0, 0, 128 }, { 0x10000, 200, 200 },
+    };
+    for (const Case& c : cases) {
+        uint8_t s = c.in;
+        apply_capture_gain(&s, 1, c.gain);
+        EXPECT_EQ(s, c.want) << "gain " << c.gain << " sample " << int(c.in);
+    }
+}
+
+// The microphone level reaches what a capture device hands over, and is
+// kept within 0..0xffff.
+TEST(CaptureGain, AppliesToWhatTheDeviceCaptures)
+{
+    TempDir dir;
+    std::vector<uint8_t> mic(audio_block_samples * 2, 228);
+    write_bytes(dir.path + "/mic.raw", mic);
+    auto backend = make_audio_backend("file:" + dir.path + "/mic.raw," + dir.path + "/out");
+    ASSERT_NE(backend, nullptr);
+    set_capture_gain(0x12345);
+    EXPECT_EQ(capture_gain(), 0xffffu);
+    set_capture_gain(0x8000);
+    auto capture = backend->make_capture();
+    Collector c;
+    ASSERT_EQ(capture->open([&](WaveHeaderPtr h) { c.take(std::move(h)); }), 0);
+    ASSERT_EQ(capture->add_buffer(make_buffer(audio_block_samples, 0)), 0);
+    ASSERT_EQ(capture->start(), 0);
+    ASSERT_TRUE(c.wait_for_count(1));
+    set_capture_gain(0xffff);
+    capture->stop();
+    capture->reset();
+    capture->close();
+    ASSERT_EQ(c.got[0]->bytes_recorded, audio_block_samples);
+    EXPECT_TRUE(std::all_of(c.got[0]->data.begin(), c.got[0]->data.end(), [](uint8_t s) { return s == 178; }));
+}
+
 TEST(FileBackend, PlayersAreMixedWithTheirGainAndGetTheirBuffersBackInOrder)
 {
     TempDir dir;
