@@ -10,6 +10,7 @@
 #include "platform/sys/clock.h"
 #include "platform/sys/threads.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstdlib>
@@ -100,16 +101,10 @@ int peer_connect(int customer_id, const char* address, int address_len)
 {
     if (peer_slot_exists(customer_id))
         return 0;
-    std::string text(address ? address : "", address ? static_cast<size_t>(std::max(address_len, 0)) : 0);
-    text = cut_copy(text, 50);
-    int port = peer_default_port;
-    size_t colon = text.find(':');
-    if (colon != std::string::npos) {
-        int p = std::atoi(text.c_str() + colon + 1);
-        if (p > 0 && p < 65536)
-            port = p;
-        text.resize(colon);
-    }
+    std::string body(address ? address : "", address ? static_cast<size_t>(std::max(address_len, 0)) : 0);
+    PeerAddress peer = peer_address_split(cut_copy(body, 50));
+    const std::string& text = peer.host;
+    int port = peer.port;
     Cpeer_slot* picked = nullptr;
     {
         std::lock_guard<std::mutex> hold(g_peer_pick_lock);
@@ -134,6 +129,27 @@ int peer_connect(int customer_id, const char* address, int address_len)
     format_wire_head(hello, WireHead { 0, g_my_customer_id, MSG_PEER_HELLO, 0 });
     slot.sock.my_send_fixed_len(hello, static_cast<int>(wire_head_len));
     return 0;
+}
+
+PeerAddress peer_address_split(std::string_view text)
+{
+    PeerAddress out;
+    size_t colon = text.rfind(':');
+    std::string_view tail = colon == std::string_view::npos ? std::string_view() : text.substr(colon + 1);
+    bool port_follows = !tail.empty() && tail.size() <= 5
+        && std::all_of(tail.begin(), tail.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (port_follows) {
+        int p = std::atoi(std::string(tail).c_str());
+        if (p > 0 && p < 65536)
+            out.port = p;
+        text = text.substr(0, colon);
+    }
+    constexpr std::string_view mapped = "::ffff:";
+    if (text.size() > mapped.size() && text.substr(0, mapped.size()) == mapped
+        && text.find(':', mapped.size()) == std::string_view::npos)
+        text.remove_prefix(mapped.size());
+    out.host.assign(text);
+    return out;
 }
 
 int peer_link_send(int customer_id, char* message, int length)

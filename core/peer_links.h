@@ -12,6 +12,8 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <string_view>
 
 inline constexpr int peer_slot_count = 10;
 inline constexpr uint16_t peer_default_port = 8199;
@@ -41,6 +43,16 @@ int peer_slot_index(int customer_id);
 // Handler of message 86: field 2 is the peer's id, the body its address,
 // "a.b.c.d" or "a.b.c.d:port" (a peer listening elsewhere than 8199).
 int peer_connect(int customer_id, const char* address, int address_len);
+
+// The host and port of a peer address: the port follows the last ':' when
+// digits follow it (8199 when none or out of range); an IPv4-mapped IPv6
+// address ("::ffff:a.b.c.d", as a dual-stack server sees a client) becomes
+// its dotted IPv4 form, which the client's IPv4 connections can use.
+struct PeerAddress {
+    std::string host;
+    int port = peer_default_port;
+};
+PeerAddress peer_address_split(std::string_view text);
 
 // Sends a whole message on the link to the peer: 0 when sent, 1 when there is
 // no link, -1 when the send failed (the link is then closed and its slot freed).

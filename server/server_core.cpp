@@ -86,6 +86,15 @@ std::optional<int> parse_identification(std::string_view body)
     return id;
 }
 
+// Listening on an IPv6 address, IPv4 clients arrive as "::ffff:a.b.c.d";
+// the peer-link address handed to other clients must be the IPv4 one.
+asio::ip::address plain_address(const asio::ip::address& address)
+{
+    if (address.is_v6() && address.to_v6().is_v4_mapped())
+        return asio::ip::make_address_v4(asio::ip::v4_mapped, address.to_v6());
+    return address;
+}
+
 std::optional<Channel> identification_channel(int number)
 {
     switch (number) {
@@ -117,7 +126,9 @@ public:
     {
         asio::error_code ec;
         asio::ip::tcp::endpoint remote = socket_.remote_endpoint(ec);
-        peer = ec ? std::string("?") : remote.address().to_string() + ":" + std::to_string(remote.port());
+        if (!ec)
+            source = plain_address(remote.address());
+        peer = ec ? std::string("?") : source.to_string() + ":" + std::to_string(remote.port());
         socket_.set_option(asio::ip::tcp::no_delay(true), ec);
     }
 
@@ -172,7 +183,8 @@ public:
 
     Client* client = nullptr;
     Channel channel = Channel::main;
-    std::string peer;
+    asio::ip::address source;  // the peer's address, IPv4 where it is one
+    std::string peer;          // source:port
 
 private:
     void read_more()

@@ -258,6 +258,46 @@ TEST_F(PeerLinks, LinkToSelfCarriesHelloAndPrivateTalk)
     EXPECT_EQ(talk[1].first.number, 615);
 }
 
+TEST_F(PeerLinks, MappedAndPlainAddressesWithAPortReachThePeer)
+{
+    // A dual-stack server sees its IPv4 clients as "::ffff:a.b.c.d".
+    const std::string forms[] = { "127.0.0.1:" + std::to_string(port), "::ffff:127.0.0.1:" + std::to_string(port) };
+    int peer_id = 40;
+    for (const std::string& address : forms) {
+        ASSERT_EQ(peer_connect(peer_id, address.data(), static_cast<int>(address.size())), 0) << address;
+        int index = peer_slot_index(peer_id);
+        ASSERT_GE(index, 0) << address;
+        EXPECT_EQ(g_peer_slots[static_cast<size_t>(index)].address.get(), "127.0.0.1") << address;
+        EXPECT_EQ(g_peer_slots[static_cast<size_t>(index)].port.load(), port) << address;
+        ++peer_id;
+    }
+}
+
+struct AddressCase {
+    const char* text;
+    const char* host;
+    int port;
+};
+
+TEST(PeerAddress, SplitsAtTheLastColonAndUnmapsIPv4)
+{
+    const AddressCase cases[] = {
+        { "127.0.0.1", "127.0.0.1", 8199 },
+        { "127.0.0.1:9000", "127.0.0.1", 9000 },
+        { "::ffff:127.0.0.1", "127.0.0.1", 8199 },
+        { "::ffff:127.0.0.1:9000", "127.0.0.1", 9000 },
+        { "127.0.0.1:0", "127.0.0.1", 8199 },
+        { "127.0.0.1:65536", "127.0.0.1", 8199 },
+        { "localhost:9001", "localhost", 9001 },
+        { "", "", 8199 },
+    };
+    for (const AddressCase& c : cases) {
+        PeerAddress got = peer_address_split(c.text);
+        EXPECT_EQ(got.host, c.host) << c.text;
+        EXPECT_EQ(got.port, c.port) << c.text;
+    }
+}
+
 TEST_F(PeerLinks, GarbageAndPeersThatCloseMidMessageFreeTheirSlots)
 {
     LogCapture log;

@@ -149,4 +149,38 @@ TEST_F(RelayCore, LeavingEventSeesTheRoomBeforeTheClientLeavesIt)
     EXPECT_GT(leaving_.left[0].second, 0);
 }
 
+// Listening on every IPv6 address, the server sees its IPv4 clients as
+// IPv4-mapped addresses; the peer-link address it hands out stays dotted.
+TEST(DualStackServer, PeerLinkAddressOfAnIPv4ClientIsDotted)
+{
+    TempHome home;
+    MessageTable table;
+    install_server_families(table);
+    ServerConfig config;
+    config.listen_host = "::";
+    config.listen_port = 0;
+    ServerCore server(config, std::move(table));
+    if (server.start() != 0)
+        GTEST_SKIP() << "no IPv6 here";
+    std::thread thread([&server] { server.run(); });
+    {
+        HeadlessPeer asker("asker");
+        HeadlessPeer partner("partner");
+        for (HeadlessPeer* p : { &asker, &partner }) {
+            ASSERT_EQ(p->connect("127.0.0.1", server.port(), true), 0);
+            ASSERT_GT(p->join_room("r"), 0);
+        }
+        // Each names the other with 85: the one who answered links to the asker.
+        ASSERT_EQ(asker.send(PeerChannel::main, MSG_PRIVATE_VOICE_85, partner.customer_id()), 0);
+        ASSERT_TRUE(partner.await_number(MSG_PRIVATE_VOICE_85));
+        ASSERT_EQ(partner.send(PeerChannel::main, MSG_PRIVATE_VOICE_85, asker.customer_id()), 0);
+        auto open = partner.await_number(MSG_PEER_OPEN);
+        ASSERT_TRUE(open);
+        EXPECT_EQ(open->head.address, asker.customer_id());
+        EXPECT_EQ(open->body.rfind("127.0.0.1", 0), 0u) << open->body;
+    }
+    server.stop();
+    thread.join();
+}
+
 } // namespace
