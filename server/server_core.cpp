@@ -522,6 +522,17 @@ void ServerCore::handle_unidentified(ServerConnection& connection, const WireHea
             connection_closed(connection, "");
             return;
         }
+        // Ids are seen by every member of a room: without this, anyone could
+        // take over a member's voice, application or file connection. The
+        // four connections of a client all come from its one machine.
+        const auto& main = client->connections_[static_cast<size_t>(Channel::main)];
+        if (!main || main->source != connection.source) {
+            server_log("connection from %s: identification %d for client %d refused: its main connection comes from %s: closed",
+                connection.peer.c_str(), head.number, client->customer_id(),
+                main ? main->source.to_string().c_str() : "nowhere");
+            connection_closed(connection, "");
+            return;
+        }
         auto& slot = client->connections_[static_cast<size_t>(*channel)];
         if (slot) {
             // A reconnect (the client's watchdog) replaces the old connection.

@@ -1,6 +1,7 @@
 // The real tamblo-server process with headless peers on loopback.
 
 #include "core/messages.h"
+#include "core/text_util.h"
 #include "core/wire_head.h"
 #include "tests/support/headless_peer.h"
 #include "tests/support/server_process.h"
@@ -11,6 +12,7 @@
 #include <arpa/inet.h>
 #include <cstdio>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -21,11 +23,18 @@ namespace {
 // A plain descriptor for what a well-behaved peer never does.
 class RawConnection {
 public:
-    RawConnection(uint16_t port, int receive_buffer_bytes = 0)
+    // source: the local loopback address to connect from (another machine on the same server).
+    RawConnection(uint16_t port, int receive_buffer_bytes = 0, const char* source = nullptr)
     {
         fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         if (receive_buffer_bytes > 0)
             ::setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &receive_buffer_bytes, sizeof receive_buffer_bytes);
+        if (source) {
+            sockaddr_in from {};
+            from.sin_family = AF_INET;
+            ::inet_pton(AF_INET, source, &from.sin_addr);
+            ::bind(fd_, reinterpret_cast<sockaddr*>(&from), sizeof from);
+        }
         sockaddr_in at {};
         at.sin_family = AF_INET;
         at.sin_port = htons(port);
@@ -35,6 +44,18 @@ public:
     ~RawConnection() { ::close(fd_); }
     bool connected() const { return connected_; }
     bool write(const std::string& bytes) { return ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(bytes.size()); }
+    // Reads and discards until the server closes the connection; false after wait_ms.
+    bool await_closed(int wait_ms = 5000)
+    {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(wait_ms);
+        char sink[4096];
+        while (std::chrono::steady_clock::now() < deadline) {
+            pollfd p { fd_, POLLIN, 0 };
+            if (::poll(&p, 1, 20) > 0 && ::recv(fd_, sink, sizeof sink, 0) <= 0)
+                return true;
+        }
+        return false;
+    }
 
 private:
     int fd_ = -1;
@@ -385,6 +406,40 @@ TEST_F(ServerEndToEnd, ReconnectedConnectionReplacesTheOldOne)
     EXPECT_TRUE(p.await_closed(PeerChannel::app));
     EXPECT_TRUE(server_->wait_for_log("app connection replaced"));
     EXPECT_TRUE(p.is_open(PeerChannel::main));
+}
+
+TEST_F(ServerEndToEnd, OnlyTheMainConnectionsMachineMayBindAClientsOtherConnections)
+{
+    start();
+    HeadlessPeer& victim = peer();
+    HeadlessPeer& main_only = peer(true);
+    struct Intrusion {
+        HeadlessPeer* target;
+        int number;
+        PeerChannel taken;
+    };
+    const Intrusion cases[] = {
+        { &victim, MSG_HELLO_APP, PeerChannel::app },
+        { &victim, MSG_HELLO_VOICE, PeerChannel::voice },
+        { &victim, MSG_HELLO_FILE, PeerChannel::file },
+        // Not bound yet: nobody else may take it first either.
+        { &main_only, MSG_HELLO_VOICE, PeerChannel::voice },
+    };
+    for (const Intrusion& c : cases) {
+        RawConnection intruder(server_->port(), 0, "127.0.0.2");
+        ASSERT_TRUE(intruder.connected());
+        char id[8];
+        std::snprintf(id, sizeof id, "%6d", c.target->customer_id());
+        ASSERT_TRUE(intruder.write(message(0, c.number, id)));
+        EXPECT_TRUE(intruder.await_closed()) << c.number;
+        EXPECT_TRUE(server_->wait_for_log(format_text("identification %d for client %d refused: its main connection comes from 127.0.0.1",
+                                                      c.number, c.target->customer_id()))) << server_->log_text();
+        if (c.target == &victim) {
+            EXPECT_FALSE(victim.await_closed(c.taken, 100)) << c.number;
+        }
+    }
+    EXPECT_EQ(server_->log_text().find("connection replaced"), std::string::npos);
+    EXPECT_EQ(server_->log_text().find("voice connection from 127.0.0.2"), std::string::npos);
 }
 
 TEST_F(ServerEndToEnd, LosingTheMainConnectionClosesTheOthers)
