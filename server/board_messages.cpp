@@ -44,6 +44,8 @@ struct RoomBoards {
     std::array<PoolEntry, board_long_str_count> long_str;
     std::array<board_logfont, board_font_count> fonts {};
     std::array<bool, board_font_count> font_used {};
+    bool short_full_logged = false;
+    bool long_full_logged = false;
 
     bool has_drawings() const
     {
@@ -135,17 +137,25 @@ void board_text_message(ServerCore& server, Client& sender, const IncomingMessag
     std::string_view text = message.body.substr(sizeof action);
     bool is_long = text_len >= static_cast<size_t>(board_short_str_size);
     int entry = is_long ? store_in_pool(boards->long_str, text) : store_in_pool(boards->short_str, text);
-    // A full pool refuses the text on every client too; the page stays as theirs.
-    if (entry >= 0) {
-        action.kind = ACTION_TEXT;
-        action.text_pool() = is_long ? board_pool_long : board_pool_short;
-        action.text_entry() = entry;
-        action.text_address() = 0;
-        if (append(boards->pages[static_cast<size_t>(message.head.address)], action) != 0) {
-            server_log("client %d: board %d of room %d is full, text dropped", sender.customer_id(),
-                       message.head.address, sender.room()->number());
-            return;
-        }
+    // Every client fills its pools as the server does, so a text the server
+    // has no entry for has none on any client either: relayed, it would only
+    // make every client complain that its pool is used up.
+    if (entry < 0) {
+        bool& logged = is_long ? boards->long_full_logged : boards->short_full_logged;
+        if (!logged)
+            server_log("client %d: the %s text pool of room %d is full: further texts are not relayed",
+                       sender.customer_id(), is_long ? "long" : "short", sender.room()->number());
+        logged = true;
+        return;
+    }
+    action.kind = ACTION_TEXT;
+    action.text_pool() = is_long ? board_pool_long : board_pool_short;
+    action.text_entry() = entry;
+    action.text_address() = 0;
+    if (append(boards->pages[static_cast<size_t>(message.head.address)], action) != 0) {
+        server_log("client %d: board %d of room %d is full, text dropped", sender.customer_id(),
+                   message.head.address, sender.room()->number());
+        return;
     }
     server.relay(sender, message, to_whole_room);
 }

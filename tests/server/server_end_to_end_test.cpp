@@ -266,6 +266,40 @@ TEST_F(ServerEndToEnd, RoomTalkReachesTheOthersAndPrivateVoiceOnlyThePartner)
     }
 }
 
+struct PoolCase {
+    size_t text_len;
+    int pool_size;
+    const char* logged;
+};
+
+TEST_F(ServerEndToEnd, BoardTextsItsOwnPoolRefusesAreNotRelayed)
+{
+    start();
+    HeadlessPeer& writer = peer_in("r");
+    HeadlessPeer& viewer = peer_in("r");
+    // Every client keeps the same pools as the server: a text the server has
+    // no entry for has none on the clients either, and each would complain.
+    const PoolCase cases[] = {
+        { 400, 40, "long text pool" },
+        { 1, 500, "short text pool" },
+    };
+    const std::string action(44, '\0');
+    size_t relayed = 0;
+    for (const PoolCase& c : cases) {
+        for (int i = 0; i < c.pool_size + 5; ++i)
+            ASSERT_EQ(writer.send(PeerChannel::main, MSG_BOARD_TEXT, 0, action + std::string(c.text_len, 't')), 0);
+        relayed += static_cast<size_t>(c.pool_size);
+        // A point drawn after the texts arrives after whatever of them was relayed.
+        ASSERT_EQ(writer.send(PeerChannel::main, MSG_BOARD_POINT, 0, action), 0);
+        for (HeadlessPeer* p : { &writer, &viewer }) {
+            ASSERT_TRUE(p->await_count(MSG_BOARD_POINT, &c == cases ? 1 : 2)) << c.logged;
+            EXPECT_EQ(p->count(MSG_BOARD_TEXT), relayed) << c.logged;
+        }
+        EXPECT_TRUE(server_->wait_for_log(c.logged));
+        EXPECT_EQ(occurrences_in(server_->log_text(), c.logged), 1u) << c.logged;
+    }
+}
+
 struct BadInput {
     const char* name;
     std::string bytes;   // sent after the client's 80 (or instead of it)
