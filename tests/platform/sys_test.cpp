@@ -33,6 +33,29 @@ TEST(Clock, RealTickMovesWithSleep)
     EXPECT_LT(elapsed, 2000u);
 }
 
+// The program never joins its threads: one may read the clock while the
+// process ends and its static objects are destroyed.
+TEST(Clock, ReadableWhileTheProcessEnds)
+{
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        std::atomic<bool> ticking { false };
+        std::thread([&ticking] {
+            for (;;) {
+                platform::tick_count();
+                ticking = true;
+                platform::sleep_ms(0);
+            }
+        }).detach();
+        while (!ticking)
+            std::this_thread::yield();
+        std::exit(0);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+}
+
 TEST(TimedLockWait, TellsTimeOutFromSuccess)
 {
     platform::TimedMutex mutex;
