@@ -3,7 +3,7 @@
 BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 
-.PHONY: all deps configure build test run bench clean
+.PHONY: all deps configure build test run bench clean test-asan
 
 all: build
 
@@ -27,5 +27,15 @@ run: build
 bench: build
 	@tools/run-benchmarks.sh $(BUILD)
 
+# The whole suite built with AddressSanitizer and UndefinedBehaviorSanitizer,
+# in its own build folder.
+ASAN_BUILD ?= build-asan
+test-asan: deps
+	@if [ ! -f $(ASAN_BUILD)/build.ninja ]; then \
+	  cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAMBLO_SANITIZE=address,undefined; \
+	fi
+	cmake --build $(ASAN_BUILD) -j $$(nproc)
+	tools/run-tests.sh $(ASAN_BUILD)
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD)
