@@ -2,13 +2,28 @@
 
 #include <cstdio>
 
-void cut_to(std::string& text, size_t limit)
+size_t utf8_cut_length(std::string_view text, size_t limit)
 {
-    if (text.size() > limit)
-        text.resize(limit);
+    if (text.size() <= limit)
+        return text.size();
+    auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
+    auto continues = [&](size_t i) { return (byte(i) & 0xc0) == 0x80; };
+    if (!continues(limit))
+        return limit;
+    // The first byte left out continues a character: find where it starts.
+    for (size_t back = 1; back <= 3 && back <= limit; ++back) {
+        size_t lead = limit - back;
+        if (continues(lead))
+            continue;
+        size_t length = byte(lead) >= 0xf0 ? 4 : byte(lead) >= 0xe0 ? 3 : byte(lead) >= 0xc0 ? 2 : 1;
+        return lead + length > limit ? lead : limit;
+    }
+    return limit;  // no character starts there: bytes, not text
 }
 
-std::string cut_copy(std::string_view text, size_t limit) { return std::string(text.substr(0, limit)); }
+void cut_to(std::string& text, size_t limit) { text.resize(utf8_cut_length(text, limit)); }
+
+std::string cut_copy(std::string_view text, size_t limit) { return std::string(text.substr(0, utf8_cut_length(text, limit))); }
 
 std::string body_text(const char* body, int len)
 {

@@ -8,9 +8,12 @@
 
 #define TAMBLO_PRINTF(fmt_index, first_arg) __attribute__((format(printf, fmt_index, first_arg)))
 
-// Keeps at most limit bytes of text.
+// Keeps at most limit bytes of text, and never the first bytes of a UTF-8
+// character without the rest: a name at its limit loses a whole character.
 void cut_to(std::string& text, size_t limit);
 std::string cut_copy(std::string_view text, size_t limit);
+// How many bytes of text those two keep.
+size_t utf8_cut_length(std::string_view text, size_t limit);
 
 // A received body as a terminated text; bodies are not terminated on the wire.
 std::string body_text(const char* body, int len);

@@ -2,6 +2,7 @@
 
 #include "core/connections.h"
 #include "core/dbg_log.h"
+#include "core/text_util.h"
 #include "core/wire_head.h"
 
 #include <array>
@@ -15,7 +16,7 @@ int send_message(Cwf_socket& socket, const WireHead& fields, std::string_view bo
     if (body.size() > static_cast<size_t>(wire_builder_body_limit)) {
         if (over_limit_line)
             dbg_log(over_limit_line, static_cast<int>(body.size()));
-        body = body.substr(0, wire_builder_body_limit);
+        body = body.substr(0, utf8_cut_length(body, wire_builder_body_limit));
     }
     std::array<char, wire_head_len + wire_builder_body_limit> message {};
     WireHead head = fields;

@@ -43,6 +43,14 @@ protected:
     int app_peer_ = -1;
 };
 
+std::string repeated(const std::string& piece, int times)
+{
+    std::string out;
+    for (int i = 0; i < times; ++i)
+        out += piece;
+    return out;
+}
+
 TEST_F(WireBuildersTest, EachBuilderFormatsItsHeadAndBodyOnItsConnection)
 {
     struct Case {
@@ -61,6 +69,9 @@ TEST_F(WireBuildersTest, EachBuilderFormatsItsHeadAndBodyOnItsConnection)
         { [] { return send_cmd_to_user(77, 1234); }, false, "   0:1234:  77:   0:", "" },
         { [] { return send_cmd_data_to_all(43, std::string(1500, 'x')); }, false, "   0: 999:  43:1024:",
           std::string(1024, 'x') },
+        // A text cut at 1024 bytes keeps whole characters: 341 of three bytes.
+        { [] { return send_cmd_data_to_all(44, repeated("\xe4\xbc\x9a", 400)); }, false, "   0: 999:  44:1023:",
+          repeated("\xe4\xbc\x9a", 341) },
     };
     for (const Case& c : cases) {
         EXPECT_EQ(c.build(), 0) << c.head;
