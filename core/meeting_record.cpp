@@ -74,6 +74,7 @@ int Recorder::start(const std::string& path)
     std::string file_path = cut_copy(path, record_path_limit);
     std::lock_guard<platform::TimedMutex> guard(g_record_file_lock);
     file_.reset();
+    close_pending_ = false;
     g_record_file_open = false;
     g_record_on = 0;
     g_record_paused = 0;
@@ -104,9 +105,24 @@ void Recorder::stop()
 {
     g_record_on = 0;
     g_record_paused = 0;
-    std::lock_guard<platform::TimedMutex> guard(g_record_file_lock);
+    // Writers that have not taken the lock yet give up; the one holding it
+    // closes the file itself when it is done, should the wait below end first.
     g_record_file_open = false;
+    close_pending_ = true;
+    platform::TimedLockWait wait(g_record_file_lock, record_stop_wait_ms);
+    if (!wait) {
+        dbg_log("Recorder::stop: record lock held beyond %d ms, the writer closes the file\n", record_stop_wait_ms);
+        return;
+    }
+    close_if_stopped();
+}
+
+void Recorder::close_if_stopped()
+{
+    if (!close_pending_)
+        return;
     file_.reset();
+    close_pending_ = false;
 }
 
 int Recorder::write_head(uint32_t type, size_t body_len)
@@ -122,12 +138,13 @@ int Recorder::write_head(uint32_t type, size_t body_len)
     return 0;
 }
 
-bool Recorder::can_write(const platform::TimedLockWait& wait, const char* writer, int wait_ms) const
+bool Recorder::can_write(const platform::TimedLockWait& wait, const char* writer, int wait_ms)
 {
     if (!wait) {
         dbg_log("%s: record lock not obtained in %d ms, record dropped\n", writer, wait_ms);
         return false;
     }
+    close_if_stopped();
     if (!file_) {
         dbg_log("%s: recording file closed, record dropped\n", writer);
         return false;
@@ -140,6 +157,7 @@ int Recorder::append(uint32_t type, std::initializer_list<RecordPiece> pieces, c
     if (!recording())
         return 0;
     platform::TimedLockWait wait(g_record_file_lock, wait_ms);
+    CloseIfStopped closer(*this, wait);
     if (!can_write(wait, writer, wait_ms))
         return 0;
     size_t body_len = 0;
@@ -175,6 +193,7 @@ int Recorder::append_file(uint32_t type, const void* fixed, size_t fixed_len, co
         return -1;
     }
     platform::TimedLockWait wait(g_record_file_lock, record_lock_wait_ms);
+    CloseIfStopped closer(*this, wait);
     if (!can_write(wait, writer, record_lock_wait_ms))
         return 0;
     bool ok = write_head(type, fixed_len + file_size) == 0;

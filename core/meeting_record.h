@@ -9,6 +9,7 @@
 #include "platform/sys/timed_lock.h"
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
@@ -22,6 +23,7 @@ inline constexpr char record_separator[] = "\r\n+++---***^^^\r\n\r\n";
 inline constexpr size_t record_separator_len = sizeof record_separator - 1;
 inline constexpr size_t record_head_len = 24;
 inline constexpr int record_lock_wait_ms = 200;
+inline constexpr int record_stop_wait_ms = 3000;
 inline constexpr size_t record_copy_piece = 2048;
 inline constexpr size_t record_path_limit = 255;
 static_assert(record_separator_len == 18);
@@ -102,7 +104,8 @@ public:
     // box "Failed to open file to write" when it cannot be created.
     int start(const std::string& path);
     void toggle_pause();
-    // Waits for a writer that is appending, so a file is never closed under it.
+    // Waits up to 3000 ms for a writer that is appending, so a file is never
+    // closed under it; a writer still busy then closes the file when done.
     void stop();
     bool file_open() const;
     // True when a writer should append now (on, not paused).
@@ -125,12 +128,26 @@ public:
 private:
     int write_head(uint32_t type, size_t body_len);
     // Under the record lock with the file open; else logs why the record is dropped.
-    bool can_write(const platform::TimedLockWait& wait, const char* writer, int wait_ms) const;
+    bool can_write(const platform::TimedLockWait& wait, const char* writer, int wait_ms);
+    // With the lock held: closes the file when a stop came meanwhile.
+    void close_if_stopped();
+    // Runs close_if_stopped as a writer lets go of the lock.
+    struct CloseIfStopped {
+        CloseIfStopped(Recorder& recorder, const platform::TimedLockWait& wait) : recorder_(recorder), wait_(wait) {}
+        ~CloseIfStopped()
+        {
+            if (wait_)
+                recorder_.close_if_stopped();
+        }
+        Recorder& recorder_;
+        const platform::TimedLockWait& wait_;
+    };
 
     struct FileCloser {
         void operator()(std::FILE* f) const { std::fclose(f); }
     };
-    std::unique_ptr<std::FILE, FileCloser> file_;  // g_record_file
+    std::unique_ptr<std::FILE, FileCloser> file_;  // g_record_file, touched only under the lock
+    std::atomic<bool> close_pending_ { false };
 };
 
 Recorder& recorder();

@@ -9,8 +9,13 @@
 #include <cstring>
 #include <atomic>
 #include <chrono>
+#include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <functional>
+#include <future>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <semaphore>
 #include <thread>
 #include <vector>
@@ -285,6 +290,57 @@ TEST_F(MeetingRecord, StopWaitsForTheWriterThatHoldsTheFile)
     EXPECT_TRUE(released.load());
     EXPECT_FALSE(recorder().file_open());
     writer.join();
+}
+
+// True while a descriptor of this process still names path.
+bool descriptor_open_on(const std::string& path)
+{
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code ec;
+        if (std::filesystem::read_symlink(entry.path(), ec) == path)
+            return true;
+    }
+    return false;
+}
+
+// A writer copying from a pipe that stalls holds the record lock for as long
+// as the pipe stays silent; Stop gives up waiting after 3000 ms and the
+// writer closes the file once its record is whole.
+TEST_F(MeetingRecord, StopWaitsAtMostThreeSecondsAndTheStuckWriterClosesTheFile)
+{
+    LogCapture log;
+    std::string pipe_path = home.root() + "/stalled";
+    ASSERT_EQ(::mkfifo(pipe_path.c_str(), 0600), 0);
+    ASSERT_EQ(recorder().start(path), 0);
+    std::thread writer([&] {
+        std::array<int32_t, 3> sub { 0, 0, 100 };
+        long copied = 0;
+        recorder().append_file(record_type_board_bmp, sub.data(), sizeof sub, pipe_path, 100, "test", &copied);
+    });
+    int feed = ::open(pipe_path.c_str(), O_WRONLY);  // meets the writer's open
+    ASSERT_GE(feed, 0);
+    ASSERT_EQ(::write(feed, std::string(10, 'p').data(), 10), 10);
+    while (g_record_file_lock.try_lock()) {  // until the writer holds the lock
+        g_record_file_lock.unlock();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    std::future<void> stopping = std::async(std::launch::async, [] { recorder().stop(); });
+    bool stop_returned = stopping.wait_for(std::chrono::seconds(6)) == std::future_status::ready;
+    EXPECT_TRUE(descriptor_open_on(path)) << "closed under the writer";
+    ASSERT_EQ(::write(feed, std::string(90, 'p').data(), 90), 90);
+    ::close(feed);
+    writer.join();
+    stopping.wait();
+    EXPECT_TRUE(stop_returned) << "Stop waited for the writer";
+    EXPECT_TRUE(log.contains("Recorder::stop: record lock held beyond 3000 ms, the writer closes the file\n"));
+    EXPECT_FALSE(recorder().file_open());
+    EXPECT_FALSE(descriptor_open_on(path));
+    std::vector<ReadRecord> records = read_records(path);
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].body.substr(12), std::string(100, 'p'));
+    // A writer that comes after the stop writes nothing.
+    EXPECT_EQ(record_board_op(board_op_clear, 0), 0);
+    EXPECT_EQ(read_records(path).size(), 1u);
 }
 
 TEST_F(MeetingRecord, StartFailureTellsUserAndStaysOff)
