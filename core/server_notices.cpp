@@ -37,7 +37,8 @@ std::string report_endpoint_host()
 {
     std::string host;
     reg_read("general", "report_host", host, report_host_limit + 1);
-    return host.empty() ? std::string(report_host_default) : host;
+    // The service listens for reports beside the conference server.
+    return host.empty() ? g_main_sock.host.get() : host;
 }
 
 int send_udp_datagram(const std::string& text, const std::string& host, int port)

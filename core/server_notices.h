@@ -6,9 +6,9 @@
 #include <string>
 
 inline constexpr int report_port = 8999;
-inline constexpr const char* report_host_default = "127.0.0.1";
 
-// The report endpoint: "general" / "report_host", else the local machine.
+// The report endpoint: "general" / "report_host", else the host of the main
+// server connection.
 std::string report_endpoint_host();
 
 // Sends text and its terminating zero as one UDP datagram (no head, no

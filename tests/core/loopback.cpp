@@ -9,14 +9,13 @@
 #include <unistd.h>
 #include <vector>
 
-LoopbackListener::LoopbackListener()
+LoopbackListener::LoopbackListener(const char* address)
 {
     fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in at {};
     at.sin_family = AF_INET;
-    at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t len = sizeof at;
-    if (fd_ < 0 || ::bind(fd_, reinterpret_cast<sockaddr*>(&at), sizeof at) != 0 || ::listen(fd_, 16) != 0
+    if (fd_ < 0 || ::inet_pton(AF_INET, address, &at.sin_addr) != 1 || ::bind(fd_, reinterpret_cast<sockaddr*>(&at), sizeof at) != 0 || ::listen(fd_, 16) != 0
         || ::getsockname(fd_, reinterpret_cast<sockaddr*>(&at), &len) != 0)
         throw std::runtime_error("loopback listener");
     port_ = ntohs(at.sin_port);

@@ -11,7 +11,8 @@
 
 class LoopbackListener {
 public:
-    LoopbackListener();
+    // address: one of the loopback range (127.0.0.2 stands for another machine).
+    explicit LoopbackListener(const char* address = "127.0.0.1");
     ~LoopbackListener();
     LoopbackListener(const LoopbackListener&) = delete;
     LoopbackListener& operator=(const LoopbackListener&) = delete;

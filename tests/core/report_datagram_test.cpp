@@ -8,6 +8,8 @@
 
 #include <arpa/inet.h>
 #include <chrono>
+#include <cstdlib>
+#include <memory>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -16,15 +18,17 @@
 
 namespace {
 
-// The report endpoint on this machine: UDP 127.0.0.1:8999.
+bool in_private_network() { return std::getenv("TAMBLO_NETNS") && std::string(std::getenv("TAMBLO_NETNS")) == "1"; }
+
+// A report endpoint: UDP port 8999 of one loopback address.
 class ReportEndpoint {
 public:
-    ReportEndpoint()
+    explicit ReportEndpoint(const char* address = "127.0.0.1")
     {
         fd_ = ::socket(AF_INET, SOCK_DGRAM, 0);
         sockaddr_in addr {};
         addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::inet_pton(AF_INET, address, &addr.sin_addr);
         addr.sin_port = htons(report_port);
         bound_ = ::bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
     }
@@ -65,25 +69,40 @@ public:
     std::string greeting;
 };
 
+// Port 8999 is fixed: outside the private network namespace of make test
+// anything on this machine may hold it, so the tests run only inside it.
 class ReportTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(endpoint_.bound());
-        g_main_sock.host.set("127.0.0.1");
-        g_main_sock.port = listener_.port();
-        ASSERT_EQ(g_main_sock.connect_server(), 0);
-        peer_ = listener_.accept_one();
-        prefix_ = g_main_sock.local_address.get() + ":127.0.0.1:" + std::to_string(listener_.port());
+        if (!in_private_network())
+            GTEST_SKIP() << "binds UDP port 8999: runs only inside the private network namespace of make test";
+        endpoint_ = std::make_unique<ReportEndpoint>();
+        ASSERT_TRUE(endpoint_->bound());
+        connect_main_to("127.0.0.1");
     }
     void TearDown() override
     {
         g_main_sock.close_socket();
-        ::close(peer_);
+        if (peer_ >= 0)
+            ::close(peer_);
+    }
+    // The main connection to a server at address; prefix_ is how its reports begin.
+    void connect_main_to(const char* address)
+    {
+        g_main_sock.close_socket();
+        if (peer_ >= 0)
+            ::close(peer_);
+        listener_ = std::make_unique<LoopbackListener>(address);
+        g_main_sock.host.set(address);
+        g_main_sock.port = listener_->port();
+        ASSERT_EQ(g_main_sock.connect_server(), 0);
+        peer_ = listener_->accept_one();
+        prefix_ = g_main_sock.local_address.get() + ":" + address + ":" + std::to_string(listener_->port());
     }
     TempHome home_;
-    ReportEndpoint endpoint_;
-    LoopbackListener listener_;
+    std::unique_ptr<ReportEndpoint> endpoint_;
+    std::unique_ptr<LoopbackListener> listener_;
     int peer_ = -1;
     std::string prefix_;
 };
@@ -99,7 +118,7 @@ TEST_F(ReportTest, GreetingIsKeptReportedAndShown)
     do_server_hello_from_server(greeting.data(), static_cast<int>(greeting.size()));
     EXPECT_EQ(g_server_greeting.get(), greeting);
     EXPECT_EQ(frame.greeting, greeting);
-    EXPECT_EQ(endpoint_.next(prefix_), prefix_ + std::string(1, '\0'));
+    EXPECT_EQ(endpoint_->next(prefix_), prefix_ + std::string(1, '\0'));
 
     std::string long_greeting(3000, 'g');
     do_server_hello_from_server(long_greeting.data(), static_cast<int>(long_greeting.size()));
@@ -115,5 +134,22 @@ TEST_F(ReportTest, ServerVersionTextIsStoredThenReported)
     std::string stored;
     reg_read("general", "server_version_str", stored, 241);
     EXPECT_EQ(stored, text);
-    EXPECT_EQ(endpoint_.next(prefix_), prefix_ + ":       1.       9.       4:tamblo-server 1.9.4" + std::string(1, '\0'));
+    EXPECT_EQ(endpoint_->next(prefix_), prefix_ + ":       1.       9.       4:tamblo-server 1.9.4" + std::string(1, '\0'));
+}
+
+// A client of a server on another machine reports to that machine, where the
+// service listens, unless the settings name another host.
+TEST_F(ReportTest, ReportsGoToTheConnectedServersHostUnlessTheSettingNamesAnother)
+{
+    ReportEndpoint at_server("127.0.0.2");
+    ReportEndpoint at_setting("127.0.0.3");
+    ASSERT_TRUE(at_server.bound() && at_setting.bound());
+    connect_main_to("127.0.0.2");
+    std::string greeting = "hello";
+    do_server_hello_from_server(greeting.data(), static_cast<int>(greeting.size()));
+    EXPECT_EQ(at_server.next(prefix_), prefix_ + std::string(1, '\0'));
+
+    reg_write("general", "report_host", "127.0.0.3");
+    do_server_hello_from_server(greeting.data(), static_cast<int>(greeting.size()));
+    EXPECT_EQ(at_setting.next(prefix_), prefix_ + std::string(1, '\0'));
 }

@@ -1,3 +1,4 @@
+#include "core/connections.h"
 #include "core/global_state.h"
 #include "core/message_box.h"
 #include "core/server_notices.h"
@@ -309,10 +310,12 @@ TEST(ReportDatagram, TextArrivesWithItsTerminatingZero)
     EXPECT_EQ(send_udp_datagram("x", "127.0.0.1", 70000), -1);
 }
 
-TEST(ReportDatagram, EndpointIsLocalUnlessTheSettingsNameAnother)
+TEST(ReportDatagram, EndpointIsTheConnectedServerUnlessTheSettingsNameAnother)
 {
     TempHome home;
-    EXPECT_EQ(report_endpoint_host(), "127.0.0.1");
-    reg_write("general", "report_host", "reports.example");
-    EXPECT_EQ(report_endpoint_host(), "reports.example");
+    g_main_sock.host.set("127.0.0.5");
+    EXPECT_EQ(report_endpoint_host(), "127.0.0.5");
+    reg_write("general", "report_host", "127.0.0.6");
+    EXPECT_EQ(report_endpoint_host(), "127.0.0.6");
+    g_main_sock.host.clear();
 }
