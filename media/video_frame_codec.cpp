@@ -52,7 +52,7 @@ void VideoFrameEncoder::resize(int size_index)
         state.changed_map.assign(blocks, 0);
     }
     // The old reference does not fit the new size.
-    key_frame_counter_ = 30;
+    key_frame_counter_ = first_key_frame_counter;
 }
 
 bool VideoFrameEncoder::try_delta(CodedVideoFrame& out)

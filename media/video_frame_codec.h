@@ -47,6 +47,9 @@ public:
     int encode(int size_index, int quality, std::span<const uint8_t> rgb, CodedVideoFrame& out);
 
     int key_frame_counter() const { return key_frame_counter_; }
+    // The next frame is a key frame: the last one never reached the
+    // receivers, so nothing may be coded against it.
+    void force_key_frame() { key_frame_counter_ = first_key_frame_counter; }
     // The picture of the last key frame.
     const std::vector<uint8_t>& key_frame_picture() const { return key_frame_picture_; }
 
@@ -55,6 +58,7 @@ public:
     static constexpr int max_delta_counter = 10;
     static constexpr int max_changed_percent = 40;
     static constexpr int change_threshold = 3;
+    static constexpr int first_key_frame_counter = 30;
 
 private:
     struct PlaneState {
@@ -72,7 +76,7 @@ private:
     Cdct_codec codec_;
     int size_index_ = -1;
     VideoFrameSize size_ {};
-    int key_frame_counter_ = 30; // the first frame is a key frame
+    int key_frame_counter_ = first_key_frame_counter; // the first frame is a key frame
     std::array<PlaneState, 3> planes_ {};
     std::vector<uint8_t> key_frame_picture_;
 };

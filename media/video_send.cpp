@@ -56,13 +56,16 @@ VideoTickResult VideoCaptureTicker::tick(platform::CaptureSource* camera)
         return VideoTickResult::no_frame;
     last_frame_kind_ = frame_.frame_kind;
     // Compressing outside the lock keeps the sender's waits short.
+    // A frame dropped here was already taken as the encoder's reference.
     if (packer_.pack(frame_, packed_) != 0) {
         dbg_log("do_dct_video: a stream does not fit its send buffer, frame dropped\n");
+        encoder_.force_key_frame();
         return VideoTickResult::pack_failed;
     }
     {
         platform::TimedLockWait wait(g_video_send_lock, send_lock_wait_ms);
         if (!wait) {
+            encoder_.force_key_frame();
             message_box_printf("wait failed for g_mutex_send_video in CDlgShowMe.do_dct_video.");
             return VideoTickResult::lock_failed;
         }

@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cmath>
+#include <functional>
+#include <semaphore>
 #include <thread>
 
 namespace {
@@ -27,11 +31,20 @@ public:
         total_bytes.push_back(0);
         for (const std::vector<uint8_t>& s : buffers.streams)
             total_bytes.back() += s.size();
+        if (receiver) {
+            std::array<std::span<const uint8_t>, video_stream_count> spans;
+            for (size_t i = 0; i < video_stream_count; ++i)
+                spans[i] = buffers.streams[i];
+            receiver->decode(buffers.frame_kind, buffers.quality, buffers.size_index, spans, received_picture);
+        }
         if (delivers)
             buffers.frame_sent = true;
     }
     int starts = 0;
     bool delivers = true;
+    // Decodes every frame it sends, as a receiving client would.
+    VideoFrameDecoder* receiver = nullptr;
+    std::vector<uint8_t> received_picture;
     std::vector<int> kinds;
     std::vector<size_t> total_bytes;
 };
@@ -133,6 +146,72 @@ TEST_F(VideoTicker, HeldSendLockLeavesTheBuffersAlone)
     EXPECT_TRUE(video_send_buffers().frame_sent);
     for (const std::vector<uint8_t>& s : video_send_buffers().streams)
         EXPECT_TRUE(s.empty());
+}
+
+// A camera that lets the test act between the grab and the coding.
+class CameraWithGrabHook : public platform::SyntheticCaptureSource {
+public:
+    int grab(std::span<uint8_t> out) override
+    {
+        int rc = SyntheticCaptureSource::grab(out);
+        if (on_grab)
+            on_grab();
+        return rc;
+    }
+    std::function<void()> on_grab;
+};
+
+double mean_difference(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b)
+{
+    if (a.size() != b.size() || a.empty())
+        return 255;
+    double sum = 0;
+    for (size_t i = 0; i < a.size(); ++i)
+        sum += std::abs(int(a[i]) - int(b[i]));
+    return sum / static_cast<double>(a.size());
+}
+
+// A key frame that never reached the send buffers must not be what the next
+// frames are coded against: receivers still hold the key before it.
+TEST_F(VideoTicker, AFrameDroppedBeforeSendingIsNotWhatTheNextFramesReferTo)
+{
+    ScriptedMessageBoxes boxes;
+    VideoFrameDecoder receiver;
+    sender.receiver = &receiver;
+    CameraWithGrabHook scene_camera;
+    ASSERT_EQ(scene_camera.start(320, 240), 0);
+    scene_camera.set_motion(false);
+
+    ASSERT_EQ(ticker.tick(&scene_camera), VideoTickResult::coded);
+    EXPECT_LT(mean_difference(sender.received_picture, ticker.picture()), 8.0);
+
+    // A new scene, and the send lock held from the grab on: the key frame of
+    // the new scene is coded and then dropped.
+    scene_camera.cut_scene();
+    std::binary_semaphore held { 0 };
+    std::atomic<bool> release { false };
+    std::thread holder;
+    scene_camera.on_grab = [&] {
+        holder = std::thread([&] {
+            platform::TimedLockWait wait(g_video_send_lock, 3000);
+            held.release();
+            while (!release)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        });
+        held.acquire();
+    };
+    EXPECT_EQ(ticker.tick(&scene_camera), VideoTickResult::lock_failed);
+    release = true;
+    holder.join();
+    scene_camera.on_grab = nullptr;
+    ASSERT_EQ(boxes.texts(), std::vector<std::string> { "wait failed for g_mutex_send_video in CDlgShowMe.do_dct_video." });
+
+    // The receiver shows the new scene after the next frame.
+    ASSERT_EQ(ticker.tick(&scene_camera), VideoTickResult::coded);
+    EXPECT_EQ(sender.kinds.back(), video_frame_kind_key);
+    EXPECT_LT(mean_difference(sender.received_picture, ticker.picture()), 8.0);
+    EXPECT_EQ(ticker.tick(&scene_camera), VideoTickResult::coded);
+    EXPECT_EQ(sender.kinds.back(), video_frame_kind_delta);
 }
 
 } // namespace
