@@ -63,6 +63,7 @@ void CPlaySound::open_device()
     if (rc != 0) {
         message_box_printf("WAVEOUT:%x:%s", static_cast<unsigned>(-rc),
                            voice_audio_backend().error_text(rc).c_str());
+        device_.reset();  // the next start tries again
         return;
     }
     if (volume_ != 0xffffffffu)
@@ -85,8 +86,10 @@ void CPlaySound::close_device()
         m_open = 0;
     platform::sleep_ms(500);
     if (rc == 0) {
+        // As the recorder does, the next start opens what the backend offers then.
         std::lock_guard<std::mutex> hold(device_lock_);
         device_->close();
+        device_.reset();
     }
 }
 

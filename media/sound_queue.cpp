@@ -23,6 +23,19 @@ int g_forced_write_count = 0;
 // Posted with every write, as the sender's thread id.
 constexpr uintptr_t sound_master_thread_id = 1;
 
+// The fields of a player that the queue keeps, as a new player has them.
+void reset_queue_state(CPlaySound& p)
+{
+    p.m_retry_time = 0;
+    p.m_queued = 0;
+    p.m_started = 0;
+    p.m_last_write_tick = 0;
+    p.m_last_arrival_tick = 0;
+    p.m_has_arrival = 0;
+    p.m_target_depth = 2;
+    p.m_burst_count = 0;
+}
+
 bool player_usable(int slot)
 {
     CPlaySound* p = g_play_sound_threads[static_cast<size_t>(slot)].load();
@@ -88,6 +101,10 @@ void init_sound_queue()
         platform::TimedLockWait lock(g_sound_lock, 3000);
         for (sound_queue_entry& e : g_sound_queue)
             e = sound_queue_entry {};
+        // The players' share of the queue starts again with it.
+        for (auto& slot : g_play_sound_threads)
+            if (CPlaySound* p = slot.load())
+                reset_queue_state(*p);
     }
     rest_one_play_sound();
 }

@@ -35,7 +35,8 @@ int find_sound_slot(int customer_id);
 void rest_one_play_sound();
 // Takes ownership of the header: it is queued, or freed when the queue is full.
 int sound_add_to_queue(int slot, platform::WaveHeaderPtr header);
-// Empties the queue and the slots (the global state's set-up step).
+// Empties the queue, the slots and the players' share of the queue (the
+// global state's set-up step).
 void init_sound_queue();
 
 // One pass of the master thread over the queue, with g_sound_lock held by

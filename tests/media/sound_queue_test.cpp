@@ -21,11 +21,14 @@
 #include <filesystem>
 #include <fstream>
 #include <thread>
+#include <vector>
 #include <zlib.h>
 
 namespace {
 
-// Each case runs in its own process, so the players made here are fresh.
+// The players are made once and live as long as the process: each case
+// starts them, and the queue's share of them, afresh and stops them again,
+// so the cases also pass one after another in one process.
 class SoundQueue : public ::testing::Test {
 protected:
     void SetUp() override
@@ -45,13 +48,39 @@ protected:
         ASSERT_TRUE(all_open());
         init_sound_queue();
     }
-    void TearDown() override { platform::set_clock(nullptr); }
+    void TearDown() override
+    {
+        // Closing sleeps on the manual clock, so it takes no time. A volume
+        // of all ones is what a player that was never set plays at.
+        for (CPlaySound* p : all_players()) {
+            p->set_volume(0xffffffffu);
+            p->post_thread_message(WM_MY_PLAY_STOP);
+        }
+        for (int i = 0; i < 200 && !all_closed(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        EXPECT_TRUE(all_closed());
+        platform::set_clock(nullptr);
+    }
     static bool all_open()
     {
         for (auto& p : g_play_sound_threads)
             if (!p.load() || !p.load()->m_open)
                 return false;
         return g_local_play_sound.load()->m_open != 0;
+    }
+    static std::vector<CPlaySound*> all_players()
+    {
+        std::vector<CPlaySound*> out { g_local_play_sound.load() };
+        for (auto& p : g_play_sound_threads)
+            out.push_back(p.load());
+        return out;
+    }
+    static bool all_closed()
+    {
+        for (auto& p : g_play_sound_threads)
+            if (p.load()->m_open)
+                return false;
+        return g_local_play_sound.load()->m_open == 0;
     }
     static CPlaySound& player(int slot) { return *g_play_sound_threads[static_cast<size_t>(slot)].load(); }
     static platform::WaveHeaderPtr block(uint8_t fill = 130)
@@ -91,6 +120,34 @@ protected:
 };
 
 } // namespace
+
+TEST(SpeakerVolume, SettingThenDeviceThenDefault)
+{
+    struct Case {
+        int setting;
+        uint32_t device;
+        int want;
+    };
+    const Case cases[] = {
+        { 30000, 0xffffffffu, 30000 },    { 0, (20000u << 16) | 20000u, 20000 }, { 0, 0, 8191 },
+        { 0, 0xffff0000u, 8191 },         { 70000, 0, 65535 },                   { -5, 0x1234u, 0 },
+        { 0, 0xffffffffu, 65535 },
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(choose_speaker_volume(c.setting, c.device), c.want) << c.setting << " " << c.device;
+}
+
+// Ahead of the cases that make the players, so that it also runs when the
+// whole program runs in one process.
+TEST(SpeakerVolume, WithoutPlayersOrSettingIs8191)
+{
+    if (g_local_play_sound.load() || g_play_sound_threads[0].load())
+        GTEST_SKIP() << "the players an earlier case made in this process live on";
+    TempHome home;
+    EXPECT_EQ(get_speaker_volume(), 8191);
+    reg_write_int("audio", "speaker_volume", 12345);
+    EXPECT_EQ(get_speaker_volume(), 12345);
+}
 
 TEST_F(SoundQueue, ElevenSpeakersShareTenSlotsAfterThreeIdleSeconds)
 {
@@ -195,30 +252,6 @@ TEST_F(SoundQueue, SpeakerVolumeGoesToBothChannelsOfEveryPlayer)
         EXPECT_EQ(v, (32768u << 16) | 32768u) << name;
 }
 
-TEST(SpeakerVolume, SettingThenDeviceThenDefault)
-{
-    struct Case {
-        int setting;
-        uint32_t device;
-        int want;
-    };
-    const Case cases[] = {
-        { 30000, 0xffffffffu, 30000 },    { 0, (20000u << 16) | 20000u, 20000 }, { 0, 0, 8191 },
-        { 0, 0xffff0000u, 8191 },         { 70000, 0, 65535 },                   { -5, 0x1234u, 0 },
-        { 0, 0xffffffffu, 65535 },
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(choose_speaker_volume(c.setting, c.device), c.want) << c.setting << " " << c.device;
-}
-
-TEST(SpeakerVolume, WithoutPlayersOrSettingIs8191)
-{
-    TempHome home;
-    EXPECT_EQ(get_speaker_volume(), 8191);
-    reg_write_int("audio", "speaker_volume", 12345);
-    EXPECT_EQ(get_speaker_volume(), 12345);
-}
-
 TEST_F(SoundQueue, SpeakerSliderTakesTheLocalPlayersVolumeWhenNoneIsStored)
 {
     // A device never set plays at full volume.
@@ -310,20 +343,30 @@ TEST(TalkStart, MissingSoundDeviceShowsTheDevicesErrorText)
     std::string asoundrc_home = home.root() + "/alsa";
     std::filesystem::create_directories(asoundrc_home);
     std::ofstream(asoundrc_home + "/.asoundrc") << "pcm.!default { type hw card 63 }\n";
+    const char* saved_home = std::getenv("HOME");
+    std::string home_before = saved_home ? saved_home : "";
     ::setenv("HOME", asoundrc_home.c_str(), 1);
     use_voice_audio_backend(platform::make_audio_backend("alsa"));
     on_talk_start();
     EXPECT_EQ(g_talk_active, 1);
-    bool in = false, out = false;
-    for (int i = 0; i < 300 && !(in && out); ++i) {
+    // The recorder and all eleven players tell of their device.
+    int in = 0, out = 0;
+    for (int i = 0; i < 300 && !(in == 1 && out == play_slot_count + 1); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        in = out = 0;
         for (const std::string& t : boxes.texts()) {
-            in = in || (t.rfind("WAVEIN:", 0) == 0 && t.size() > 10);
-            out = out || (t.rfind("WAVEOUT:", 0) == 0 && t.size() > 10);
+            in += t.rfind("WAVEIN:", 0) == 0 && t.size() > 10;
+            out += t.rfind("WAVEOUT:", 0) == 0 && t.size() > 10;
         }
     }
-    EXPECT_TRUE(in);
-    EXPECT_TRUE(out);
+    EXPECT_EQ(in, 1);
+    EXPECT_EQ(out, play_slot_count + 1);
     on_talk_stop();
     EXPECT_EQ(g_talk_active, 0);
+    // Leave the process as it was: no player holds a device of this backend.
+    use_voice_audio_backend(nullptr);
+    if (saved_home)
+        ::setenv("HOME", home_before.c_str(), 1);
+    else
+        ::unsetenv("HOME");
 }
