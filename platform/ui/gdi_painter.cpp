@@ -136,6 +136,20 @@ void GdiPainter::rectangle(int left, int top, int right, int bottom, COLORREF fi
     pen_width_px_ = saved_width;
 }
 
+void GdiPainter::draw_3d_rect(const QRect& r, COLORREF top_left, COLORREF bottom_right)
+{
+    const int x = r.left();
+    const int y = r.top();
+    const int cx = r.width();
+    const int cy = r.height();
+    if (cx <= 0 || cy <= 0)
+        return;
+    fill_rect(x, y, x + cx - 1, y + 1, top_left);
+    fill_rect(x, y, x + 1, y + cy - 1, top_left);
+    fill_rect(x + cx - 1, y, x + cx, y + cy, bottom_right);
+    fill_rect(x, y + cy - 1, x + cx, y + cy, bottom_right);
+}
+
 void GdiPainter::hatch_rect(int left, int top, int right, int bottom, COLORREF hatch, COLORREF background)
 {
     if (right <= left || bottom <= top)

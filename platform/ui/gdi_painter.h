@@ -48,6 +48,9 @@ public:
     void fill_rect(const QRect& rect, COLORREF colour);
     // The outline with the current pen on the box's edge pixels, the inside filled.
     void rectangle(int left, int top, int right, int bottom, COLORREF fill);
+    // The device's 3-D rectangle of [left, right) x [top, bottom): the top and
+    // left lines in top_left, the right and bottom lines in bottom_right.
+    void draw_3d_rect(const QRect& rect, COLORREF top_left, COLORREF bottom_right);
     // The diagonal-cross hatch in colour over a background.
     void hatch_rect(int left, int top, int right, int bottom, COLORREF hatch, COLORREF background);
     // A closed polygon filled and outlined in one colour.

@@ -32,6 +32,7 @@ CMyCheckBox::CMyCheckBox(int id, const QString& text, QWidget* parent) : QCheckB
 
 bool CMyCheckBox::event(QEvent* event)
 {
+    m_tooltip.relay(event);
     if (m_input_gate == 0 && gated(event))
         return true;
     return QCheckBox::event(event);

@@ -32,3 +32,9 @@ void CMyStatic::paintEvent(QPaintEvent* event)
         dbg_log("exception in CMyStatic::paintEvent.\n");
     }
 }
+
+bool CMyStatic::event(QEvent* event)
+{
+    m_tooltip.relay(event);
+    return QLabel::event(event);
+}

@@ -492,6 +492,11 @@ QPixmap skin_bitmap(int bitmap_id)
     return cache[bitmap_id];
 }
 
+void paint_skin_glyph(QPainter& p, int index, const QRectF& box, const QColor& ink, const QColor& fill)
+{
+    draw_glyph(p, index, box, ink, fill);
+}
+
 QPixmap skin_word_bitmap(int word)
 {
     if (word < skin_first_bitmap_word || word >= skin_word_count)

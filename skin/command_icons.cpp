@@ -1,0 +1,73 @@
+#include "skin/command_icons.h"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+// Our painted glyphs: 0 circle, 1 square, 2 triangle, 3 diamond, 4 plus,
+// 5 right arrow, 6 left arrow, 7 speaker, 8 microphone, 9 speech bubble,
+// 10 person, 11 link, 12 star, 13 check, 14 cross, 15 door; 16 + n solid.
+constexpr int solid = 16;
+
+constexpr std::array g_command_icons = {
+    // talk bar, status buttons
+    CommandIcon { 32834, "audio-input-microphone", 8 },  // Take over microphone
+    CommandIcon { 32890, "camera-web", solid + 0 },       // Show me / Show video
+    CommandIcon { 32785, "call-start", 7 },               // Start(Stop) meeting room talk
+    CommandIcon { 32805, "audio-volume-high", 7 },        // Volume control
+    CommandIcon { 32786, "dialog-messages", 9 },          // Text chat
+    CommandIcon { 32903, "hand", 10 },                    // Raise hand
+    CommandIcon { 32946, "speedometer", 12 },             // Net speed test
+    // connection and session
+    CommandIcon { 32810, "network-connect", 11 },         // Connect to server
+    CommandIcon { 32812, "view-refresh", 5 },             // Reconnect
+    CommandIcon { 32811, "network-disconnect", 14 },      // Disconnect
+    CommandIcon { 32808, "im-user-online", 10 },          // Login
+    CommandIcon { 32809, "system-log-out", 15 },          // Logout
+    CommandIcon { 32806, "system-users", solid + 10 },    // Join meeting room
+    CommandIcon { 32807, "system-users", solid + 10 },
+    CommandIcon { 32820, "user-away", solid + 15 },       // Rest room
+    CommandIcon { 32817, "media-playback-start", solid + 5 }, // Start meeting
+    CommandIcon { 32818, "media-playback-stop", solid + 1 },  // Stop meeting
+    // full-screen tool bar and whiteboard tools
+    CommandIcon { 32935, "window-close", 14 },            // Close
+    CommandIcon { 32936, "gnumeric-object-scrollbar", 3 }, // Show scroll
+    CommandIcon { 32776, "edit-select", 2 },              // Pointer
+    CommandIcon { 32774, "draw-eraser", solid + 3 },      // Use eraser
+    CommandIcon { 32775, "edit-line-width", 4 },          // Set eraser width
+    CommandIcon { 32771, "format-stroke-color", solid + 12 }, // Choose pen colour
+    CommandIcon { 32773, "draw-freehand", 13 },           // Use pen
+    CommandIcon { 32772, "edit-line-width", 4 },          // Set pen width
+    CommandIcon { 32777, "draw-text", 9 },                // Use text
+    CommandIcon { 32778, "preferences-desktop-font", solid + 9 }, // Choose font
+    CommandIcon { 32787, "draw-line", 14 },               // Draw line
+    CommandIcon { 32788, "draw-rectangle", 1 },           // Void rect
+    CommandIcon { 32789, nullptr, solid + 1 },            // Solid rect
+    CommandIcon { 32790, "draw-circle", 0 },              // Void circle
+    CommandIcon { 32791, nullptr, solid + 0 },            // Solid circle
+    CommandIcon { 32796, "draw-rectangle-rounded", 3 },   // Void round rect
+    CommandIcon { 32797, nullptr, solid + 3 },            // Solid round rect
+    CommandIcon { 32800, "edit-undo", 6 },                // Undo
+    CommandIcon { 32801, "edit-redo", 5 },                // Redo
+    CommandIcon { 32802, "view-refresh", 5 },             // Reload board content
+    CommandIcon { 32804, "edit-clear-all", 14 },          // Clear board
+    // recording and playback
+    CommandIcon { 32923, "media-record", solid + 0 },     // Start recording
+    CommandIcon { 32928, "media-playback-pause", solid + 4 }, // Pause recording
+    CommandIcon { 32927, "media-playback-stop", solid + 1 },  // Stop recording
+    CommandIcon { 32924, "media-playback-start", solid + 5 }, // Play meeting record
+    CommandIcon { 32925, "media-playback-pause", solid + 4 }, // Pause playing
+    CommandIcon { 32926, "media-playback-stop", solid + 1 },  // Stop playing
+};
+
+} // namespace
+
+std::span<const CommandIcon> command_icons() { return g_command_icons; }
+
+const CommandIcon* command_icon(int command_id)
+{
+    auto it = std::find_if(g_command_icons.begin(), g_command_icons.end(),
+                           [command_id](const CommandIcon& icon) { return icon.command_id == command_id; });
+    return it == g_command_icons.end() ? nullptr : &*it;
+}
