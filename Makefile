@@ -3,7 +3,7 @@
 BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 
-.PHONY: all deps configure build test run bench clean test-asan
+.PHONY: all deps configure build test run bench clean test-asan fuzz
 
 all: build
 
@@ -37,5 +37,17 @@ test-asan: deps
 	cmake --build $(ASAN_BUILD) -j $$(nproc)
 	tools/run-tests.sh $(ASAN_BUILD)
 
+# The libFuzzer targets (clang, with AddressSanitizer and
+# UndefinedBehaviorSanitizer), each run for FUZZ_SECONDS.
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 30
+fuzz: deps
+	@if [ ! -f $(FUZZ_BUILD)/build.ninja ]; then \
+	  CC=clang-14 CXX=clang++-14 cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DTAMBLO_SANITIZE=address,undefined -DTAMBLO_FUZZ=ON; \
+	fi
+	cmake --build $(FUZZ_BUILD) --target fuzzers -j $$(nproc)
+	tools/run-fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -2,6 +2,11 @@
 # (`make test-asan`) or "thread" (`make test-tsan`, with clang). A report ends
 # the program, so a test that meets one fails.
 set(TAMBLO_SANITIZE "" CACHE STRING "sanitizers to build with (-fsanitize=...)")
+# TAMBLO_FUZZ: everything instrumented for libFuzzer (clang), and the fuzz/ targets.
+option(TAMBLO_FUZZ "build the libFuzzer targets (clang)" OFF)
+if(TAMBLO_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
 if(TAMBLO_SANITIZE)
   add_compile_options(-fsanitize=${TAMBLO_SANITIZE} -fno-omit-frame-pointer -fno-sanitize-recover=all)
   add_link_options(-fsanitize=${TAMBLO_SANITIZE})

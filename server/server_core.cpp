@@ -391,6 +391,18 @@ void ServerCore::run(bool handle_signals)
     server_log("stopped");
 }
 
+size_t ServerCore::poll()
+{
+    try {
+        return impl_->io.poll();
+    } catch (const std::exception& e) {
+        server_log("exception in the server loop: %s", e.what());
+    } catch (...) {
+        server_log("exception in the server loop");
+    }
+    return 1;
+}
+
 void ServerCore::stop()
 {
     asio::post(impl_->io, [this] {

@@ -100,6 +100,10 @@ public:
     uint16_t port() const { return bound_port_; }
     // Serves until stop() or SIGTERM/SIGINT when handle_signals was set.
     void run(bool handle_signals = false);
+    // Instead of run(): runs on the calling thread what is ready, without
+    // waiting, so an in-process driver (the fuzz harness) steps the server
+    // itself. The number of handlers run.
+    size_t poll();
     // Any thread: closes every connection and makes run() return.
     void stop();
 

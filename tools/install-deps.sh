@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   # build
   build-essential cmake ninja-build pkg-config
+  # clang for the fuzz targets and the ThreadSanitizer build, its symbolizer
+  clang-14 libclang-rt-14-dev llvm-14
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   # Qt 6 widgets, translations, the offscreen and X11 platforms
