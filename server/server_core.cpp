@@ -477,6 +477,7 @@ void ServerCore::connection_closed(ServerConnection& connection, const std::stri
 void ServerCore::handle_message(ServerConnection& connection, const WireHead& head, std::string_view body)
 {
     Client* client = connection.client;
+    ++handler_depth_;
     try {
         if (!client)
             handle_unidentified(connection, head, body);
@@ -491,6 +492,8 @@ void ServerCore::handle_message(ServerConnection& connection, const WireHead& he
         if (client)
             drop_client(*client, "its message caused an error");
     }
+    --handler_depth_;
+    finish_drops();
 }
 
 int ServerCore::next_customer_id()
@@ -802,14 +805,7 @@ void ServerCore::drop_client(Client& client, const std::string& reason)
     client.dropping_ = true;
     int id = client.customer_id();
     server_log("client %d dropped: %s", id, reason.c_str());
-    for (const ClientEvent& event : table_.client_leaving_events()) {
-        try {
-            event(*this, client);
-        } catch (...) {
-            server_log("exception in a leaving event of client %d", id);
-        }
-    }
-    leave_room(client);
+    // From here on nothing is sent to it or read from it.
     for (auto& connection : client.connections_) {
         if (!connection)
             continue;
@@ -818,10 +814,40 @@ void ServerCore::drop_client(Client& client, const std::string& reason)
         impl_->connections.erase(connection);
         connection.reset();
     }
-    // Handlers further up the stack may still hold the client.
-    asio::post(impl_->io, [this, id] {
-        auto it = clients_.find(id);
-        if (it != clients_.end() && it->second->dropping())
-            clients_.erase(it);
-    });
+    drops_pending_.push_back(id);
+    finish_drops();
+}
+
+// The leaving events of dropped clients, once no handler is running: a
+// handler may hold the client, its room or the room's state. The events
+// run at a depth of their own, so a client their sends drop waits its turn
+// in the same loop.
+void ServerCore::finish_drops()
+{
+    if (handler_depth_ > 0)
+        return;
+    ++handler_depth_;
+    while (!drops_pending_.empty()) {
+        int id = drops_pending_.front();
+        drops_pending_.erase(drops_pending_.begin());
+        auto found = clients_.find(id);
+        if (found == clients_.end())
+            continue;
+        Client& client = *found->second;
+        for (const ClientEvent& event : table_.client_leaving_events()) {
+            try {
+                event(*this, client);
+            } catch (...) {
+                server_log("exception in a leaving event of client %d", id);
+            }
+        }
+        leave_room(client);
+        // Whatever posted work still names the client finds it until then.
+        asio::post(impl_->io, [this, id] {
+            auto it = clients_.find(id);
+            if (it != clients_.end() && it->second->dropping())
+                clients_.erase(it);
+        });
+    }
+    --handler_depth_;
 }

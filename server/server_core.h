@@ -137,8 +137,10 @@ public:
     // message came in on. Returns how many members it was queued for.
     int relay(Client& sender, const IncomingMessage& message, const RelayRule& rule);
 
-    // Closes the client's connections after the leaving events have run
-    // and it has left its room. Safe to call from inside any handler.
+    // Closes the client's connections at once; its leaving events run and
+    // it leaves its room once no handler is running any more, so a handler
+    // whose send drops a client (even the last member of a room, whose room
+    // then closes) still finds everything it holds. Safe from anywhere.
     void drop_client(Client& client, const std::string& reason);
 
 private:
@@ -152,6 +154,7 @@ private:
     void watch_idle_clients();
     void connection_closed(ServerConnection& connection, const std::string& why);
     void greet(Client& client);
+    void finish_drops();
     int enqueue(Client& to, Channel channel, std::shared_ptr<const std::string> wire);
     int next_customer_id();
     void close_all();
@@ -165,4 +168,6 @@ private:
     std::unordered_map<int, std::unique_ptr<Client>> clients_;
     std::map<int, std::unique_ptr<Room>> rooms_;
     FamilyState family_state_;
+    int handler_depth_ = 0;            // handlers, events and drops running now
+    std::vector<int> drops_pending_;   // dropped while one ran: leaving events still due
 };

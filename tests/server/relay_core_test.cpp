@@ -16,6 +16,7 @@
 namespace {
 
 constexpr int test_count_number = 9000;  // a test family's own message
+constexpr int test_flood_self_number = 9001;  // answers its sender until the sender's queue overflows
 
 struct CountState {
     int seen = 0;
@@ -24,6 +25,16 @@ struct CountState {
 struct LeavingRecord {
     std::mutex lock;
     std::vector<std::pair<int, int>> left;  // customer id, room number at the time
+};
+
+// What a handler saw after its own send had the sender dropped.
+struct FloodSeen {
+    std::mutex lock;
+    bool done = false;
+    bool dropping = false;
+    size_t left_during_handler = 0;
+    bool room_still_there = false;
+    bool still_a_member = false;
 };
 
 class RelayCore : public ::testing::Test {
@@ -39,6 +50,19 @@ protected:
             int seen = ++sender.state<CountState>().seen;
             server.send_data(sender, test_count_number, std::to_string(seen));
         }, "test count");
+        table.add_handler(test_flood_self_number, [this](ServerCore& server, Client& sender, const IncomingMessage&) {
+            Room* room = sender.room();
+            int room_number = room ? room->number() : -1;
+            const std::string block(8000, 'f');
+            for (int i = 0; i < 100000 && !sender.dropping(); ++i)
+                server.send_data(sender, test_flood_self_number, block);
+            std::scoped_lock lock(flood_.lock, leaving_.lock);
+            flood_.done = true;
+            flood_.dropping = sender.dropping();
+            flood_.left_during_handler = leaving_.left.size();
+            flood_.room_still_there = room && server.find_room(room_number) == room;
+            flood_.still_a_member = room && sender.room() == room && room->member(sender.customer_id()) == &sender;
+        }, "test flood");
         table.on_client_leaving([this](ServerCore&, Client& client) {
             std::lock_guard lock(leaving_.lock);
             leaving_.left.emplace_back(client.customer_id(), client.room() ? client.room()->number() : -1);
@@ -72,6 +96,7 @@ protected:
     std::thread thread_;
     std::vector<std::unique_ptr<HeadlessPeer>> peers_;
     LeavingRecord leaving_;
+    FloodSeen flood_;
 };
 
 auto from_sender_with(int number, int field2)
@@ -146,6 +171,32 @@ TEST_F(RelayCore, LeavingEventSeesTheRoomBeforeTheClientLeavesIt)
     std::lock_guard lock(leaving_.lock);
     ASSERT_EQ(leaving_.left.size(), 1u);
     EXPECT_EQ(leaving_.left[0].first, gone_id);
+    EXPECT_GT(leaving_.left[0].second, 0);
+}
+
+TEST_F(RelayCore, ClientDroppedInsideAHandlerLeavesOnlyAfterTheHandlerReturns)
+{
+    // Alone in a room it made: leaving closes the room and frees its state,
+    // which the handler still holds.
+    HeadlessPeer& asker = peer_in("own room");
+    asker.set_listener([](const ArrivedMessage& m) { return m.head.number != test_flood_self_number; });
+    ASSERT_EQ(asker.send(PeerChannel::main, test_flood_self_number), 0);
+    EXPECT_TRUE(asker.await_closed(PeerChannel::main));
+    // The connection closes while the handler still runs.
+    for (int tries = 0; tries < 500; ++tries) {
+        std::scoped_lock lock(flood_.lock, leaving_.lock);
+        if (flood_.done && !leaving_.left.empty())
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    std::scoped_lock lock(flood_.lock, leaving_.lock);
+    ASSERT_TRUE(flood_.done);
+    EXPECT_TRUE(flood_.dropping);
+    EXPECT_EQ(flood_.left_during_handler, 0u);
+    EXPECT_TRUE(flood_.room_still_there);
+    EXPECT_TRUE(flood_.still_a_member);
+    ASSERT_EQ(leaving_.left.size(), 1u);
+    EXPECT_EQ(leaving_.left[0].first, asker.customer_id());
     EXPECT_GT(leaving_.left[0].second, 0);
 }
 

@@ -383,6 +383,37 @@ TEST_F(ServerEndToEnd, ClientThatDoesNotReadIsDropped)
     EXPECT_EQ(log.find("dropped"), log.rfind("dropped")) << log;
 }
 
+TEST_F(ServerEndToEnd, MemberWhoAsksForReloadsAndNeverReadsIsDroppedAndItsRoomClosed)
+{
+    start({ "--send-queue-kib", "16" });
+    RawConnection sleeper(server_->port(), 4096);
+    ASSERT_TRUE(sleeper.connected());
+    ASSERT_TRUE(sleeper.write(message(0, MSG_HELLO_MAIN) + message(0, MSG_LOGIN, "sleeper:")
+                              + message(0, MSG_ROOM_CREATE, "fonts") + message(0, MSG_ROOM_JOIN, "fonts:")));
+    ASSERT_TRUE(server_->wait_for_log("client 1000 joined room 2"));
+    // Each reload answers with every font of the room: the answers outgrow the queue at once.
+    std::string uploads;
+    for (int i = 0; i < 50; ++i)
+        uploads += message(0, MSG_BOARD_FONT_UPLOAD, std::string(60, static_cast<char>('A' + i)));
+    ASSERT_TRUE(sleeper.write(uploads));
+    std::string reloads;
+    for (int i = 0; i < 100; ++i)
+        reloads += message(0, MSG_BOARD_RELOAD);
+    for (int i = 0; i < 20 && server_->log_text().find("client 1000 dropped") == std::string::npos; ++i)
+        sleeper.write(reloads);
+    EXPECT_TRUE(server_->wait_for_log("client 1000 dropped: its main send queue is full"));
+    EXPECT_TRUE(server_->wait_for_log("room 2 removed"));
+    std::string log = server_->log_text();
+    ASSERT_TRUE(server_->running()) << log.substr(log.size() - std::min<size_t>(log.size(), 4000));
+    // Still serving, and the room is gone with its drawing.
+    HeadlessPeer& late = peer_in("fonts");
+    late.send(PeerChannel::main, MSG_BOARD_RELOAD, 0);
+    EXPECT_TRUE(server_->wait_for_log(format_text("client %d: board 0 reloaded with 0 actions", late.customer_id())));
+    in_step(late);
+    EXPECT_EQ(late.count(MSG_BOARD_FONT), 0u);
+    EXPECT_TRUE(server_->running());
+}
+
 TEST_F(ServerEndToEnd, ConnectionThatNamesNoClientIsClosed)
 {
     start({ "--identify-timeout-ms", "200" });
