@@ -25,6 +25,7 @@ constexpr size_t client_body_limit = 8172;       // a client's receive buffer: 8
 constexpr int first_customer_id = 1000;          // ids fill field 2, so they stay in 1000..9999
 constexpr int last_customer_id = wire_field_max;
 constexpr int last_room_number = wire_field_max;
+constexpr size_t unhandled_kinds_logged = 16;    // per client
 
 // The head check the client makes (a ':' at 4, 9, 14, 19) plus what the
 // client's lenient parse lets through: each field must be blanks, an
@@ -616,10 +617,13 @@ void ServerCore::handle_from_client(Client& client, ServerConnection& connection
     }
     const MessageTable::Entry* entry = table_.find(head.number);
     if (!entry) {
-        // One line per kind and client: a client must not flood the log.
-        if (client.unhandled_logged_.insert(head.number).second)
+        // One line per kind and client, for a few kinds: a client must not flood the log.
+        if (client.unhandled_logged_.size() < unhandled_kinds_logged && client.unhandled_logged_.insert(head.number).second) {
             server_log("client %d: message %d on its %s connection has no handler: dropped", client.customer_id(), head.number,
                 channel_name(connection.channel));
+            if (client.unhandled_logged_.size() == unhandled_kinds_logged)
+                server_log("client %d: further messages without a handler are not logged", client.customer_id());
+        }
         return;
     }
     IncomingMessage message { head, body, connection.channel };

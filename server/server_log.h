@@ -1,6 +1,9 @@
 #pragma once
 // The server's log: one line per event on standard output, each beginning
-// with the UTC time, flushed at once so a supervisor or a test sees it.
+// with the UTC time. A thread of its own writes the lines at once, so a
+// supervisor or a test sees them; the event loop never waits for the pipe.
+// When standard output is not read, lines beyond 1 MiB waiting are
+// dropped, and a line says how many once it is read again.
 
 #include "core/text_util.h"
 
@@ -8,6 +11,9 @@
 #include <string>
 
 void server_log(const char* fmt, ...) TAMBLO_PRINTF(1, 2);
+
+// Waits up to wait_ms until every line is written; false when they are not.
+bool server_log_flush(int wait_ms);
 
 // Every line (without its time) also goes to the tap, if one is set; tests
 // running the server core in-process read it.

@@ -10,15 +10,37 @@
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
+#include <cerrno>
+#include <fcntl.h>
+#include <spawn.h>
 #include <cstdio>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sstream>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+extern char** environ;
+
 namespace {
+
+// Writes all of bytes unless the peer stops taking them for wait_ms.
+bool write_within(int fd, const std::string& bytes, int wait_ms)
+{
+    size_t done = 0;
+    while (done < bytes.size()) {
+        pollfd p { fd, POLLOUT, 0 };
+        if (::poll(&p, 1, wait_ms) <= 0)
+            return false;
+        ssize_t n = ::send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n < 0 && errno != EAGAIN && errno != EINTR)
+            return false;
+        done += n > 0 ? static_cast<size_t>(n) : 0;
+    }
+    return true;
+}
 
 // A plain descriptor for what a well-behaved peer never does.
 class RawConnection {
@@ -414,6 +436,30 @@ TEST_F(ServerEndToEnd, MemberWhoAsksForReloadsAndNeverReadsIsDroppedAndItsRoomCl
     EXPECT_TRUE(server_->running());
 }
 
+TEST_F(ServerEndToEnd, MessagesWithoutHandlerAreLoggedOnlyAFewTimesPerClient)
+{
+    start();
+    HeadlessPeer& a = peer(true);
+    HeadlessPeer& b = peer(true);
+    for (int round = 0; round < 3; ++round) {
+        for (int number = 9100; number < 9200; ++number)
+            ASSERT_EQ(a.send(PeerChannel::main, number), 0);
+    }
+    ASSERT_EQ(b.send(PeerChannel::main, 9100), 0);
+    in_step(a);
+    in_step(b);
+    ASSERT_TRUE(server_->wait_for_log(format_text("client %d: message 9100 on its main connection has no handler", b.customer_id())));
+    std::string log = server_->log_text();
+    size_t lines_of_a = 0;
+    std::istringstream lines(log);
+    for (std::string line; std::getline(lines, line);)
+        lines_of_a += line.find(format_text("client %d: message", a.customer_id())) != std::string::npos
+            && line.find("has no handler") != std::string::npos;
+    EXPECT_GE(lines_of_a, 1u);
+    EXPECT_LE(lines_of_a, 20u) << log;
+    EXPECT_EQ(occurrences_in(log, format_text("client %d: further messages without a handler are not logged", a.customer_id())), 1u);
+}
+
 TEST_F(ServerEndToEnd, ConnectionThatNamesNoClientIsClosed)
 {
     start({ "--identify-timeout-ms", "200" });
@@ -529,6 +575,115 @@ TEST_F(ServerEndToEnd, StopsCleanlyOnSigtermAndSigint)
         EXPECT_EQ(WEXITSTATUS(status), 0) << signal_number;
         peers_.clear();
     }
+}
+
+// tamblo-server with its standard output on a pipe the test reads only
+// when it likes, as under a supervisor that has stopped reading.
+class PipedServer {
+public:
+    PipedServer()
+    {
+        int ends[2] = { -1, -1 };
+        if (::pipe2(ends, O_CLOEXEC) != 0)
+            return;
+        read_fd_ = ends[0];
+        std::string binary = ServerProcess::binary_path();
+        std::vector<std::string> args { binary, "--listen", "127.0.0.1:0", "--report-port", "0" };
+        std::vector<char*> argv;
+        for (std::string& arg : args)
+            argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, ends[1], STDOUT_FILENO);
+        if (::posix_spawn(&pid_, binary.c_str(), &actions, nullptr, argv.data(), environ) != 0)
+            pid_ = -1;
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(ends[1]);
+        const std::string marker = "listening on 127.0.0.1:";
+        while (pid_ > 0 && read_some(2000) > 0) {
+            size_t at = out_.find(marker);
+            if (at != std::string::npos && out_.find('\n', at) != std::string::npos) {
+                port_ = static_cast<uint16_t>(std::atoi(out_.c_str() + at + marker.size()));
+                break;
+            }
+        }
+    }
+    ~PipedServer()
+    {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+        ::close(read_fd_);
+    }
+    uint16_t port() const { return port_; }
+    // Reads what is there within wait_ms; the bytes read, 0 at the end.
+    ssize_t read_some(int wait_ms)
+    {
+        pollfd p { read_fd_, POLLIN, 0 };
+        if (::poll(&p, 1, wait_ms) <= 0)
+            return -1;
+        char piece[65536];
+        ssize_t n = ::read(read_fd_, piece, sizeof piece);
+        if (n > 0)
+            out_.append(piece, static_cast<size_t>(n));
+        return n;
+    }
+    void read_all_there_is()
+    {
+        while (read_some(200) > 0) {
+        }
+    }
+    const std::string& out() const { return out_; }
+    // SIGTERM; true when it ended by itself within wait_ms.
+    bool stop(int wait_ms)
+    {
+        ::kill(pid_, SIGTERM);
+        for (int waited = 0; waited < wait_ms; waited += 10) {
+            if (::waitpid(pid_, nullptr, WNOHANG) == pid_) {
+                pid_ = -1;
+                return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
+    }
+
+private:
+    pid_t pid_ = -1;
+    int read_fd_ = -1;
+    uint16_t port_ = 0;
+    std::string out_;
+};
+
+TEST(ServerLog, AnUnreadLogNeverStopsTheServer)
+{
+    TempHome home;
+    PipedServer server;
+    ASSERT_NE(server.port(), 0) << server.out();
+    // Some megabytes of log lines (each dropped board message is one), far
+    // more than the pipe holds.
+    HeadlessPeer noisy("noisy");
+    ASSERT_EQ(noisy.connect("127.0.0.1", server.port(), true), 0);
+    ASSERT_GT(noisy.join_room("Lobby"), 0);
+    std::string flood;
+    for (int i = 0; i < 2000; ++i)
+        flood += message(99, MSG_BOARD_POINT, std::string(44, 'p'));
+    int fd = noisy.socket(PeerChannel::main).m_sock.load();
+    for (int round = 0; round < 20; ++round)
+        ASSERT_TRUE(write_within(fd, flood, 3000)) << "the server stopped reading at round " << round;
+    // Answered once the server has handled (and logged) all of it.
+    ASSERT_EQ(noisy.send(PeerChannel::main, MSG_HELLO_MAIN), 0);
+    EXPECT_TRUE(noisy.await_count(MSG_HELLO_MAIN, 2, 3000));
+
+    HeadlessPeer late("late");
+    EXPECT_EQ(late.connect("127.0.0.1", server.port(), true, 3000), 0);
+    late.close();
+    // Once read again, the log says how much it could not hold.
+    server.read_all_there_is();
+    EXPECT_NE(server.out().find("log lines dropped"), std::string::npos);
+    EXPECT_TRUE(server.stop(5000));
 }
 
 std::string run_and_read(const std::string& args, int& exit_code)
