@@ -68,8 +68,11 @@ void close_and_reset(Cpeer_slot& slot)
 Cpeer_slot::Cpeer_slot()
 {
     sock.name.set("peer sock");
-    // A peer that cannot be reached is not the user's business.
+    // A peer that cannot be reached is not the user's business, and the
+    // receive thread that connects must not wait long for it: without the
+    // link the voice goes through the server.
     sock.show_errors = 0;
+    sock.connect_wait_ms = peer_connect_wait_ms;
     peer_slot_reset(*this);
 }
 

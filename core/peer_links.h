@@ -17,6 +17,7 @@
 
 inline constexpr int peer_slot_count = 10;
 inline constexpr uint16_t peer_default_port = 8199;
+inline constexpr int peer_connect_wait_ms = 3000;
 
 struct Cpeer_slot {
     Cpeer_slot();

@@ -55,6 +55,41 @@ bool resolve_ipv4(const std::string& name, in_addr& out)
     return ok;
 }
 
+// connect(2), giving up after wait_ms; 0 waits as long as the system tries
+// (about two minutes of retries for a host that does not answer). The
+// connection stays blocking afterwards.
+int connect_within(int fd, const sockaddr_in& to, int wait_ms)
+{
+    const sockaddr* address = reinterpret_cast<const sockaddr*>(&to);
+    if (wait_ms <= 0)
+        return ::connect(fd, address, sizeof to);
+    int flags = ::fcntl(fd, F_GETFL, 0);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) != 0)
+        return -1;
+    int rc = ::connect(fd, address, sizeof to);
+    if (rc != 0 && errno == EINPROGRESS) {
+        pollfd p { fd, POLLOUT, 0 };
+        int n = 0;
+        do {
+            n = ::poll(&p, 1, wait_ms);
+        } while (n < 0 && errno == EINTR);
+        int error = 0;
+        socklen_t error_len = sizeof error;
+        if (n == 0)
+            error = ETIMEDOUT;
+        else if (n < 0)
+            error = errno;
+        else if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &error_len) != 0)
+            error = errno;
+        rc = error == 0 ? 0 : -1;
+        errno = error;
+    }
+    int saved = errno;
+    ::fcntl(fd, F_SETFL, flags);
+    errno = saved;
+    return rc;
+}
+
 // Descriptor 0 would read as "no connection": move it up.
 int keep_off_zero(int fd)
 {
@@ -236,7 +271,7 @@ int Cwf_socket::connect_server()
     to.sin_family = AF_INET;
     to.sin_addr = address;
     to.sin_port = htons(target_port);
-    if (::connect(h->fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) != 0) {
+    if (connect_within(h->fd, to, connect_wait_ms.load()) != 0) {
         set_last_socket_error(errno);
         return fail_connect(nullptr);
     }

@@ -85,6 +85,9 @@ public:
     std::string proxy_password;     // at most 127 characters
     int32_t proxy_type = proxy_type_http_connect;
     std::atomic<int32_t> show_errors { 1 };
+    // How long a connect may take before it gives up; 0: as long as the
+    // system keeps trying.
+    std::atomic<int> connect_wait_ms { 0 };
     std::atomic<int32_t> retry { 1 };
     std::atomic<int32_t> retry_count { 0 };
     std::atomic<int32_t> failure_count { 0 };

@@ -19,7 +19,10 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
+#include <future>
+#include <memory>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
@@ -119,6 +122,81 @@ TEST_F(VoiceConnection, PrivateVoiceWithoutPeerLinkGoesToThePartnerThroughTheSer
     send_talk_data(coded.data(), static_cast<int>(coded.size()), 1);
     auto [head, body] = next_message();
     EXPECT_EQ(head.substr(0, 15), "   0:  77: 617:");
+}
+
+namespace {
+
+// A listener whose queue of connections is full and that never accepts: the
+// system drops further attempts and the caller's connect retries for minutes.
+class ListenerThatNeverAccepts {
+public:
+    ListenerThatNeverAccepts()
+    {
+        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a {};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof a;
+        if (::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(fd_, 0) != 0
+            || ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len) != 0)
+            return;
+        port_ = ntohs(a.sin_port);
+        // Connect until one attempt no longer completes: the queue is full.
+        for (int i = 0; i < 8; ++i) {
+            int c = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+            ::connect(c, reinterpret_cast<sockaddr*>(&a), sizeof a);
+            pollfd p { c, POLLOUT, 0 };
+            if (::poll(&p, 1, 300) != 1) {
+                ::close(c);
+                full_ = true;
+                break;
+            }
+            queued_.push_back(c);
+        }
+    }
+    ~ListenerThatNeverAccepts()
+    {
+        for (int c : queued_)
+            ::close(c);
+        ::close(fd_);
+    }
+    bool full() const { return full_; }
+    uint16_t port() const { return port_; }
+
+private:
+    int fd_ = -1;
+    uint16_t port_ = 0;
+    bool full_ = false;
+    std::vector<int> queued_;
+};
+
+} // namespace
+
+// The receive thread that runs the 86 must not stop for the system's two
+// minutes of retries: the link gives up after a few seconds and the private
+// voice goes through the server.
+TEST_F(VoiceConnection, PeerThatNeverAcceptsGivesUpSoonAndVoiceGoesThroughTheServer)
+{
+    ListenerThatNeverAccepts stuck;
+    ASSERT_TRUE(stuck.full());
+    std::string address = "127.0.0.1:" + std::to_string(stuck.port());
+    auto result = std::make_shared<std::promise<int>>();
+    std::future<int> connected = result->get_future();
+    // Detached: on a connect without a time-out it would outlive the case.
+    std::thread([result, address] { result->set_value(peer_connect(77, address.data(), static_cast<int>(address.size()))); })
+        .detach();
+    ASSERT_EQ(connected.wait_for(std::chrono::seconds(20)), std::future_status::ready) << "peer_connect still waits";
+    EXPECT_EQ(connected.get(), -1);
+    EXPECT_EQ(peer_slot_exists(77), 0);
+    for (auto& slot : g_peer_slots)
+        EXPECT_EQ(slot.in_use.load(), 0);
+
+    g_talk_allowed = 0;
+    g_private_voice_chat = 1;
+    g_private_voice_partner_id = 77;
+    std::vector<uint8_t> coded = sound_block();
+    send_talk_data(coded.data(), static_cast<int>(coded.size()), 1);
+    EXPECT_EQ(next_message().first.substr(0, 15), "   0:  77: 617:");
 }
 
 namespace {
