@@ -359,21 +359,22 @@ QImage paint_small_button(const Palette& pal, int w, int h, int glyph)
     return image;
 }
 
-// A raised open hand: palm, four fingers and the thumb.
+// A raised open hand, pixel by pixel: four fingers apart, the palm, the thumb.
 void draw_hand(QPainter& p, const QRectF& box, const QColor& ink, const QColor& fill)
 {
     p.save();
-    p.setRenderHint(QPainter::Antialiasing, true);
-    p.setPen(QPen(ink, 1.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setRenderHint(QPainter::Antialiasing, false);
+    const int x = static_cast<int>(box.x());
+    const int y = static_cast<int>(box.y());
+    p.setPen(QPen(ink, 1));
     p.setBrush(fill);
-    const double x = box.x();
-    const double y = box.y();
-    QPainterPath hand;
-    hand.addRoundedRect(QRectF(x + 2.5, y + 5.5, 7, 5.5), 2, 2);
-    for (int f = 0; f < 4; ++f)
-        hand.addRoundedRect(QRectF(x + 2.5 + f * 1.75, y + 1.0 + (f == 0 || f == 3 ? 1 : 0), 1.75, 6), 0.8, 0.8);
-    hand.addRoundedRect(QRectF(x + 0.5, y + 5.0, 3, 1.6), 0.8, 0.8);
-    p.drawPath(hand.simplified());
+    p.drawRect(QRect(x + 3, y + 6, 7, 5));
+    for (int f = 0; f < 4; ++f) {
+        int fx = x + 4 + 2 * f;
+        p.drawLine(fx, y + (f == 0 || f == 3 ? 2 : 1), fx, y + 6);
+    }
+    p.drawLine(x + 3, y + 8, x + 1, y + 6);
+    p.drawLine(x + 1, y + 6, x + 1, y + 5);
     p.restore();
 }
 

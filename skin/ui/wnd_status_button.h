@@ -28,6 +28,10 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    // The icon theme's picture for the command on the strip's face, w x h; a
+    // null image when the theme has none, or none that shows at this size
+    // (the strip's own painted glyph stands in then).
+    QImage themed_picture(const QPixmap& strip, int w, int h) const;
     // The raised two-colour frame of the buttons and the light.
     static void paint_frame(class GdiPainter& dc, int w, int h);
 };

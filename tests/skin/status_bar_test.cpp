@@ -164,30 +164,43 @@ TEST_F(StatusBarCase, LightShowsTheRetryCountersColour)
     }
 }
 
-TEST_F(StatusBarCase, ButtonShowsItsSliceOfTheStrip)
+// What a button shows inside its frame: the icon theme's picture for its
+// command where the theme has one that shows at this size, else its slice
+// of the skin's strip.
+TEST_F(StatusBarCase, ButtonShowsItsCommandsPictureOrItsSliceOfTheStrip)
 {
     const int strip = static_cast<int>(skin_word_value(skin_word::status_buttons));
     QImage source = skin_bitmap(strip).toImage();
-    for (int image_x : { 0, 14, 30 }) {
+    struct Case {
+        int image_x;
+        int command_id;
+        bool themed;  // the theme's picture must be used
+    };
+    const Case cases[] = { { 0, 0x8042, true }, { 14, 0x8025, true }, { 30, 0x8087, false }, { 14, 0, false } };
+    std::vector<QImage> inside;
+    for (const Case& c : cases) {
         CWndStatusButton button;
         button.set_bitmap(strip);
-        button.set_image_pos(image_x, 0);
+        button.set_image_pos(c.image_x, 0);
+        button.set_command_id(c.command_id);
         button.resize(14, 14);
         button.show();
         QImage image = render(button);
-        int differing = 0;
-        for (int y = 0; y < 12; ++y)
-            for (int x = 0; x < 12; ++x)
-                differing += at(image, 1 + x, 1 + y) != color_colorref(source.pixelColor(image_x + x, y));
-        EXPECT_EQ(differing, 0) << image_x;
+        QImage slice = source.copy(c.image_x, 0, 12, 12).convertToFormat(QImage::Format_ARGB32);
+        QImage shown = image.copy(1, 1, 12, 12).convertToFormat(QImage::Format_ARGB32);
+        if (c.themed)
+            EXPECT_NE(shown, slice) << c.command_id;
+        // The raised frame in either case.
         EXPECT_EQ(at(image, 0, 7), skin_word_value(skin_word::light_3d));
         EXPECT_EQ(at(image, 7, 13), skin_word_value(skin_word::panel));
+        if (c.command_id == 0)
+            EXPECT_EQ(shown, slice);
+        inside.push_back(shown);
     }
-    // The three pictures differ from each other.
-    auto slice = [&](int x) { return source.copy(x, 0, 12, 12); };
-    EXPECT_NE(slice(0), slice(14));
-    EXPECT_NE(slice(14), slice(30));
-    EXPECT_NE(slice(0), slice(30));
+    // The three buttons of the bar look different from each other.
+    EXPECT_NE(inside[0], inside[1]);
+    EXPECT_NE(inside[1], inside[2]);
+    EXPECT_NE(inside[0], inside[2]);
 }
 
 TEST_F(StatusBarCase, ButtonPressPostsItsCommandToTheMainFrame)
@@ -500,7 +513,7 @@ TEST_F(StatusBarCase, Screenshots)
         int children_left = 0;
         for (int s = 0; s < skin_filled_count; ++s)
             rows.push_back(sheet_row(s, status, clock, children_left));
-        const int zoom = 3;
+        const int zoom = 4;
         const int label_h = 18;
         const int zoom_w = 212;
         const int bar_w = std::max(rows[0].width(), zoom_w * zoom);
