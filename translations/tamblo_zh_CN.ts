@@ -384,6 +384,10 @@
             <translation>取消</translation>
         </message>
         <message>
+            <source>Apply</source>
+            <translation>应用</translation>
+        </message>
+        <message>
             <source>Yes</source>
             <translation>是</translation>
         </message>

@@ -75,7 +75,7 @@ void fill_under_tall_caption(GdiPainter& dc, int w, COLORREF colour)
 
 QString caption_title(const QString& window_text) { return window_text.left(title_text_limit); }
 
-void paint_good_dlg_caption(GdiPainter& dc, int w, int h, const QString& title, int close_state)
+void paint_good_dlg_caption(GdiPainter& dc, int w, int h, const QString& title, int close_state, int inner_frame_word)
 {
     blit_word(dc, close_word(close_state, false), w - 41, 41);
     blit_word(dc, skin_word::caption_right, w - 59, 18);
@@ -86,7 +86,7 @@ void paint_good_dlg_caption(GdiPainter& dc, int w, int h, const QString& title, 
 
     dc.select_pen(skin_word_value(skin_word::panel));
     dc.polyline({ { 0, 5 }, { 0, h - 1 }, { w - 1, h - 1 }, { w - 1, 5 } });
-    dc.select_pen(skin_word_value(skin_word::dialog_inner_frame));
+    dc.select_pen(skin_word_value(inner_frame_word));
     dc.polyline({ { 1, 5 }, { 1, h - 2 } });
     dc.polyline({ { 2, 23 }, { 2, h - 3 } });
     dc.polyline({ { 1, h - 2 }, { w - 2, h - 2 } });

@@ -5,6 +5,7 @@
 
 #include "platform/ui/frameless_window.h"
 #include "platform/ui/gdi_painter.h"
+#include "skin/skin_table.h"
 
 #include <QObject>
 #include <QString>
@@ -26,8 +27,11 @@ struct CaptionButtonStates {
 // The title as the caption shows it: at most 1023 characters.
 QString caption_title(const QString& window_text);
 
-// One caption with its close button only (the skinned dialog and property sheet).
-void paint_good_dlg_caption(GdiPainter& dc, int w, int h, const QString& title, int close_state);
+// One caption with its close button only (the skinned dialog and property
+// sheet); the inner frame lines in skin word inner_frame_word (the property
+// sheet's are word 11).
+void paint_good_dlg_caption(GdiPainter& dc, int w, int h, const QString& title, int close_state,
+                            int inner_frame_word = skin_word::dialog_inner_frame);
 // Caption with three buttons; the frame dialog's four fixed-colour lines.
 void paint_good_dlg_frame_caption(GdiPainter& dc, int w, int h, const QString& title, const CaptionButtonStates& states,
                                   bool maximised);

@@ -2,13 +2,22 @@
 // people to look at (build/screenshots/bars_sheet_scheme_<n>_<language>.png).
 #include "platform/ui/translations.h"
 #include "skin/skin_table.h"
+#include "skin/ui/my_check_box.h"
+#include "skin/ui/my_menu.h"
+#include "skin/ui/my_property_page.h"
+#include "skin/ui/my_property_sheet.h"
 #include "skin/ui/my_rebar.h"
 #include "skin/ui/my_splitter_wnd.h"
+#include "skin/ui/my_static.h"
 #include "skin/ui/my_tool_bar.h"
 #include "tests/skin/paint_probe.h"
 #include "tests/support/temp_home.h"
 
+#include <QActionGroup>
 #include <QApplication>
+#include <QBoxLayout>
+#include <QComboBox>
+#include <QMenu>
 #include <QDir>
 #include <QLabel>
 #include <QPainter>
@@ -134,6 +143,80 @@ QImage bars_sheet()
     return sheet;
 }
 
+// A page like the skin options page, to show pages with controls on them.
+CMyPropertyPage* skin_page()
+{
+    auto* page = new CMyPropertyPage(267, tr_ui("Choose Skin"));
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(14, 14, 14, 14);
+    layout->addWidget(new CMyStatic(1187, tr_ui("Please choose a skin:")));
+    auto* schemes = new QComboBox;
+    for (int i = 0; i < skin_filled_count; ++i)
+        schemes->addItem(tr_ui(skin_scheme_name(i)));
+    schemes->setCurrentIndex(skin_table().current_index);
+    layout->addWidget(schemes);
+    layout->addSpacing(16);
+    layout->addWidget(new CMyStatic(1188, tr_ui("If your computer is slow, check this checkbox:")));
+    auto* animation = new CMyCheckBox(1185, tr_ui("Do not show message animation"));
+    animation->setChecked(true);
+    layout->addWidget(animation);
+    layout->addStretch(1);
+    page->setMinimumSize(380, 220);
+    return page;
+}
+
+QImage menus_sheet()
+{
+    QImage sheet(720, 420, QImage::Format_ARGB32);
+    sheet.fill(QColor(0xf4, 0xf4, 0xf4));
+    QPainter p(&sheet);
+    p.setPen(Qt::black);
+    p.drawText(QPoint(8, 16), tr_ui(skin_scheme_name(skin_table().current_index)));
+
+    CMyMenu bar;
+    QMenu* board = bar.add_popup(tr_ui("WhiteBoard"));
+    bar.add_popup(tr_ui("Edit"));
+    bar.apply_background();
+    QAction* connect = board->addAction(tr_ui("Connect to Server"));
+    board->addAction(tr_ui("Reconnect to Server"));
+    board->addAction(tr_ui("Disconnect from Server"))->setEnabled(false);
+    board->addSeparator();
+    QAction* offline = board->addAction(tr_ui("Work off line"));
+    offline->setCheckable(true);
+    offline->setChecked(true);
+    auto* group = new QActionGroup(board);
+    for (const char* text : { "Switch to Free Lance Mode", "Switch to Chairman control Mode" }) {
+        QAction* a = board->addAction(tr_ui(text));
+        a->setCheckable(true);
+        group->addAction(a);
+    }
+    group->actions()[0]->setChecked(true);
+    board->addSeparator();
+    QMenu* view = board->addMenu(tr_ui("Toggle Full Screen"));
+    view->addAction(tr_ui("Misc Bar"));
+    board->addAction(tr_ui("Options..."));
+    bar.resize(300, bar.sizeHint().height());
+    bar.show();
+    QTest::mouseMove(&bar, bar.actionGeometry(board->menuAction()).center());
+    place(p, bar, QPoint(10, 26));
+    board->popup(QPoint(0, 0));
+    board->setActiveAction(connect);
+    place(p, *board, QPoint(10, 26 + bar.height()));
+    board->hide();
+
+    CMyPropertySheet options(tr_ui("Options..."), nullptr, 3);
+    options.AddPage(new CMyPropertyPage(107, tr_ui("Contact")));
+    options.AddPage(new CMyPropertyPage(170, tr_ui("Proxy Settings")));
+    options.AddPage(new CMyPropertyPage(185, tr_ui("Video & audio")));
+    CMyPropertyPage* page = skin_page();
+    options.AddPage(page);
+    options.show();
+    page->SetModified();
+    place(p, options, QPoint(sheet.width() - options.width() - 10, 26));
+    options.done(0);
+    return sheet;
+}
+
 } // namespace
 
 TEST(BarsSheet, Screenshots)
@@ -149,6 +232,7 @@ TEST(BarsSheet, Screenshots)
         for (int s = 0; s < skin_filled_count; ++s) {
             skin_table().select_skin(s);
             EXPECT_TRUE(bars_sheet().save(QString("%1/bars_sheet_scheme_%2_%3.png").arg(dir).arg(s).arg(language)));
+            EXPECT_TRUE(menus_sheet().save(QString("%1/menus_sheet_scheme_%2_%3.png").arg(dir).arg(s).arg(language)));
         }
     }
     QCoreApplication::removeTranslator(&chinese);
