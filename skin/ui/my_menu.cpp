@@ -53,6 +53,12 @@ void draw_check_mark(GdiPainter& dc, const QRect& item, bool exclusive, COLORREF
     dc.bit_blt(x + 3, top + 3, 8, 8, skin_bitmap(check_box_tick_bitmap), 1, 1);
 }
 
+// A one-pixel outline on the rectangle's edge pixels.
+void frame_rect(GdiPainter& dc, const QRect& r, COLORREF colour)
+{
+    dc.draw_3d_rect(r, colour, colour);
+}
+
 void draw_text(GdiPainter& dc, const QRect& rect, const QString& text, int flags, const MenuItemLook& look)
 {
     if (look.emboss)
@@ -122,10 +128,7 @@ public:
         }
         case PE_FrameMenu: {
             GdiPainter dc(*painter);
-            dc.select_pen(skin_word_value(skin_word::outline));
-            const QRect r = option->rect;
-            dc.polyline({ { r.left(), r.top() }, { r.left() + r.width() - 1, r.top() }, { r.left() + r.width() - 1, r.top() + r.height() - 1 },
-                          { r.left(), r.top() + r.height() - 1 }, { r.left(), r.top() } });
+            frame_rect(dc, option->rect, skin_word_value(skin_word::outline));
             return;
         }
         default: QProxyStyle::drawPrimitive(element, option, painter, widget);
@@ -181,9 +184,7 @@ private:
         MenuItemLook look = menu_item_look(selected, enabled, bg);
         if (look.fill) {
             dc.fill_rect(r, look.fill_colour);
-            dc.select_pen(look.frame_colour);
-            dc.polyline({ { r.left(), r.top() }, { r.left() + r.width() - 1, r.top() }, { r.left() + r.width() - 1, r.top() + r.height() - 1 },
-                          { r.left(), r.top() + r.height() - 1 }, { r.left(), r.top() } });
+            frame_rect(dc, r, look.frame_colour);
         }
         if (item.checkType != QStyleOptionMenuItem::NotCheckable && item.checked)
             draw_check_mark(dc, r, item.checkType == QStyleOptionMenuItem::Exclusive, look.text_colour);
@@ -217,9 +218,7 @@ private:
         MenuItemLook look = menu_item_look(selected, enabled, bg);
         if (look.fill) {
             dc.fill_rect(r, look.fill_colour);
-            dc.select_pen(look.frame_colour);
-            dc.polyline({ { r.left(), r.top() }, { r.left() + r.width() - 1, r.top() }, { r.left() + r.width() - 1, r.top() + r.height() - 1 },
-                          { r.left(), r.top() + r.height() - 1 }, { r.left(), r.top() } });
+            frame_rect(dc, r, look.frame_colour);
         }
         const int mnemonic = proxy()->styleHint(SH_UnderlineShortcut, &item, widget) ? Qt::TextShowMnemonic : Qt::TextHideMnemonic;
         draw_text(dc, r, item.text, Qt::AlignCenter | mnemonic, look);
