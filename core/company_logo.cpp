@@ -233,7 +233,8 @@ int download_company_logo()
         return -1;
     }
     g_company_logo_file_name.set(file_name);
-    post_window_message(WindowSlot::main_frame, WM_MY_MSG_LOGO_READY);
+    // To the frame that paints the logo (the skinned frame base of the main window).
+    post_window_message(WindowSlot::logo_frame, WM_MY_MSG_LOGO_READY);
     return 0;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The company logo: the server names a file (message 791), the client fetches
 // it from the web host over plain HTTP into "bmp/logo/" of the user folder and
-// tells the main frame (WM_MY_MSG_LOGO_READY).
+// tells the frame that shows it (WM_MY_MSG_LOGO_READY to WindowSlot::logo_frame).
 
 #include <string>
 

@@ -158,7 +158,7 @@ enum class WindowSlot : int {
     rest_room,             // CDlgRestRoom
     net_speed,             // CDlgNetSpeed
     video_view,            // the video view
-    logo_frame,            // the CMyFrameWnd that shows the company logo
+    logo_frame,            // the CMyFrameWnd that shows the company logo (the main frame's base)
     full_screen,           // the full-screen window
     count
 };

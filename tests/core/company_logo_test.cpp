@@ -122,7 +122,7 @@ TEST(CompanyLogo, DownloadsFromARealWebServerAndRefusesOddReplies)
     TempHome home;
     LogCapture log;
     RecordingFrame frame;
-    WindowSlotBinding binding(WindowSlot::main_frame, &frame);
+    WindowSlotBinding binding(WindowSlot::logo_frame, &frame);
     reg_write("general", "web_host", "127.0.0.1");
 
     // A real web server and the whole path from the handler.

@@ -1,4 +1,8 @@
+#include "core/company_logo.h"
 #include "core/global_state.h"
+#include "core/messages.h"
+#include "core/receive_dispatch.h"
+#include "core/settings.h"
 #include "core/message_box.h"
 #include "skin/skin_table.h"
 #include "skin/ui/good_dlg.h"
@@ -8,6 +12,7 @@
 #include "skin/ui/picture.h"
 #include "skin/ui/skin_bitmaps.h"
 #include "tests/skin/paint_probe.h"
+#include "tests/support/child_process.h"
 #include "tests/support/temp_home.h"
 
 #include <QApplication>
@@ -16,8 +21,11 @@
 #include <QImage>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QTest>
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 namespace {
 
@@ -38,6 +46,21 @@ void send_mouse(QWidget& w, QEvent::Type type, QPoint pos, Qt::MouseButtons held
     QMouseEvent event(type, QPointF(pos), QPointF(w.mapToGlobal(pos)), button, held, Qt::NoModifier);
     QApplication::sendEvent(&w, &event);
 }
+
+// Counts the paint events of the widget it filters.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(int& count) : count_(count) {}
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++count_;
+        return false;
+    }
+
+private:
+    int& count_;
+};
 
 struct SkinFixture : ::testing::Test {
     TempHome home;
@@ -320,6 +343,47 @@ TEST_F(SkinnedWindows, LogoReadyLoadsTheLogoFromTheUserFolder)
     EXPECT_EQ(at(render(frame), 20, 10), 0xff0000u);
     g_company_logo.FreePictureData();
     g_company_logo_file_name.clear();
+}
+
+// The whole road: 791 arrives on the main connection, the logo comes from a
+// real web server, and the frame shows it once the posted message reaches it.
+TEST_F(SkinnedWindows, LogoNamedByTheServerIsDownloadedAndPaintedInTheFrame)
+{
+    const char* netns = std::getenv("TAMBLO_NETNS");
+    if (!netns || std::string(netns) != "1")
+        GTEST_SKIP() << "needs the private network namespace of make test (port 80 on 127.0.0.1)";
+    std::string site = home.root() + "/site";
+    QDir().mkpath(QString::fromStdString(site + "/home/company_logo"));
+    QImage blue(16, 16, QImage::Format_RGB32);
+    blue.fill(Qt::blue);
+    ASSERT_TRUE(blue.save(QString::fromStdString(site + "/home/company_logo/acme.bmp"), "BMP"));
+    ChildProcess web({ "python3", "-m", "http.server", "--bind", "127.0.0.1", "--directory", site, "80" });
+    ASSERT_TRUE(web.started());
+    ASSERT_TRUE(wait_for_loopback_port(80, 10000));
+    reg_write("general", "web_host", "127.0.0.1");
+
+    CMyFrameWnd frame;
+    frame.resize(400, 300);
+    frame.show();
+    ASSERT_NE(at(render(frame), 20, 10), 0xff0000u);
+    int paints = 0;
+    PaintCounter counter(paints);
+    frame.installEventFilter(&counter);
+
+    install_company_logo_handler();
+    ASSERT_TRUE(dispatch_received_message(ReceiveConnection::main, MSG_COMPANY_LOGO, "acme.bmp", 8, 0));
+    int paints_before_logo = -1;
+    bool shown = QTest::qWaitFor([&] {
+        if (paints_before_logo < 0 && !g_company_logo.empty())
+            paints_before_logo = paints;
+        return paints_before_logo >= 0 && paints > paints_before_logo;
+    }, 10000);
+    reset_receive_handlers();
+    EXPECT_TRUE(shown) << "the logo was not loaded, or the frame was not repainted";
+    EXPECT_EQ(at(render(frame), 20, 10), 0xff0000u); // blue, in the logo's (15, 3)-(31, 19)
+    g_company_logo.FreePictureData();
+    g_company_logo_file_name.clear();
+    g_company_logo_path.clear();
 }
 
 TEST_F(SkinnedWindows, NoUpperDialogCancelsThroughOnCancelAndKeepsRoundedCorners)
