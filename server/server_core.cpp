@@ -156,23 +156,78 @@ public:
         closed_ = true;
         asio::error_code ec;
         identify_timer_.cancel();
+        hold_timer_.cancel();
         socket_.shutdown(asio::ip::tcp::socket::shutdown_both, ec);
         socket_.close(ec);
         out_.clear();
         queued_bytes_ = 0;
+        origin_bytes_.clear();
     }
 
     bool closed() const { return closed_; }
     size_t queued_bytes() const { return queued_bytes_; }
 
-    void queue(std::shared_ptr<const std::string> wire)
+    // origin: the client whose message caused this one (0: the server's own).
+    void queue(std::shared_ptr<const std::string> wire, int origin)
     {
         if (closed_)
             return;
         queued_bytes_ += wire->size();
-        out_.push_back(std::move(wire));
+        if (origin != 0)
+            origin_bytes_[origin] += wire->size();
+        out_.push_back(Queued { std::move(wire), origin });
         if (writing_count_ == 0)
             write_more();
+    }
+
+    // The client with the most bytes waiting here, and how many (0, 0: none).
+    std::pair<int, size_t> top_origin() const
+    {
+        std::pair<int, size_t> top { 0, 0 };
+        for (const auto& [origin, bytes] : origin_bytes_) {
+            if (bytes > top.second)
+                top = { origin, bytes };
+        }
+        return top;
+    }
+
+    // Holding back: the messages of one client that filled this queue are
+    // thrown out and no more are taken, until the reader shows whether it
+    // reads at all (then that client is flooding) or not within wait_ms.
+    int held_origin() const { return held_origin_; }
+    size_t held_at_bytes() const { return held_at_bytes_; }
+    void hold_back(int origin, int wait_ms)
+    {
+        held_origin_ = origin;
+        held_at_bytes_ = queued_bytes_;
+        drained_at_hold_ = drained_bytes_;
+        evict(origin);
+        hold_timer_.expires_after(std::chrono::milliseconds(wait_ms));
+        hold_timer_.async_wait([self = shared_from_this()](const asio::error_code& ec) {
+            if (ec || self->closed_ || self->held_origin_ == 0)
+                return;
+            self->core_.hold_ended(*self, self->drained_bytes_ > self->drained_at_hold_);
+        });
+    }
+    void end_hold()
+    {
+        held_origin_ = 0;
+        hold_timer_.cancel();
+    }
+
+    // Throws out what a client caused that is still waiting (not what is
+    // being written now).
+    void evict(int origin)
+    {
+        size_t keep = writing_count_ > 0 ? writing_count_ : (front_offset_ > 0 ? 1 : 0);
+        std::deque<Queued> kept;
+        for (size_t i = 0; i < out_.size(); ++i) {
+            if (i >= keep && out_[i].origin == origin)
+                forget(out_[i]);
+            else
+                kept.push_back(std::move(out_[i]));
+        }
+        out_.swap(kept);
     }
 
     std::string label() const
@@ -259,18 +314,45 @@ private:
         }
     }
 
+    struct Queued {
+        std::shared_ptr<const std::string> wire;
+        int origin = 0;
+    };
+
+    void forget(const Queued& entry)
+    {
+        queued_bytes_ -= entry.wire->size();
+        if (entry.origin == 0)
+            return;
+        auto it = origin_bytes_.find(entry.origin);
+        if (it != origin_bytes_.end() && (it->second -= entry.wire->size()) == 0)
+            origin_bytes_.erase(it);
+    }
+
+    // Writes as much as the socket takes, so that every bit the reader
+    // takes shows as progress.
     void write_more()
     {
         std::vector<asio::const_buffer> buffers;
         buffers.reserve(std::min(out_.size(), write_batch_limit));
-        for (size_t i = 0; i < out_.size() && i < write_batch_limit; ++i)
-            buffers.emplace_back(asio::buffer(*out_[i]));
+        for (size_t i = 0; i < out_.size() && i < write_batch_limit; ++i) {
+            size_t skip = i == 0 ? front_offset_ : 0;
+            buffers.emplace_back(asio::buffer(out_[i].wire->data() + skip, out_[i].wire->size() - skip));
+        }
         writing_count_ = buffers.size();
-        asio::async_write(socket_, buffers, [self = shared_from_this()](const asio::error_code& ec, size_t) {
+        socket_.async_write_some(buffers, [self = shared_from_this()](const asio::error_code& ec, size_t written) {
             if (self->closed_)
                 return;
-            for (size_t i = 0; i < self->writing_count_ && !self->out_.empty(); ++i) {
-                self->queued_bytes_ -= self->out_.front()->size();
+            self->drained_bytes_ += written;
+            while (written > 0 && !self->out_.empty()) {
+                size_t rest = self->out_.front().wire->size() - self->front_offset_;
+                if (written < rest) {
+                    self->front_offset_ += written;
+                    break;
+                }
+                written -= rest;
+                self->front_offset_ = 0;
+                self->forget(self->out_.front());
                 self->out_.pop_front();
             }
             self->writing_count_ = 0;
@@ -280,6 +362,10 @@ private:
             }
             if (!self->out_.empty())
                 self->write_more();
+            // A reader that takes anything while a flood is held back reads:
+            // the one who filled its queue is flooding.
+            if (self->held_origin_ != 0 && self->drained_bytes_ > self->drained_at_hold_)
+                self->core_.hold_ended(*self, true);
         });
     }
 
@@ -288,9 +374,16 @@ private:
     asio::steady_timer identify_timer_;
     std::vector<char> in_ = std::vector<char>(read_buffer_bytes);
     size_t in_len_ = 0;
-    std::deque<std::shared_ptr<const std::string>> out_;
+    std::deque<Queued> out_;
+    size_t front_offset_ = 0;  // of the first message, already written
     size_t queued_bytes_ = 0;
+    std::unordered_map<int, size_t> origin_bytes_;
     size_t writing_count_ = 0;
+    uint64_t drained_bytes_ = 0;
+    int held_origin_ = 0;
+    size_t held_at_bytes_ = 0;
+    uint64_t drained_at_hold_ = 0;
+    asio::steady_timer hold_timer_ { socket_.get_executor() };
     bool closed_ = false;
 };
 
@@ -478,6 +571,8 @@ void ServerCore::connection_closed(ServerConnection& connection, const std::stri
 void ServerCore::handle_message(ServerConnection& connection, const WireHead& head, std::string_view body)
 {
     Client* client = connection.client;
+    // Whatever the handler sends, to anyone, this client caused.
+    current_origin_ = client ? client->customer_id() : 0;
     ++handler_depth_;
     try {
         if (!client)
@@ -494,6 +589,7 @@ void ServerCore::handle_message(ServerConnection& connection, const WireHead& he
             drop_client(*client, "its message caused an error");
     }
     --handler_depth_;
+    current_origin_ = 0;
     finish_drops();
 }
 
@@ -730,13 +826,50 @@ int ServerCore::enqueue(Client& to, Channel channel, std::shared_ptr<const std::
     auto& connection = to.connections_[static_cast<size_t>(channel)];
     if (!connection || connection->closed())
         return -1;
-    if (connection->queued_bytes() + wire->size() > config_.send_queue_limit_bytes) {
-        drop_client(to, format_text("its %s send queue is full (%zu bytes): it does not read", channel_name(channel),
-            connection->queued_bytes()));
+    int origin = current_origin_;
+    if (origin != 0 && origin == connection->held_origin())
         return -1;
+    size_t limit = config_.send_queue_limit_bytes;
+    if (connection->queued_bytes() + wire->size() > limit) {
+        // Mostly one member's messages: either this reader does not read, or
+        // that member sends faster than anyone could read. Hold them back
+        // and let the reader show which (see hold_ended).
+        auto [top, top_bytes] = connection->top_origin();
+        if (connection->held_origin() == 0 && top != 0 && top != to.customer_id() && top_bytes * 2 > connection->queued_bytes()) {
+            server_log("client %d: its %s send queue is full (%zu bytes, %zu of them from client %d): that client's messages to it are held back",
+                to.customer_id(), channel_name(channel), connection->queued_bytes(), top_bytes, top);
+            connection->hold_back(top, config_.hold_back_ms);
+            if (origin == top)
+                return -1;
+        }
+        if (connection->queued_bytes() + wire->size() > limit) {
+            drop_client(to, format_text("its %s send queue is full (%zu bytes): it does not read", channel_name(channel),
+                connection->queued_bytes()));
+            return -1;
+        }
     }
-    connection->queue(std::move(wire));
+    connection->queue(std::move(wire), origin);
     return 0;
+}
+
+void ServerCore::hold_ended(ServerConnection& connection, bool reader_reads)
+{
+    int flooder = connection.held_origin();
+    size_t held_at_bytes = connection.held_at_bytes();
+    connection.end_hold();
+    Client* reader = connection.client;
+    if (!reader || flooder == 0)
+        return;
+    if (!reader_reads) {
+        drop_client(*reader, format_text("its %s send queue is full (%zu bytes): it does not read", channel_name(connection.channel),
+            held_at_bytes));
+        return;
+    }
+    if (Client* sender = find_client(flooder))
+        drop_client(*sender, format_text("it sends faster than client %d reads", reader->customer_id()));
+    // What it sent is waiting nowhere any more.
+    for (const auto& other : impl_->connections)
+        other->evict(flooder);
 }
 
 int ServerCore::send(Client& to, Channel channel, const WireHead& head, std::string_view body)

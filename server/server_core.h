@@ -34,6 +34,10 @@ struct ServerConfig {
     // A client heard nothing from for this long is dropped (0: never). Its
     // keep-alive comes at least every 12 s, so a silent client is gone.
     int idle_timeout_ms = 120000;
+    // A send queue that filled with one member's messages holds them back
+    // for at most this long: a reader that reads meanwhile stays (that
+    // member is flooding and is dropped), one that does not is dropped.
+    int hold_back_ms = 2000;
 };
 
 class Client {
@@ -155,6 +159,7 @@ private:
     void connection_closed(ServerConnection& connection, const std::string& why);
     void greet(Client& client);
     void finish_drops();
+    void hold_ended(ServerConnection& connection, bool reader_reads);
     int enqueue(Client& to, Channel channel, std::shared_ptr<const std::string> wire);
     int next_customer_id();
     void close_all();
@@ -168,6 +173,7 @@ private:
     std::unordered_map<int, std::unique_ptr<Client>> clients_;
     std::map<int, std::unique_ptr<Room>> rooms_;
     FamilyState family_state_;
+    int current_origin_ = 0;           // the client whose message is being handled
     int handler_depth_ = 0;            // handlers, events and drops running now
     std::vector<int> drops_pending_;   // dropped while one ran: leaving events still due
 };

@@ -387,9 +387,12 @@ TEST_F(ServerEndToEnd, ClientThatDoesNotReadIsDropped)
     ASSERT_TRUE(server_->wait_for_log("client 1002 joined room 2"));
 
     // The reader keeps up (the sender waits for it every 100 messages); the
-    // sleeper never reads, so only its queue grows past the bound.
+    // sleeper never reads, so only its queue grows past the bound. Filled
+    // with one member's messages, a queue is held for a while before its
+    // reader is judged, so the sender goes on until then.
     bool dropped = false;
-    for (int sent = 0; sent < 100000 && !dropped;) {
+    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    for (int sent = 0; std::chrono::steady_clock::now() < until && !dropped;) {
         for (int i = 0; i < 100; ++i, ++sent)
             sender.send(PeerChannel::main, MSG_REMOTE_APP_MOUSE_MOVE, wire_to_all, body);
         for (int tries = 0; tries < 500 && floods_read < sent; ++tries)
@@ -403,6 +406,42 @@ TEST_F(ServerEndToEnd, ClientThatDoesNotReadIsDropped)
     expect_relay_works(sender, reader);
     std::string log = server_->log_text();
     EXPECT_EQ(log.find("dropped"), log.rfind("dropped")) << log;
+}
+
+TEST_F(ServerEndToEnd, MemberWhoFloodsIsDroppedNotTheSlowReaders)
+{
+    start({ "--send-queue-kib", "256" });
+    HeadlessPeer& flooder = peer_in("r");
+    HeadlessPeer& slow_one = peer_in("r");
+    HeadlessPeer& slow_two = peer_in("r");
+    // Well-behaved readers on a slow line: every message is read, a little late.
+    std::atomic<int> read_by_slow { 0 };
+    for (HeadlessPeer* p : { &slow_one, &slow_two }) {
+        p->set_listener([&read_by_slow](const ArrivedMessage& m) {
+            if (m.head.number != MSG_REMOTE_APP_MOUSE_MOVE || m.body.size() != 1000)
+                return true;
+            if (++read_by_slow % 20 == 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            return false;
+        });
+    }
+    // Far faster than they read: some megabytes at once, to the whole room.
+    std::string flood;
+    for (int i = 0; i < 1000; ++i)
+        flood += message(wire_to_all, MSG_REMOTE_APP_MOUSE_MOVE, std::string(1000, 'z'));
+    int fd = flooder.socket(PeerChannel::main).m_sock.load();
+    std::string flooder_id = std::to_string(flooder.customer_id());
+    for (int round = 0; round < 40 && server_->log_text().find("client " + flooder_id + " dropped") == std::string::npos; ++round)
+        write_within(fd, flood, 1000);
+    EXPECT_TRUE(server_->wait_for_log("client " + flooder_id + " dropped: it sends faster than client"));
+    EXPECT_TRUE(flooder.await_closed(PeerChannel::main));
+    for (HeadlessPeer* p : { &slow_one, &slow_two }) {
+        EXPECT_TRUE(p->is_open(PeerChannel::main));
+        EXPECT_EQ(server_->log_text().find("client " + std::to_string(p->customer_id()) + " dropped"), std::string::npos)
+            << server_->log_text();
+    }
+    expect_relay_works(slow_one, slow_two);
+    expect_relay_works(slow_two, slow_one);
 }
 
 TEST_F(ServerEndToEnd, MemberWhoAsksForReloadsAndNeverReadsIsDroppedAndItsRoomClosed)
