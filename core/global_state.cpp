@@ -163,6 +163,11 @@ int init_global_state()
     g_share_cursor_y = 20;
 
     set_board_sync(1);
+    // The built-in default server until the settings, the launcher or the
+    // connect dialog choose another: the local server's usual address.
+    g_server_host.set("127.0.0.1");
+    g_server_port = 9081;
+    g_server_display_name.set("US Default");
     run(steps.load_default_servers);
     read_video_settings();
 

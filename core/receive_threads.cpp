@@ -9,6 +9,7 @@
 #include "core/peer_links.h"
 #include "core/receive_dispatch.h"
 #include "core/text_util.h"
+#include "core/title_status.h"
 #include "core/ui_text.h"
 #include "core/wire_builders.h"
 #include "platform/sys/clock.h"
@@ -18,6 +19,7 @@
 #include <optional>
 
 AtomicInt g_first_connect_notices_sent { 0 };
+AtomicInt g_main_connection_lost { 0 };
 
 namespace {
 
@@ -87,6 +89,13 @@ std::optional<int> open_and_identify(Cwf_socket& socket, const char* name, int h
         // Closed by the user before the server named us: nothing to identify.
         if (socket.m_sock == 0)
             return 0;
+        // The main connection failed or was lost before the id came: no id
+        // will come on this link, and waiting would keep the socket for a
+        // later connect to find.
+        if (g_connected_to_server == 0 || g_main_connection_lost != 0) {
+            socket.close_socket();
+            return 0;
+        }
         platform::sleep_ms(static_cast<uint32_t>(poll_ms));
     }
     // Six characters for every id the server gives; a longer one still
@@ -95,6 +104,22 @@ std::optional<int> open_and_identify(Cwf_socket& socket, const char* name, int h
     std::string message = format_wire_head(WireHead { 0, 0, hello_number, static_cast<int>(id_text.size()) }) + id_text;
     socket.my_send_fixed_len(message.data(), static_cast<int>(message.size()));
     return std::nullopt;
+}
+
+// The server went away or closed the main connection: the session is over.
+// The link flag stays (the user still wants this server, and the status
+// light shows the loss) until Disconnect or Reconnect; without the login
+// cleared the watchdog would reconnect the other connections for ever with
+// an id the server no longer knows.
+void main_connection_lost()
+{
+    g_main_connection_lost = 1;
+    g_logged_in = 0;
+    g_room_number = -1;
+    g_current_room_name.clear();
+    dbg_log("main connection to %s:%d lost.\n", g_main_sock.host.get().c_str(), static_cast<int>(g_main_sock.port.load()));
+    set_title_printf("Tamblo");
+    set_status_printf("%s", tr_text("Connection to server lost, please reconnect.").c_str());
 }
 
 template <class Body>
@@ -115,6 +140,7 @@ int g_recv_thread()
     return guarded("g_recv_thread", [] {
         if (g_main_sock.m_sock != 0)
             g_main_sock.close_socket();
+        g_main_connection_lost = 0;
         Cwf_socket::start_winsock();
         copy_chosen_server(g_main_sock, "main_sock");
         if (g_main_sock.connect_server() != 0) {
@@ -146,9 +172,12 @@ int g_recv_thread()
                 send_join_meeting_room(room, g_room_password.get());
             }
         }
-        return run_receive_loop({ g_main_sock, ReceiveConnection::main,
-                                  { "g_recv_thread", "g_recv_thread command format error at:%d.\n", "content is:%s.\n" },
-                                  "g_recv_thread receive first 20 byte failed.\n" });
+        int result = run_receive_loop({ g_main_sock, ReceiveConnection::main,
+                                        { "g_recv_thread", "g_recv_thread command format error at:%d.\n", "content is:%s.\n" },
+                                        "g_recv_thread receive first 20 byte failed.\n" });
+        if (result < 0)
+            main_connection_lost();
+        return result;
     });
 }
 

@@ -17,6 +17,9 @@ inline constexpr size_t identity_text_limit = 28;
 
 // Set once 990 and 992 went out on the process's first connection.
 extern AtomicInt g_first_connect_notices_sent;
+// Set when the server closed the main connection (a receive error); the
+// connect flow clears it when it starts the threads again.
+extern AtomicInt g_main_connection_lost;
 
 int g_recv_thread();
 int g_share_app_thread();

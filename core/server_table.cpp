@@ -10,6 +10,7 @@
 #include "core/text_util.h"
 #include "platform/sys/registry_store.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
@@ -209,6 +210,12 @@ void do_server_address_item_from_server(const char* body, int body_len)
     do_server_address_from_server(std::string_view(body, body_len > 0 ? static_cast<size_t>(body_len) : 0));
 }
 
-void do_server_list_save_from_server() { server_list_save(); }
+std::atomic<int> g_server_list_saves { 0 };
+
+void do_server_list_save_from_server()
+{
+    server_list_save();
+    ++g_server_list_saves;
+}
 
 void install_server_table() { global_state_steps().load_default_servers = load_default_servers; }

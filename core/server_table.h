@@ -4,6 +4,7 @@
 // runs (section "servers", values "show%d", "addr%d", "port%d").
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -42,6 +43,10 @@ int save_server_slot(int index, const char* key);
 int load_server_slot(int index, const char* key);
 int server_list_save();
 int server_list_retrieve();
+
+// How many server lists (363) were saved since the start: the connect
+// dialog waits for it to change after asking for a list.
+extern std::atomic<int> g_server_list_saves;
 
 // The handlers of the server list.
 void do_server_list_from_server(const char* body, int body_len);    // 361: first item

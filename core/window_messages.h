@@ -139,6 +139,9 @@ inline constexpr uint32_t WM_MY_MSG_LOGO_READY = WM_APP + 149;                  
 // A worker asks a window to repaint itself (what invalidating a window from
 // the worker thread did).
 inline constexpr uint32_t WM_MY_MSG_REPAINT = WM_APP + 150;                        // post
+// The connect dialog's Refresh List is done (wparam: 1 when a new list was
+// saved); its worker waits for the server without holding the window.
+inline constexpr uint32_t WM_MY_MSG_SERVER_LIST_REFRESHED = WM_APP + 151;          // post
 
 // The windows the global state points at. A window fills its slot when it is
 // created and empties it when it is destroyed.
@@ -160,6 +163,7 @@ enum class WindowSlot : int {
     video_view,            // the video view
     logo_frame,            // the CMyFrameWnd that shows the company logo (the main frame's base)
     full_screen,           // the full-screen window
+    connect_server,        // CDlgConnectServer
     count
 };
 

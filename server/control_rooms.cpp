@@ -1011,8 +1011,8 @@ void ControlRooms::room_option(Client& c, int field2)
 
 void ControlRooms::server_list(Client& c)
 {
-    if (config_.servers.empty())
-        return;
+    // Without servers to hand out the end of the list still comes, so a
+    // client waiting for the list knows there is nothing more.
     for (size_t i = 0; i < config_.servers.size(); ++i) {
         const ControlServerEntry& s = config_.servers[i];
         send(c.id, i == 0 ? MSG_SERVER_LIST : MSG_SERVER_ADDRESS,

@@ -2821,5 +2821,13 @@ The high the Video FrameRate, the higher the bandwidth usage.</source>
             <source>A desktop meeting client for Linux.</source>
             <translation>Linux 桌面会议客户端。</translation>
         </message>
+        <message>
+            <source>Connection to server lost, please reconnect.</source>
+            <translation>与服务器的连接已断开，请重新连接。</translation>
+        </message>
+        <message>
+            <source>Please enter a port between 50 and 65535.</source>
+            <translation>请输入 50 到 65535 之间的端口。</translation>
+        </message>
     </context>
 </TS>

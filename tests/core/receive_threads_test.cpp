@@ -53,6 +53,7 @@ protected:
         g_my_customer_id = -1;
         g_auto_login = 0;
         g_connected_to_server = 1;
+        g_main_connection_lost = 0;
         g_server_host.set("127.0.0.1");
     }
     void TearDown() override

@@ -602,3 +602,10 @@ TEST_F(Rooms, PrivateVoiceLinksOnceBothSidesSent85)
     rooms.handle(2, 1, MSG_PRIVATE_VOICE_85, "");  // once per agreement
     EXPECT_EQ(out.links.size(), 1u);
 }
+
+TEST_F(Rooms, AServerWithoutAListStillEndsItSoTheAskerStopsWaiting)
+{
+    rooms.client_identified(1);
+    rooms.handle(1, 0, MSG_SERVER_LIST_REQUEST, "");
+    EXPECT_EQ(out.take(1), (std::vector<Sent> { { 1, 0, MSG_SERVER_LIST_SAVE, "" } }));
+}
