@@ -24,8 +24,8 @@
 #include <unistd.h>
 #include <vector>
 
-Cwf_multicast_recv_socket g_multicast_recv_sock;
-Cwf_multicast_send_socket g_multicast_send_sock;
+Cwf_multicast_recv_socket& g_multicast_recv_sock = *new Cwf_multicast_recv_socket;
+Cwf_multicast_send_socket& g_multicast_send_sock = *new Cwf_multicast_send_socket;
 
 std::atomic<int32_t> g_my_ip_address { 0 };
 std::atomic<int32_t> g_master_idle_count { 0 };
@@ -130,16 +130,44 @@ int send_election_message(int number)
 
 } // namespace
 
+struct Cwf_multicast_socket::Handle {
+    explicit Handle(int fd_in) : fd(fd_in) {}
+    ~Handle() { ::close(fd); }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    const int fd;
+};
+
 Cwf_multicast_socket::Cwf_multicast_socket() = default;
 
 Cwf_multicast_socket::~Cwf_multicast_socket() { close(); }
 
+std::shared_ptr<Cwf_multicast_socket::Handle> Cwf_multicast_socket::adopt(int fd)
+{
+    auto h = std::make_shared<Handle>(fd);
+    std::lock_guard lock(handle_lock_);
+    handle_ = h;
+    m_sock = fd;
+    return h;
+}
+
+std::shared_ptr<Cwf_multicast_socket::Handle> Cwf_multicast_socket::current_handle() const
+{
+    std::lock_guard lock(handle_lock_);
+    return handle_;
+}
+
 int Cwf_multicast_socket::close()
 {
-    int fd = m_sock.exchange(0);
-    if (fd > 0)
-        ::close(fd);
+    std::shared_ptr<Handle> h;
+    {
+        std::lock_guard lock(handle_lock_);
+        h.swap(handle_);
+        m_sock = 0;
+    }
     open = 0;
+    if (h)
+        ::shutdown(h->fd, SHUT_RDWR); // wakes a receive thread waiting on it, also for a datagram socket
     return 0;
 }
 
@@ -169,7 +197,7 @@ int Cwf_multicast_recv_socket::do_open()
         ::close(fd);
         return -1;
     }
-    m_sock = fd;
+    std::shared_ptr<Handle> h = adopt(fd);
     joined_interface_ = 0;
     // The group is joined on the main connection's interface once there is one.
     uint32_t interface_address = main_connection_address();
@@ -178,16 +206,17 @@ int Cwf_multicast_recv_socket::do_open()
         close();
         return -1;
     }
-    set_buffers(fd);
+    set_buffers(h->fd);
     open = 1;
     return 0;
 }
 
 int Cwf_multicast_recv_socket::join_on(uint32_t interface_address)
 {
-    int fd = m_sock.load();
-    if (fd <= 0 || interface_address == 0)
+    std::shared_ptr<Handle> h = current_handle();
+    if (!h || interface_address == 0)
         return -1;
+    const int fd = h->fd;
     ip_mreq request {};
     if (::inet_pton(AF_INET, group_address().c_str(), &request.imr_multiaddr) != 1)
         return -1;
@@ -205,10 +234,10 @@ int Cwf_multicast_recv_socket::join_on(uint32_t interface_address)
 
 int Cwf_multicast_recv_socket::wait_readable(int wait_ms)
 {
-    int fd = m_sock.load();
-    if (fd <= 0)
+    std::shared_ptr<Handle> h = current_handle();
+    if (!h)
         return -1;
-    pollfd p { fd, POLLIN, 0 };
+    pollfd p { h->fd, POLLIN, 0 };
     int r = ::poll(&p, 1, wait_ms);
     if (r < 0)
         return errno == EINTR ? 0 : -1;
@@ -223,13 +252,14 @@ int Cwf_multicast_recv_socket::my_recv(char* buffer, int max_len, uint32_t* from
     }
     if (open == 0)
         do_open();
-    int fd = m_sock.load();
-    if (fd <= 0)
+    std::shared_ptr<Handle> h = current_handle();
+    if (!h)
         return -1;
     sockaddr_in from {};
     socklen_t from_len = sizeof from;
-    ssize_t got = ::recvfrom(fd, buffer, static_cast<size_t>(max_len), 0, reinterpret_cast<sockaddr*>(&from), &from_len);
-    if (got < 0)
+    ssize_t got = ::recvfrom(h->fd, buffer, static_cast<size_t>(max_len), 0, reinterpret_cast<sockaddr*>(&from), &from_len);
+    // A socket shut down by close() while this waited reads as empty.
+    if (got < 0 || (got == 0 && current_handle() != h))
         return -1;
     if (from_address)
         *from_address = from.sin_addr.s_addr;
@@ -261,18 +291,18 @@ int Cwf_multicast_send_socket::do_open()
     socklen_t local_len = sizeof local;
     local_port_ = ::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &local_len) == 0 ? ntohs(local.sin_port) : 0;
     interface_address_ = 0;
-    m_sock = fd;
+    adopt(fd);
     open = 1;
     return 0;
 }
 
-int Cwf_multicast_send_socket::set_interface_locked(uint32_t interface_address)
+int Cwf_multicast_send_socket::set_interface_locked(int fd, uint32_t interface_address)
 {
     if (interface_address == interface_address_)
         return 0;
     in_addr address {};
     address.s_addr = interface_address;
-    if (::setsockopt(m_sock.load(), IPPROTO_IP, IP_MULTICAST_IF, &address, sizeof address) != 0)
+    if (::setsockopt(fd, IPPROTO_IP, IP_MULTICAST_IF, &address, sizeof address) != 0)
         return -1;
     interface_address_ = interface_address;
     return 0;
@@ -284,7 +314,8 @@ int Cwf_multicast_send_socket::my_send(const char* message, int length)
     std::vector<char> copy;
     if (length > 0 && message)
         copy.assign(message, message + length);
-    if (m_sock.load() <= 0)
+    std::shared_ptr<Handle> h = current_handle();
+    if (!h)
         return -1;
     if (length < 1) {
         message_box_printf("%s", tr_text("send len<=0 at Cwf_multicast_send_socket::my_send!").c_str());
@@ -298,7 +329,7 @@ int Cwf_multicast_send_socket::my_send(const char* message, int length)
     // Datagrams leave only through the interface the own address lives on;
     // without one nothing is sent rather than whatever the routes choose.
     uint32_t interface_address = multicast_interface_address();
-    if (interface_address == 0 || set_interface_locked(interface_address) != 0) {
+    if (interface_address == 0 || set_interface_locked(h->fd, interface_address) != 0) {
         dbg_log("no interface for multicast in Cwf_multicast_send_socket::my_send.\n");
         return -1;
     }
@@ -307,7 +338,7 @@ int Cwf_multicast_send_socket::my_send(const char* message, int length)
     sockaddr_in to {};
     if (!group_sockaddr(*this, to))
         return -1;
-    ssize_t sent = ::sendto(m_sock.load(), copy.data(), static_cast<size_t>(length), MSG_NOSIGNAL,
+    ssize_t sent = ::sendto(h->fd, copy.data(), static_cast<size_t>(length), MSG_NOSIGNAL,
                             reinterpret_cast<const sockaddr*>(&to), sizeof to);
     if (sent < 0) {
         dbg_log("sendto failed in Cwf_multicast_send_socket::my_send: %s\n", std::strerror(errno));

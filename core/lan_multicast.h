@@ -14,6 +14,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 inline constexpr char multicast_group_address[] = "225.8.88.66";
@@ -44,8 +45,20 @@ public:
     platform::TimedMutex send_lock;
 
 protected:
+    // The descriptor, shared by every call using it: close() shuts it down,
+    // which wakes a thread waiting on it, and it is released only when the
+    // last call still using it returns, so a number reused by a new socket is
+    // never read by mistake.
+    struct Handle;
+    std::shared_ptr<Handle> adopt(int fd);
+    std::shared_ptr<Handle> current_handle() const;
+
     mutable std::mutex group_lock_;
     std::string group_address_;
+
+private:
+    mutable std::mutex handle_lock_;
+    std::shared_ptr<Handle> handle_;
 };
 
 class Cwf_multicast_recv_socket : public Cwf_multicast_socket {
@@ -73,13 +86,14 @@ public:
     uint16_t local_port() const { return local_port_; }
 
 private:
-    int set_interface_locked(uint32_t interface_address);
+    int set_interface_locked(int fd, uint32_t interface_address);
     std::atomic<uint16_t> local_port_ { 0 };
     uint32_t interface_address_ = 0;
 };
 
-extern Cwf_multicast_recv_socket g_multicast_recv_sock;
-extern Cwf_multicast_send_socket g_multicast_send_sock;
+// They live as long as the process: their threads are never joined.
+extern Cwf_multicast_recv_socket& g_multicast_recv_sock;
+extern Cwf_multicast_send_socket& g_multicast_send_sock;
 
 // Election state; all 0 at start.
 extern std::atomic<int32_t> g_my_ip_address;  // little-endian reading of the address; -1: unknown

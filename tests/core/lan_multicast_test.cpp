@@ -12,6 +12,7 @@
 
 #include <arpa/inet.h>
 #include <chrono>
+#include <future>
 #include <cstdlib>
 #include <sstream>
 #include <thread>
@@ -204,6 +205,40 @@ TEST(MulticastSockets, BadLengthsAreRefused)
                                                          "send len<=0 at Cwf_multicast_send_socket::my_send!" }));
     g_room_number = -1;
     EXPECT_EQ(send_multicast_cmd("abc", 3, 981, 0), -1);
+}
+
+// Closing from another thread wakes a receive waiting on the socket, so the
+// waiter never goes on with a descriptor number a new socket may reuse.
+TEST(MulticastSockets, CloseWakesAReceiveWaitingOnTheSocket)
+{
+    ScriptedMessageBoxes boxes;
+    // A port of its own: the group's port hears the other tests' elections.
+    const uint16_t port = unused_loopback_port();
+    Cwf_multicast_recv_socket recv_sock;
+    recv_sock.set_group(multicast_group_address, port);
+    ASSERT_EQ(recv_sock.do_open(), 0);
+    std::promise<int> received;
+    std::future<int> result = received.get_future();
+    std::thread waiter([&] {
+        char buffer[64] = {};
+        received.set_value(recv_sock.my_recv(buffer, sizeof buffer));
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    recv_sock.close();
+    bool woke = result.wait_for(std::chrono::seconds(3)) == std::future_status::ready;
+    if (!woke) {
+        // Unblock it for the test to end: a datagram to the port.
+        int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+        sockaddr_in to {};
+        to.sin_family = AF_INET;
+        to.sin_port = htons(port);
+        ::inet_pton(AF_INET, "127.0.0.1", &to.sin_addr);
+        ::sendto(fd, "x", 1, 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+        ::close(fd);
+    }
+    waiter.join();
+    ASSERT_TRUE(woke) << "the receive went on waiting on a closed socket";
+    EXPECT_EQ(result.get(), -1);
 }
 
 TEST(MulticastSockets, ARoomCommandCrossesTheGroupOnLoopback)
