@@ -10,17 +10,18 @@ namespace {
 std::atomic<uint32_t> g_next_voice_thread_id { 1000 };
 
 // One lock and one condition for every voice semaphore keeps the wait for
-// any of twelve simple.
+// any of twelve simple. Never destroyed: the player threads are detached and
+// may still signal while the process ends and destroys its static objects.
 std::mutex& semaphore_lock()
 {
-    static std::mutex lock;
-    return lock;
+    static std::mutex* lock = new std::mutex;
+    return *lock;
 }
 
 std::condition_variable& semaphore_wake()
 {
-    static std::condition_variable wake;
-    return wake;
+    static std::condition_variable* wake = new std::condition_variable;
+    return *wake;
 }
 
 } // namespace
