@@ -53,6 +53,15 @@ std::array<char, N + 1> terminated(const char* body, int len)
 
 bool half_size(int board) { return board_index_valid(board) && g_board[static_cast<size_t>(board)].half_size == 1; }
 
+// The page settings a receiver changes (pointer, lock, scroll position) are
+// read by painting on the UI thread, so they change under the page lock.
+template <class Change>
+void change_page(int board, Change change)
+{
+    std::lock_guard<std::mutex> guard(board_actions_lock());
+    change(g_board[static_cast<size_t>(board)]);
+}
+
 // Builds the action of messages 2 and 5-10 and 15; halves a zoomed page's
 // coordinates into page coordinates.
 board_action figure_action(int board, int kind, int red, int green, int blue, int x1, int y1, int x2, int y2,
@@ -376,8 +385,10 @@ int board_set_pointer_from_server(const char* body, int board, int len)
         dbg_log("board_set_pointer_from_server: bad body, dropped\n");
         return -1;
     }
-    g_board[static_cast<size_t>(board)].pointer_x = x;
-    g_board[static_cast<size_t>(board)].pointer_y = y;
+    change_page(board, [x, y](board_record& page) {
+        page.pointer_x = x;
+        page.pointer_y = y;
+    });
     board_invalidate_windows(board);
     return 0;
 }
@@ -417,8 +428,10 @@ int board_lock_from_server(int board)
 {
     if (!board_index_valid(board))
         return -1;
-    g_board[static_cast<size_t>(board)].lock_flag = 1;
-    g_board[static_cast<size_t>(board)].tool = 0;
+    change_page(board, [](board_record& page) {
+        page.lock_flag = 1;
+        page.tool = 0;
+    });
     return 0;
 }
 
@@ -426,7 +439,7 @@ int board_unlock_from_server(int board)
 {
     if (!board_index_valid(board))
         return -1;
-    g_board[static_cast<size_t>(board)].lock_flag = 0;
+    change_page(board, [](board_record& page) { page.lock_flag = 0; });
     return 0;
 }
 
@@ -631,7 +644,7 @@ void show_pointer_from_server(int show)
     int board = g_current_board.load();
     if (!board_index_valid(board))
         return;
-    g_board[static_cast<size_t>(board)].show_pointer = show;
+    change_page(board, [show](board_record& page) { page.show_pointer = show; });
     board_invalidate_windows(board);
 }
 
@@ -651,8 +664,10 @@ void board_select_from_server(int board, const char* body, int len)
     int x = 0;
     int y = 0;
     if (std::sscanf(text.data(), "%d:%d", &x, &y) == 2) {
-        g_board[static_cast<size_t>(board)].scroll_x = x;
-        g_board[static_cast<size_t>(board)].scroll_y = y;
+        change_page(board, [x, y](board_record& page) {
+            page.scroll_x = x;
+            page.scroll_y = y;
+        });
     }
     board_invalidate_windows(board);
     record_ui_event_2(board, g_board[static_cast<size_t>(board)].scroll_x, g_board[static_cast<size_t>(board)].scroll_y);

@@ -131,8 +131,9 @@ extern std::array<board_font_entry, board_font_count> g_board_font;
 extern std::array<board_short_str, board_short_str_count> g_board_short_str;
 extern std::array<board_long_str, board_long_str_count> g_board_long_str;
 
-// Guards the action arrays: appends and growth on the receive thread, reads
-// by painting on the UI thread. Never held across a message box.
+// Guards the action arrays (appends and growth on the receive thread, reads
+// by painting on the UI thread) and the page settings the receivers change
+// (pointer, lock, scroll position). Never held across a message box.
 std::mutex& board_actions_lock();
 
 // The action array of a page (capacity entries), null before the first append.

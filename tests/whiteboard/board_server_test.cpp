@@ -128,7 +128,10 @@ TEST(BoardThroughServer, TwoPeersStayInStepOffLineMatchesAndLateJoinerReloads)
     draw_meeting();
     // The pointer always goes to the server: its relay marks the end.
     send_board_pointer(9, 77, 66);
-    ASSERT_TRUE(wait_until([] { return g_board[9].pointer_x == 77; }));
+    ASSERT_TRUE(wait_until([] {
+        std::lock_guard<std::mutex> guard(board_actions_lock());
+        return g_board[9].pointer_x == 77;
+    }));
     auto watcher_board_messages = [&] {
         size_t n = 0;
         for (const ArrivedMessage& m : watcher.arrived())
