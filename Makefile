@@ -3,7 +3,7 @@
 BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 
-.PHONY: all deps configure build test run bench clean test-asan fuzz
+.PHONY: all deps configure build test run bench clean test-asan test-tsan fuzz
 
 all: build
 
@@ -37,6 +37,24 @@ test-asan: deps
 	cmake --build $(ASAN_BUILD) -j $$(nproc)
 	tools/run-tests.sh $(ASAN_BUILD)
 
+# The threaded programs (platform, core, whiteboard, media, server) built with
+# ThreadSanitizer (clang) in their own build folder. Reports that are no
+# races are in tools/sanitizer/tsan.supp, each with its reason.
+TSAN_BUILD ?= build-tsan
+TSAN_TESTS = tamblo_platform_tests tamblo_core_tests tamblo_wire_tests tamblo_core_file_tests \
+  tamblo_control_tests tamblo_report_tests tamblo_lan_tests tamblo_receive_tests \
+  tamblo_whiteboard_tests tamblo_board_server_tests tamblo_media_tests tamblo_voice_tests \
+  tamblo_voice_end_to_end_tests tamblo_server_tests tamblo_server_control_tests \
+  tamblo_control_end_to_end_tests
+test-tsan: deps
+	@if [ ! -f $(TSAN_BUILD)/build.ninja ]; then \
+	  CC=clang-14 CXX=clang++-14 cmake -S . -B $(TSAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DTAMBLO_SANITIZE=thread; \
+	fi
+	cmake --build $(TSAN_BUILD) --target $(TSAN_TESTS) -j $$(nproc)
+	TSAN_OPTIONS="halt_on_error=1 suppressions=$(CURDIR)/tools/sanitizer/tsan.supp" \
+	  tools/run-tests.sh $(TSAN_BUILD) -E _NOT_BUILT
+
 # The libFuzzer targets (clang, with AddressSanitizer and
 # UndefinedBehaviorSanitizer), each run for FUZZ_SECONDS.
 FUZZ_BUILD ?= build-fuzz
@@ -50,4 +68,4 @@ fuzz: deps
 	tools/run-fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)
