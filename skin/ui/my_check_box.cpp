@@ -4,25 +4,10 @@
 #include "platform/ui/control_id.h"
 #include "platform/ui/gdi_painter.h"
 #include "skin/skin_table.h"
+#include "skin/ui/input_gate.h"
 #include "skin/ui/skin_bitmaps.h"
 
-#include <QMouseEvent>
 #include <QStyleOptionButton>
-
-namespace {
-
-// The press and key events the gate drops.
-bool gated(const QEvent* event)
-{
-    switch (event->type()) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick: return static_cast<const QMouseEvent*>(event)->button() == Qt::LeftButton;
-    case QEvent::KeyPress: return true;
-    default: return false;
-    }
-}
-
-} // namespace
 
 CMyCheckBox::CMyCheckBox(int id, const QString& text, QWidget* parent) : QCheckBox(text, parent)
 {
@@ -33,7 +18,7 @@ CMyCheckBox::CMyCheckBox(int id, const QString& text, QWidget* parent) : QCheckB
 bool CMyCheckBox::event(QEvent* event)
 {
     m_tooltip.relay(event);
-    if (m_input_gate == 0 && gated(event))
+    if (m_input_gate == 0 && input_gate_drops(event))
         return true;
     return QCheckBox::event(event);
 }

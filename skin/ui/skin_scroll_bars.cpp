@@ -148,6 +148,24 @@ private:
 
 } // namespace
 
+void paint_raised_box(GdiPainter& dc, int l, int t, int r, int b, COLORREF light, bool pressed)
+{
+    if (!pressed) {
+        raised_box(dc, l, t, r, b, light, 0, false);
+        return;
+    }
+    // Sunk: the dark lines on the top and left, the face moved in by one pixel.
+    if (r - l < 3 || b - t < 3)
+        return;
+    const COLORREF panel = skin_word_value(skin_word::panel);
+    const COLORREF dark = skin_word_value(skin_word::outline);
+    dc.select_pen(dark);
+    dc.polyline({ { l, b }, { l, t }, { r + 1, t } });
+    dc.select_pen(panel);
+    dc.polyline({ { l, b }, { r, b }, { r, t - 1 } });
+    dc.fill_rect(l + 1, t + 1, r, b, panel);
+}
+
 ScrollThumb view_scroll_thumb(int bar_length_px, int thickness_px, int position, int page, int total)
 {
     // The track runs between the two arrow boxes.
@@ -191,7 +209,7 @@ void paint_skin_scroll_bar(GdiPainter& dc, const QRect& rect, bool vertical, Scr
     const int b = vertical ? rect.width() : rect.height();
     const int len = vertical ? rect.height() : rect.width();
     const int a = std::min(b, len / 2);
-    const COLORREF light = kind == ScrollBarKind::view ? view_light_colour : skin_word_value(skin_word::light_3d);
+    const COLORREF light = kind == ScrollBarKind::edit ? skin_word_value(skin_word::light_3d) : view_light_colour;
     const COLORREF dark = skin_word_value(skin_word::outline);
 
     dc.hatch_rect(0, a, b - 1, len - a, skin_word_value(skin_word::highlight), 0xffffff);
@@ -207,16 +225,49 @@ void paint_skin_scroll_bar(GdiPainter& dc, const QRect& rect, bool vertical, Scr
     } else {
         raised_box(dc, 0, len - a, b - 1, len - 1, light, 0, false);
     }
-    if (thumb.end_px > thumb.start_px)
-        raised_box(dc, 0, thumb.start_px, b - 1, thumb.end_px - 1, light, skin_word_value(skin_word::inner_border),
-                   kind == ScrollBarKind::edit);
+    if (thumb.end_px > thumb.start_px) {
+        const COLORREF ring = kind == ScrollBarKind::list ? skin_word_value(skin_word::highlight)
+                                                          : skin_word_value(skin_word::inner_border);
+        raised_box(dc, 0, thumb.start_px, b - 1, thumb.end_px - 1, light, ring, kind != ScrollBarKind::view);
+    }
     p.restore();
+}
+
+namespace {
+
+QStyleOptionSlider bar_option(const QScrollBar* bar)
+{
+    QStyleOptionSlider option;
+    option.initFrom(bar);
+    option.orientation = bar->orientation();
+    option.minimum = bar->minimum();
+    option.maximum = bar->maximum();
+    option.sliderPosition = bar->sliderPosition();
+    option.sliderValue = bar->value();
+    option.pageStep = bar->pageStep();
+    option.singleStep = bar->singleStep();
+    option.subControls = QStyle::SC_All;
+    return option;
+}
+
+} // namespace
+
+QRect skin_scroll_bar_part_rect(const QScrollBar* bar, QStyle::SubControl part)
+{
+    QStyleOptionSlider option = bar_option(bar);
+    return bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, part, bar);
+}
+
+QStyle::SubControl skin_scroll_bar_part_at(const QScrollBar* bar, QPoint pos)
+{
+    QStyleOptionSlider option = bar_option(bar);
+    return bar->style()->hitTestComplexControl(QStyle::CC_ScrollBar, &option, pos, bar);
 }
 
 QStyle* skin_scroll_style(ScrollBarKind kind)
 {
-    static std::array<SkinScrollStyle*, 2> styles { nullptr, nullptr };
-    auto& style = styles[kind == ScrollBarKind::view ? 0 : 1];
+    static std::array<SkinScrollStyle*, 3> styles { nullptr, nullptr, nullptr };
+    auto& style = styles[static_cast<size_t>(kind)];
     if (!style) {
         style = new SkinScrollStyle(kind);
         style->setParent(qApp);

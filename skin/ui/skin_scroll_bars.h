@@ -7,13 +7,15 @@
 #include "platform/ui/gdi_painter.h"
 
 #include <QRect>
+#include <QStyle>
 
 class QAbstractScrollArea;
-class QStyle;
+class QScrollBar;
 
-// View bars (scroll views, form views) and range bars (edits) differ in how
-// the thumb is sized and in their light colour.
-enum class ScrollBarKind { view, edit };
+// View bars (scroll views, form views) and range bars (edits, lists) differ in
+// how the thumb is sized and in their light colour; a list's thumb is lined in
+// the highlight colour.
+enum class ScrollBarKind { view, edit, list };
 
 inline constexpr int skin_scroll_bar_extent_px = 17;
 
@@ -28,8 +30,17 @@ struct ScrollThumb {
 ScrollThumb view_scroll_thumb(int bar_length_px, int thickness_px, int position, int page, int total);
 ScrollThumb range_scroll_thumb(int bar_length_px, int thickness_px, int position, int page, int total);
 
+// A raised box (l, t)-(r, b) inclusive: panel and dark outer ring, light and
+// dark inner ring, panel face; pressed draws it sunk in.
+void paint_raised_box(GdiPainter& dc, int l, int t, int r, int b, COLORREF light, bool pressed = false);
+
 // Paints one bar filling rect (bar coordinates), vertical or horizontal.
 void paint_skin_scroll_bar(GdiPainter& dc, const QRect& rect, bool vertical, ScrollThumb thumb, ScrollBarKind kind);
+
+// Where the skin's style puts a bar's part (bar coordinates), and which part
+// lies under pos, for the bar as it stands.
+QRect skin_scroll_bar_part_rect(const QScrollBar* bar, QStyle::SubControl part);
+QStyle::SubControl skin_scroll_bar_part_at(const QScrollBar* bar, QPoint pos);
 
 // The style that gives bars of a kind this look and geometry (lives for the process).
 QStyle* skin_scroll_style(ScrollBarKind kind);
