@@ -196,7 +196,13 @@ void CMyToolBarCtrl::look_changed()
     if (command == fly_by_command_)
         return;
     fly_by_command_ = command;
-    emit fly_by_text(hot >= 0 ? extras_[static_cast<size_t>(hot)].tip : QString());
+    QString text;
+    if (hot >= 0) {
+        // An action's status prompt is the longer help; the tip stands in without one.
+        const Extra& extra = extras_[static_cast<size_t>(hot)];
+        text = extra.action && !extra.action->statusTip().isEmpty() ? extra.action->statusTip() : extra.tip;
+    }
+    emit fly_by_text(text);
 }
 
 void CMyToolBarCtrl::mouseMoveEvent(QMouseEvent* event)

@@ -57,7 +57,8 @@ public:
     void set_tip(int command_id, const QString& tip);
     QString tip(int command_id) const;
     // Tool tips on (the default) or off; fly-by help: fly_by_text() tells the
-    // tip of the button under the pointer, and an empty text when it leaves.
+    // button under the pointer (its action's status tip, else its tool tip),
+    // and an empty text when the pointer leaves the buttons.
     void set_tool_tips(bool on);
     void set_fly_by(bool on);
 

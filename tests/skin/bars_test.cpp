@@ -8,6 +8,8 @@
 #include "tests/support/temp_home.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QMouseEvent>
 #include <QIcon>
 #include <QLabel>
 #include <QPainter>
@@ -255,6 +257,16 @@ TEST_F(Bars, ToolBarClicksSendCommandsAndFollowActions)
     EXPECT_EQ(triggered, 1);
     talk.setToolTip("Start(Stop) Meeting Room Talk");
     EXPECT_EQ(bar.tip(32785), "Start(Stop) Meeting Room Talk");
+    talk.setEnabled(true);
+    talk.setStatusTip("Start or stop the talk of the meeting room");
+    bar.set_fly_by(true);
+    QSignalSpy fly_by(&bar, &CMyToolBarCtrl::fly_by_text);
+    QMouseEvent off(QEvent::MouseMove, QPointF(1, 1), bar.mapToGlobal(QPointF(1, 1)), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&bar, &off);
+    QMouseEvent on(QEvent::MouseMove, QPointF(centre), bar.mapToGlobal(QPointF(centre)), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&bar, &on);
+    ASSERT_EQ(fly_by.count(), 1);
+    EXPECT_EQ(fly_by[0][0].toString(), "Start or stop the talk of the meeting room");
     talk.setVisible(false);
     EXPECT_TRUE(bar.button_rect(32785).isEmpty());
 }
@@ -389,6 +401,14 @@ TEST_F(Bars, RebarBandsAndGripperDrag)
     QTest::mouseMove(&rebar, grip - QPoint(300, 0));
     QTest::mouseRelease(&rebar, Qt::LeftButton, Qt::NoModifier, grip - QPoint(300, 0));
     EXPECT_EQ(rebar.band_rect(0).width(), before);
+
+    // A tool bar that loses a button asks its band for less (a band kept
+    // wider by a drag stays so).
+    rebar.minimize_band(1);
+    const int ctrl_band = rebar.band_rect(1).width();
+    ctrl->set_hidden(32786, true);
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(rebar.band_rect(1).width(), ctrl_band - 23);
 
     for (int i = 0; i < 3; ++i)
         rebar.show_band(i, false);
