@@ -9,6 +9,7 @@
 #include "skin/ui/my_property_page.h"
 
 #include <QBoxLayout>
+#include <QKeyEvent>
 #include <QPaintEvent>
 #include <QSignalBlocker>
 #include <QStackedWidget>
@@ -194,6 +195,21 @@ void CMyPropertySheet::changeEvent(QEvent* event)
     QDialog::changeEvent(event);
     if (event->type() == QEvent::WindowTitleChange || event->type() == QEvent::ActivationChange)
         update();
+}
+
+void CMyPropertySheet::keyPressEvent(QKeyEvent* event)
+{
+    // Ctrl+Tab and Ctrl+Page Down go to the next page, with Shift or Page Up to
+    // the one before, round at the ends.
+    const bool control = (event->modifiers() & Qt::ControlModifier) != 0;
+    int step = 0;
+    if (control && (event->key() == Qt::Key_Tab || event->key() == Qt::Key_PageDown))
+        step = (event->modifiers() & Qt::ShiftModifier) ? -1 : 1;
+    else if (control && (event->key() == Qt::Key_Backtab || event->key() == Qt::Key_PageUp))
+        step = -1;
+    if (step == 0 || GetPageCount() == 0)
+        return QDialog::keyPressEvent(event);
+    SetActivePage((active_ + step + GetPageCount()) % GetPageCount());
 }
 
 void CMyPropertySheet::paintEvent(QPaintEvent*)

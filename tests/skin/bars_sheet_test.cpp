@@ -18,6 +18,7 @@
 #include <QBoxLayout>
 #include <QComboBox>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QDir>
 #include <QLabel>
 #include <QPainter>
@@ -197,7 +198,9 @@ QImage menus_sheet()
     board->addAction(tr_ui("Options..."));
     bar.resize(300, bar.sizeHint().height());
     bar.show();
-    QTest::mouseMove(&bar, bar.actionGeometry(board->menuAction()).center());
+    QPointF title = bar.actionGeometry(board->menuAction()).center();
+    QMouseEvent hover(QEvent::MouseMove, title, bar.mapToGlobal(title), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&bar, &hover);
     place(p, bar, QPoint(10, 26));
     board->popup(QPoint(0, 0));
     board->setActiveAction(connect);

@@ -11,6 +11,8 @@
 #include "tests/support/temp_home.h"
 
 #include <QActionGroup>
+#include <QApplication>
+#include <QMouseEvent>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTabBar>
@@ -123,6 +125,14 @@ TEST_F(MenuSheet, MenuBackgroundIsTheKeptBrush)
     m.bar.resize(300, m.bar.sizeHint().height());
     m.bar.show();
     EXPECT_EQ(at(render(m.bar), 299, 2), scheme1);
+    // The bar's item under the pointer: word 8 framed in word 3.
+    QRect title = m.bar.actionGeometry(m.file->menuAction());
+    QMouseEvent move(QEvent::MouseMove, QPointF(title.center()), m.bar.mapToGlobal(QPointF(title.center())), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&m.bar, &move);
+    QImage hovered = render(m.bar);
+    EXPECT_EQ(at(hovered, title.left(), title.top() + 3), skin_word_value(skin_word::outline));
+    EXPECT_EQ(at(hovered, title.left() + 2, title.top() + 2), skin_word_value(skin_word::highlight));
     QMenu* later = m.bars->addMenu("More");
     later->addAction("Push Mode");
     later->popup(QPoint(0, 0));
@@ -368,6 +378,24 @@ TEST_F(MenuSheet, PagesAreSetUpWhenFirstShownAndApplied)
     EXPECT_EQ(t.sheet.result(), IDOK);
     t.take_log(log);
     EXPECT_EQ(log, (std::vector<std::string> { "267 kill_active", "107 apply", "107 ok", "267 apply", "267 ok" }));
+}
+
+TEST_F(MenuSheet, ControlTabMovesBetweenPages)
+{
+    TestSheet t;
+    t.sheet.show();
+    QTest::keyClick(&t.sheet, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(t.sheet.GetActiveIndex(), 1);
+    QTest::keyClick(&t.sheet, Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(t.sheet.GetActiveIndex(), 2);
+    QTest::keyClick(&t.sheet, Qt::Key_Tab, Qt::ControlModifier); // round to the first
+    EXPECT_EQ(t.sheet.GetActiveIndex(), 0);
+    QTest::keyClick(&t.sheet, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(t.sheet.GetActiveIndex(), 2);
+    QTest::keyClick(&t.sheet, Qt::Key_PageUp, Qt::ControlModifier);
+    EXPECT_EQ(t.sheet.GetActiveIndex(), 1);
+    EXPECT_EQ(t.sheet.m_tab->currentIndex(), 1);
+    t.sheet.done(0);
 }
 
 TEST_F(MenuSheet, CancelByButtonCloseButtonAndEscape)
