@@ -77,6 +77,18 @@ bool none_connected()
     return true;
 }
 
+bool voice_devices_stopped()
+{
+    if (CRecordSound* r = g_record_sound.load(); r && r->m_running)
+        return false;
+    if (CPlaySound* local = g_local_play_sound.load(); local && local->m_open)
+        return false;
+    for (auto& slot : g_play_sound_threads)
+        if (CPlaySound* p = slot.load(); p && p->m_open)
+            return false;
+    return true;
+}
+
 } // namespace
 
 TEST(StatusBarLive, LightIsConnectedWhileTheServerServesAndFailingOnceItStops)
@@ -199,4 +211,9 @@ TEST(StatusBarLive, AMemberTalkingFromAFileMovesTheSpeakerGraphAndOurMicrophoneT
     g_voice_sock.close_socket();
     voice.join();
     control.close();
+    // The players and the recorder live on in this process: let them close
+    // their devices before the backend under them goes (they wait 500 ms
+    // between the stop and the close).
+    EXPECT_TRUE(events_until(voice_devices_stopped, 5000));
+    std::this_thread::sleep_for(std::chrono::milliseconds(800));
 }
