@@ -27,11 +27,14 @@ struct BuiltInServer {
     int port;
 };
 
+// The connect dialog lists the table from its last entry to its first and
+// selects the first line: the local server is the last built-in entry, so
+// that it is the one chosen until a server hands out a list.
 constexpr std::array<BuiltInServer, server_builtin_count> built_in_servers = { {
-    { "Local server", "127.0.0.1", server_default_port },
     { TAMBLO_SERVER_1_NAME, TAMBLO_SERVER_1_HOST, TAMBLO_SERVER_1_PORT },
     { TAMBLO_SERVER_2_NAME, TAMBLO_SERVER_2_HOST, TAMBLO_SERVER_2_PORT },
     { TAMBLO_SERVER_3_NAME, TAMBLO_SERVER_3_HOST, TAMBLO_SERVER_3_PORT },
+    { "Local server", "127.0.0.1", server_default_port },
 } };
 
 constexpr size_t server_text_limit = 127;

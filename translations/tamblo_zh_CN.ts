@@ -2829,5 +2829,37 @@ The high the Video FrameRate, the higher the bandwidth usage.</source>
             <source>Please enter a port between 50 and 65535.</source>
             <translation>请输入 50 到 65535 之间的端口。</translation>
         </message>
+        <message>
+            <source>Enter the name the others will see, and the auth code if the server asks for one.</source>
+            <translation>请输入其他人将看到的名称；如果服务器需要，再输入授权码。</translation>
+        </message>
+        <message>
+            <source>Choose a meeting room and press Join, or type a new name and press Create.</source>
+            <translation>请选择一个会议室并点击“加入”，或输入新名称并点击“创建”。</translation>
+        </message>
+        <message>
+            <source>A room you create has no password until you set one; it closes when its last member leaves.</source>
+            <translation>您创建的会议室在设置密码之前没有密码；最后一名成员离开时会议室关闭。</translation>
+        </message>
+        <message>
+            <source>People in the rest room:</source>
+            <translation>休息室里的人：</translation>
+        </message>
+        <message>
+            <source>Refreshing the server list...</source>
+            <translation>正在刷新服务器列表...</translation>
+        </message>
+        <message>
+            <source>No server list came from the server.</source>
+            <translation>服务器没有发来服务器列表。</translation>
+        </message>
+        <message>
+            <source>The server does not answer.</source>
+            <translation>服务器没有应答。</translation>
+        </message>
+        <message>
+            <source>Change Meeting Room Passwd</source>
+            <translation>修改会议室密码</translation>
+        </message>
     </context>
 </TS>

@@ -16,9 +16,11 @@ void apply_edit_colours(QWidget* edit, QWidget* viewport)
 {
     QColor text = colorref_color(skin_word_value(skin_word::text));
     QPalette pal = edit->palette();
-    if (pal.color(QPalette::Text) == text && pal.color(QPalette::Base) == Qt::white)
+    if (pal.color(QPalette::Active, QPalette::Text) == text && pal.color(QPalette::Base) == Qt::white)
         return;
     pal.setColor(QPalette::Text, text);
+    // A disabled field reads as one: the system's grey text.
+    pal.setColor(QPalette::Disabled, QPalette::Text, colorref_color(0x808080));
     pal.setColor(QPalette::Base, Qt::white);
     pal.setColor(QPalette::Window, Qt::white);
     edit->setPalette(pal);

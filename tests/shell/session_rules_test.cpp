@@ -144,8 +144,13 @@ TEST_F(SessionRules, ServerListRunsFromTheLastEntryToTheFirst)
     ASSERT_EQ(lines.size(), 5u);
     EXPECT_EQ(lines.front().show_name, "Far away");
     EXPECT_EQ(lines.front().index, 4);
+    EXPECT_EQ(lines[1].show_name, "Local server");
     EXPECT_EQ(lines.back().index, 0);
-    EXPECT_EQ(lines.back().show_name, "Local server");
+
+    // Without a list from a server the local server is the first line.
+    load_default_servers();
+    EXPECT_EQ(server_list_lines().front().show_name, "Local server");
+    EXPECT_EQ(server_list_lines().front().index, 3);
 }
 
 TEST_F(SessionRules, ListedServerTakesTheChosenPortOrItsOwn)
