@@ -7,9 +7,8 @@
 #include "media/video_capture.h"
 #include "platform/ui/control_id.h"
 #include "platform/ui/translations.h"
+#include "skin/ui/my_combo_box.h"
 #include "skin/ui/my_static.h"
-
-#include <QComboBox>
 
 #include <algorithm>
 #include <array>
@@ -29,13 +28,6 @@ constexpr int largest_size_quality_index = 2; // 70
 // The dialog resource is known by its name, "Me", not by a number.
 constexpr int show_me_template_id = 0;
 
-QComboBox* make_combo(int id, QWidget* parent)
-{
-    auto* combo = new QComboBox(parent);
-    set_control_id(combo, id);
-    return combo;
-}
-
 } // namespace
 
 CDlgShowMe::CDlgShowMe(QWidget* parent) : Cgood_dlg(show_me_template_id, parent)
@@ -47,9 +39,9 @@ CDlgShowMe::CDlgShowMe(QWidget* parent) : Cgood_dlg(show_me_template_id, parent)
     quality_label_ = new CMyStatic(-1, tr_ui("Quality:"), this);
     size_label_ = new CMyStatic(-1, tr_ui("Size:"), this);
     speed_label_ = new CMyStatic(-1, tr_ui("Speed:"), this);
-    quality_combo_ = make_combo(1106, this);
-    size_combo_ = make_combo(1179, this);
-    speed_combo_ = make_combo(1183, this);
+    quality_combo_ = new CMyComboBox(1106, this);
+    size_combo_ = new CMyComboBox(1179, this);
+    speed_combo_ = new CMyComboBox(1183, this);
     connect(quality_combo_, &QComboBox::currentIndexChanged, this, &CDlgShowMe::on_quality_chosen);
     connect(size_combo_, &QComboBox::currentIndexChanged, this, &CDlgShowMe::on_size_chosen);
     connect(speed_combo_, &QComboBox::currentIndexChanged, this, &CDlgShowMe::on_speed_chosen);
@@ -152,14 +144,23 @@ void CDlgShowMe::lay_out_for_size()
     int left = client.left();
     int top = client.top();
     capture_window_->setGeometry(left + 1, top + 1, width, height);
-    quality_label_->setGeometry(left + 3, top + height + 10, 43, 20);
-    size_label_->setGeometry(left + 46, top + height + 10, 65, 20);
-    speed_label_->setGeometry(left + 116, top + height + 10, 45, 20);
-    quality_combo_->setGeometry(left + 3, top + height + 25, 45, quality_combo_->sizeHint().height());
-    size_combo_->setGeometry(left + 46, top + height + 25, 65, size_combo_->sizeHint().height());
-    speed_combo_->setGeometry(left + 116, top + height + 25, 45, speed_combo_->sizeHint().height());
+    // The dialog's places for the lists, moved right and widened only where
+    // a list's longest entry or a label would not show whole.
+    const int quality_w = std::max(45, quality_combo_->width_for_entries());
+    const int size_w = std::max(65, size_combo_->width_for_entries());
+    const int speed_w = std::max(45, speed_combo_->width_for_entries());
+    const int quality_x = 3;
+    const int size_x = std::max({ 46, quality_x + quality_w + 1, quality_x + quality_label_->sizeHint().width() + 3 });
+    const int speed_x = std::max({ 116, size_x + size_w + 5, size_x + size_label_->sizeHint().width() + 5 });
+    quality_label_->setGeometry(left + quality_x, top + height + 10, size_x - quality_x - 3, 20);
+    size_label_->setGeometry(left + size_x, top + height + 10, std::max(65, size_label_->sizeHint().width()), 20);
+    speed_label_->setGeometry(left + speed_x, top + height + 10, std::max(45, speed_label_->sizeHint().width()), 20);
+    quality_combo_->setGeometry(left + quality_x, top + height + 25, quality_w, quality_combo_->sizeHint().height());
+    size_combo_->setGeometry(left + size_x, top + height + 25, size_w, size_combo_->sizeHint().height());
+    speed_combo_->setGeometry(left + speed_x, top + height + 25, speed_w, speed_combo_->sizeHint().height());
+    const int lists_right = speed_x + std::max(speed_w, speed_label_->sizeHint().width()) + 3;
     QMargins margins = contentsMargins();
-    setFixedSize(width + 8 + margins.left() + margins.right(), height + 90 + margins.top() + margins.bottom());
+    setFixedSize(std::max(width + 8, lists_right) + margins.left() + margins.right(), height + 90 + margins.top() + margins.bottom());
 }
 
 void CDlgShowMe::show_me_set_frame_timer()

@@ -13,7 +13,7 @@
 
 class CCaptureWindow;
 class CMyStatic;
-class QComboBox;
+class CMyComboBox;
 
 class CDlgShowMe : public Cgood_dlg {
     Q_OBJECT
@@ -38,9 +38,9 @@ public:
     CCaptureWindow* capture_window() const { return capture_window_; }
     platform::CaptureSource* camera() const { return camera_.get(); }
     VideoCaptureTicker& ticker() { return ticker_; }
-    QComboBox* quality_combo() const { return quality_combo_; }
-    QComboBox* size_combo() const { return size_combo_; }
-    QComboBox* speed_combo() const { return speed_combo_; }
+    CMyComboBox* quality_combo() const { return quality_combo_; }
+    CMyComboBox* size_combo() const { return size_combo_; }
+    CMyComboBox* speed_combo() const { return speed_combo_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -56,9 +56,9 @@ private:
     CMyStatic* quality_label_ = nullptr;
     CMyStatic* size_label_ = nullptr;
     CMyStatic* speed_label_ = nullptr;
-    QComboBox* quality_combo_ = nullptr;
-    QComboBox* size_combo_ = nullptr;
-    QComboBox* speed_combo_ = nullptr;
+    CMyComboBox* quality_combo_ = nullptr;
+    CMyComboBox* size_combo_ = nullptr;
+    CMyComboBox* speed_combo_ = nullptr;
     QTimer frame_timer_;
     QTimer preview_timer_;
     std::unique_ptr<platform::CaptureSource> camera_;

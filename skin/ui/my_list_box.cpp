@@ -8,42 +8,31 @@
 #include "skin/ui/input_gate.h"
 #include "skin/ui/skin_scroll_bars.h"
 
-#include <QStyledItemDelegate>
 
 namespace {
-
 constexpr int list_box_text_indent_px = 3;
-
-class ListBoxDelegate : public QStyledItemDelegate {
-public:
-    explicit ListBoxDelegate(CMyListBox* list) : QStyledItemDelegate(list), list_(*list) {}
-
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        try {
-            GdiPainter dc(*painter);
-            const bool selected = (option.state & QStyle::State_Selected) != 0;
-            const QPalette& pal = option.palette;
-            dc.fill_rect(option.rect, color_colorref(selected ? pal.color(QPalette::Highlight) : list_.m_background_colour));
-            const COLORREF text = selected ? color_colorref(pal.color(QPalette::HighlightedText)) : skin_word_value(skin_word::text);
-            dc.painter().setFont(option.font);
-            dc.draw_text(index.data().toString().left(list_cell_text_limit),
-                         option.rect.adjusted(list_box_text_indent_px, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, text);
-        } catch (...) {
-            dbg_log("exception in ListBoxDelegate::paint.\n");
-        }
-    }
-
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const override
-    {
-        return QSize(0, option.fontMetrics.height() + 2);
-    }
-
-private:
-    const CMyListBox& list_;
-};
-
 } // namespace
+
+void ListBoxDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    try {
+        GdiPainter dc(*painter);
+        const bool selected = (option.state & QStyle::State_Selected) != 0;
+        const QPalette& pal = option.palette;
+        dc.fill_rect(option.rect, color_colorref(selected ? pal.color(QPalette::Highlight) : background_));
+        const COLORREF text = selected ? color_colorref(pal.color(QPalette::HighlightedText)) : skin_word_value(skin_word::text);
+        dc.painter().setFont(option.font);
+        dc.draw_text(index.data().toString().left(list_cell_text_limit), option.rect.adjusted(list_box_text_indent_px, 0, 0, 0),
+                     Qt::AlignLeft | Qt::AlignVCenter, text);
+    } catch (...) {
+        dbg_log("exception in ListBoxDelegate::paint.\n");
+    }
+}
+
+QSize ListBoxDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const
+{
+    return QSize(0, option.fontMetrics.height() + 2);
+}
 
 void paint_list_box_border(GdiPainter& dc, int w, int h)
 {
@@ -61,7 +50,7 @@ CMyListBox::CMyListBox(int id, QWidget* parent) : QListWidget(parent)
     set_control_id(this, id);
     // The system's window colour: the white of edit and list backgrounds.
     m_background_colour = palette().color(QPalette::Base);
-    setItemDelegate(new ListBoxDelegate(this));
+    setItemDelegate(new ListBoxDelegate(this, m_background_colour));
     setUniformItemSizes(true);
     setFrameStyle(QFrame::Box | QFrame::Plain);
     setLineWidth(2);
@@ -128,7 +117,8 @@ bool CMyListBox::event(QEvent* event)
 
 bool CMyListBox::viewportEvent(QEvent* event)
 {
-    // Presses land on the rows' viewport.
+    // Pointer events land on the rows' viewport.
+    m_tooltip.relay(event);
     if (m_input_gate == 0 && input_gate_drops(event, true))
         return true;
     return QListWidget::viewportEvent(event);

@@ -2,8 +2,11 @@
 // The skinned list box: white rows in the skin's text colour inside the
 // list-box border, and an input gate that can make it ignore the user.
 
+#include "skin/ui/tool_tip_relay.h"
+
 #include <QColor>
 #include <QListWidget>
+#include <QStyledItemDelegate>
 
 #include <cstdint>
 
@@ -26,10 +29,24 @@ public:
 
     uint8_t m_input_gate = 1; // 0: presses and keys are dropped
     QColor m_background_colour;
+    // The control's tips, over its rows; it registers none of its own.
+    ToolTipRelay m_tooltip { viewport() };
 
 protected:
     bool event(QEvent* event) override;
     bool viewportEvent(QEvent* event) override;
+};
+
+// Paints a list box's row (also a combo box's drop-down list): the owner's
+// background, or the selection colours, the text in the skin's colour.
+class ListBoxDelegate : public QStyledItemDelegate {
+public:
+    ListBoxDelegate(QObject* owner, const QColor& background) : QStyledItemDelegate(owner), background_(background) {}
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+private:
+    const QColor& background_;
 };
 
 // The list-box border of a window of w x h (also the address field's).

@@ -3,6 +3,8 @@
 
 #include "core/global_state.h"
 #include "core/settings.h"
+#include "skin/ui/my_combo_box.h"
+#include "tests/skin/screenshots.h"
 #include "tests/support/temp_home.h"
 
 #include <QComboBox>
@@ -82,9 +84,12 @@ TEST_F(ShowMe, OpensTopMostWithListsPreviewAndFrameTimer)
     EXPECT_EQ(dlg.size_combo()->currentText(), "320*240");
     EXPECT_EQ(items(dlg.speed_combo()), (std::vector<int>{ 1, 2, 3, 4, 5, 7, 10, 12, 15, 20, 25, 30, 35, 40, 50 }));
     EXPECT_EQ(dlg.speed_combo()->currentText(), "10");
-    EXPECT_EQ(dlg.findChild<QComboBox*>("ctl_1106"), dlg.quality_combo());
-    EXPECT_EQ(dlg.findChild<QComboBox*>("ctl_1179"), dlg.size_combo());
-    EXPECT_EQ(dlg.findChild<QComboBox*>("ctl_1183"), dlg.speed_combo());
+    EXPECT_EQ(dlg.findChild<CMyComboBox*>("ctl_1106"), dlg.quality_combo());
+    EXPECT_EQ(dlg.findChild<CMyComboBox*>("ctl_1179"), dlg.size_combo());
+    EXPECT_EQ(dlg.findChild<CMyComboBox*>("ctl_1183"), dlg.speed_combo());
+    // Every entry shows whole beside the drop-down button.
+    for (CMyComboBox* combo : { dlg.quality_combo(), dlg.size_combo(), dlg.speed_combo() })
+        EXPECT_GE(combo->width(), combo->width_for_entries()) << combo->objectName().toStdString();
 
     EXPECT_EQ(dlg.capture_window()->size(), QSize(320, 240));
     EXPECT_EQ(dlg.capture_window()->pos() - dlg.contentsRect().topLeft(), QPoint(1, 1));
@@ -211,3 +216,19 @@ TEST_F(ShowMe, FreeFunctionsDoNothingWithoutTheDialog)
 }
 
 } // namespace
+
+// Not compared: the dialog with its skinned lists in every scheme and both languages.
+TEST_F(ShowMe, Screenshots)
+{
+    use_camera("synthetic");
+    const QString dir = screenshot_dir();
+    EXPECT_TRUE(for_each_language_and_scheme([&](const QString& language, int scheme) {
+        CDlgShowMe dlg;
+        dlg.show();
+        wait_for_preview(dlg);
+        QImage image(dlg.size(), QImage::Format_ARGB32);
+        dlg.render(&image);
+        EXPECT_TRUE(image.save(QString("%1/show_me_%2_scheme_%3.png").arg(dir, language).arg(scheme)));
+        dlg.OnCancel();
+    }));
+}

@@ -7,19 +7,26 @@
 #include "platform/ui/translations.h"
 #include "skin/list_rules.h"
 #include "skin/skin_table.h"
+#include "skin/ui/my_combo_box.h"
+#include "skin/ui/my_edit.h"
+#include "skin/ui/my_ip_address_ctrl.h"
 #include "skin/ui/my_list_box.h"
 #include "skin/ui/my_list_ctrl.h"
 #include "skin/ui/my_list_ctrl_owner_draw.h"
+#include "skin/ui/my_slider_ctrl.h"
+#include "skin/ui/my_spin_button_ctrl.h"
 #include "skin/ui/my_static.h"
+#include "skin/ui/my_tab_ctrl.h"
 #include "skin/ui/roster_icons.h"
 #include "skin/ui/skin_bitmaps.h"
 #include "tests/skin/paint_probe.h"
+#include "tests/skin/screenshots.h"
 #include "tests/support/temp_home.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
-#include <QDir>
 #include <QGridLayout>
-#include <QTranslator>
+#include <QHBoxLayout>
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
 
@@ -126,6 +133,69 @@ std::unique_ptr<QWidget> make_sheet()
     return sheet;
 }
 
+CMyComboBox* make_combo(int id, std::initializer_list<const char*> entries, int chosen)
+{
+    auto* combo = new CMyComboBox(id);
+    for (const char* entry : entries)
+        combo->addItem(tr_ui(entry));
+    combo->setCurrentIndex(chosen);
+    return combo;
+}
+
+CMyTabCtrl* make_tabs(int id, std::initializer_list<const char*> texts, int chosen, int width)
+{
+    auto* tabs = new CMyTabCtrl(id);
+    for (const char* text : texts)
+        tabs->insert_item(tabs->item_count(), tr_ui(text));
+    tabs->set_cur_sel(chosen);
+    tabs->setFixedSize(width, tabs->row_height_px() + 40);
+    return tabs;
+}
+
+std::unique_ptr<QWidget> make_controls_sheet()
+{
+    auto sheet = std::make_unique<SheetPage>();
+    auto* grid = new QGridLayout(sheet.get());
+    grid->setContentsMargins(12, 12, 12, 12);
+    grid->setHorizontalSpacing(14);
+    grid->setVerticalSpacing(10);
+    grid->addWidget(labelled("Video quality", make_combo(1097, { "50", "60", "70", "80", "90", "100" }, 1)), 0, 0);
+    grid->addWidget(labelled("Audio Quality", make_combo(1106, { "High", "Medium", "Low" }, 0)), 0, 1);
+    grid->addWidget(labelled("Please choose a skin:",
+                             make_combo(1107, { "Default Blue", "Orange", "Green", "Gray", "Pink", "Purple", "Red" },
+                                        skin_table().current_index)),
+                    0, 2);
+
+    auto* address = new CMyIPAddressCtrl(1080);
+    address->set_address(0xc0a80114u);
+    grid->addWidget(labelled("Proxy IP:", address), 1, 0);
+    auto* port_row = new QWidget;
+    auto* port_layout = new QHBoxLayout(port_row);
+    port_layout->setContentsMargins(0, 0, 0, 0);
+    port_layout->setSpacing(0);
+    auto* port = new CMyEdit_no_scroll(1079);
+    port->setFixedWidth(60);
+    auto* spin = new CMySpinButtonCtrl(1081);
+    spin->set_range(1, 65535);
+    spin->set_buddy(port);
+    spin->set_pos(1080);
+    spin->setFixedSize(16, port->sizeHint().height());
+    port_layout->addWidget(port);
+    port_layout->addWidget(spin);
+    port_layout->addStretch();
+    grid->addWidget(labelled("Proxy Port:", port_row), 1, 1);
+    auto* slider = new CMySliderCtrl(1099);
+    slider->setRange(50, 100);
+    slider->setValue(70);
+    grid->addWidget(labelled("Desktop Share Quality", slider), 1, 2);
+
+    grid->addWidget(labelled("Meeting Room", make_tabs(1001, { "Meeting Room", "File Share", "Video" }, 1, 300)), 2, 0, 1, 2);
+    grid->addWidget(labelled("Meeting Room Options",
+                             make_tabs(1159, { "Contact", "Proxy Settings", "Video & audio", "Choose Skin", "Meeting Room Options" }, 0, 240)),
+                    2, 2);
+    return sheet;
+}
+
 struct ControlSheet : ::testing::Test {
     TempHome home;
     void TearDown() override
@@ -142,22 +212,27 @@ struct ControlSheet : ::testing::Test {
 
 TEST_F(ControlSheet, Screenshots)
 {
-    QString dir = qEnvironmentVariable("TAMBLO_BUILD_DIR", ".") + "/screenshots";
-    QDir().mkpath(dir);
-    for (const char* language : { "en", "zh" }) {
-        QTranslator chinese;
-        if (std::string(language) == "zh") {
-            ASSERT_TRUE(chinese.load(":/i18n/tamblo_zh_CN.qm"));
-            QCoreApplication::installTranslator(&chinese);
-        }
-        for (int s = 0; s < skin_filled_count; ++s) {
-            skin_table().select_skin(s);
-            std::unique_ptr<QWidget> sheet = make_sheet();
-            sheet->adjustSize();
-            sheet->show();
-            QApplication::processEvents();
-            EXPECT_TRUE(render(*sheet).save(QString("%1/lists_%2_scheme_%3.png").arg(dir).arg(language).arg(s)));
-        }
-        QCoreApplication::removeTranslator(&chinese);
-    }
+    const QString dir = screenshot_dir();
+    EXPECT_TRUE(for_each_language_and_scheme([&](const QString& language, int scheme) {
+        auto shot = [&](QWidget& widget, const char* name) {
+            EXPECT_TRUE(render(widget).save(QString("%1/%2_%3_scheme_%4.png").arg(dir, name, language).arg(scheme)));
+        };
+        std::unique_ptr<QWidget> sheet = make_sheet();
+        sheet->adjustSize();
+        sheet->show();
+        QApplication::processEvents();
+        shot(*sheet, "lists");
+        std::unique_ptr<QWidget> controls = make_controls_sheet();
+        controls->adjustSize();
+        controls->show();
+        QApplication::processEvents();
+        shot(*controls, "controls");
+        // A list dropped down, as its own window.
+        auto* combo = controls->findChild<CMyComboBox*>("ctl_1107");
+        ASSERT_NE(combo, nullptr);
+        combo->showPopup();
+        QApplication::processEvents();
+        shot(*combo->view()->window(), "combo_list");
+        combo->hidePopup();
+    }));
 }
