@@ -71,6 +71,25 @@ TEST(Scramble, TwiceRestoresAndTheKeyRepeatsEvery23Bytes)
     EXPECT_EQ(body, original);
 }
 
+// Every other client holds the same 23 characters: a body scrambled by hand
+// with "qwpazmrtkeb40918hujy275", 40 bytes so that all of the key is used and
+// its start comes round again.
+TEST(Scramble, MatchesABodyScrambledByHandWithTheWholeKey)
+{
+    const std::string plain = "Meeting at noon in room 7; bring slides!";
+    const std::vector<unsigned char> scrambled = {
+        0x3c, 0x12, 0x15, 0x15, 0x13, 0x03, 0x15, 0x54, 0x0a, 0x11, 0x42, 0x5a, 0x5f, 0x56,
+        0x5f, 0x18, 0x01, 0x1b, 0x4a, 0x0b, 0x5d, 0x58, 0x58, 0x51, 0x40, 0x4b, 0x41, 0x18,
+        0x1f, 0x1b, 0x1a, 0x0c, 0x45, 0x11, 0x58, 0x59, 0x5d, 0x54, 0x4b, 0x49,
+    };
+    ASSERT_EQ(plain.size(), scrambled.size());
+    std::vector<unsigned char> body(plain.begin(), plain.end());
+    scramble_message_body(body.data(), static_cast<int>(body.size()));
+    EXPECT_EQ(body, scrambled);
+    scramble_message_body(body.data(), static_cast<int>(body.size()));
+    EXPECT_EQ(std::string(body.begin(), body.end()), plain);
+}
+
 TEST(Scramble, LengthBelowOneChangesNothing)
 {
     char buf[4] = { 'a', 'b', 'c', 'd' };
