@@ -60,27 +60,42 @@ struct board_action {
     int32_t& text_address() { return data[8]; }
     int32_t text_pool() const { return data[6]; }
     int32_t text_entry() const { return data[7]; }
+    int32_t text_address() const { return data[8]; }
 };
 static_assert(sizeof(board_action) == 44);
 
-// Undo: the visible count after taking back one gesture of actions[0..count).
-inline int board_gesture_undo_count(const board_action* actions, int count)
+// Undo: the visible count after taking back one gesture of actions
+// 0..count-1; gesture_end_at(i) gives the gesture-end byte of action i.
+template <typename GestureEndAt>
+int board_gesture_undo_count_by(GestureEndAt gesture_end_at, int count)
 {
     if (count <= 0)
         return count;
     --count;
-    while (count > 0 && actions[count - 1].gesture_end() != 1)
+    while (count > 0 && gesture_end_at(count - 1) != 1)
         --count;
     return count;
 }
 
 // Redo: the visible count after bringing back one gesture, never past limit.
-inline int board_gesture_redo_count(const board_action* actions, int count, int limit)
+template <typename GestureEndAt>
+int board_gesture_redo_count_by(GestureEndAt gesture_end_at, int count, int limit)
 {
     if (count >= limit)
         return count;
     ++count;
-    while (actions[count - 1].gesture_end() != 1 && count < limit)
+    while (gesture_end_at(count - 1) != 1 && count < limit)
         ++count;
     return count;
+}
+
+// The same over one array of actions.
+inline int board_gesture_undo_count(const board_action* actions, int count)
+{
+    return board_gesture_undo_count_by([actions](int i) { return actions[i].gesture_end(); }, count);
+}
+
+inline int board_gesture_redo_count(const board_action* actions, int count, int limit)
+{
+    return board_gesture_redo_count_by([actions](int i) { return actions[i].gesture_end(); }, count, limit);
 }

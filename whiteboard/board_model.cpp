@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <vector>
 
 std::array<board_record, board_count> g_board;
 std::array<board_font_entry, board_font_count> g_board_font;
@@ -15,7 +16,12 @@ std::array<board_long_str, board_long_str_count> g_board_long_str;
 
 namespace {
 
-std::array<std::unique_ptr<board_action[]>, board_count> g_board_action_arrays;
+// A page's actions live in blocks of board_action_step, each allocated when
+// an action first lands in it. The capacity of the page is the span of its
+// blocks; a reload that starts at a far index holds one block, not the
+// whole span, and the page fills up as the actions arrive.
+using ActionBlocks = std::vector<std::unique_ptr<board_action[]>>;
+std::array<ActionBlocks, board_count> g_board_action_blocks;
 BoardActionAllocator g_allocator;
 
 std::unique_ptr<board_action[]> allocate_actions(size_t count)
@@ -25,25 +31,48 @@ std::unique_ptr<board_action[]> allocate_actions(size_t count)
     return std::unique_ptr<board_action[]>(new (std::nothrow) board_action[count]);
 }
 
-// Grows the array of board to at least min_capacity in steps of 1000.
-// Called with the lock held. 0, or -1 when the memory is not there.
-int grow_actions(int board, int min_capacity)
+size_t block_of(int index) { return static_cast<size_t>(index / board_action_step); }
+
+board_action* entry_at(int board, int index)
 {
+    ActionBlocks& blocks = g_board_action_blocks[static_cast<size_t>(board)];
+    size_t block = block_of(index);
+    if (index < 0 || block >= blocks.size() || !blocks[block])
+        return nullptr;
+    return &blocks[block][static_cast<size_t>(index % board_action_step)];
+}
+
+// Makes index of board a place to write: its block exists and the capacity
+// reaches past it. Called with the lock held. The entry, or null when the
+// memory is not there (the page is unchanged).
+board_action* place_for(int board, int index)
+{
+    if (board_action* entry = entry_at(board, index))
+        return entry;
+    std::unique_ptr<board_action[]> made = allocate_actions(static_cast<size_t>(board_action_step));
+    if (!made)
+        return nullptr;
+    ActionBlocks& blocks = g_board_action_blocks[static_cast<size_t>(board)];
+    size_t block = block_of(index);
+    try {
+        if (block >= blocks.size())
+            blocks.resize(block + 1);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+    blocks[block] = std::move(made);
     board_record& r = g_board[static_cast<size_t>(board)];
-    int new_capacity = r.capacity;
-    while (new_capacity < min_capacity)
-        new_capacity += board_action_step;
-    if (new_capacity == r.capacity)
-        return 0;
-    std::unique_ptr<board_action[]> grown = allocate_actions(static_cast<size_t>(new_capacity));
-    if (!grown)
-        return -1;
-    board_action* old = g_board_action_arrays[static_cast<size_t>(board)].get();
-    if (old)
-        std::copy_n(old, r.capacity, grown.get());
-    g_board_action_arrays[static_cast<size_t>(board)] = std::move(grown);
-    r.capacity = new_capacity;
-    return 0;
+    r.capacity = std::max(r.capacity, static_cast<int>(blocks.size()) * board_action_step);
+    return entry_at(board, index);
+}
+
+// The gesture-end byte of each action of board; an entry never written reads as 0.
+auto gesture_end_reader(int board)
+{
+    return [board](int index) {
+        const board_action* a = entry_at(board, index);
+        return a ? a->gesture_end() : uint8_t { 0 };
+    };
 }
 
 void report_growth_failure(int board, int capacity)
@@ -76,11 +105,11 @@ std::mutex& board_actions_lock()
 
 bool board_index_valid(int board) { return board >= 0 && board < board_count; }
 
-board_action* board_actions(int board)
+const board_action* board_action_at(int board, int index)
 {
     if (!board_index_valid(board))
         return nullptr;
-    return g_board_action_arrays[static_cast<size_t>(board)].get();
+    return entry_at(board, index);
 }
 
 void bmp_reset_one_entry(bmp_slot& slot) { slot = bmp_slot {}; }
@@ -90,7 +119,7 @@ void board_model_setup()
     std::lock_guard<std::mutex> guard(board_actions_lock());
     for (size_t b = 0; b < g_board.size(); ++b) {
         g_board[b] = board_record {};
-        g_board_action_arrays[b].reset();
+        g_board_action_blocks[b].clear();
     }
     g_board_font.fill(board_font_entry {});
     for (board_short_str& s : g_board_short_str) {
@@ -110,7 +139,7 @@ void board_model_free()
 {
     std::lock_guard<std::mutex> guard(board_actions_lock());
     for (size_t b = 0; b < g_board.size(); ++b) {
-        g_board_action_arrays[b].reset();
+        g_board_action_blocks[b].clear();
         g_board[b].capacity = 0;
         g_board[b].visible_count = 0;
         g_board[b].redo_limit = 0;
@@ -127,15 +156,15 @@ void install_board_model()
 namespace {
 
 // Makes room for one more action; called with the lock held. 0 when there
-// was room, 1 when the array grew, -1 when it could not (nothing changed).
+// was room, 1 when the page grew, -1 when it could not (nothing changed).
 int make_room_for_one_locked(int board, int& capacity)
 {
     board_record& r = g_board[static_cast<size_t>(board)];
     capacity = r.capacity;
-    if (r.visible_count < r.capacity)
+    if (entry_at(board, r.visible_count))
         return 0;
     dbg_log("board_check_action, board_num:%d, action_size:%d, action_count\n", board, capacity);
-    return grow_actions(board, r.visible_count + 1) == 0 ? 1 : -1;
+    return place_for(board, r.visible_count) ? 1 : -1;
 }
 
 } // namespace
@@ -166,7 +195,7 @@ int board_append_action(int board, const board_action& action)
         std::lock_guard<std::mutex> guard(board_actions_lock());
         if (make_room_for_one_locked(board, capacity) >= 0) {
             board_record& r = g_board[static_cast<size_t>(board)];
-            board_action& slot = g_board_action_arrays[static_cast<size_t>(board)][static_cast<size_t>(r.visible_count)];
+            board_action& slot = *entry_at(board, r.visible_count);
             slot = action;
             if (slot.kind == ACTION_TEXT)
                 slot.text_address() = 0;
@@ -186,13 +215,14 @@ int board_set_action(int board, int index, const board_action& action)
         return -1;
     std::lock_guard<std::mutex> guard(board_actions_lock());
     board_record& r = g_board[static_cast<size_t>(board)];
-    if (grow_actions(board, index + 1) != 0)
+    board_action* place = place_for(board, index);
+    if (!place)
         return -1;
     if (index >= r.visible_count) {
         r.visible_count = index + 1;
         r.redo_limit = index + 1;
     }
-    board_action& slot = g_board_action_arrays[static_cast<size_t>(board)][static_cast<size_t>(index)];
+    board_action& slot = *place;
     slot = action;
     if (slot.kind == ACTION_TEXT)
         slot.text_address() = 0;
@@ -296,10 +326,9 @@ int board_undo(int board)
         return 0;
     std::lock_guard<std::mutex> guard(board_actions_lock());
     board_record& r = g_board[static_cast<size_t>(board)];
-    const board_action* actions = g_board_action_arrays[static_cast<size_t>(board)].get();
-    if (r.visible_count <= 0 || !actions)
+    if (r.visible_count <= 0 || r.capacity == 0)
         return 0;
-    r.visible_count = board_gesture_undo_count(actions, std::min(r.visible_count, r.capacity));
+    r.visible_count = board_gesture_undo_count_by(gesture_end_reader(board), std::min(r.visible_count, r.capacity));
     return 1;
 }
 
@@ -309,11 +338,10 @@ int board_redo(int board)
         return 0;
     std::lock_guard<std::mutex> guard(board_actions_lock());
     board_record& r = g_board[static_cast<size_t>(board)];
-    const board_action* actions = g_board_action_arrays[static_cast<size_t>(board)].get();
     int limit = std::min(r.redo_limit, r.capacity);
-    if (r.visible_count >= limit || !actions)
+    if (r.visible_count >= limit)
         return 0;
-    r.visible_count = board_gesture_redo_count(actions, r.visible_count, limit);
+    r.visible_count = board_gesture_redo_count_by(gesture_end_reader(board), r.visible_count, limit);
     return 1;
 }
 

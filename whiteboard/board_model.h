@@ -38,7 +38,7 @@ static_assert(sizeof(bmp_slot) == 544);
 
 // One page. The offsets are those of the whiteboard file.
 struct board_record {
-    uint32_t actions_address = 0;     // always 0: the array lives in board_actions()
+    uint32_t actions_address = 0;     // always 0: the actions are read with board_action_at()
     int32_t capacity = 0;
     int32_t visible_count = 0;
     int32_t redo_limit = 0;
@@ -131,13 +131,15 @@ extern std::array<board_font_entry, board_font_count> g_board_font;
 extern std::array<board_short_str, board_short_str_count> g_board_short_str;
 extern std::array<board_long_str, board_long_str_count> g_board_long_str;
 
-// Guards the action arrays (appends and growth on the receive thread, reads
-// by painting on the UI thread) and the page settings the receivers change
+// Guards the actions (appends and growth on the receive thread, reads by
+// painting on the UI thread) and the page settings the receivers change
 // (pointer, lock, scroll position). Never held across a message box.
 std::mutex& board_actions_lock();
 
-// The action array of a page (capacity entries), null before the first append.
-board_action* board_actions(int board);
+// Action index of a page, read with the lock held; null outside the page's
+// capacity and for an entry no action was ever stored in (a reload that
+// starts far ahead leaves such holes; they paint nothing).
+const board_action* board_action_at(int board, int index);
 bool board_index_valid(int board);
 
 // Model set-up at start and release at exit; registered as global-state steps.
@@ -145,15 +147,16 @@ void board_model_setup();
 void board_model_free();
 void install_board_model();
 
-// Makes room for one more action: 0 when there is room, 1 when the array
-// grew by 1000, -1 when it could not grow (message box shown, board unchanged).
+// Makes room for one more action: 0 when there is room, 1 when the page
+// grew by a block of 1000, -1 when it could not grow (message box shown,
+// board unchanged).
 int board_check_action(int board);
 // Check, write at the visible count, count + 1, redo limit = count. 0 or -1.
 int board_append_action(int board, const board_action& action);
 // The reload stream: stores action at index; an index at or beyond the
-// visible count raises the count and the redo limit to index + 1, growing
-// the array. -1 (nothing changed) when the index is out of range or the
-// array cannot grow.
+// visible count raises the count and the redo limit to index + 1. Only the
+// block the index falls in is allocated. -1 (nothing changed) when the index
+// is out of range or the memory is not there.
 inline constexpr int board_max_action_index = 999999;  // "%d:" in seven bytes
 int board_set_action(int board, int index, const board_action& action);
 
@@ -188,7 +191,7 @@ BoardWindowHooks& board_window_hooks();
 void board_invalidate_windows(int board);
 void board_invalidate_share_view(int board);
 
-// Replaces the allocation of action arrays (null restores new); lets tests
-// exercise the out-of-memory path.
+// Replaces the allocation of action blocks (null restores new); lets tests
+// exercise the out-of-memory path and count what a page takes.
 using BoardActionAllocator = std::function<std::unique_ptr<board_action[]>(size_t count)>;
 void set_board_action_allocator(BoardActionAllocator allocator);

@@ -199,8 +199,8 @@ TEST_F(BoardMessages, AppendingReceiverPostsNewCountAndRecords)
     EXPECT_EQ(board_view.got[1].msg, WM_MY_MSG_BOARD_ACTIONS_ADDED);
     EXPECT_EQ(board_view.got[1].wparam, 6u);
     EXPECT_EQ(board_view.got[1].lparam, 2);
-    EXPECT_EQ(board_actions(6)[1].kind, ACTION_TEXT);  // a text message always adds a text
-    EXPECT_EQ(board_action_text(board_actions(6)[1]), "hi");
+    EXPECT_EQ(board_action_at(6, 1)->kind, ACTION_TEXT);  // a text message always adds a text
+    EXPECT_EQ(board_action_text(*board_action_at(6, 1)), "hi");
     std::string file = read_file(path);
     EXPECT_EQ(file.size(), 60u + (18 + 24 + 52) + (18 + 24 + 52 + 2));
 }
@@ -225,6 +225,45 @@ TEST_F(BoardMessages, UndoRedoAndClearAreRecordedOnceByTheReceiver)
     EXPECT_EQ(read_file(path).size(), 60u + (18 + 24 + 52) + 3 * (18 + 24 + 24));
 }
 
+// The seven-byte index field allows 999999; a server that sends it first
+// must not make every page hold a million actions before any has arrived.
+TEST_F(BoardMessages, ReloadIndexFarAheadTakesMemoryOnlyForTheActionsThatArrive)
+{
+    size_t allocated = 0;
+    set_board_action_allocator([&](size_t count) {
+        allocated += count;
+        return std::unique_ptr<board_action[]>(new (std::nothrow) board_action[count]);
+    });
+    board_action a;
+    a.kind = ACTION_LINE;
+    a.set_gesture_end(1);
+    a.data = { 1, 2, 3, 4, 1, 0, 0, 0, 0 };
+    std::string action_bytes(reinterpret_cast<const char*>(&a), sizeof a);
+    for (int b = 0; b < board_count; ++b)
+        deliver(MSG_BOARD_SET_ACTION, b, "999999:" + action_bytes);
+    for (const board_record& r : g_board) {
+        EXPECT_EQ(r.visible_count, 1000000);
+        EXPECT_EQ(r.redo_limit, 1000000);
+    }
+    EXPECT_LE(allocated, static_cast<size_t>(board_count * board_action_step));
+    // The stream that follows fills the page from the start, a block at a time.
+    for (int i = 0; i < 3; ++i)
+        deliver(MSG_BOARD_SET_ACTION, 3, std::to_string(i) + ":" + std::string(6 - std::to_string(i).size(), ' ') + action_bytes);
+    EXPECT_LE(allocated, static_cast<size_t>((board_count + 1) * board_action_step));
+    {
+        std::lock_guard<std::mutex> guard(board_actions_lock());
+        ASSERT_NE(board_action_at(3, 999999), nullptr);
+        EXPECT_EQ(*board_action_at(3, 999999), a);
+        EXPECT_EQ(*board_action_at(3, 2), a);
+        EXPECT_EQ(board_action_at(3, 500000), nullptr);  // nothing arrived there
+        EXPECT_EQ(board_action_at(3, 1000000), nullptr);
+    }
+    // Undo walks back over the holes to the gesture that ends at index 2.
+    deliver(MSG_BOARD_UNDO, 3, "");
+    EXPECT_EQ(g_board[3].visible_count, 3);
+    set_board_action_allocator(nullptr);
+}
+
 TEST_F(BoardMessages, ReloadStreamGrowsThePageAndFillsPoolsByIndex)
 {
     board_action a;
@@ -238,13 +277,13 @@ TEST_F(BoardMessages, ReloadStreamGrowsThePageAndFillsPoolsByIndex)
     EXPECT_EQ(g_board[4].visible_count, 2501);
     EXPECT_EQ(g_board[4].redo_limit, 2501);
     EXPECT_EQ(g_board[4].capacity, 3000);
-    EXPECT_EQ(board_actions(4)[2500].text_address(), 0);
+    EXPECT_EQ(board_action_at(4, 2500)->text_address(), 0);
     deliver(MSG_BOARD_SET_ACTION, 4, "3:     " + std::string(reinterpret_cast<const char*>(&a), sizeof a));
     EXPECT_EQ(g_board[4].visible_count, 2501);
-    EXPECT_EQ(board_actions(4)[3].kind, ACTION_TEXT);
+    EXPECT_EQ(board_action_at(4, 3)->kind, ACTION_TEXT);
 
     deliver(MSG_BOARD_SHORT_STR, 4, "7:   short text");
-    EXPECT_EQ(board_action_text(board_actions(4)[2500]), "short text");
+    EXPECT_EQ(board_action_text(*board_action_at(4, 2500)), "short text");
     deliver(MSG_BOARD_LONG_STR, 0, "39:  " + std::string(5000, 'q'));
     EXPECT_EQ(g_board_long_str[39].length, 3999u);
     EXPECT_EQ(g_board_long_str[39].text[3999], '\0');

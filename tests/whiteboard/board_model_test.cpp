@@ -68,7 +68,7 @@ TEST_F(BoardModel, SetUpGivesStartValuesAndEmptyPools)
     EXPECT_EQ(g_board_short_str[2].used, 0u);
     EXPECT_EQ(g_board_font[1].used, 0u);
     EXPECT_EQ(g_current_board.load(), 0);
-    EXPECT_EQ(board_actions(3), nullptr);
+    EXPECT_EQ(board_action_at(3, 0), nullptr);
 }
 
 TEST_F(BoardModel, ThousandAndFirstActionGrowsArrayAndKeepsOldActions)
@@ -84,7 +84,7 @@ TEST_F(BoardModel, ThousandAndFirstActionGrowsArrayAndKeepsOldActions)
     EXPECT_EQ(g_board[2].visible_count, 1001);
     EXPECT_EQ(g_board[2].redo_limit, 1001);
     for (int i = 0; i <= 1000; ++i)
-        ASSERT_EQ(board_actions(2)[i].data[0], i);
+        ASSERT_EQ(board_action_at(2, i)->data[0], i);
     EXPECT_EQ(g_board[2].actions_address, 0u);
 }
 
@@ -113,7 +113,7 @@ TEST_F(BoardModel, TwoThreadsAppendingToOnePageKeepEveryActionInsideTheArray)
         ASSERT_LE(g_board[4].visible_count, g_board[4].capacity);
         std::vector<int> seen(2 * per_thread, 0);
         for (int i = 0; i < 2 * per_thread; ++i) {
-            int x = board_actions(4)[i].data[0];
+            int x = board_action_at(4, i)->data[0];
             ASSERT_TRUE(x >= 0 && x < 2 * per_thread) << "round " << round << " index " << i;
             ++seen[static_cast<size_t>(x)];
         }
@@ -131,7 +131,7 @@ TEST_F(BoardModel, FailedGrowthLeavesBoardUnchangedAndTellsUser)
     EXPECT_EQ(board_append_action(1, line_action(5000, 1)), -1);
     EXPECT_EQ(g_board[1].capacity, 1000);
     EXPECT_EQ(g_board[1].visible_count, 1000);
-    EXPECT_EQ(board_actions(1)[999].data[0], 999);
+    EXPECT_EQ(board_action_at(1, 999)->data[0], 999);
     ASSERT_EQ(boxes.texts().size(), 1u);
     EXPECT_EQ(boxes.texts()[0], "Can not allocate memory for white board.");
     EXPECT_TRUE(log.contains("failed to allocate memory for white board_action\n"));
@@ -180,7 +180,7 @@ TEST_F(BoardModel, NewActionAfterUndoDiscardsRedo)
     EXPECT_EQ(g_board[0].visible_count, 2);
     EXPECT_EQ(g_board[0].redo_limit, 2);
     EXPECT_EQ(board_redo(0), 0);
-    EXPECT_EQ(board_actions(0)[1].data[0], 9);
+    EXPECT_EQ(board_action_at(0, 1)->data[0], 9);
 }
 
 TEST_F(BoardModel, TextsGoToThePoolTheirLengthNeeds)
@@ -303,7 +303,7 @@ TEST_F(BoardModel, OutOfRangeBoardsAreRefused)
         EXPECT_EQ(board_append_action(b, line_action(0, 1)), -1);
         EXPECT_EQ(board_undo(b), 0);
         EXPECT_EQ(board_redo(b), 0);
-        EXPECT_EQ(board_actions(b), nullptr);
+        EXPECT_EQ(board_action_at(b, 0), nullptr);
         board_clear(b);
     }
 }

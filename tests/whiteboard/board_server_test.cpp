@@ -90,7 +90,7 @@ std::string visible_state()
         const board_record& r = g_board[static_cast<size_t>(b)];
         out += format_text("page %d: %d\n", b, r.visible_count);
         for (int i = 0; i < r.visible_count; ++i) {
-            const board_action& a = board_actions(b)[i];
+            const board_action& a = *board_action_at(b, i);
             out.append(reinterpret_cast<const char*>(&a), sizeof a);
             if (a.kind == ACTION_TEXT)
                 out.append(board_action_text(a));

@@ -19,8 +19,11 @@ inline std::string board_model_snapshot()
     for (int b = 0; b < board_count; ++b) {
         const board_record& r = g_board[static_cast<size_t>(b)];
         out.append(reinterpret_cast<const char*>(&r), sizeof r);
-        if (const board_action* a = board_actions(b))
-            out.append(reinterpret_cast<const char*>(a), sizeof(board_action) * static_cast<size_t>(r.redo_limit));
+        for (int i = 0; i < r.redo_limit; ++i) {
+            const board_action* a = board_action_at(b, i);
+            board_action none;
+            out.append(reinterpret_cast<const char*>(a ? a : &none), sizeof(board_action));
+        }
     }
     for (const board_short_str& s : g_board_short_str)
         if (s.used)
