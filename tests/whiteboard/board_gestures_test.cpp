@@ -188,7 +188,7 @@ TEST_F(BoardGestures, ZoomedPageHalvesThroughTheBuildersAndDrawsInPageCoordinate
     board_action stored {};
     {
         std::lock_guard<std::mutex> guard(board_actions_lock());
-        stored = board_actions(0)[0];
+        stored = *board_action_at(0, 0);
     }
     EXPECT_EQ(stored.kind, ACTION_LINE);
     EXPECT_EQ(stored.data[0], 50);
