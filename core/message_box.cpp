@@ -75,6 +75,19 @@ int message_box_printf_yes_no(const char* fmt, ...)
     return present(MessageBoxKind::ok_box, MB_STYLE_YES_NO, std::move(text));
 }
 
+void message_box_post_printf(const char* fmt, ...)
+{
+    va_list args;
+    va_start(args, fmt);
+    std::string text = format_translated(fmt, args);
+    va_end(args);
+    cut_to(text, message_box_text_limit);
+    if (MessageBoxPresenter* p = g_presenter.load())
+        p->post(MessageBoxKind::ok_box, MB_STYLE_OK, text);
+    else
+        std::fprintf(stderr, "Tamblo: %s\n", text.c_str());
+}
+
 int message_box_id(int string_id) { return present(MessageBoxKind::ok_box, MB_STYLE_OK, id_text(string_id)); }
 
 int message_box_id_style(int string_id, int style) { return present(MessageBoxKind::ok_box, style, id_text(string_id)); }
@@ -110,6 +123,12 @@ int ScriptedMessageBoxes::show(MessageBoxKind kind, int style, const std::string
         answers_.pop_front();
     }
     return kind == MessageBoxKind::ok_box ? message_box_result(style, pressed) : message_box_yes_no_cancel_result(pressed);
+}
+
+void ScriptedMessageBoxes::post(MessageBoxKind kind, int style, const std::string& text)
+{
+    std::lock_guard lock(lock_);
+    shown_.push_back({ kind, style, text, true });
 }
 
 std::vector<ScriptedMessageBoxes::Shown> ScriptedMessageBoxes::shown() const

@@ -1,6 +1,8 @@
 #pragma once
 // The six message-box functions. Any thread may call them; the caller waits
-// until the user has answered. Texts are shown in the user's language.
+// until the user has answered. Texts are shown in the user's language. A
+// thread that must not stop for the user (a receive thread) posts its box
+// instead: it is shown once the UI thread gets to it, and nobody waits.
 
 #include "core/text_util.h"
 
@@ -28,6 +30,8 @@ int message_box_id_style(int string_id, int style);
 int message_box_printf_yes_no(const char* fmt, ...) TAMBLO_PRINTF(1, 2);
 int message_box_id_yes_no(int string_id);
 int message_box_yes_no_cancel_id(int string_id);
+// An OK box that the caller does not wait for.
+void message_box_post_printf(const char* fmt, ...) TAMBLO_PRINTF(1, 2);
 
 // How a box was closed, and the result that gives for each box.
 enum class MessageBoxButton { first, second, caption_close, escape, enter, yes, no, cancel };
@@ -41,6 +45,10 @@ class MessageBoxPresenter {
 public:
     virtual ~MessageBoxPresenter() = default;
     virtual int show(MessageBoxKind kind, int style, const std::string& text) = 0;
+    // Shows a box without waiting for its answer. The default shows it at
+    // once, which suits presenters that answer without a user; those that
+    // wait for one queue it to the UI thread instead.
+    virtual void post(MessageBoxKind kind, int style, const std::string& text) { show(kind, style, text); }
 };
 
 // nullptr restores the fallback, which writes the text to standard error and
@@ -54,12 +62,14 @@ public:
         MessageBoxKind kind;
         int style;
         std::string text;
+        bool posted = false;  // by message_box_post_printf: no answer was waited for
     };
     ScriptedMessageBoxes();
     ~ScriptedMessageBoxes() override;
 
     void answer_with(MessageBoxButton pressed);
     int show(MessageBoxKind kind, int style, const std::string& text) override;
+    void post(MessageBoxKind kind, int style, const std::string& text) override;
     std::vector<Shown> shown() const;
     std::vector<std::string> texts() const;
     void clear();

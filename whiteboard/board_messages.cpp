@@ -348,7 +348,7 @@ int board_add_text_from_server(const char* body, int board, int len)
         return -1;
     }
     action.kind = ACTION_TEXT;
-    if (board_store_text(action, text) != 0)
+    if (board_store_text(board, action, text) != 0)
         return -1;
     if (board_append_action(board, action) != 0) {
         if (failure_due(g_text_failures))

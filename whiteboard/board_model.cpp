@@ -5,6 +5,7 @@
 #include "core/message_box.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <new>
 #include <vector>
@@ -82,6 +83,18 @@ void report_growth_failure(int board, int capacity)
     message_box_printf("Can not allocate memory for white board.");
 }
 
+// Whether a page has told of a full pool: the pools never empty while the
+// program runs, so each page tells it once, and a member sending text after
+// text does not open a box per text.
+std::array<std::atomic<bool>, board_count> g_long_pool_full_told {};
+std::array<std::atomic<bool>, board_count> g_short_pool_full_told {};
+
+void tell_pool_full_once(int board, std::array<std::atomic<bool>, board_count>& told, const char* text)
+{
+    if (!board_index_valid(board) || !told[static_cast<size_t>(board)].exchange(true))
+        message_box_post_printf("%s", text);
+}
+
 template <size_t N>
 void copy_text(std::array<char, N>& field, std::string_view text)
 {
@@ -122,6 +135,10 @@ void board_model_setup()
         g_board_action_blocks[b].clear();
     }
     g_board_font.fill(board_font_entry {});
+    for (int b = 0; b < board_count; ++b) {
+        g_long_pool_full_told[static_cast<size_t>(b)] = false;
+        g_short_pool_full_told[static_cast<size_t>(b)] = false;
+    }
     for (board_short_str& s : g_board_short_str) {
         s.used = 0;
         s.length = 0;
@@ -269,18 +286,19 @@ int board_find_free_long_str()
     return -1;
 }
 
-int board_store_text(board_action& action, std::string_view text)
+int board_store_text(int board, board_action& action, std::string_view text)
 {
     if (text.empty())
         return -1;
+    // Texts arrive on the receive thread, which never waits for the user.
     if (text.size() >= static_cast<size_t>(board_long_str_size)) {
-        message_box_printf("Do not support text longer than %d now.", board_long_str_size);
+        message_box_post_printf("Do not support text longer than %d now.", board_long_str_size);
         return -1;
     }
     if (text.size() >= static_cast<size_t>(board_short_str_size)) {
         int index = board_find_free_long_str();
         if (index < 0) {
-            message_box_printf("Long str used up.");
+            tell_pool_full_once(board, g_long_pool_full_told, "Long str used up.");
             return -1;
         }
         board_long_str& e = g_board_long_str[static_cast<size_t>(index)];
@@ -292,7 +310,7 @@ int board_store_text(board_action& action, std::string_view text)
     } else {
         int index = board_find_free_short_str();
         if (index < 0) {
-            message_box_printf("Short str used up.");
+            tell_pool_full_once(board, g_short_pool_full_told, "Short str used up.");
             return -1;
         }
         board_short_str& e = g_board_short_str[static_cast<size_t>(index)];

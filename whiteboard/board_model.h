@@ -166,8 +166,9 @@ int board_add_font(const board_logfont& logfont);
 int board_find_free_short_str();
 int board_find_free_long_str();
 // Copies text into a free pool entry and fills the action's pool and entry.
-// -1 (with the message box where the user must see it) when refused.
-int board_store_text(board_action& action, std::string_view text);
+// -1 when refused, with a posted message box (never waited for): a full pool
+// is told once per page (board), a text too long every time.
+int board_store_text(int board, board_action& action, std::string_view text);
 // The text a text action names; empty when the pool or entry is not valid.
 std::string_view board_action_text(const board_action& action);
 

@@ -6,4 +6,5 @@
 class PlainMessageBoxPresenter : public MessageBoxPresenter {
 public:
     int show(MessageBoxKind kind, int style, const std::string& text) override;
+    void post(MessageBoxKind kind, int style, const std::string& text) override;
 };

@@ -77,3 +77,14 @@ void run_on_ui_thread(const std::function<void()>& fn)
     QObject* context = g_bridge ? static_cast<QObject*>(g_bridge) : app;
     QMetaObject::invokeMethod(context, fn, Qt::BlockingQueuedConnection);
 }
+
+void post_to_ui_thread(std::function<void()> fn)
+{
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app) {
+        fn();
+        return;
+    }
+    QObject* context = g_bridge ? static_cast<QObject*>(g_bridge) : app;
+    QMetaObject::invokeMethod(context, std::move(fn), Qt::QueuedConnection);
+}

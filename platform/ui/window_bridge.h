@@ -26,3 +26,6 @@ private:
 
 // Runs fn on the UI thread and waits for it (at once when already there).
 void run_on_ui_thread(const std::function<void()>& fn);
+// Queues fn to the UI thread's event loop and returns at once, also on the
+// UI thread; without an application it runs fn now.
+void post_to_ui_thread(std::function<void()> fn);

@@ -142,22 +142,34 @@ void CDlg_messagebox_yes_no_cancel::end_with(int result)
 
 void CDlg_messagebox_yes_no_cancel::OnCancel() { done(IDCANCEL); }
 
+namespace {
+
+// On the UI thread: the box, modal, and its result.
+int exec_skinned_box(MessageBoxKind kind, int style, const std::string& text)
+{
+    if (kind == MessageBoxKind::yes_no_cancel_box) {
+        CDlg_messagebox_yes_no_cancel dlg;
+        dlg.m_text = text;
+        dlg.exec();
+        return dlg.m_result;
+    }
+    CDlg_messagebox dlg;
+    dlg.m_text = text;
+    dlg.m_style = style;
+    dlg.exec();
+    return dlg.m_result;
+}
+
+} // namespace
+
 int SkinnedMessageBoxPresenter::show(MessageBoxKind kind, int style, const std::string& text)
 {
     int result = 0;
-    run_on_ui_thread([&] {
-        if (kind == MessageBoxKind::yes_no_cancel_box) {
-            CDlg_messagebox_yes_no_cancel dlg;
-            dlg.m_text = text;
-            dlg.exec();
-            result = dlg.m_result;
-            return;
-        }
-        CDlg_messagebox dlg;
-        dlg.m_text = text;
-        dlg.m_style = style;
-        dlg.exec();
-        result = dlg.m_result;
-    });
+    run_on_ui_thread([&] { result = exec_skinned_box(kind, style, text); });
     return result;
+}
+
+void SkinnedMessageBoxPresenter::post(MessageBoxKind kind, int style, const std::string& text)
+{
+    post_to_ui_thread([kind, style, text] { exec_skinned_box(kind, style, text); });
 }

@@ -51,4 +51,6 @@ private:
 class SkinnedMessageBoxPresenter : public MessageBoxPresenter {
 public:
     int show(MessageBoxKind kind, int style, const std::string& text) override;
+    // Queued to the UI thread; the caller goes on at once.
+    void post(MessageBoxKind kind, int style, const std::string& text) override;
 };

@@ -110,3 +110,23 @@ TEST(PlainMessageBox, WorkerWaitsForTheAnswerAndYesNoKeepsEnglishLabels)
     EXPECT_EQ(result.load(), IDYES);
     EXPECT_TRUE(labels.contains("YES") && labels.contains("No")) << labels.join(",").toStdString();
 }
+
+TEST(PlainMessageBox, APostedBoxDoesNotHoldTheWorker)
+{
+    PlainMessageBoxPresenter presenter;
+    set_message_box_presenter(&presenter);
+    std::thread worker([] { message_box_post_printf("%s", "Short str used up."); });
+    worker.join();  // nobody has answered
+    QString seen;
+    QTimer clicker;
+    QObject::connect(&clicker, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            seen = box->text();
+            box->buttons().first()->click();
+        }
+    });
+    clicker.start(20);
+    process_events_until([&] { return !seen.isEmpty(); });
+    set_message_box_presenter(nullptr);
+    EXPECT_EQ(seen, "Short str used up.");
+}

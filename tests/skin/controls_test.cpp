@@ -258,6 +258,36 @@ TEST_F(MessageBoxes, ResultsFromAWorkerThreadForEveryWayOfClosing)
         EXPECT_EQ(from_worker(c.call, c.act), c.want) << c.what;
 }
 
+// A receive thread posts its box and reads on; the box appears when the UI
+// thread gets to it and is answered there.
+TEST_F(MessageBoxes, APostedBoxShowsWhileTheWorkerGoesOn)
+{
+    std::atomic<bool> worker_done { false };
+    std::thread worker([&] {
+        message_box_post_printf("%s", "Long str used up.");
+        worker_done = true;
+    });
+    worker.join();
+    EXPECT_TRUE(worker_done.load()) << "nobody answered yet";
+    QString seen;
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (QDialog* box = open_box()) {
+            poll.stop();
+            seen = box->findChild<QLabel*>("ctl_1095")->text();
+            click(1)(box);
+        }
+    });
+    poll.start();
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (seen.isEmpty() && std::chrono::steady_clock::now() < deadline)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_EQ(seen, "Long str used up.");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(open_box(), nullptr);
+}
+
 TEST_F(MessageBoxes, ShowsTheTextAndTheStyleButtons)
 {
     struct Seen {

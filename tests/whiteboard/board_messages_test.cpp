@@ -13,8 +13,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <condition_variable>
 #include <cstring>
 #include <functional>
+#include <future>
+#include <mutex>
 #include <vector>
 
 namespace {
@@ -92,6 +95,16 @@ protected:
     {
         board_dispatch_message(WireHead { 0, board, number, static_cast<int>(body.size()) }, body.data(),
                                static_cast<int>(body.size()));
+    }
+    // The body of a text message as a relay brings it: the action, then the characters.
+    static std::string text_body(int x, int y, const std::string& text)
+    {
+        board_action a;
+        a.kind = ACTION_TEXT;
+        a.set_gesture_end(1);
+        a.text_x() = x;
+        a.text_y() = y;
+        return std::string(reinterpret_cast<const char*>(&a), sizeof a) + text;
     }
     static board_action action_of(const std::string& body, size_t offset = 0)
     {
@@ -296,6 +309,67 @@ TEST_F(BoardMessages, ReloadStreamGrowsThePageAndFillsPoolsByIndex)
     EXPECT_EQ(g_board_font[49].used, 1u);
     EXPECT_EQ(g_board_font[49].logfont, f);
     EXPECT_TRUE(board_view.got.empty());  // the stream is not announced as new actions
+}
+
+// A user who has not answered yet: every shown box waits for a release;
+// posted ones are only noted.
+class UnansweredBoxes : public MessageBoxPresenter {
+public:
+    UnansweredBoxes() { set_message_box_presenter(this); }
+    ~UnansweredBoxes() override
+    {
+        answer_all();
+        set_message_box_presenter(nullptr);
+    }
+    int show(MessageBoxKind, int, const std::string&) override
+    {
+        std::unique_lock<std::mutex> hold(lock_);
+        answered_.wait(hold, [&] { return answering_; });
+        return IDOK;
+    }
+    void post(MessageBoxKind, int, const std::string& text) override
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        posted_.push_back(text);
+    }
+    void answer_all()
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        answering_ = true;
+        answered_.notify_all();
+    }
+    std::vector<std::string> posted()
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        return posted_;
+    }
+
+private:
+    std::mutex lock_;
+    std::condition_variable answered_;
+    bool answering_ = false;
+    std::vector<std::string> posted_;
+};
+
+// One member sending text after text once the long pool is full must not
+// stop the receive thread on a box per text: the box is posted, once a page.
+TEST_F(BoardMessages, FullTextPoolIsToldOncePerPageWithoutStoppingTheReceiveThread)
+{
+    for (int i = 0; i < board_long_str_count; ++i)
+        deliver(MSG_BOARD_TEXT, 0, text_body(10, 10, std::string(500, 'l')));
+    ASSERT_EQ(board_find_free_long_str(), -1);
+    UnansweredBoxes user;
+    std::future<void> receiving = std::async(std::launch::async, [] {
+        for (int board : { 2, 2, 5, 2, 5 })
+            deliver(MSG_BOARD_TEXT, board, text_body(10, 10, std::string(500, 'm')));
+    });
+    bool returned = receiving.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+    user.answer_all();
+    receiving.wait();
+    EXPECT_TRUE(returned) << "the receive thread waited for the user";
+    EXPECT_EQ(user.posted(), (std::vector<std::string> { "Long str used up.", "Long str used up." }));
+    EXPECT_EQ(g_board[2].visible_count, 0);
+    EXPECT_EQ(g_board[5].visible_count, 0);
 }
 
 TEST_F(BoardMessages, BadBodiesAreDroppedAndLogged)

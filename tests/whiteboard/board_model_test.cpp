@@ -199,7 +199,7 @@ TEST_F(BoardModel, TextsGoToThePoolTheirLengthNeeds)
         board_action a;
         a.kind = ACTION_TEXT;
         std::string text(c.length, 'x');
-        EXPECT_EQ(board_store_text(a, text), c.want_result) << c.length;
+        EXPECT_EQ(board_store_text(0, a, text), c.want_result) << c.length;
         EXPECT_EQ(a.text_pool(), c.want_pool) << c.length;
         if (c.want_result == 0) {
             EXPECT_EQ(board_action_text(a), text);
@@ -218,19 +218,19 @@ TEST_F(BoardModel, PoolsRunOutWithTheirMessage)
     std::string long_text(500, 'l');
     for (int i = 0; i < board_long_str_count; ++i) {
         board_action a;
-        ASSERT_EQ(board_store_text(a, long_text), 0);
+        ASSERT_EQ(board_store_text(0, a, long_text), 0);
         EXPECT_EQ(a.text_entry(), i);
     }
     EXPECT_EQ(board_find_free_long_str(), -1);
     board_action a;
-    EXPECT_EQ(board_store_text(a, long_text), -1);
+    EXPECT_EQ(board_store_text(0, a, long_text), -1);
     ASSERT_EQ(boxes.texts().size(), 1u);
     EXPECT_EQ(boxes.texts()[0], "Long str used up.");
 
     for (auto& s : g_board_short_str)
         s.used = 1;
     EXPECT_EQ(board_find_free_short_str(), -1);
-    EXPECT_EQ(board_store_text(a, "hi"), -1);
+    EXPECT_EQ(board_store_text(0, a, "hi"), -1);
     EXPECT_EQ(boxes.texts().back(), "Short str used up.");
 }
 
@@ -267,7 +267,7 @@ TEST_F(BoardModel, ClearKeepsCapacityAndPoolEntries)
     board_action t;
     t.kind = ACTION_TEXT;
     t.set_gesture_end(1);
-    ASSERT_EQ(board_store_text(t, "hello"), 0);
+    ASSERT_EQ(board_store_text(5, t, "hello"), 0);
     board_append_action(5, t);
     g_board[5].bitmaps[3].used = 1;
     board_clear(5);
