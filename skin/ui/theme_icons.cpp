@@ -13,6 +13,7 @@
 #include <QStringList>
 
 #include <map>
+#include <string>
 #include <tuple>
 
 namespace {
@@ -81,6 +82,24 @@ std::map<std::tuple<int, int, int, int, int>, QImage>& picture_cache()
     return cache;
 }
 
+QImage render_theme_glyph(const char* name, QSize size, GlyphLook look)
+{
+    if (!theme_has_icon(name))
+        return QImage();
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QRect square = centred_square(image.rect());
+    QPixmap glyph = QIcon::fromTheme(QString::fromLatin1(name)).pixmap(square.size(), 1.0);
+    if (glyph.isNull())
+        return QImage();
+    QPainter p(&image);
+    // The engine may hand back less than asked for; keep it centred.
+    p.drawPixmap(square.left() + (square.width() - glyph.width()) / 2, square.top() + (square.height() - glyph.height()) / 2,
+                 glyph);
+    p.end();
+    return apply_look(image, look);
+}
+
 } // namespace
 
 void install_theme_icons()
@@ -107,21 +126,19 @@ bool theme_has_icon(const char* name)
 
 QImage theme_glyph(const char* name, QSize size, GlyphLook look)
 {
-    if (!theme_has_icon(name) || size.isEmpty())
+    if (name == nullptr || size.isEmpty())
         return QImage();
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QRect square = centred_square(image.rect());
-    QPixmap glyph = QIcon::fromTheme(QString::fromLatin1(name)).pixmap(square.size(), 1.0);
-    if (glyph.isNull())
-        return QImage();
-    QPainter p(&image);
-    // The engine may hand back less than asked for; keep it centred.
-    p.drawPixmap(square.left() + (square.width() - glyph.width()) / 2, square.top() + (square.height() - glyph.height()) / 2,
-                 glyph);
-    p.end();
-    return apply_look(image, look);
+    // Drawing a glyph from its SVG costs more than a paint should; the theme
+    // does not change while the program runs.
+    static std::map<std::tuple<std::string, int, int, int>, QImage> cache;
+    auto key = std::make_tuple(std::string(name), size.width(), size.height(), static_cast<int>(look));
+    if (auto it = cache.find(key); it != cache.end())
+        return it->second;
+    QImage glyph = render_theme_glyph(name, size, look);
+    cache[key] = glyph;
+    return glyph;
 }
+
 
 bool draw_theme_glyph(QPainter& p, const QRect& rect, const char* theme_name, int fallback, GlyphLook look)
 {
