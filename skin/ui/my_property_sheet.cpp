@@ -7,18 +7,48 @@
 #include "skin/skin_table.h"
 #include "skin/ui/my_button.h"
 #include "skin/ui/my_property_page.h"
+#include "skin/ui/my_tab_ctrl.h"
 
 #include <QBoxLayout>
 #include <QKeyEvent>
 #include <QPaintEvent>
-#include <QSignalBlocker>
 #include <QStackedWidget>
-#include <QTabBar>
+
+#include <functional>
 
 namespace {
 constexpr int sheet_margin_px = 7;
 constexpr int button_spacing_px = 6;
 } // namespace
+
+// The pages' place in the tab control: framed in the tabs' outline colour,
+// open under the chosen tab so that tab and page read as one.
+class SheetPages : public QStackedWidget {
+public:
+    explicit SheetPages(QWidget* parent) : QStackedWidget(parent) { setContentsMargins(1, 1, 1, 1); }
+    std::function<QRect()> chosen_tab; // in this widget's coordinates
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        try {
+            GdiPainter dc(this);
+            const int w = width();
+            const int h = height();
+            const COLORREF outline = skin_word_value(skin_word::tab_outline);
+            dc.fill_rect(0, h - 1, w, h, outline);
+            dc.fill_rect(0, 0, 1, h, outline);
+            dc.fill_rect(w - 1, 0, w, h, outline);
+            QRect open = chosen_tab ? chosen_tab() : QRect();
+            int gap_left = open.isEmpty() ? 0 : std::clamp(open.left() + 1, 0, w);
+            int gap_right = open.isEmpty() ? 0 : std::clamp(open.right() + 1, gap_left, w); // the tab's right line
+            dc.fill_rect(0, 0, gap_left, 1, outline);
+            dc.fill_rect(gap_right, 0, w, 1, outline);
+        } catch (...) {
+            dbg_log("exception in SheetPages::paintEvent.\n");
+        }
+    }
+};
 
 CMyPropertySheet::CMyPropertySheet(const QString& caption, QWidget* parent, int select_page)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), select_page_(select_page)
@@ -30,16 +60,16 @@ CMyPropertySheet::CMyPropertySheet(const QString& caption, QWidget* parent, int 
             OnCancel();
     });
 
-    m_tab = new QTabBar(this);
-    set_control_id(m_tab, tab_id);
-    m_tab->setDrawBase(false);
-    m_tab->setExpanding(false);
-    m_tab->setUsesScrollButtons(true);
-    // The bar has already moved when it tells; a refused change moves it back.
-    connect(m_tab, &QTabBar::currentChanged, this, &CMyPropertySheet::tab_clicked);
+    m_tab = new CMyTabCtrl(tab_id, this);
+    connect(m_tab, &CMyTabCtrl::selection_changed, this, &CMyPropertySheet::tab_clicked);
+    m_tab->installEventFilter(this);
 
-    stack_ = new QStackedWidget(this);
+    stack_ = new SheetPages(m_tab);
     stack_->setObjectName("pages");
+    stack_->chosen_tab = [this] {
+        QRect tab = m_tab->item_rect(m_tab->cur_sel());
+        return tab.isEmpty() ? QRect() : tab.translated(-stack_->pos());
+    };
 
     m_ok = new CMyButton(ok_id, tr_ui("OK"), this);
     m_cancel = new CMyButton(cancel_id, tr_ui("Cancel"), this);
@@ -61,8 +91,7 @@ CMyPropertySheet::CMyPropertySheet(const QString& caption, QWidget* parent, int 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(sheet_margin_px, sheet_margin_px, sheet_margin_px, sheet_margin_px);
     layout->setSpacing(0);
-    layout->addWidget(m_tab);
-    layout->addWidget(stack_, 1);
+    layout->addWidget(m_tab, 1);
     layout->addSpacing(sheet_margin_px);
     layout->addLayout(buttons);
 }
@@ -77,13 +106,31 @@ void CMyPropertySheet::AddPage(CMyPropertyPage* page)
     page->sheet_ = this;
     pages_.push_back(page);
     stack_->addWidget(page);
-    QSignalBlocker quiet(m_tab);
-    // Captions are shown as they are written: an '&' is no mnemonic.
-    m_tab->addTab(QString(page->caption()).replace('&', "&&"));
-    m_tab->setCurrentIndex(active_ < 0 ? 0 : active_);
+    m_tab->insert_item(m_tab->item_count(), page->caption());
+    m_tab->set_cur_sel(active_ < 0 ? 0 : active_);
+    fit_tab_to_pages();
     // A page added to a sheet already shown shows at once if it is the first.
     if (initialised_ && active_ < 0)
         SetActivePage(0);
+}
+
+void CMyPropertySheet::fit_tab_to_pages()
+{
+    // The tab control holds the largest page below its row of tabs.
+    QSize pages = stack_->sizeHint().expandedTo(stack_->minimumSizeHint());
+    const int row = m_tab->row_height_px() - 1;
+    m_tab->setMinimumSize(std::max(pages.width() + 4, m_tab->sizeHint().width()), pages.height() + row + 2);
+}
+
+bool CMyPropertySheet::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_tab && event->type() == QEvent::Resize) {
+        // The pages' frame starts on the tabs' foot line.
+        QRect area = m_tab->display_rect();
+        area.setTop(m_tab->row_height_px() - 1);
+        stack_->setGeometry(area);
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 bool CMyPropertySheet::SetActivePage(int index)
@@ -94,21 +141,20 @@ bool CMyPropertySheet::SetActivePage(int index)
     if (index == active_)
         return true;
     CMyPropertyPage* current = GetActivePage();
+    // The tab control has already moved when the user chose; a refusal moves it back.
     if (current && !current->OnKillActive()) {
-        QSignalBlocker quiet(m_tab);
-        m_tab->setCurrentIndex(active_);
+        m_tab->set_cur_sel(active_);
         return false;
     }
     next->initialise_once();
     if (!next->OnSetActive()) {
-        QSignalBlocker quiet(m_tab);
-        m_tab->setCurrentIndex(active_);
+        m_tab->set_cur_sel(active_);
         return false;
     }
     active_ = index;
     stack_->setCurrentWidget(next);
-    QSignalBlocker quiet(m_tab);
-    m_tab->setCurrentIndex(index);
+    m_tab->set_cur_sel(index);
+    stack_->update();
     return true;
 }
 
@@ -217,12 +263,6 @@ void CMyPropertySheet::paintEvent(QPaintEvent*)
     try {
         GdiPainter dc(this);
         paint_page_background(dc, contentsRect());
-        // The page area's frame, in the colour of the tabs' outlines.
-        QRect pages = stack_->geometry().adjusted(-1, -1, 0, 0);
-        dc.select_pen(skin_word_value(skin_word::tab_outline));
-        dc.polyline({ pages.topLeft(), QPoint(pages.left() + pages.width(), pages.top()),
-                      QPoint(pages.left() + pages.width(), pages.top() + pages.height()),
-                      QPoint(pages.left(), pages.top() + pages.height()), pages.topLeft() });
         paint_good_dlg_caption(dc, width(), height(), windowTitle(), caption_->states.close, skin_word::light_3d);
     } catch (...) {
         dbg_log("exception in CMyPropertySheet::paintEvent.\n");

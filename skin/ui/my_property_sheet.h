@@ -1,7 +1,8 @@
 #pragma once
 // The skinned property sheet (the options dialog): the skinned dialog's
 // caption and close button, its frame in skin words 7 and 11, a tab for
-// each page, and skinned OK, Cancel and Apply buttons. Pages are set up
+// each page on the skinned tab control, and skinned OK, Cancel and Apply
+// buttons. Pages are set up
 // when first shown; OK and Apply hand every page that was set up to its
 // OnApply, Cancel to its OnCancel; Apply is usable while a page is modified.
 
@@ -13,8 +14,8 @@
 
 class CMyButton;
 class CMyPropertyPage;
-class QStackedWidget;
-class QTabBar;
+class CMyTabCtrl;
+class SheetPages;
 
 class CMyPropertySheet : public QDialog {
     Q_OBJECT
@@ -47,7 +48,7 @@ public:
     int close_state() const { return caption_->states.close; }
     CaptionController& caption() { return *caption_; }
 
-    QTabBar* m_tab = nullptr;
+    CMyTabCtrl* m_tab = nullptr;
     CMyButton* m_ok = nullptr;
     CMyButton* m_cancel = nullptr;
     CMyButton* m_apply = nullptr;
@@ -58,15 +59,17 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     friend class CMyPropertyPage;
     void page_modified_changed();
     bool apply_pages();
     void tab_clicked(int index);
+    void fit_tab_to_pages();
 
     CaptionController* caption_ = nullptr; // owned by the sheet
-    QStackedWidget* stack_ = nullptr;
+    SheetPages* stack_ = nullptr; // inside the tab control's display area
     std::vector<CMyPropertyPage*> pages_;
     int active_ = -1;
     int select_page_ = 0;

@@ -6,6 +6,7 @@
 #include "skin/ui/my_menu.h"
 #include "skin/ui/my_property_page.h"
 #include "skin/ui/my_property_sheet.h"
+#include "skin/ui/my_tab_ctrl.h"
 #include "skin/ui/skin_bitmaps.h"
 #include "tests/skin/paint_probe.h"
 #include "tests/support/temp_home.h"
@@ -15,7 +16,6 @@
 #include <QMouseEvent>
 #include <QMenu>
 #include <QSignalSpy>
-#include <QTabBar>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -272,7 +272,7 @@ struct TestSheet {
         sheet.AddPage(proxy);
         sheet.AddPage(skin);
     }
-    void click_tab(int index) { QTest::mouseClick(sheet.m_tab, Qt::LeftButton, Qt::NoModifier, sheet.m_tab->tabRect(index).center()); }
+    void click_tab(int index) { QTest::mouseClick(sheet.m_tab, Qt::LeftButton, Qt::NoModifier, sheet.m_tab->item_rect(index).center()); }
     void take_log(std::vector<std::string>& out)
     {
         out = log;
@@ -307,10 +307,23 @@ TEST_F(MenuSheet, SheetCaptionFrameAndButtons)
 
     for (int id : { CMyPropertySheet::ok_id, CMyPropertySheet::cancel_id, CMyPropertySheet::apply_id })
         EXPECT_NE(t.sheet.findChild<CMyButton*>(control_name(id)), nullptr) << id;
-    EXPECT_NE(t.sheet.findChild<QTabBar*>(control_name(CMyPropertySheet::tab_id)), nullptr);
+    EXPECT_NE(t.sheet.findChild<CMyTabCtrl*>(control_name(CMyPropertySheet::tab_id)), nullptr);
+    // The pages' frame in the tabs' colour, open under the chosen tab.
+    QWidget* pages = t.sheet.findChild<QWidget*>("pages");
+    ASSERT_NE(pages, nullptr);
+    const QPoint frame_top = pages->mapTo(&t.sheet, QPoint(0, 0));
+    const int row = t.sheet.m_tab->row_height_px();
+    EXPECT_EQ(frame_top.y(), t.sheet.m_tab->mapTo(&t.sheet, QPoint(0, row - 1)).y());
+    const QRect chosen = t.sheet.m_tab->item_rect(0).translated(t.sheet.m_tab->mapTo(&t.sheet, QPoint(0, 0)));
+    const QRect other = t.sheet.m_tab->item_rect(1).translated(t.sheet.m_tab->mapTo(&t.sheet, QPoint(0, 0)));
+    EXPECT_NE(at(image, chosen.center().x(), frame_top.y()), word(skin_word::tab_outline));
+    EXPECT_EQ(at(image, other.center().x(), frame_top.y()), word(skin_word::tab_outline));
+    EXPECT_EQ(at(image, frame_top.x(), frame_top.y() + 40), word(skin_word::tab_outline));
+    EXPECT_EQ(t.sheet.GetActivePage()->geometry().topLeft(), QPoint(1, 1)); // inside the frame
+
     EXPECT_FALSE(t.sheet.m_apply->isEnabled());
-    EXPECT_EQ(t.sheet.m_tab->count(), 3);
-    EXPECT_EQ(t.sheet.m_tab->tabText(1), "Proxy Settings");
+    EXPECT_EQ(t.sheet.m_tab->item_count(), 3);
+    EXPECT_EQ(t.sheet.m_tab->item_text(1), "Proxy Settings");
     t.sheet.done(0);
 }
 
@@ -361,7 +374,7 @@ TEST_F(MenuSheet, PagesAreSetUpWhenFirstShownAndApplied)
     t.contact->refuse_leave = true;
     t.click_tab(1);
     EXPECT_EQ(t.sheet.GetActiveIndex(), 0);
-    EXPECT_EQ(t.sheet.m_tab->currentIndex(), 0);
+    EXPECT_EQ(t.sheet.m_tab->cur_sel(), 0);
     EXPECT_FALSE(t.proxy->initialised());
     t.contact->refuse_leave = false;
     t.take_log(log);
@@ -394,7 +407,7 @@ TEST_F(MenuSheet, ControlTabMovesBetweenPages)
     EXPECT_EQ(t.sheet.GetActiveIndex(), 2);
     QTest::keyClick(&t.sheet, Qt::Key_PageUp, Qt::ControlModifier);
     EXPECT_EQ(t.sheet.GetActiveIndex(), 1);
-    EXPECT_EQ(t.sheet.m_tab->currentIndex(), 1);
+    EXPECT_EQ(t.sheet.m_tab->cur_sel(), 1);
     t.sheet.done(0);
 }
 
