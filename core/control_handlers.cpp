@@ -175,11 +175,13 @@ void do_leave_room_ok_from_server(const char*, int, int)
 
 void do_meeting_started_from_server(const char*, int, int)
 {
+    g_meeting_started = 1;
     post_window_message(WindowSlot::members_page, WM_MY_MSG_MEETING_STARTED);
 }
 
 void do_meeting_stopped_from_server(const char*, int, int)
 {
+    g_meeting_started = 0;
     post_window_message(WindowSlot::members_page, WM_MY_MSG_MEETING_STOPPED);
 }
 

@@ -107,7 +107,7 @@ void clear_session_flags()
 {
     for (AtomicInt* flag : { &g_logged_in, &g_connected_to_server, &g_auto_login, &g_login_pending, &g_join_pending,
                              &g_is_chairman, &g_is_presenter, &g_chairman_control_mode, &g_talk_allowed,
-                             &g_remote_controlling })
+                             &g_remote_controlling, &g_meeting_started, &g_push_mode })
         flag->store(0);
     g_login_name.clear();
     g_access_code.clear();
@@ -151,6 +151,7 @@ int init_global_state()
     g_room_number = -1;
     g_current_room_name.clear();
     g_board_count = 1;
+    g_current_view = upper_view_video;
 
     clear_session_flags();
 
@@ -342,3 +343,7 @@ AtomicInt g_enter_full_screen { 0 };
 AtomicInt g_closing { 0 };
 
 SharedText<100> g_browser_frame_name;
+
+AtomicInt g_meeting_started { 0 };
+AtomicInt g_push_mode { 0 };
+AtomicInt g_current_view { upper_view_video };

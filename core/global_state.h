@@ -194,3 +194,15 @@ extern AtomicInt g_closing;
 
 // The frame of a co-browsed page (message 731), beside g_browser_sender and g_browser_url.
 extern SharedText<100> g_browser_frame_name;
+
+// The room's meeting: set by the server's 120, cleared by its 122 and when
+// the session ends.
+extern AtomicInt g_meeting_started;
+// The presenter's view, tab, zoom and full-screen changes go to every attendee.
+extern AtomicInt g_push_mode;
+// The upper view shown: 1 whiteboard, 2 video, 3 shared screen, 4 playback.
+inline constexpr int upper_view_board = 1;
+inline constexpr int upper_view_video = 2;
+inline constexpr int upper_view_share = 3;
+inline constexpr int upper_view_playback = 4;
+extern AtomicInt g_current_view;

@@ -281,6 +281,8 @@ int send_board_clear(int board)
 int send_board_lock(int board) { return board_send(board, MSG_BOARD_LOCK, {}); }
 int send_board_unlock(int board) { return board_send(board, MSG_BOARD_UNLOCK, {}); }
 int send_board_reload(int board) { return board_send(board, MSG_BOARD_RELOAD, {}); }
+int send_board_show_pointer(int board, int on) { return board_send(board, on ? MSG_SHOW_POINTER : MSG_HIDE_POINTER, {}); }
+int send_board_zoom(int board, int on) { return board_send(board, on ? MSG_BOARD_ZOOM_IN : MSG_BOARD_ZOOM_OUT, {}); }
 
 int send_bmp_pos(int board, int index, int x, int y)
 {

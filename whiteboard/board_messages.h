@@ -49,6 +49,10 @@ int send_board_clear(int board);
 int send_board_lock(int board);
 int send_board_unlock(int board);
 int send_board_reload(int board);
+// The presenter's pointer mark shown (18) or hidden (19), and the zoom pushed
+// to the room (412 on, 413 off); field 2 names the board.
+int send_board_show_pointer(int board, int on);
+int send_board_zoom(int board, int on);
 int send_bmp_pos(int board, int index, int x, int y);
 int send_bmp_z_order(int board, int index, int z_order);
 int send_bmp_delete(int board, int index);
