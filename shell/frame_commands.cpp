@@ -9,6 +9,7 @@
 #include "whiteboard/board_model.h"
 
 #include <algorithm>
+#include <charconv>
 
 namespace {
 
@@ -275,10 +276,16 @@ std::string meeting_clock_text(const std::string& label, int64_t elapsed_s)
 
 namespace {
 
+// A value that is not a whole number in [low, high] gives the fallback.
 int read_checked(const char* name, int fallback, int low, int high)
 {
-    int value = fallback;
-    reg_read_int_or_default("general", name, value, fallback);
+    std::string text;
+    reg_read("general", name, text, 20);
+    int value = 0;
+    const char* end = text.data() + text.size();
+    auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || stop != end)
+        return fallback;
     return value >= low && value <= high ? value : fallback;
 }
 

@@ -2861,5 +2861,81 @@ The high the Video FrameRate, the higher the bandwidth usage.</source>
             <source>Change Meeting Room Passwd</source>
             <translation>修改会议室密码</translation>
         </message>
+        <message>
+            <source>&amp;Meeting</source>
+            <translation>会议(&amp;M)</translation>
+        </message>
+        <message>
+            <source>&amp;Edit</source>
+            <translation>编辑(&amp;E)</translation>
+        </message>
+        <message>
+            <source>&amp;View</source>
+            <translation>查看(&amp;V)</translation>
+        </message>
+        <message>
+            <source>&amp;Talk</source>
+            <translation>发言(&amp;T)</translation>
+        </message>
+        <message>
+            <source>&amp;Whiteboard</source>
+            <translation>白板(&amp;W)</translation>
+        </message>
+        <message>
+            <source>&amp;Share</source>
+            <translation>共享(&amp;S)</translation>
+        </message>
+        <message>
+            <source>&amp;Record</source>
+            <translation>录制(&amp;R)</translation>
+        </message>
+        <message>
+            <source>T&amp;ools</source>
+            <translation>工具(&amp;O)</translation>
+        </message>
+        <message>
+            <source>&amp;Help</source>
+            <translation>帮助(&amp;H)</translation>
+        </message>
+        <message>
+            <source>Copy</source>
+            <translation>复制</translation>
+        </message>
+        <message>
+            <source>Paste</source>
+            <translation>粘贴</translation>
+        </message>
+        <message>
+            <source>Open Whiteboard...</source>
+            <translation>打开白板...</translation>
+        </message>
+        <message>
+            <source>Save Whiteboard</source>
+            <translation>保存白板</translation>
+        </message>
+        <message>
+            <source>Print...</source>
+            <translation>打印...</translation>
+        </message>
+        <message>
+            <source>Print Direct</source>
+            <translation>直接打印</translation>
+        </message>
+        <message>
+            <source>Print Preview</source>
+            <translation>打印预览</translation>
+        </message>
+        <message>
+            <source>Set Pen Color</source>
+            <translation>设置画笔颜色</translation>
+        </message>
+        <message>
+            <source>The meeting is being recorded. Stop recording and exit?</source>
+            <translation>会议正在录制。要停止录制并退出吗？</translation>
+        </message>
+        <message>
+            <source>You are in a meeting room. Leave the meeting and exit?</source>
+            <translation>您在会议室中。要离开会议并退出吗？</translation>
+        </message>
     </context>
 </TS>

@@ -14,6 +14,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 #include <unistd.h>
 
 CBrenmoApp::CBrenmoApp(std::string command_line) : command_line_(std::move(command_line)) {}
@@ -47,6 +48,9 @@ bool CBrenmoApp::InitInstance()
     main_frame_->showMaximized();
     set_title_printf("Tamblo");
     start_program_threads();
+    // The frame's start-up actions (auto-connect or the Connect dialog, a file
+    // to open or play) run once the loop runs, so their dialogs open over the window.
+    QTimer::singleShot(0, main_frame_.get(), &CMainFrame::run_start_up_actions);
     return true;
 }
 

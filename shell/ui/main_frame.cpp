@@ -1,39 +1,970 @@
 #include "shell/ui/main_frame.h"
 
+#include "core/build_config.h"
+#include "core/control_messages.h"
+#include "core/dbg_log.h"
+#include "core/folders.h"
 #include "core/global_state.h"
+#include "core/meeting_record.h"
+#include "core/message_box.h"
+#include "core/messages.h"
+#include "core/settings.h"
+#include "core/text_util.h"
+#include "core/title_status.h"
+#include "core/ui_text.h"
+#include "core/wire_builders.h"
+#include "media/ui/dlg_show_me.h"
+#include "media/voice_state.h"
+#include "platform/ui/file_dialog.h"
 #include "platform/ui/translations.h"
+#include "shell/event_notice.h"
 #include "shell/ui/about_dlg.h"
+#include "shell/ui/brenmo_view.h"
+#include "shell/ui/chairman_password_dlg.h"
+#include "shell/ui/command_registry.h"
+#include "shell/ui/left_form.h"
+#include "whiteboard/board_messages.h"
+#include "whiteboard/board_model.h"
+#include "whiteboard/ui/board_view.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFile>
+#include <QLabel>
 #include <QMenuBar>
+#include <QSplitter>
 #include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QUrl>
 
-CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+CMainFrame* g_main_frame = nullptr;
+
+MainFrameHooks& main_frame_hooks()
 {
-    setObjectName("main_frame");
-    QMenu* menu = menuBar()->addMenu("&Tamblo");
-    QAction* exit = menu->addAction(tr_ui("E&xit"), this, &QWidget::close);
-    exit->setObjectName("cmd_57665");
-    QAction* about = menu->addAction(tr_ui("About Tamblo"), this, &CMainFrame::OnAppAbout);
-    about->setObjectName("cmd_57664");
-    statusBar();
+    static MainFrameHooks hooks;
+    return hooks;
 }
 
-intptr_t CMainFrame::handle_window_message(uint32_t msg, uintptr_t, intptr_t)
+namespace {
+
+constexpr int band_talk = 0;
+constexpr int band_draw = 1;
+constexpr int band_misc = 2;
+constexpr int zoomed_scroll_width = 3200;
+constexpr int zoomed_scroll_height = 2000;
+
+const char* const meeting_record_filter = "Meeting Record Files (*.mrd)|*.mrd|All Files (*.*)|*.*||";
+
+// The bands' resources and the settings that show them, in band order.
+struct BandInfo {
+    int resource;
+    const char* setting;
+    std::vector<int> buttons;
+};
+const std::array<BandInfo, 3> band_infos = { {
+    { 161, "show_talk_bar", { cmd::take_over_mic, cmd::show_video } },
+    { 131, "show_draw_bar", { cmd::meeting_talk, cmd::volume_control, cmd::text_chat } },
+    { 144, "show_misc_bar",
+      { cmd::connect_server, cmd::reconnect_server, cmd::disconnect_server, cmd::login, cmd::logout,
+        cmd::join_meeting_room, cmd::rest_room, cmd::start_meeting, cmd::stop_meeting } },
+} };
+
+board_record* current_board()
 {
-    switch (msg) {
-    case WM_MY_MSG_SET_TITLE: OnMyMsgSetTitle(); break;
-    case WM_MY_MSG_STATUS_TEXT: OnMyMsgStatusText(); break;
-    default: break;
-    }
+    int board = g_current_board;
+    return board_index_valid(board) ? &g_board[static_cast<size_t>(board)] : nullptr;
+}
+
+std::string name_of(const char* name) { return cut_copy(name ? name : "", member_name_limit); }
+
+// A text of the program formatted in the user's language.
+std::string tr_format(const char* fmt, ...)
+{
+    std::string format = tr_text(fmt);
+    va_list args;
+    va_start(args, fmt);
+    std::string text = format_text_v(format.c_str(), args);
+    va_end(args);
+    return text;
+}
+
+} // namespace
+
+CMainFrame::CMainFrame(QWidget* parent) : CMyFrameWnd(parent)
+{
+    setObjectName("main_frame");
+    if (OnCreate() != 0)
+        dbg_log("CMainFrame::OnCreate failed.\n");
+    if (!OnCreateClient())
+        dbg_log("CMainFrame::OnCreateClient failed.\n");
+    g_main_frame = this;
+    commands_->refresh();
+}
+
+CMainFrame::~CMainFrame()
+{
+    if (g_main_frame == this)
+        g_main_frame = nullptr;
+}
+
+int CMainFrame::OnCreate()
+{
+    picking_window = 0;
+    picking_desktop = 0;
+    commands_ = new CommandRegistry(this);
+    commands_->set_state_source([this] { return command_state(); });
+    install_handlers();
+    create_bands();
+    FrameLayoutSettings layout = read_frame_layout_settings();
+    show_talk_bar = layout.show_talk_bar;
+    show_draw_bar = layout.show_draw_bar;
+    show_misc_bar = layout.show_misc_bar;
+    set_band_shown(band_talk, show_talk_bar == 1);
+    set_band_shown(band_draw, show_draw_bar == 1);
+    set_band_shown(band_misc, show_misc_bar == 1);
+    create_status_bar();
+    create_menu();
     return 0;
 }
 
-void CMainFrame::OnMyMsgSetTitle() { setWindowTitle(QString::fromStdString(g_title_text.get())); }
+bool CMainFrame::OnCreateClient()
+{
+    FrameLayoutSettings layout = read_frame_layout_settings();
+    stored_layout_ = layout;
+    splitter_ = new QSplitter(Qt::Horizontal, this);
+    splitter_->setObjectName("outer_splitter");
+    splitter_->setChildrenCollapsible(false);
+    left_form_ = new CLeftForm(splitter_);
+    brenmo_view_ = new CBrenmoView(splitter_);
+    if (!brenmo_view_->OnCreateClient(layout.upper_height, layout.lower_height)) {
+        delete splitter_;
+        splitter_ = nullptr;
+        return false;
+    }
+    splitter_->addWidget(left_form_);
+    splitter_->addWidget(brenmo_view_);
+    splitter_->setStretchFactor(1, 1);
+    splitter_->setSizes({ layout.left_width, std::max(100, width() - layout.left_width) });
+    setCentralWidget(splitter_);
+    connect(splitter_, &QSplitter::splitterMoved, this, [this] { save_splitter_sizes(); });
+    connect(brenmo_view_->splitter(), &QSplitter::splitterMoved, this, [this] { save_splitter_sizes(); });
+    return true;
+}
 
-void CMainFrame::OnMyMsgStatusText() { statusBar()->showMessage(QString::fromStdString(g_status_text.get())); }
+void CMainFrame::create_bands()
+{
+    for (size_t i = 0; i < band_infos.size(); ++i) {
+        const BandInfo& info = band_infos[i];
+        auto* bar = new QToolBar(this);
+        bar->setObjectName(QString("band_%1").arg(info.resource));
+        bar->setIconSize(QSize(16, 15));
+        bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        bar->setMovable(true);
+        bar->toggleViewAction()->setVisible(false);
+        for (int id : info.buttons)
+            bar->addAction(commands_->action(id));
+        addToolBar(Qt::TopToolBarArea, bar);
+        bands_[i] = bar;
+    }
+    bands_[band_talk]->setMinimumWidth(talk_bar_width_px);
+}
+
+void CMainFrame::create_status_bar()
+{
+    QStatusBar* bar = statusBar();
+    bar->setObjectName("status_bar");
+    bar->setSizeGripEnabled(false);
+    status_pane_ = new QLabel(bar);
+    status_pane_->setObjectName("status_text");
+    clock_pane_ = new QLabel(QString::fromStdString(meeting_clock_text(tr_text("Meeting Started"), 0)), bar);
+    clock_pane_->setObjectName("meeting_clock");
+    clock_pane_->setMinimumWidth(meeting_clock_width_px);
+    clock_pane_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    bar->addWidget(status_pane_, 1);
+    bar->addPermanentWidget(clock_pane_);
+}
+
+void CMainFrame::create_menu()
+{
+    QMenuBar* bar = menuBar();
+    bar->setObjectName("menu_128");
+    auto add_menu = [&](const char* title, std::initializer_list<int> ids) {
+        QMenu* m = bar->addMenu(tr_ui(title));
+        m->setObjectName(QString("menu_%1").arg(menus_.size()));
+        for (int id : ids) {
+            if (id == 0)
+                m->addSeparator();
+            else
+                m->addAction(commands_->action(id));
+        }
+        menus_.push_back(m);
+        return m;
+    };
+    add_menu("&Meeting", { cmd::connect_server, cmd::reconnect_server, cmd::disconnect_server, 0, cmd::login,
+                           cmd::logout, 0, cmd::join_meeting_room, cmd::rest_room, 0, cmd::start_meeting,
+                           cmd::stop_meeting, 0, cmd::request_chairman, cmd::request_presenter, cmd::raise_hand, 0,
+                           cmd::chairman_control_mode, cmd::free_lance_mode, cmd::push_mode, 0, cmd::work_offline, 0,
+                           cmd::exit });
+    add_menu("&Edit", { cmd::board_undo, cmd::board_redo, 0, cmd::edit_copy, cmd::edit_paste, 0, cmd::paste_area,
+                        cmd::paste_window });
+    add_menu("&View", { cmd::misc_bar, cmd::ctrl_bar, cmd::audio_video_bar, 0, cmd::full_screen });
+    add_menu("&Talk", { cmd::meeting_talk, cmd::take_over_mic, cmd::volume_control, 0, cmd::show_video, 0,
+                        cmd::text_chat, cmd::reload_chat });
+    QMenu* board = add_menu("&Whiteboard",
+                            { cmd::tool_pointer, cmd::tool_pen, cmd::tool_eraser, cmd::tool_text, 0, cmd::tool_line,
+                              cmd::tool_void_rect, cmd::tool_solid_rect, cmd::tool_void_circle, cmd::tool_solid_circle,
+                              cmd::tool_void_round_rect, cmd::tool_solid_round_rect, 0, cmd::pen_colour,
+                              cmd::pen_width, cmd::eraser_width, cmd::board_font, 0, cmd::show_pointer,
+                              cmd::board_zoom, cmd::board_lock, 0, cmd::board_clear, cmd::board_reload,
+                              cmd::board_upload, 0, cmd::board_open, cmd::board_save, cmd::board_save_as,
+                              cmd::board_save_picture, 0, cmd::print, cmd::print_direct, cmd::print_preview });
+    (void)board;
+    add_menu("&Share", { cmd::share_desktop, cmd::share_application, cmd::request_remote_control, 0, cmd::share_word,
+                         cmd::share_excel, cmd::share_powerpoint, 0, cmd::share_browser });
+    add_menu("&Record", { cmd::record_start, cmd::record_pause, cmd::record_stop, 0, cmd::play_record,
+                          cmd::play_pause, cmd::play_stop });
+    add_menu("T&ools", { cmd::options, cmd::net_speed_test, cmd::event_history, 0, cmd::invite_url,
+                         cmd::invite_outlook, 0, cmd::internet_update, cmd::customer_feedback, cmd::tell_friend });
+    add_menu("&Help", { cmd::help, 0, cmd::about });
+
+    // The usual desktop keys.
+    commands_->action(cmd::exit)->setShortcut(QKeySequence::Quit);
+    commands_->action(cmd::edit_copy)->setShortcut(QKeySequence::Copy);
+    commands_->action(cmd::edit_paste)->setShortcut(QKeySequence::Paste);
+    commands_->action(cmd::board_undo)->setShortcut(QKeySequence::Undo);
+    commands_->action(cmd::board_redo)->setShortcuts({ QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence::Redo });
+    commands_->action(cmd::full_screen)->setShortcut(QKeySequence(Qt::Key_F11));
+    commands_->action(cmd::help)->setShortcut(QKeySequence::HelpContents);
+    commands_->action(cmd::board_open)->setShortcut(QKeySequence::Open);
+    commands_->action(cmd::board_save)->setShortcut(QKeySequence::Save);
+    commands_->action(cmd::print)->setShortcut(QKeySequence::Print);
+    // The frame owns the actions, so their keys work while the menu is closed.
+    for (const FrameCommand& c : frame_commands())
+        addAction(commands_->action(c.id));
+}
+
+QMenu* CMainFrame::menu(int index) const
+{
+    return index >= 0 && index < menu_count() ? menus_[static_cast<size_t>(index)] : nullptr;
+}
+
+int CMainFrame::menu_count() const { return static_cast<int>(menus_.size()); }
+
+void CMainFrame::install_handlers()
+{
+    CommandRegistry& r = *commands_;
+    r.set_handler(cmd::logout, [this] { OnLogout(); });
+    r.set_handler(cmd::start_meeting, [this] { OnStartMeeting(); });
+    r.set_handler(cmd::stop_meeting, [this] { OnStopMeeting(); });
+    r.set_handler(cmd::work_offline, [this] { OnWorkOffline(); });
+    r.set_handler(cmd::meeting_talk, [this] { OnMeetingTalk(); });
+    r.set_handler(cmd::take_over_mic, [this] { OnTakeOverMic(); });
+    r.set_handler(cmd::chairman_control_mode, [this] { OnChairmanControlMode(); });
+    r.set_handler(cmd::free_lance_mode, [this] { OnFreeLanceMode(); });
+    r.set_handler(cmd::request_chairman, [this] { OnRequestChairman(); });
+    r.set_handler(cmd::request_presenter, [this] { OnRequestPresenter(); });
+    r.set_handler(cmd::raise_hand, [this] { OnRaiseHand(); });
+    r.set_handler(cmd::push_mode, [this] { OnPushMode(); });
+    r.set_handler(cmd::show_video, [this] { OnShowVideo(); });
+    for (const FrameCommand& c : frame_commands()) {
+        if (c.tool_code >= 0)
+            r.set_handler(c.id, [this, code = c.tool_code] { OnBoardTool(code); });
+    }
+    r.set_handler(cmd::show_pointer, [this] { OnShowPointer(); });
+    r.set_handler(cmd::board_zoom, [this] { OnBoardZoom(); });
+    r.set_handler(cmd::board_undo, [this] { OnBoardUndo(); });
+    r.set_handler(cmd::board_redo, [this] { OnBoardRedo(); });
+    r.set_handler(cmd::board_reload, [this] { OnBoardReload(); });
+    r.set_handler(cmd::board_clear, [this] { OnBoardClear(); });
+    r.set_handler(cmd::board_lock, [this] { OnBoardLock(); });
+    r.set_handler(cmd::record_start, [this] { OnRecordStart(); });
+    r.set_handler(cmd::record_pause, [this] { OnRecordPause(); });
+    r.set_handler(cmd::record_stop, [this] { OnRecordStop(); });
+    r.set_handler(cmd::misc_bar, [this] { OnToggleBar(band_misc); });
+    r.set_handler(cmd::ctrl_bar, [this] { OnToggleBar(band_draw); });
+    r.set_handler(cmd::audio_video_bar, [this] { OnToggleBar(band_talk); });
+    r.set_handler(cmd::help, [this] { OnHelp(); });
+    r.set_handler(cmd::about, [this] { OnAppAbout(); });
+    r.set_handler(cmd::exit, [this] { close(); });
+    r.set_handler(cmd::edit_copy, [this] { OnEditCopy(); });
+    r.set_handler(cmd::edit_paste, [this] { OnEditPaste(); });
+}
+
+CommandState CMainFrame::command_state() const
+{
+    CommandState s = read_command_state();
+    s.show_talk_bar = show_talk_bar == 1;
+    s.show_draw_bar = show_draw_bar == 1;
+    s.show_misc_bar = show_misc_bar == 1;
+    return s;
+}
+
+void CMainFrame::run_start_up_actions()
+{
+    MainFrameHooks& hooks = main_frame_hooks();
+    if (g_auto_connect_allowed == 1) {
+        int auto_connect = 0;
+        reg_read_int("general", "auto_connect", auto_connect);
+        if (auto_connect == 1) {
+            if (hooks.auto_connect_server)
+                hooks.auto_connect_server();
+        } else {
+            commands_->trigger(cmd::connect_server);
+        }
+    }
+    if (g_launch_params_given == 1)
+        commands_->trigger(cmd::reconnect_server);
+    std::string path = g_start_file_path.get();
+    if (g_start_open_board == 1) {
+        if (board_record* b = current_board())
+            copy_to_field(b->file_path, path, 255);
+        if (hooks.load_board_file)
+            hooks.load_board_file(path);
+    }
+    if (g_start_play_record == 1) {
+        // The file is checked here so that a missing one is told once and the window stays usable.
+        if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
+            std::fclose(f);
+            if (hooks.play_record_file)
+                hooks.play_record_file(path);
+        } else {
+            message_box_printf("Failed to open file to read");
+        }
+    }
+}
+
+int CMainFrame::show_upper_view(int index)
+{
+    if (brenmo_view_->show_upper_view(index) != 0)
+        return -1;
+    if (index == upper_view_share) {
+        if (g_is_presenter == 1 && g_push_mode == 1)
+            send_cmd_data_to_all(MSG_BOARD_VIEW, format_text("%4d", index));
+        record_ui_event(record_ui_upper_view, index);
+    }
+    commands_->refresh();
+    return 0;
+}
+
+void CMainFrame::showEvent(QShowEvent* event)
+{
+    CMyFrameWnd::showEvent(event);
+    if (layout_restored_ || !splitter_)
+        return;
+    layout_restored_ = true;
+    // The left panel and the chat view keep their widths; the upper view takes the rest.
+    int right = std::max(100, splitter_->width() - stored_layout_.left_width - splitter_->handleWidth());
+    splitter_->setSizes({ stored_layout_.left_width, right });
+    QSplitter* inner = brenmo_view_->splitter();
+    int upper = std::max(100, inner->height() - stored_layout_.lower_height - inner->handleWidth());
+    inner->setSizes({ upper, stored_layout_.lower_height });
+}
+
+void CMainFrame::set_band_shown(int band_index, bool shown) { bands_[static_cast<size_t>(band_index)]->setVisible(shown); }
+
+void CMainFrame::save_splitter_sizes()
+{
+    QList<int> outer = splitter_->sizes();
+    QList<int> inner = brenmo_view_->splitter()->sizes();
+    if (outer.size() == 2 && inner.size() == 2)
+        write_splitter_sizes(outer[0], inner[0], inner[1]);
+}
+
+// ---- window messages -------------------------------------------------------
+
+bool CMainFrame::body_usable(uint32_t msg, const void* body, intptr_t len, intptr_t limit)
+{
+    if (!body) {
+        dbg_log("window message %u without its body dropped in CMainFrame.\n", msg);
+        return false;
+    }
+    if (len < 0 || len > limit) {
+        dbg_log("window message %u with a body of %ld bytes dropped in CMainFrame.\n", msg, static_cast<long>(len));
+        return false;
+    }
+    return true;
+}
+
+intptr_t CMainFrame::handle_window_message(uint32_t msg, uintptr_t wparam, intptr_t lparam)
+{
+    const char* body = reinterpret_cast<const char*>(wparam);
+    switch (msg) {
+    case WM_MY_MSG_TALK_STARTED: OnMyMsgTalkStarted(); break;
+    case WM_MY_MSG_TALK_STOPPED: OnMyMsgTalkStopped(); break;
+    case WM_MY_MSG_LOGIN_SUCCESS: OnMyMsgLoginSuccess(); break;
+    case WM_MY_MSG_LOGIN_FAILED: OnMyMsgLoginFailed(); break;
+    case WM_MY_MSG_NOT_LOGGED_IN: OnMyMsgNotLoggedIn(); break;
+    case WM_MY_MSG_JOIN_ROOM_FAILED: OnMyMsgJoinRoomFailed(); break;
+    case WM_MY_MSG_CONNECTED:
+        if (body_usable(msg, body, lparam, window_message_body_limit))
+            OnMyMsgConnected(body, lparam);
+        break;
+    case WM_MY_MSG_MEETING_TIME: OnMyMsgMeetingTime(static_cast<int32_t>(wparam)); break;
+    case WM_MY_MSG_PRIVATE_CHAT_FROM_SERVER:
+        if (body_usable(msg, body, lparam, window_message_body_limit))
+            OnMyMsgPrivateChatFromServer(body, lparam);
+        break;
+    case WM_MY_MSG_SHARE_DESKTOP_APPROVED: OnMyMsgShareDesktopApproved(); break;
+    case WM_MY_MSG_SHARE_DESKTOP_DENIED: OnMyMsgShareDesktopDenied(); break;
+    case WM_MY_MSG_SHARE_APP_ENDED: OnMyMsgShareAppEnded(); break;
+    case WM_MY_MSG_SHARE_DESK_ENDED: OnMyMsgShareDeskEnded(); break;
+    case WM_MY_MSG_SHOW_TALK_BAR: OnMyMsgShowTalkBar(); break;
+    case WM_MY_MSG_CHAIRMAN_DENIED: OnMyMsgChairmanDenied(); break;
+    case WM_MY_MSG_CHAIRMAN_APPROVED: OnMyMsgChairmanApproved(); break;
+    case WM_MY_MSG_CHAIRMAN_GIVEN_UP: OnMyMsgChairmanGivenUp(); break;
+    case WM_MY_MSG_PRESENTER_APPROVED: OnMyMsgPresenterApproved(); break;
+    case WM_MY_MSG_PRESENTER_GIVEN_UP: OnMyMsgPresenterGivenUp(); break;
+    case WM_MY_MSG_PRESENTER_DENIED: OnMyMsgPresenterDenied(); break;
+    case WM_MY_MSG_BOARD_ZOOM_ON: OnMyMsgBoardZoom(static_cast<int>(wparam), true); break;
+    case WM_MY_MSG_BOARD_ZOOM_OFF: OnMyMsgBoardZoom(static_cast<int>(wparam), false); break;
+    case WM_MY_MSG_FULL_SCREEN: OnMyMsgFullScreen(); break;
+    case WM_MY_MSG_EXIT_FULL_SCREEN: OnMyMsgExitFullScreen(); break;
+    case WM_MY_MSG_NEW_VERSION: OnMyMsgNewVersion(); break;
+    case WM_MY_MSG_SET_TITLE: OnMyMsgSetTitle(); break;
+    case WM_MY_MSG_STATUS_TEXT: OnMyMsgStatusText(); break;
+    case WM_MY_MSG_ROOM_CAPTION: OnMyMsgRoomCaption(); break;
+    case WM_MY_MSG_HAND_RAISED:
+    case WM_MY_MSG_HAND_LOWERED:
+    case WM_MY_MSG_MEMBER_JOINED:
+    case WM_MY_MSG_MEMBER_LEFT:
+    case WM_MY_MSG_TALKER_CHANGED:
+    case WM_MY_MSG_TALKER_GAVE_UP:
+        // The name comes terminated; a name that does not end within the buffer is no name.
+        if (body_usable(msg, body, body ? static_cast<intptr_t>(strnlen(body, window_message_body_limit + 1)) : 0,
+                        window_message_body_limit))
+            OnMyMsgMemberNotice(msg, body);
+        break;
+    case WM_MY_MSG_CHAIRMAN_CONTROL_MODE: OnMyMsgChairmanControlMode(); break;
+    case WM_MY_MSG_FREE_LANCE_MODE: OnMyMsgFreeLanceMode(); break;
+    case WM_MY_MSG_BECOME_PRESENTER: OnMyMsgBecomePresenter(); break;
+    case WM_MY_MSG_BECOME_CHAIRMAN: OnMyMsgBecomeChairman(); break;
+    case WM_MY_MSG_PRESENTER_APPLY: OnMyMsgPresenterApply(static_cast<int>(wparam)); break;
+    case WM_MY_MSG_OPEN_SHARED_BROWSER: OnMyMsgOpenSharedBrowser(false); break;
+    case WM_MY_MSG_IE_OPEN_FRAME_URL: OnMyMsgOpenSharedBrowser(true); break;
+    case WM_MY_MSG_CHAT_TEXT:
+    case WM_MY_MSG_ROOM_ENTERED:
+    default: break;
+    }
+    commands_->refresh();
+    return 0;
+}
+
+void CMainFrame::OnMyMsgSetTitle() { set_caption_text(QString::fromStdString(g_title_text.get())); }
+
+void CMainFrame::OnMyMsgStatusText() { set_status_text(QString::fromStdString(g_status_text.get())); }
+
+void CMainFrame::set_status_text(const QString& text) { status_pane_->setText(text); }
+
+void CMainFrame::OnMyMsgTalkStarted()
+{
+    // The mode's text tells an attendee who may not talk yet how to get the microphone.
+    if (g_talk_allowed == 1)
+        show_event_printf("Talking Started.");
+    else if (g_chairman_control_mode == 1)
+        show_event_printf("Talking started, it is in chairman control mode, only Chairman could allow people to talk.");
+    else
+        show_event_printf(
+            "Talking started, it is in free lance mode, please click \"Take over microphone\" button to talk.");
+}
+
+void CMainFrame::OnMyMsgTalkStopped() { show_event_printf("Talking stopped."); }
+
+void CMainFrame::OnMyMsgLoginSuccess()
+{
+    set_title_printf("%s", tr_format("%s: You are logged in as %s", g_server_display_name.get().c_str(),
+                                     g_login_name.get().c_str()).c_str());
+    if (g_login_pending.exchange(0) == 0)
+        message_box_printf("Login success.");
+    if (g_join_pending.exchange(0) != 0)
+        return;
+    int auto_join = 0;
+    reg_read_int("general", "auto_join", auto_join);
+    if (auto_join == 1) {
+        std::string room;
+        std::string password;
+        reg_read("general", "auto_join_meeting_room", room, 64);
+        reg_read("general", "auto_join_passwd", password, 64);
+        std::string room_name = cut_copy(room, 63);
+        g_room_name.set(room_name);
+        send_join_meeting_room(room_name, cut_copy(password, 63));
+    } else {
+        commands_->trigger(cmd::join_meeting_room);
+    }
+}
+
+void CMainFrame::OnMyMsgLoginFailed()
+{
+    set_title_printf("%s", tr_text("Login Failed.").c_str());
+    message_box_printf("Login failed.");
+    commands_->trigger(cmd::login);
+}
+
+void CMainFrame::OnMyMsgNotLoggedIn()
+{
+    set_title_printf("%s", tr_text("You are not logged in.").c_str());
+    g_logged_in = 0;
+    g_room_number = -1;
+    g_meeting_started = 0;
+    g_current_room_name.clear();
+    post_window_message(WindowSlot::members_page, WM_MY_MSG_REPAINT);
+    message_box_printf("Logout success.");
+}
+
+void CMainFrame::OnMyMsgJoinRoomFailed()
+{
+    post_window_message(WindowSlot::members_page, WM_MY_MSG_REPAINT);
+    message_box_printf("Join meeting room failed.");
+    commands_->trigger(cmd::join_meeting_room);
+}
+
+void CMainFrame::OnMyMsgConnected(const char* greeting, intptr_t len)
+{
+    set_title_printf("%s", tr_format("Connected: %s", g_server_display_name.get().c_str()).c_str());
+    std::string text = cut_copy(std::string_view(greeting, static_cast<size_t>(len)), greeting_limit);
+    if (!text.empty())
+        message_box_printf("%s", text.c_str());
+    if (g_logged_in == 1)
+        return;
+    if (g_launch_params_given == 1) {
+        // The login with the launcher's fields is under way.
+        g_launch_params_given = 0;
+        return;
+    }
+    commands_->trigger(cmd::login);
+}
+
+void CMainFrame::OnMyMsgMeetingTime(int64_t elapsed_s)
+{
+    clock_pane_->setText(QString::fromStdString(meeting_clock_text(tr_text("Meeting Started"), elapsed_s)));
+    if (!g_dlg_show_me || !g_dlg_show_me->is_shown())
+        open_show_me();
+}
+
+void CMainFrame::OnMyMsgPrivateChatFromServer(const char* body, intptr_t len)
+{
+    MainFrameHooks& hooks = main_frame_hooks();
+    if (!hooks.open_private_chat || !hooks.open_private_chat(body, static_cast<int>(len)))
+        dbg_log("something goes wrong in CMainFrame::OnMyMsgPrivateChatFromServer\n");
+}
+
+void CMainFrame::OnMyMsgShareDesktopApproved()
+{
+    delete_desk_tile_files();
+    message_box_printf("Share desktop approved.");
+    show_me_cancel();
+    if (main_frame_hooks().start_desktop_share)
+        main_frame_hooks().start_desktop_share();
+}
+
+void CMainFrame::OnMyMsgShareDesktopDenied()
+{
+    message_box_printf("Share desktop denied.\nAnother desktop or application already in share.");
+}
+
+void CMainFrame::OnMyMsgShareAppEnded()
+{
+    message_box_printf("Application Sharing Stopped.");
+    if (main_frame_hooks().hide_share_viewer)
+        main_frame_hooks().hide_share_viewer(true);
+}
+
+void CMainFrame::OnMyMsgShareDeskEnded()
+{
+    message_box_printf("Desktop Sharing Stopped.");
+    if (main_frame_hooks().hide_share_viewer)
+        main_frame_hooks().hide_share_viewer(false);
+}
+
+void CMainFrame::OnMyMsgShowTalkBar()
+{
+    set_band_shown(band_talk, true);
+    show_talk_bar = 1;
+}
+
+void CMainFrame::OnMyMsgChairmanDenied()
+{
+    message_box_printf("Chairman request denied, password not correct or chairman already exist.");
+}
+
+void CMainFrame::OnMyMsgChairmanApproved()
+{
+    g_is_chairman = 1;
+    post_window_message(WindowSlot::members_page, WM_MY_MSG_REPAINT);
+    message_box_printf("Chairman request approved.");
+}
+
+void CMainFrame::OnMyMsgChairmanGivenUp()
+{
+    g_is_chairman = 0;
+    post_window_message(WindowSlot::members_page, WM_MY_MSG_REPAINT);
+    message_box_printf("Chairman gived up.");
+}
+
+void CMainFrame::OnMyMsgPresenterApproved()
+{
+    g_is_presenter = 1;
+    post_window_message(WindowSlot::members_page, WM_MY_MSG_REPAINT);
+    message_box_printf("Presenter request approved.");
+}
+
+void CMainFrame::OnMyMsgPresenterGivenUp()
+{
+    g_is_presenter = 0;
+    post_window_message(WindowSlot::members_page, WM_MY_MSG_REPAINT);
+    message_box_printf("Presenter gived up.");
+}
+
+void CMainFrame::OnMyMsgPresenterDenied() { message_box_printf("Presenter request denied."); }
+
+void CMainFrame::OnMyMsgBoardZoom(int board, bool on)
+{
+    if (!board_index_valid(board)) {
+        dbg_log("board_num:%d out of range in CMainFrame::OnMyMsgBoardZoom.\n", board);
+        return;
+    }
+    board_record& b = g_board[static_cast<size_t>(board)];
+    b.half_size = on ? 1 : 0;
+    b.scroll_width = on ? zoomed_scroll_width : board_page_width;
+    b.scroll_height = on ? zoomed_scroll_height : board_page_height;
+    if (board == g_current_board)
+        brenmo_view_->board_view()->set_scroll_size(b.scroll_width, b.scroll_height);
+}
+
+void CMainFrame::OnMyMsgFullScreen()
+{
+    if (main_frame_hooks().show_full_screen)
+        main_frame_hooks().show_full_screen();
+}
+
+void CMainFrame::OnMyMsgExitFullScreen()
+{
+    if (main_frame_hooks().leave_full_screen)
+        main_frame_hooks().leave_full_screen();
+}
+
+void CMainFrame::OnMyMsgNewVersion()
+{
+    int answer = message_box_printf_yes_no(
+        "Tamblo %d.%d.%d available, your current version is:%d.%d.%d, would you like to do update?",
+        g_newest_version_major.load(), g_newest_version_minor.load(), g_newest_version_build.load(),
+        TAMBLO_VERSION_MAJOR, TAMBLO_VERSION_MINOR, TAMBLO_VERSION_BUILD);
+    if (answer == IDYES)
+        commands_->trigger(cmd::internet_update);
+}
+
+void CMainFrame::OnMyMsgRoomCaption()
+{
+    set_title_printf("%s: %s: %s", g_server_display_name.get().c_str(), g_room_name.get().c_str(),
+                     g_current_room_name.get().c_str());
+}
+
+void CMainFrame::OnMyMsgMemberNotice(uint32_t msg, const char* name_body)
+{
+    std::string name = name_of(name_body);
+    switch (msg) {
+    case WM_MY_MSG_HAND_RAISED: show_event_printf("%s raised hand.", name.c_str()); break;
+    case WM_MY_MSG_HAND_LOWERED: show_event_printf("%s lowered hand.", name.c_str()); break;
+    case WM_MY_MSG_MEMBER_JOINED: {
+        show_event_printf("%s joined conference.", name.c_str());
+        std::string folder;
+        if (get_app_path(folder) == 0 && main_frame_hooks().play_sound)
+            main_frame_hooks().play_sound(folder + "sound/knock_door.wav");
+        break;
+    }
+    case WM_MY_MSG_MEMBER_LEFT: show_event_printf("%s left conference.", name.c_str()); break;
+    case WM_MY_MSG_TALKER_CHANGED: show_event_printf("%s becomes the talking person.", name.c_str()); break;
+    case WM_MY_MSG_TALKER_GAVE_UP: show_event_printf("%s giveup talking.", name.c_str()); break;
+    default: break;
+    }
+}
+
+void CMainFrame::OnMyMsgChairmanControlMode()
+{
+    show_event_printf("Changed to Chairman Control  Mode, only the person designated by Chairman could talk.");
+}
+
+void CMainFrame::OnMyMsgFreeLanceMode()
+{
+    show_event_printf("Changed to Free Lance Mode, please click \"Take over microphone\" button to talk.");
+}
+
+void CMainFrame::OnMyMsgBecomePresenter() { show_event_printf("%s become presenter.", name_of(g_new_presenter_name.get().c_str()).c_str()); }
+
+void CMainFrame::OnMyMsgBecomeChairman() { show_event_printf("%s become chairman.", name_of(g_new_chairman_name.get().c_str()).c_str()); }
+
+void CMainFrame::OnMyMsgPresenterApply(int applicant)
+{
+    std::string name = name_of(g_presenter_applicant.get().c_str());
+    show_event_printf("%s apply for presenter.", name.c_str());
+    // Only the chairman is asked; the server sends the application to no one else.
+    if (g_is_chairman != 1)
+        return;
+    int answer = message_box_printf_yes_no("%s apply for presenter.\nDo you want to approve it", name.c_str());
+    send_cmd_to_user(answer == IDYES ? MSG_PRESENTER_ACCEPT : MSG_PRESENTER_DENIED, applicant);
+}
+
+void CMainFrame::OnMyMsgOpenSharedBrowser(bool frame)
+{
+    if (main_frame_hooks().open_shared_browser)
+        main_frame_hooks().open_shared_browser(frame);
+}
+
+// ---- commands --------------------------------------------------------------
+
+void CMainFrame::OnStartMeeting()
+{
+    std::string refusal = start_meeting_refusal(command_state());
+    if (!refusal.empty()) {
+        message_box_printf("%s", tr_text(refusal.c_str()).c_str());
+        return;
+    }
+    send_start_meeting();
+}
+
+void CMainFrame::OnStopMeeting()
+{
+    std::string refusal = stop_meeting_refusal(command_state());
+    if (!refusal.empty()) {
+        message_box_printf("%s", tr_text(refusal.c_str()).c_str());
+        return;
+    }
+    if (g_talk_active == 1)
+        send_talk_stop();
+    send_stop_meeting();
+}
+
+void CMainFrame::OnLogout() { send_logout(); }
+
+void CMainFrame::OnWorkOffline() { g_offline_board = g_offline_board == 0 ? 1 : 0; }
+
+void CMainFrame::OnMeetingTalk()
+{
+    if (g_talk_active == 1)
+        send_talk_stop();
+    else
+        send_talk_start();
+}
+
+void CMainFrame::OnTakeOverMic()
+{
+    if (g_talk_allowed == 0) {
+        send_cmd_to_user(MSG_ALLOW_TALK, g_my_customer_id);
+    } else {
+        send_cmd(MSG_TAKE_OVER_MIC);
+        g_talk_allowed = 0;
+    }
+}
+
+void CMainFrame::OnChairmanControlMode()
+{
+    if (g_is_chairman != 1) {
+        message_box_printf("Only Chairman could set talk mode.");
+        return;
+    }
+    send_chairman_control_mode();
+}
+
+void CMainFrame::OnFreeLanceMode()
+{
+    if (g_is_chairman != 1) {
+        message_box_printf("Only Chairman could set talk mode.");
+        return;
+    }
+    if (message_box_printf_yes_no("If switched to free lance mode, any person could click \"Take over microphone\" "
+                                  "button to talk.\nAre you sure to continue?")
+        != IDYES)
+        return;
+    send_free_lance_mode();
+}
+
+void CMainFrame::OnRequestChairman()
+{
+    if (g_is_chairman == 1) {
+        send_cmd(MSG_GIVE_UP_CHAIRMAN);
+        return;
+    }
+    CDlgMeetingRoomChairmanPasswd dlg(this);
+    if (dlg.exec() != IDOK)
+        return;
+    send_cmd_data(MSG_REQUEST_CHAIRMAN, dlg.password());
+}
+
+void CMainFrame::OnRequestPresenter()
+{
+    if (g_is_presenter == 1)
+        send_cmd(MSG_GIVE_UP_PRESENTER);
+    else if (g_is_chairman != 1 && g_chairman_control_mode == 1)
+        send_cmd(MSG_APPLY_PRESENTER);
+    else
+        send_cmd(MSG_REQUEST_PRESENTER);
+}
+
+void CMainFrame::OnRaiseHand() { send_cmd(g_hand_raised == 1 ? MSG_LOWER_HAND : MSG_RAISE_HAND); }
+
+void CMainFrame::OnPushMode() { g_push_mode = g_push_mode == 0 ? 1 : 0; }
+
+void CMainFrame::open_show_me()
+{
+    if (!g_dlg_show_me)
+        new CDlgShowMe(this);
+    g_dlg_show_me->show();
+    g_dlg_show_me->raise();
+}
+
+void CMainFrame::OnShowVideo()
+{
+    open_show_me();
+    if (g_dlg_show_me->camera_missing()) {
+        g_dlg_show_me->OnCancel();
+        message_box_printf("Video device not available.");
+    }
+}
+
+void CMainFrame::OnBoardTool(int tool_code)
+{
+    if (board_record* b = current_board())
+        b->tool = tool_code;
+}
+
+void CMainFrame::OnShowPointer()
+{
+    board_record* b = current_board();
+    if (!b)
+        return;
+    b->show_pointer = b->show_pointer == 0 ? 1 : 0;
+    send_board_show_pointer(g_current_board, b->show_pointer);
+    post_window_message(WindowSlot::board_view, WM_MY_MSG_REPAINT);
+}
+
+void CMainFrame::OnBoardZoom()
+{
+    board_record* b = current_board();
+    if (!b)
+        return;
+    int board = g_current_board;
+    bool on = b->half_size == 0;
+    OnMyMsgBoardZoom(board, on);
+    if (g_push_mode == 1 && g_is_presenter == 1)
+        send_board_zoom(board, on ? 1 : 0);
+    record_ui_event(on ? record_ui_zoom_on : record_ui_zoom_off, board);
+}
+
+void CMainFrame::OnBoardUndo() { send_board_undo(g_current_board); }
+
+void CMainFrame::OnBoardRedo() { send_board_redo(g_current_board); }
+
+void CMainFrame::OnBoardReload() { send_board_reload(g_current_board); }
+
+void CMainFrame::OnBoardClear()
+{
+    if (message_box_printf_yes_no(
+            "Are you sure to clear all the content in the current board? Can not undo after done.")
+        != IDYES)
+        return;
+    send_board_clear(g_current_board);
+}
+
+void CMainFrame::OnBoardLock()
+{
+    board_record* b = current_board();
+    if (!b)
+        return;
+    b->lock_flag = b->lock_flag == 0 ? 1 : 0;
+    if (b->lock_flag == 1)
+        send_board_lock(g_current_board);
+    else
+        send_board_unlock(g_current_board);
+}
+
+void CMainFrame::OnRecordStart()
+{
+    if (g_record_on == 1 && g_record_paused == 1) {
+        recorder().start({});
+        return;
+    }
+    QString path = choose_save_file(this, tr_ui(meeting_record_filter), "mrd");
+    if (path.isEmpty())
+        return;
+    recorder().start(cut_copy(path.toStdString(), record_path_limit));
+}
+
+void CMainFrame::OnRecordPause() { recorder().toggle_pause(); }
+
+void CMainFrame::OnRecordStop() { recorder().stop(); }
+
+void CMainFrame::OnToggleBar(int band_index)
+{
+    int* flag = band_index == band_talk ? &show_talk_bar : band_index == band_draw ? &show_draw_bar : &show_misc_bar;
+    *flag = *flag == 1 ? 0 : 1;
+    set_band_shown(band_index, *flag == 1);
+    write_bar_flag(band_infos[static_cast<size_t>(band_index)].setting, *flag);
+}
+
+void CMainFrame::OnHelp()
+{
+    std::string folder;
+    if (get_app_path(folder) != 0)
+        return;
+    std::string page = ui_language_is_chinese() ? "doc/html_ch/tamblo_ch.html" : "doc/html_en/tamblo_en.html";
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(folder + page)));
+}
 
 void CMainFrame::OnAppAbout()
 {
     CAboutDlg dlg(this);
     dlg.exec();
+}
+
+void CMainFrame::OnEditCopy()
+{
+    if (QWidget* w = QApplication::focusWidget())
+        QMetaObject::invokeMethod(w, "copy");
+}
+
+void CMainFrame::OnEditPaste()
+{
+    if (QWidget* w = QApplication::focusWidget())
+        QMetaObject::invokeMethod(w, "paste");
+}
+
+// ---- closing ---------------------------------------------------------------
+
+bool CMainFrame::confirm_exit()
+{
+    if (g_record_on == 1
+        && message_box_printf_yes_no("The meeting is being recorded. Stop recording and exit?") != IDYES)
+        return false;
+    if (g_logged_in == 1 && g_room_number >= 0
+        && message_box_printf_yes_no("You are in a meeting room. Leave the meeting and exit?") != IDYES)
+        return false;
+    return true;
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    // A second request while the first is being answered or carried out does nothing.
+    if (closing_) {
+        event->ignore();
+        return;
+    }
+    closing_ = true;
+    if (!confirm_exit()) {
+        closing_ = false;
+        g_closing = 0;
+        event->ignore();
+        return;
+    }
+    g_closing = 1;
+    save_splitter_sizes();
+    show_me_cancel();
+    event->accept();
+    // The application's exit closes the connections, stops talk and frees the state, in that order.
+    QApplication::quit();
 }

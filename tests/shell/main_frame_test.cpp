@@ -1,0 +1,635 @@
+// The main frame offscreen: its layout and bands, its settings, the window
+// messages it handles (fed through the bridge, from a worker where the
+// message is sent), its commands that need no server, and closing.
+
+#include "core/global_state.h"
+#include "core/meeting_record.h"
+#include "core/message_box.h"
+#include "core/settings.h"
+#include "core/title_status.h"
+#include "media/ui/dlg_show_me.h"
+#include "platform/ui/file_dialog.h"
+#include "shell/ui/brenmo_view.h"
+#include "shell/ui/command_registry.h"
+#include "shell/ui/main_frame.h"
+#include "tests/support/temp_home.h"
+#include "whiteboard/board_messages.h"
+#include "whiteboard/board_model.h"
+#include "whiteboard/ui/board_view.h"
+#include "whiteboard/ui/playback_view.h"
+#include "media/ui/video_view.h"
+#include "sharing/ui/share_view.h"
+#include "shell/ui/chat_view.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QMenu>
+#include <QSplitter>
+#include <QToolBar>
+#include <atomic>
+#include <set>
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace {
+
+void pump(int ms = 30)
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms)
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+// A sent message comes from a worker, which waits while the UI thread handles it.
+void send_from_worker(uint32_t msg, uintptr_t wparam, intptr_t lparam)
+{
+    std::atomic<bool> done { false };
+    std::thread worker([&] {
+        send_window_message(WindowSlot::main_frame, msg, wparam, lparam);
+        done = true;
+    });
+    while (!done)
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    worker.join();
+    pump();
+}
+
+class MainFrameTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        setenv("TAMBLO_CAMERA", "synthetic", 1);
+        set_message_box_presenter(&boxes);
+        init_global_state();
+        install_board_model_for_tests();
+    }
+    void TearDown() override
+    {
+        set_message_box_presenter(nullptr);
+        set_file_dialog_answer({});
+        recorder().stop();
+    }
+    static void install_board_model_for_tests()
+    {
+        for (board_record& b : g_board)
+            b = board_record {};
+    }
+    std::unique_ptr<CMainFrame> make_frame()
+    {
+        auto frame = std::make_unique<CMainFrame>();
+        frame->resize(1024, 700);
+        frame->show();
+        pump();
+        return frame;
+    }
+    QString caption(CMainFrame& f) const { return f.windowTitle(); }
+
+    TempHome home;
+    ScriptedMessageBoxes boxes;
+};
+
+} // namespace
+
+TEST_F(MainFrameTest, StartsWithTheVideoViewAndAllBands)
+{
+    auto frame = make_frame();
+    EXPECT_EQ(g_main_frame, frame.get());
+    EXPECT_TRUE(window_exists(WindowSlot::main_frame));
+    EXPECT_EQ(g_current_view, upper_view_video);
+    CBrenmoView& right = *frame->brenmo_view();
+    EXPECT_EQ(right.visible_upper_view(), right.upper_view(upper_view_video));
+    EXPECT_TRUE(right.video_view()->isVisible());
+    EXPECT_FALSE(right.board_view()->isVisible());
+    EXPECT_FALSE(right.share_view()->isVisible());
+    EXPECT_FALSE(right.playback_view()->isVisible());
+    EXPECT_TRUE(right.chat_view()->isVisible());
+    for (int band = 0; band < 3; ++band)
+        EXPECT_TRUE(frame->band(band)->isVisible()) << band;
+    EXPECT_EQ(frame->meeting_clock_pane()->text(), "Meeting Started: 00:00:00");
+    EXPECT_GE(frame->meeting_clock_pane()->width(), meeting_clock_width_px);
+    // The bands carry their commands in order.
+    QList<QAction*> misc = frame->band(2)->actions();
+    ASSERT_EQ(misc.size(), 9);
+    EXPECT_EQ(misc.front()->objectName(), "cmd_32810");
+    EXPECT_EQ(misc.back()->objectName(), "cmd_32818");
+    EXPECT_EQ(frame->band(0)->actions().size(), 2);
+    EXPECT_EQ(frame->band(1)->actions().size(), 3);
+    frame.reset();
+    EXPECT_EQ(g_main_frame, nullptr);
+    EXPECT_FALSE(window_exists(WindowSlot::main_frame));
+}
+
+TEST_F(MainFrameTest, BandsFollowTheSettingsAndTheirToggles)
+{
+    struct Case {
+        const char* talk;
+        const char* draw;
+        const char* misc;
+        bool shown[3];
+    };
+    const Case cases[] = {
+        { "", "", "", { true, true, true } },
+        { "0", "", "", { false, true, true } },
+        { "1", "0", "0", { true, false, false } },
+        { "5", "-1", "x", { true, true, true } },
+    };
+    for (const Case& c : cases) {
+        reg_write("general", "show_talk_bar", c.talk);
+        reg_write("general", "show_draw_bar", c.draw);
+        reg_write("general", "show_misc_bar", c.misc);
+        auto frame = make_frame();
+        for (int band = 0; band < 3; ++band)
+            EXPECT_EQ(frame->band(band)->isVisible(), c.shown[band]) << c.talk << c.draw << c.misc << " band " << band;
+        EXPECT_EQ(frame->commands().action(cmd::audio_video_bar)->isChecked(), c.shown[0]);
+        EXPECT_EQ(frame->commands().action(cmd::ctrl_bar)->isChecked(), c.shown[1]);
+        EXPECT_EQ(frame->commands().action(cmd::misc_bar)->isChecked(), c.shown[2]);
+    }
+
+    reg_write("general", "show_talk_bar", "");
+    reg_write("general", "show_draw_bar", "");
+    reg_write("general", "show_misc_bar", "");
+    auto frame = make_frame();
+    const std::pair<int, const char*> toggles[] = { { cmd::misc_bar, "show_misc_bar" }, { cmd::ctrl_bar, "show_draw_bar" },
+                                                    { cmd::audio_video_bar, "show_talk_bar" } };
+    for (auto [id, setting] : toggles) {
+        frame->commands().action(id)->trigger();
+        int stored = -1;
+        reg_read_int("general", setting, stored);
+        EXPECT_EQ(stored, 0) << setting;
+        EXPECT_FALSE(frame->commands().action(id)->isChecked()) << setting;
+    }
+    for (int band = 0; band < 3; ++band)
+        EXPECT_FALSE(frame->band(band)->isVisible()) << band;
+    // The server's talk-mode change brings the talk band back.
+    post_window_message(WindowSlot::main_frame, WM_MY_MSG_SHOW_TALK_BAR);
+    pump();
+    EXPECT_TRUE(frame->band(0)->isVisible());
+    EXPECT_EQ(frame->show_talk_bar, 1);
+    EXPECT_TRUE(frame->commands().action(cmd::audio_video_bar)->isChecked());
+}
+
+TEST_F(MainFrameTest, SwitchesOneUpperViewAtATime)
+{
+    auto frame = make_frame();
+    CBrenmoView& right = *frame->brenmo_view();
+    for (int index : { upper_view_board, upper_view_share, upper_view_playback, upper_view_video }) {
+        EXPECT_EQ(frame->show_upper_view(index), 0);
+        EXPECT_EQ(g_current_view, index);
+        for (int other = 1; other <= 4; ++other)
+            EXPECT_EQ(right.upper_view(other)->isVisible(), other == index) << index << " " << other;
+    }
+    EXPECT_EQ(frame->switch_to_share_view(), 0);
+    EXPECT_EQ(g_current_view, upper_view_share);
+    for (int bad : { 0, 5, -1, 99 }) {
+        EXPECT_EQ(frame->show_upper_view(bad), -1);
+        EXPECT_EQ(g_current_view, upper_view_share);
+    }
+    // The board's reload stands disabled while the shared screen is up.
+    g_offline_board = 1;
+    frame->commands().refresh();
+    EXPECT_FALSE(frame->commands().action(cmd::board_reload)->isEnabled());
+    frame->switch_to_board_view();
+    frame->commands().refresh();
+    EXPECT_TRUE(frame->commands().action(cmd::board_reload)->isEnabled());
+    g_offline_board = 0;
+}
+
+TEST_F(MainFrameTest, SplitterSizesSurviveARestartAndBadOnesGiveTheDefaults)
+{
+    {
+        auto frame = make_frame();
+        frame->outer_splitter()->setSizes({ 260, 700 });
+        frame->brenmo_view()->splitter()->setSizes({ 300, 250 });
+        frame->close();
+        pump();
+    }
+    int left = 0;
+    reg_read_int("general", "left_panel_width", left);
+    EXPECT_EQ(left, 260);
+    auto frame = make_frame();
+    EXPECT_EQ(frame->outer_splitter()->sizes().front(), 260);
+    EXPECT_EQ(frame->brenmo_view()->splitter()->sizes().back(), 250);
+    frame.reset();
+
+    reg_write("general", "left_panel_width", "-40");
+    reg_write("general", "upper_view_height", "nonsense");
+    auto fresh = make_frame();
+    EXPECT_EQ(fresh->outer_splitter()->sizes().front(), 200);
+}
+
+TEST_F(MainFrameTest, WindowMessagesShowTheirTexts)
+{
+    auto frame = make_frame();
+    g_server_display_name.set("Local");
+    g_login_name.set("ann");
+    g_room_name.set("Lobby");
+    g_current_room_name.set("Lobby");
+    g_newest_version_major = 1;
+    g_newest_version_minor = 9;
+    g_newest_version_build = 5;
+    g_new_presenter_name.set("cy");
+    g_new_chairman_name.set("dan");
+    g_presenter_applicant.set("eve");
+
+    enum class Where { box, status, caption };
+    struct Case {
+        const char* name;
+        std::function<void()> setup;
+        uint32_t msg;
+        Where where;
+        const char* text;
+    };
+    const Case cases[] = {
+        { "talk started, talk allowed", [] { g_talk_allowed = 1; }, WM_MY_MSG_TALK_STARTED, Where::status, "Talking Started." },
+        { "talk started, chairman mode", [] { g_talk_allowed = 0; g_chairman_control_mode = 1; }, WM_MY_MSG_TALK_STARTED,
+          Where::status, "Talking started, it is in chairman control mode, only Chairman could allow people to talk." },
+        { "talk started, free lance", [] { g_chairman_control_mode = 0; }, WM_MY_MSG_TALK_STARTED, Where::status,
+          "Talking started, it is in free lance mode, please click \"Take over microphone\" button to talk." },
+        { "talk stopped", {}, WM_MY_MSG_TALK_STOPPED, Where::status, "Talking stopped." },
+        { "login success caption", [] { g_login_pending = 1; g_join_pending = 1; }, WM_MY_MSG_LOGIN_SUCCESS,
+          Where::caption, "Local: You are logged in as ann" },
+        { "login success box", [] { g_join_pending = 1; }, WM_MY_MSG_LOGIN_SUCCESS, Where::box, "Login success." },
+        { "login failed box", {}, WM_MY_MSG_LOGIN_FAILED, Where::box, "Login failed." },
+        { "login failed caption", {}, WM_MY_MSG_LOGIN_FAILED, Where::caption, "Login Failed." },
+        { "not logged in box", {}, WM_MY_MSG_NOT_LOGGED_IN, Where::box, "Logout success." },
+        { "not logged in caption", {}, WM_MY_MSG_NOT_LOGGED_IN, Where::caption, "You are not logged in." },
+        { "join failed", {}, WM_MY_MSG_JOIN_ROOM_FAILED, Where::box, "Join meeting room failed." },
+        { "desktop denied", {}, WM_MY_MSG_SHARE_DESKTOP_DENIED, Where::box,
+          "Share desktop denied.\nAnother desktop or application already in share." },
+        { "desktop approved", {}, WM_MY_MSG_SHARE_DESKTOP_APPROVED, Where::box, "Share desktop approved." },
+        { "application ended", {}, WM_MY_MSG_SHARE_APP_ENDED, Where::box, "Application Sharing Stopped." },
+        { "desktop ended", {}, WM_MY_MSG_SHARE_DESK_ENDED, Where::box, "Desktop Sharing Stopped." },
+        { "chairman denied", {}, WM_MY_MSG_CHAIRMAN_DENIED, Where::box,
+          "Chairman request denied, password not correct or chairman already exist." },
+        { "chairman approved", {}, WM_MY_MSG_CHAIRMAN_APPROVED, Where::box, "Chairman request approved." },
+        { "chairman given up", {}, WM_MY_MSG_CHAIRMAN_GIVEN_UP, Where::box, "Chairman gived up." },
+        { "presenter approved", {}, WM_MY_MSG_PRESENTER_APPROVED, Where::box, "Presenter request approved." },
+        { "presenter given up", {}, WM_MY_MSG_PRESENTER_GIVEN_UP, Where::box, "Presenter gived up." },
+        { "presenter denied", {}, WM_MY_MSG_PRESENTER_DENIED, Where::box, "Presenter request denied." },
+        { "new version", {}, WM_MY_MSG_NEW_VERSION, Where::box,
+          "Tamblo 1.9.5 available, your current version is:1.9.4, would you like to do update?" },
+        { "room caption", [] { g_current_room_name.set("Lobby"); }, WM_MY_MSG_ROOM_CAPTION, Where::caption,
+          "Local: Lobby: Lobby" },
+        { "chairman control mode", {}, WM_MY_MSG_CHAIRMAN_CONTROL_MODE, Where::status,
+          "Changed to Chairman Control  Mode, only the person designated by Chairman could talk." },
+        { "free lance mode", {}, WM_MY_MSG_FREE_LANCE_MODE, Where::status,
+          "Changed to Free Lance Mode, please click \"Take over microphone\" button to talk." },
+        { "become presenter", {}, WM_MY_MSG_BECOME_PRESENTER, Where::status, "cy become presenter." },
+        { "become chairman", {}, WM_MY_MSG_BECOME_CHAIRMAN, Where::status, "dan become chairman." },
+        { "presenter apply, not chairman", [] { g_is_chairman = 0; }, WM_MY_MSG_PRESENTER_APPLY, Where::status,
+          "eve apply for presenter." },
+        { "presenter apply asks the chairman", [] { g_is_chairman = 1; }, WM_MY_MSG_PRESENTER_APPLY, Where::box,
+          "eve apply for presenter.\nDo you want to approve it" },
+    };
+    const uint32_t sent_with_body[] = { WM_MY_MSG_CHAIRMAN_DENIED, WM_MY_MSG_CHAIRMAN_APPROVED, WM_MY_MSG_CHAIRMAN_GIVEN_UP,
+                                        WM_MY_MSG_PRESENTER_APPROVED, WM_MY_MSG_PRESENTER_GIVEN_UP,
+                                        WM_MY_MSG_PRESENTER_DENIED, WM_MY_MSG_NEW_VERSION };
+    for (const Case& c : cases) {
+        boxes.clear();
+        frame->set_status_text({});
+        frame->set_caption_text("Tamblo");
+        if (c.setup)
+            c.setup();
+        bool sent = std::find(std::begin(sent_with_body), std::end(sent_with_body), c.msg) != std::end(sent_with_body);
+        std::string body = "ann";
+        if (sent)
+            send_from_worker(c.msg, reinterpret_cast<uintptr_t>(body.c_str()), static_cast<intptr_t>(body.size()));
+        else
+            post_window_message(WindowSlot::main_frame, c.msg, c.msg == WM_MY_MSG_PRESENTER_APPLY ? 7 : 0);
+        pump();
+        switch (c.where) {
+        case Where::box: {
+            std::vector<std::string> texts = boxes.texts();
+            EXPECT_NE(std::find(texts.begin(), texts.end(), c.text), texts.end()) << c.name;
+            break;
+        }
+        case Where::status: EXPECT_EQ(frame->status_text_pane()->text().toStdString(), c.text) << c.name; break;
+        case Where::caption: EXPECT_EQ(caption(*frame).toStdString(), c.text) << c.name; break;
+        }
+    }
+    // The flags the role messages set and clear.
+    send_from_worker(WM_MY_MSG_CHAIRMAN_APPROVED, reinterpret_cast<uintptr_t>("ann"), 3);
+    EXPECT_EQ(g_is_chairman, 1);
+    send_from_worker(WM_MY_MSG_CHAIRMAN_GIVEN_UP, reinterpret_cast<uintptr_t>("ann"), 3);
+    EXPECT_EQ(g_is_chairman, 0);
+    send_from_worker(WM_MY_MSG_PRESENTER_APPROVED, reinterpret_cast<uintptr_t>("ann"), 3);
+    EXPECT_EQ(g_is_presenter, 1);
+    send_from_worker(WM_MY_MSG_PRESENTER_GIVEN_UP, reinterpret_cast<uintptr_t>("ann"), 3);
+    EXPECT_EQ(g_is_presenter, 0);
+    // Not logged in ends the session's room state.
+    g_logged_in = 1;
+    g_room_number = 4;
+    g_meeting_started = 1;
+    post_window_message(WindowSlot::main_frame, WM_MY_MSG_NOT_LOGGED_IN);
+    pump();
+    EXPECT_EQ(g_logged_in, 0);
+    EXPECT_EQ(g_room_number, -1);
+    EXPECT_EQ(g_meeting_started, 0);
+    EXPECT_EQ(g_current_room_name.get(), "");
+}
+
+TEST_F(MainFrameTest, MemberNoticesCarryTheNameCutTo127)
+{
+    auto frame = make_frame();
+    const std::pair<uint32_t, const char*> notices[] = {
+        { WM_MY_MSG_HAND_RAISED, "%s raised hand." },       { WM_MY_MSG_HAND_LOWERED, "%s lowered hand." },
+        { WM_MY_MSG_MEMBER_JOINED, "%s joined conference." }, { WM_MY_MSG_MEMBER_LEFT, "%s left conference." },
+        { WM_MY_MSG_TALKER_CHANGED, "%s becomes the talking person." },
+        { WM_MY_MSG_TALKER_GAVE_UP, "%s giveup talking." },
+    };
+    std::vector<std::string> sounds;
+    main_frame_hooks().play_sound = [&](const std::string& path) { sounds.push_back(path); };
+    std::string long_name(300, 'n');
+    for (auto [msg, format] : notices) {
+        for (const std::string& name : { std::string("bob"), long_name }) {
+            send_from_worker(msg, reinterpret_cast<uintptr_t>(name.c_str()), 0);
+            std::string want = format_text(format, cut_copy(name, 127).c_str());
+            EXPECT_EQ(frame->status_text_pane()->text().toStdString(), want) << format;
+        }
+    }
+    ASSERT_EQ(sounds.size(), 2u);
+    EXPECT_TRUE(sounds[0].size() > 20 && sounds[0].substr(sounds[0].size() - 20) == "sound/knock_door.wav") << sounds[0];
+    main_frame_hooks().play_sound = {};
+}
+
+TEST_F(MainFrameTest, ConnectedShowsTheGreetingAndAskedForNoLoginWhileTheLauncherLogsIn)
+{
+    auto frame = make_frame();
+    g_server_display_name.set("Local");
+    std::string greeting = "Welcome";
+    g_launch_params_given = 1;
+    send_from_worker(WM_MY_MSG_CONNECTED, reinterpret_cast<uintptr_t>(greeting.c_str()), 7);
+    EXPECT_EQ(caption(*frame), "Connected: Local");
+    EXPECT_EQ(boxes.texts(), std::vector<std::string> { "Welcome" });
+    EXPECT_EQ(g_launch_params_given, 0);
+    // Greetings are cut to 2047 characters.
+    boxes.clear();
+    std::string long_greeting(5000, 'g');
+    send_from_worker(WM_MY_MSG_CONNECTED, reinterpret_cast<uintptr_t>(long_greeting.c_str()), 5000);
+    ASSERT_EQ(boxes.texts().size(), 1u);
+    EXPECT_EQ(boxes.texts()[0].size(), 2047u);
+}
+
+TEST_F(MainFrameTest, NullOrOverLongBodiesAreDroppedWithOneLogLine)
+{
+    auto frame = make_frame();
+    struct Case {
+        uint32_t msg;
+        const char* body;
+        intptr_t len;
+    };
+    std::string huge(window_message_body_limit + 100, 'x');
+    const Case cases[] = {
+        { WM_MY_MSG_CONNECTED, nullptr, 0 },
+        { WM_MY_MSG_CONNECTED, huge.c_str(), static_cast<intptr_t>(huge.size()) },
+        { WM_MY_MSG_PRIVATE_CHAT_FROM_SERVER, nullptr, 5 },
+        { WM_MY_MSG_PRIVATE_CHAT_FROM_SERVER, "a:b", -3 },
+        { WM_MY_MSG_HAND_RAISED, nullptr, 0 },
+        { WM_MY_MSG_MEMBER_JOINED, huge.c_str(), 0 },
+    };
+    for (const Case& c : cases) {
+        LogCapture log;
+        boxes.clear();
+        frame->set_status_text({});
+        send_from_worker(c.msg, reinterpret_cast<uintptr_t>(c.body), c.len);
+        EXPECT_EQ(log.lines().size(), 1u) << c.msg;
+        EXPECT_TRUE(boxes.texts().empty()) << c.msg;
+        EXPECT_TRUE(frame->status_text_pane()->text().isEmpty()) << c.msg;
+    }
+    // A private chat with nobody to show it says so in the log.
+    LogCapture log;
+    send_from_worker(WM_MY_MSG_PRIVATE_CHAT_FROM_SERVER, reinterpret_cast<uintptr_t>("bob:hi"), 6);
+    EXPECT_TRUE(log.contains("something goes wrong in CMainFrame::OnMyMsgPrivateChatFromServer\n"));
+}
+
+TEST_F(MainFrameTest, MeetingTimeSetsTheClockAndOpensMe)
+{
+    auto frame = make_frame();
+    post_window_message(WindowSlot::main_frame, WM_MY_MSG_MEETING_TIME, 3723);
+    pump();
+    EXPECT_EQ(frame->meeting_clock_pane()->text(), "Meeting Started: 01:02:03");
+    ASSERT_NE(g_dlg_show_me, nullptr);
+    EXPECT_TRUE(g_dlg_show_me->is_shown());
+    show_me_cancel();
+    post_window_message(WindowSlot::main_frame, WM_MY_MSG_MEETING_TIME, static_cast<uintptr_t>(-20));
+    pump();
+    EXPECT_EQ(frame->meeting_clock_pane()->text(), "Meeting Started: 00:00:00");
+    EXPECT_TRUE(g_dlg_show_me->is_shown());
+}
+
+TEST_F(MainFrameTest, ShowVideoWithoutACameraSaysSo)
+{
+    setenv("TAMBLO_CAMERA", "none", 1);
+    auto frame = make_frame();
+    frame->commands().action(cmd::show_video)->trigger();
+    pump();
+    EXPECT_EQ(boxes.texts(), std::vector<std::string> { "Video device not available." });
+    ASSERT_NE(g_dlg_show_me, nullptr);
+    EXPECT_FALSE(g_dlg_show_me->is_shown());
+}
+
+TEST_F(MainFrameTest, BoardZoomMessagesSetTheScrollSizeOfTheirBoard)
+{
+    auto frame = make_frame();
+    send_from_worker(WM_MY_MSG_BOARD_ZOOM_ON, 0, 0);
+    EXPECT_EQ(g_board[0].half_size, 1);
+    EXPECT_EQ(g_board[0].scroll_width, 3200);
+    EXPECT_EQ(g_board[0].scroll_height, 2000);
+    EXPECT_EQ(frame->brenmo_view()->board_view()->scroll_size(), QSize(3200, 2000));
+    send_from_worker(WM_MY_MSG_BOARD_ZOOM_OFF, 0, 0);
+    EXPECT_EQ(g_board[0].half_size, 0);
+    EXPECT_EQ(frame->brenmo_view()->board_view()->scroll_size(), QSize(1600, 1000));
+    // Another board keeps the view as it is.
+    send_from_worker(WM_MY_MSG_BOARD_ZOOM_ON, 3, 0);
+    EXPECT_EQ(g_board[3].half_size, 1);
+    EXPECT_EQ(frame->brenmo_view()->board_view()->scroll_size(), QSize(1600, 1000));
+    LogCapture log;
+    send_from_worker(WM_MY_MSG_BOARD_ZOOM_ON, 10, 0);
+    EXPECT_EQ(log.lines().size(), 1u);
+    // The zoom command flips the current board and records nothing while no recording runs.
+    g_current_board = 0;
+    frame->commands().action(cmd::board_zoom)->trigger();
+    EXPECT_EQ(g_board[0].half_size, 1);
+    EXPECT_TRUE(frame->commands().action(cmd::board_zoom)->isChecked());
+    frame->commands().action(cmd::board_zoom)->trigger();
+    EXPECT_EQ(g_board[0].half_size, 0);
+}
+
+TEST_F(MainFrameTest, OffLineBoardCommandsActLocally)
+{
+    auto frame = make_frame();
+    CommandRegistry& r = frame->commands();
+    r.refresh();
+    EXPECT_FALSE(r.action(cmd::tool_pen)->isEnabled());
+    r.action(cmd::work_offline)->trigger();
+    EXPECT_EQ(g_offline_board, 1);
+    EXPECT_TRUE(r.action(cmd::work_offline)->isChecked());
+    EXPECT_TRUE(r.action(cmd::tool_pen)->isEnabled());
+    for (const FrameCommand& c : frame_commands()) {
+        if (c.tool_code < 0)
+            continue;
+        r.action(c.id)->trigger();
+        EXPECT_EQ(g_board[0].tool, c.tool_code);
+        EXPECT_TRUE(r.action(c.id)->isChecked());
+    }
+    r.action(cmd::tool_pointer)->trigger();
+    EXPECT_FALSE(r.action(cmd::tool_pen)->isChecked());
+    // Clearing asks first; No keeps the board.
+    boxes.answer_with(MessageBoxButton::no);
+    r.action(cmd::board_clear)->trigger();
+    EXPECT_EQ(boxes.texts(), std::vector<std::string> { "Are you sure to clear all the content in the current board? Can not undo after done." });
+    r.action(cmd::work_offline)->trigger();
+    EXPECT_EQ(g_offline_board, 0);
+    EXPECT_FALSE(r.action(cmd::tool_pen)->isEnabled());
+}
+
+TEST_F(MainFrameTest, CommandsWithoutTheirFeatureStandDisabled)
+{
+    auto frame = make_frame();
+    g_connected_to_server = 1;
+    g_logged_in = 1;
+    g_room_number = 2;
+    g_meeting_started = 1;
+    frame->commands().refresh();
+    for (int id : { cmd::connect_server, cmd::login, cmd::join_meeting_room, cmd::share_desktop, cmd::options,
+                    cmd::play_record, cmd::full_screen, cmd::text_chat, cmd::pen_colour, cmd::board_open }) {
+        EXPECT_FALSE(frame->commands().has_handler(id)) << id;
+        EXPECT_FALSE(frame->commands().action(id)->isEnabled()) << id;
+        EXPECT_FALSE(frame->commands().trigger(id)) << id;
+    }
+    for (int id : { cmd::start_meeting, cmd::stop_meeting, cmd::logout, cmd::meeting_talk, cmd::about })
+        EXPECT_TRUE(frame->commands().has_handler(id)) << id;
+    // Every command is in the registry, and each reaches the user through the menu or a band.
+    std::set<QAction*> reachable;
+    for (int m = 0; m < frame->menu_count(); ++m)
+        for (QAction* a : frame->menu(m)->actions())
+            reachable.insert(a);
+    for (int band = 0; band < 3; ++band)
+        for (QAction* a : frame->band(band)->actions())
+            reachable.insert(a);
+    for (const FrameCommand& c : frame_commands()) {
+        ASSERT_NE(frame->commands().action(c.id), nullptr) << c.id;
+        if (c.id != cmd::join_meeting_room_2)
+            EXPECT_TRUE(reachable.count(frame->commands().action(c.id))) << c.id;
+    }
+}
+
+TEST_F(MainFrameTest, RecordingStartsPausesResumesAndStops)
+{
+    auto frame = make_frame();
+    CommandRegistry& r = frame->commands();
+    std::string path = home.root() + "/meeting.mrd";
+    QString asked_filters;
+    set_file_dialog_answer([&](const QString& filters, bool save) {
+        asked_filters = filters;
+        EXPECT_TRUE(save);
+        return QString::fromStdString(path);
+    });
+    r.refresh();
+    EXPECT_TRUE(r.action(cmd::record_start)->isEnabled());
+    EXPECT_FALSE(r.action(cmd::record_pause)->isEnabled());
+    EXPECT_FALSE(r.action(cmd::record_stop)->isEnabled());
+    r.action(cmd::record_start)->trigger();
+    EXPECT_EQ(asked_filters, "Meeting Record Files (*.mrd);;All Files (*.*)");
+    EXPECT_EQ(g_record_on, 1);
+    EXPECT_EQ(read_file(path).size(), record_file_head_len);
+    EXPECT_FALSE(r.action(cmd::record_start)->isEnabled());
+    EXPECT_TRUE(r.action(cmd::record_stop)->isEnabled());
+
+    r.action(cmd::record_pause)->trigger();
+    EXPECT_EQ(g_record_paused, 1);
+    EXPECT_TRUE(r.action(cmd::record_pause)->isChecked());
+    EXPECT_TRUE(r.action(cmd::record_start)->isEnabled());
+    // Start while paused resumes into the same file without a dialog or a new head.
+    asked_filters.clear();
+    r.action(cmd::record_start)->trigger();
+    EXPECT_TRUE(asked_filters.isEmpty());
+    EXPECT_EQ(g_record_paused, 0);
+    EXPECT_EQ(read_file(path).size(), record_file_head_len);
+    record_ui_event_simple(record_ui_full_screen_on);
+    r.action(cmd::record_stop)->trigger();
+    EXPECT_EQ(g_record_on, 0);
+    EXPECT_GT(read_file(path).size(), record_file_head_len);
+
+    // A file that cannot be made keeps recording off.
+    path = home.root() + "/no/such/folder/x.mrd";
+    r.action(cmd::record_start)->trigger();
+    EXPECT_EQ(g_record_on, 0);
+    EXPECT_EQ(boxes.texts(), std::vector<std::string> { "Failed to open file to write" });
+    // Cancelling the dialog does nothing.
+    set_file_dialog_answer([](const QString&, bool) { return QString(); });
+    boxes.clear();
+    r.action(cmd::record_start)->trigger();
+    EXPECT_EQ(g_record_on, 0);
+    EXPECT_TRUE(boxes.texts().empty());
+}
+
+TEST_F(MainFrameTest, ClosingAsksWhileRecordingOrInARoomAndASecondRequestDoesNothing)
+{
+    auto frame = make_frame();
+    std::string path = home.root() + "/m.mrd";
+    ASSERT_EQ(recorder().start(path), 0);
+    g_logged_in = 1;
+    g_room_number = 1;
+    boxes.answer_with(MessageBoxButton::no);
+    EXPECT_FALSE(frame->close());
+    EXPECT_EQ(boxes.texts(), std::vector<std::string> { "The meeting is being recorded. Stop recording and exit?" });
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_EQ(g_closing, 0);
+
+    boxes.clear();
+    boxes.answer_with(MessageBoxButton::yes);
+    boxes.answer_with(MessageBoxButton::no);
+    EXPECT_FALSE(frame->close());
+    EXPECT_EQ(boxes.texts(), (std::vector<std::string> { "The meeting is being recorded. Stop recording and exit?",
+                                                         "You are in a meeting room. Leave the meeting and exit?" }));
+
+    // While the question is open, another close request is not asked again.
+    boxes.clear();
+    struct Reentrant : MessageBoxPresenter {
+        CMainFrame* frame = nullptr;
+        int shown = 0;
+        int show(MessageBoxKind, int, const std::string&) override
+        {
+            if (++shown == 1)
+                frame->close();
+            return IDYES;
+        }
+    } reentrant;
+    reentrant.frame = frame.get();
+    set_message_box_presenter(&reentrant);
+    EXPECT_TRUE(frame->close());
+    EXPECT_EQ(reentrant.shown, 2);
+    EXPECT_EQ(g_closing, 1);
+    EXPECT_FALSE(frame->isVisible());
+    set_message_box_presenter(&boxes);
+    g_closing = 0;
+}
+
+TEST_F(MainFrameTest, StartUpWithAMissingRecordingSaysSoOnce)
+{
+    g_auto_connect_allowed = 0;
+    g_start_play_record = 1;
+    g_start_file_path.set(home.root() + "/missing.mrd");
+    std::vector<std::string> played;
+    main_frame_hooks().play_record_file = [&](const std::string& p) { played.push_back(p); };
+    auto frame = make_frame();
+    frame->run_start_up_actions();
+    EXPECT_EQ(boxes.texts(), std::vector<std::string> { "Failed to open file to read" });
+    EXPECT_TRUE(played.empty());
+    EXPECT_TRUE(frame->isVisible());
+
+    std::string there = home.root() + "/there.mrd";
+    std::fclose(std::fopen(there.c_str(), "w"));
+    g_start_file_path.set(there);
+    boxes.clear();
+    frame->run_start_up_actions();
+    EXPECT_TRUE(boxes.texts().empty());
+    EXPECT_EQ(played, std::vector<std::string> { there });
+    main_frame_hooks().play_record_file = {};
+    g_start_play_record = 0;
+}

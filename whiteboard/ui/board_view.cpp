@@ -1,0 +1,22 @@
+#include "whiteboard/ui/board_view.h"
+
+#include "whiteboard/board_action.h"
+
+CFormRightUpper1::CFormRightUpper1(QWidget* parent) : CMyFormView(105, parent)
+{
+    setObjectName("view_board");
+    canvas_ = new CViewCanvas;
+    setWidget(canvas_);
+    set_scroll_size(board_page_width, board_page_height);
+}
+
+void CFormRightUpper1::set_scroll_size(int width, int height) { canvas_->setFixedSize(width, height); }
+
+QSize CFormRightUpper1::scroll_size() const { return canvas_->size(); }
+
+intptr_t CFormRightUpper1::handle_window_message(uint32_t msg, uintptr_t, intptr_t)
+{
+    if (msg == WM_MY_MSG_REPAINT)
+        canvas_->update();
+    return 0;
+}
