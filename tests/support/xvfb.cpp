@@ -8,7 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-XvfbServer::XvfbServer()
+XvfbServer::XvfbServer(const char* screen)
 {
     int fds[2] = { -1, -1 };
     if (::pipe(fds) != 0)
@@ -23,7 +23,7 @@ XvfbServer::XvfbServer()
             ::dup2(devnull, 2);
         }
         std::string fd_text = std::to_string(fds[1]);
-        ::execlp("Xvfb", "Xvfb", "-displayfd", fd_text.c_str(), "-nolisten", "tcp", "-screen", "0", "800x600x24",
+        ::execlp("Xvfb", "Xvfb", "-displayfd", fd_text.c_str(), "-nolisten", "tcp", "-screen", "0", screen,
                  "+extension", "MIT-SHM", static_cast<char*>(nullptr));
         ::_exit(127);
     }

@@ -6,7 +6,8 @@
 
 class XvfbServer {
 public:
-    XvfbServer();
+    // screen: Xvfb's "WxHxD" of screen 0.
+    explicit XvfbServer(const char* screen = "800x600x24");
     ~XvfbServer();
     XvfbServer(const XvfbServer&) = delete;
     XvfbServer& operator=(const XvfbServer&) = delete;

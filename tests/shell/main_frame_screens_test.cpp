@@ -1,0 +1,114 @@
+// Pictures of the main window as an X server shows it, in every scheme and
+// both languages, for people to look at: a test Xvfb of its own, the real
+// frame in a meeting, one menu open, the screen read back from the server.
+
+#include "core/global_state.h"
+#include "core/message_box.h"
+#include "core/settings.h"
+#include "platform/ui/translations.h"
+#include "platform/ui/window_bridge.h"
+#include "shell/ui/main_frame.h"
+#include "skin/skin_table.h"
+#include "tests/support/temp_home.h"
+#include "tests/support/xvfb.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QWindow>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+std::unique_ptr<XvfbServer> g_xvfb;
+
+void pump(int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms)
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+void shoot_all(const char* language)
+{
+    ASSERT_TRUE(g_xvfb && g_xvfb->running());
+    QString dir = qEnvironmentVariable("TAMBLO_BUILD_DIR", ".") + "/screenshots";
+    QDir().mkpath(dir);
+    g_connected_to_server = 1;
+    g_logged_in = 1;
+    g_room_number = 1;
+    g_meeting_started = 1;
+    g_is_chairman = 1;
+    for (int scheme = 0; scheme < skin_filled_count; ++scheme) {
+        skin_table().select_skin(scheme);
+        CMainFrame frame;
+        frame.setGeometry(0, 0, 1000, 690);
+        frame.set_caption_text(tr_ui("Connected: %s").replace("%s", "Local"));
+        frame.show();
+        post_window_message(WindowSlot::main_frame, WM_MY_MSG_MEETING_TIME, 754);
+        std::string name = "bob";
+        send_window_message(WindowSlot::main_frame, WM_MY_MSG_MEMBER_JOINED, reinterpret_cast<uintptr_t>(name.c_str()), 0);
+        pump(200);
+        QMenu* menu = frame.menu(scheme == 0 ? 4 : 0);
+        menu->popup(frame.mapToGlobal(frame.menuBar()->actionGeometry(menu->menuAction()).bottomLeft()));
+        pump(300);
+        QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0, 0, 0, 1000, 690);
+        EXPECT_FALSE(shot.isNull());
+        QString file = QString("%1/main_frame_%2_scheme_%3.png").arg(dir, language).arg(scheme);
+        EXPECT_TRUE(shot.save(file)) << file.toStdString();
+        menu->hide();
+        frame.hide();
+        pump(50);
+    }
+}
+
+class MainFrameScreens : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        set_message_box_presenter(&boxes);
+        init_global_state();
+    }
+    void TearDown() override { set_message_box_presenter(nullptr); }
+    TempHome home;
+    ScriptedMessageBoxes boxes;
+};
+
+} // namespace
+
+// Not compared: the pictures are for people to look at.
+TEST_F(MainFrameScreens, EnglishInEveryScheme) { shoot_all("en"); }
+
+TEST_F(MainFrameScreens, ChineseInEveryScheme)
+{
+    reg_write("general", "language", "zh_CN");
+    ASSERT_TRUE(install_translations());
+    shoot_all("zh");
+}
+
+int main(int argc, char** argv)
+{
+    bool listing = false;
+    for (int i = 1; i < argc; ++i)
+        listing = listing || std::strcmp(argv[i], "--gtest_list_tests") == 0;
+    // Listing the cases needs no X server.
+    if (!listing)
+        g_xvfb = std::make_unique<XvfbServer>("1024x768x24");
+    qputenv("QT_QPA_PLATFORM", listing || !g_xvfb->running() ? "offscreen" : "xcb");
+    int code = 0;
+    {
+        QApplication app(argc, argv);
+        QtWindowMessageBridge::install();
+        ::testing::InitGoogleTest(&argc, argv);
+        code = RUN_ALL_TESTS();
+    }
+    g_xvfb.reset();
+    return code;
+}
