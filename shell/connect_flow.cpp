@@ -93,6 +93,7 @@ int disconnect_server()
     g_connected_to_server = 0;
     g_logged_in = 0;
     g_room_number = -1;
+    g_meeting_started = 0;
     g_current_room_name.clear();
     set_title_printf("Tamblo");
     return 0;

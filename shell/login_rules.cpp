@@ -101,5 +101,6 @@ void after_not_logged_in()
 {
     g_logged_in = 0;
     g_room_number = -1;
+    g_meeting_started = 0;
     g_current_room_name.clear();
 }

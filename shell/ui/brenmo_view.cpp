@@ -1,39 +1,51 @@
 #include "shell/ui/brenmo_view.h"
 
 #include "core/global_state.h"
+#include "core/message_box.h"
 #include "media/ui/video_view.h"
 #include "sharing/ui/share_view.h"
 #include "shell/ui/chat_view.h"
+#include "skin/ui/my_splitter_wnd.h"
 #include "whiteboard/ui/board_view.h"
 #include "whiteboard/ui/playback_view.h"
 
-#include <QSplitter>
-#include <QStackedWidget>
 #include <QVBoxLayout>
 
 CBrenmoView::CBrenmoView(QWidget* parent) : QWidget(parent) { setObjectName("brenmo_view"); }
 
 bool CBrenmoView::OnCreateClient(int upper_height, int lower_height)
 {
-    splitter_ = new QSplitter(Qt::Vertical, this);
+    splitter_ = new CMySplitterWnd(this);
     splitter_->setObjectName("inner_splitter");
-    splitter_->setChildrenCollapsible(false);
-    upper_pane_ = new QStackedWidget(splitter_);
-    upper_pane_->setObjectName("upper_pane");
+    if (!splitter_->CreateStatic(2, 1)) {
+        message_box_printf("failed to create splitter wnd.");
+        return false;
+    }
     // The order of creation: shared screen and chat, video, playback, whiteboard.
-    share_view_ = new CFormRightUpper2(upper_pane_);
-    chat_view_ = new CFormRightLower(splitter_);
-    video_view_ = new CFormRightUpper3(upper_pane_);
-    playback_view_ = new CFormRightUpper4(upper_pane_);
-    board_view_ = new CFormRightUpper1(upper_pane_);
-    for (QWidget* view : { static_cast<QWidget*>(share_view_), static_cast<QWidget*>(video_view_),
-                           static_cast<QWidget*>(playback_view_), static_cast<QWidget*>(board_view_) })
-        upper_pane_->addWidget(view);
-    splitter_->addWidget(upper_pane_);
-    splitter_->addWidget(chat_view_);
-    splitter_->setStretchFactor(0, 1);
-    splitter_->setSizes({ upper_height, lower_height });
-
+    share_view_ = new CFormRightUpper2;
+    chat_view_ = new CFormRightLower;
+    if (!splitter_->CreateView(0, 0, share_view_, QSize(100, upper_height))
+        || !splitter_->CreateView(1, 0, chat_view_, QSize(100, lower_height))) {
+        delete splitter_;
+        splitter_ = nullptr;
+        message_box_printf("failed to create rightupper2");
+        return false;
+    }
+    video_view_ = new CFormRightUpper3;
+    if (!splitter_->CreateView(0, 0, video_view_, QSize(100, upper_height))) {
+        message_box_printf("failed to create rightupper3");
+        return false;
+    }
+    playback_view_ = new CFormRightUpper4;
+    if (!splitter_->CreateView(0, 0, playback_view_, QSize(100, upper_height))) {
+        message_box_printf("failed to create rightupper4");
+        return false;
+    }
+    board_view_ = new CFormRightUpper1;
+    if (!splitter_->CreateView(0, 0, board_view_, QSize(100, upper_height))) {
+        message_box_printf("failed to create rightupper1");
+        return false;
+    }
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(splitter_);
@@ -52,7 +64,7 @@ QWidget* CBrenmoView::upper_view(int index) const
     }
 }
 
-QWidget* CBrenmoView::visible_upper_view() const { return upper_pane_ ? upper_pane_->currentWidget() : nullptr; }
+QWidget* CBrenmoView::visible_upper_view() const { return splitter_ ? splitter_->GetPane(0, 0) : nullptr; }
 
 int CBrenmoView::show_upper_view(int index)
 {
@@ -60,6 +72,7 @@ int CBrenmoView::show_upper_view(int index)
     if (!view)
         return -1;
     g_current_view = index;
-    upper_pane_->setCurrentWidget(view);
+    splitter_->show_pane_view(0, 0, view);
+    splitter_->RecalcLayout();
     return 0;
 }

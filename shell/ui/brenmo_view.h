@@ -5,15 +5,12 @@
 
 #include <QWidget>
 
-#include <array>
-
 class CFormRightLower;
 class CFormRightUpper1;
 class CFormRightUpper2;
 class CFormRightUpper3;
 class CFormRightUpper4;
-class QSplitter;
-class QStackedWidget;
+class CMySplitterWnd;
 
 class CBrenmoView : public QWidget {
     Q_OBJECT
@@ -29,7 +26,7 @@ public:
     QWidget* upper_view(int index) const;
     QWidget* visible_upper_view() const;
 
-    QSplitter* splitter() const { return splitter_; }
+    CMySplitterWnd* splitter() const { return splitter_; }
     CFormRightUpper1* board_view() const { return board_view_; }
     CFormRightUpper2* share_view() const { return share_view_; }
     CFormRightUpper3* video_view() const { return video_view_; }
@@ -37,8 +34,7 @@ public:
     CFormRightLower* chat_view() const { return chat_view_; }
 
 private:
-    QSplitter* splitter_ = nullptr;
-    QStackedWidget* upper_pane_ = nullptr;
+    CMySplitterWnd* splitter_ = nullptr;
     CFormRightUpper1* board_view_ = nullptr;
     CFormRightUpper2* share_view_ = nullptr;
     CFormRightUpper3* video_view_ = nullptr;

@@ -9,6 +9,7 @@ CommandRegistry::CommandRegistry(QObject* parent) : QObject(parent)
     for (const FrameCommand& c : frame_commands()) {
         auto* a = new QAction(this);
         a->setObjectName(QString("cmd_%1").arg(c.id));
+        a->setData(c.id);
         a->setCheckable(command_checkable(c.id));
         a->setEnabled(false);
         int id = c.id;

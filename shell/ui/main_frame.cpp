@@ -23,22 +23,31 @@
 #include "shell/ui/chairman_password_dlg.h"
 #include "shell/ui/command_registry.h"
 #include "shell/ui/left_form.h"
+#include "shell/ui/connect_server_dlg.h"
+#include "shell/ui/meeting_room_dlg.h"
+#include "shell/ui/rest_room_dlg.h"
+#include "shell/ui/session_commands.h"
+#include "shell/ui/user_login_dlg.h"
 #include "whiteboard/board_messages.h"
 #include "whiteboard/board_model.h"
 #include "whiteboard/ui/board_view.h"
+
+#include "skin/ui/my_menu.h"
+#include "skin/ui/my_rebar.h"
+#include "skin/ui/my_splitter_wnd.h"
+#include "skin/ui/my_status_bar.h"
+#include "skin/ui/my_tool_bar.h"
+#include "skin/command_icons.h"
+#include "skin/ui/theme_icons.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
-#include <QFile>
-#include <QLabel>
 #include <QMenuBar>
-#include <QSplitter>
-#include <QStatusBar>
 #include <QTimer>
-#include <QToolBar>
 #include <QUrl>
+#include <QVBoxLayout>
 
 #include <cstdarg>
 #include <cstdio>
@@ -84,17 +93,6 @@ board_record* current_board()
 
 std::string name_of(const char* name) { return cut_copy(name ? name : "", member_name_limit); }
 
-// A text of the program formatted in the user's language.
-std::string tr_format(const char* fmt, ...)
-{
-    std::string format = tr_text(fmt);
-    va_list args;
-    va_start(args, fmt);
-    std::string text = format_text_v(format.c_str(), args);
-    va_end(args);
-    return text;
-}
-
 } // namespace
 
 CMainFrame::CMainFrame(QWidget* parent) : CMyFrameWnd(parent)
@@ -120,6 +118,7 @@ int CMainFrame::OnCreate()
     picking_desktop = 0;
     commands_ = new CommandRegistry(this);
     commands_->set_state_source([this] { return command_state(); });
+    session_ = new SessionCommands(this);
     install_handlers();
     create_bands();
     FrameLayoutSettings layout = read_frame_layout_settings();
@@ -129,6 +128,9 @@ int CMainFrame::OnCreate()
     set_band_shown(band_talk, show_talk_bar == 1);
     set_band_shown(band_draw, show_draw_bar == 1);
     set_band_shown(band_misc, show_misc_bar == 1);
+    for (int band = 0; band < 3; ++band)
+        rebar_->minimize_band(band);
+    rebar_->set_band_width(band_talk, talk_bar_width_px);
     create_status_bar();
     create_menu();
     return 0;
@@ -138,65 +140,73 @@ bool CMainFrame::OnCreateClient()
 {
     FrameLayoutSettings layout = read_frame_layout_settings();
     stored_layout_ = layout;
-    splitter_ = new QSplitter(Qt::Horizontal, this);
+    auto* client = new QWidget(this);
+    client->setObjectName("frame_client");
+    splitter_ = new CMySplitterWnd(client);
     splitter_->setObjectName("outer_splitter");
-    splitter_->setChildrenCollapsible(false);
-    left_form_ = new CLeftForm(splitter_);
-    brenmo_view_ = new CBrenmoView(splitter_);
-    if (!brenmo_view_->OnCreateClient(layout.upper_height, layout.lower_height)) {
-        delete splitter_;
+    left_form_ = new CLeftForm;
+    brenmo_view_ = new CBrenmoView;
+    if (!splitter_->CreateStatic(1, 2) || !splitter_->CreateView(0, 0, left_form_, QSize(layout.left_width, 100))
+        || !splitter_->CreateView(0, 1, brenmo_view_, QSize(100, 100))
+        || !brenmo_view_->OnCreateClient(layout.upper_height, layout.lower_height)) {
+        delete client;
         splitter_ = nullptr;
         return false;
     }
-    splitter_->addWidget(left_form_);
-    splitter_->addWidget(brenmo_view_);
-    splitter_->setStretchFactor(1, 1);
-    splitter_->setSizes({ layout.left_width, std::max(100, width() - layout.left_width) });
-    setCentralWidget(splitter_);
-    connect(splitter_, &QSplitter::splitterMoved, this, [this] { save_splitter_sizes(); });
-    connect(brenmo_view_->splitter(), &QSplitter::splitterMoved, this, [this] { save_splitter_sizes(); });
+    // The bands sit above the panes, inside the frame's client area.
+    auto* column = new QVBoxLayout(client);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(rebar_);
+    column->addWidget(splitter_, 1);
+    setCentralWidget(client);
     return true;
 }
 
 void CMainFrame::create_bands()
 {
+    rebar_ = new CMyRebar(59419, this);
+    rebar_->setObjectName("rebar");
+    // The bands in rebar order: 161, 131, 144.
     for (size_t i = 0; i < band_infos.size(); ++i) {
         const BandInfo& info = band_infos[i];
-        auto* bar = new QToolBar(this);
+        auto* bar = new CMyToolBar(info.resource);
         bar->setObjectName(QString("band_%1").arg(info.resource));
-        bar->setIconSize(QSize(16, 15));
-        bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
-        bar->setMovable(true);
-        bar->toggleViewAction()->setVisible(false);
-        for (int id : info.buttons)
-            bar->addAction(commands_->action(id));
-        addToolBar(Qt::TopToolBarArea, bar);
+        bar->set_image_lists(command_image_lists(info.buttons));
+        for (size_t b = 0; b < info.buttons.size(); ++b)
+            bar->add_action(commands_->action(info.buttons[b]), static_cast<int>(b));
+        bar->set_tool_tips(true);
+        bar->set_fly_by(true);
+        connect(bar, &CMyToolBarCtrl::fly_by_text, this, [this](const QString& text) { set_status_text(text); });
+        rebar_->add_band(bar);
         bands_[i] = bar;
     }
-    bands_[band_talk]->setMinimumWidth(talk_bar_width_px);
 }
 
 void CMainFrame::create_status_bar()
 {
-    QStatusBar* bar = statusBar();
-    bar->setObjectName("status_bar");
-    bar->setSizeGripEnabled(false);
-    status_pane_ = new QLabel(bar);
-    status_pane_->setObjectName("status_text");
-    clock_pane_ = new QLabel(QString::fromStdString(meeting_clock_text(tr_text("Meeting Started"), 0)), bar);
-    clock_pane_->setObjectName("meeting_clock");
-    clock_pane_->setMinimumWidth(meeting_clock_width_px);
-    clock_pane_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    bar->addWidget(status_pane_, 1);
-    bar->addPermanentWidget(clock_pane_);
+    status_bar_ = new CMyStatusBar(this);
+    status_bar_->setObjectName("status_bar");
+    status_bar_->set_indicators(2);
+    status_bar_->set_pane_width(1, meeting_clock_width_px);
+    status_bar_->set_pane_text(1, QString::fromStdString(::meeting_clock_text(tr_text("Meeting Started"), 0)));
+    setStatusBar(status_bar_);
 }
+
+QString CMainFrame::status_text() const { return status_bar_->pane_text(0); }
+
+QString CMainFrame::meeting_clock_text() const { return status_bar_->pane_text(1); }
+
+bool CMainFrame::band_shown(int index) const { return rebar_->band_shown(index); }
 
 void CMainFrame::create_menu()
 {
-    QMenuBar* bar = menuBar();
+    auto* bar = new CMyMenu(this);
     bar->setObjectName("menu_128");
+    setMenuBar(bar);
+    menu_bar_ = bar;
     auto add_menu = [&](const char* title, std::initializer_list<int> ids) {
-        QMenu* m = bar->addMenu(tr_ui(title));
+        QMenu* m = bar->add_popup(tr_ui(title));
         m->setObjectName(QString("menu_%1").arg(menus_.size()));
         for (int id : ids) {
             if (id == 0)
@@ -233,6 +243,7 @@ void CMainFrame::create_menu()
     add_menu("T&ools", { cmd::options, cmd::net_speed_test, cmd::event_history, 0, cmd::invite_url,
                          cmd::invite_outlook, 0, cmd::internet_update, cmd::customer_feedback, cmd::tell_friend });
     add_menu("&Help", { cmd::help, 0, cmd::about });
+    bar->apply_background();
 
     // The usual desktop keys.
     commands_->action(cmd::exit)->setShortcut(QKeySequence::Quit);
@@ -245,9 +256,14 @@ void CMainFrame::create_menu()
     commands_->action(cmd::board_open)->setShortcut(QKeySequence::Open);
     commands_->action(cmd::board_save)->setShortcut(QKeySequence::Save);
     commands_->action(cmd::print)->setShortcut(QKeySequence::Print);
-    // The frame owns the actions, so their keys work while the menu is closed.
-    for (const FrameCommand& c : frame_commands())
-        addAction(commands_->action(c.id));
+    // The frame owns the actions, so their keys work while the menu is closed;
+    // the menu shows the bands' pictures beside their commands.
+    for (const FrameCommand& c : frame_commands()) {
+        QAction* a = commands_->action(c.id);
+        addAction(a);
+        if (command_icon(c.id))
+            a->setIcon(QIcon(QPixmap::fromImage(command_picture(c.id, QSize(16, 16)))));
+    }
 }
 
 QMenu* CMainFrame::menu(int index) const
@@ -260,6 +276,14 @@ int CMainFrame::menu_count() const { return static_cast<int>(menus_.size()); }
 void CMainFrame::install_handlers()
 {
     CommandRegistry& r = *commands_;
+    SessionCommands& session = *session_;
+    r.set_handler(cmd::connect_server, [&session] { session.OnConnectServer(); });
+    r.set_handler(cmd::reconnect_server, [&session] { session.OnReconnectServer(); });
+    r.set_handler(cmd::disconnect_server, [&session] { session.OnDisconnectServer(); });
+    r.set_handler(cmd::login, [&session] { session.OnLogin(); });
+    r.set_handler(cmd::join_meeting_room, [&session] { session.OnJoinMeetingRoom(); });
+    r.set_handler(cmd::join_meeting_room_2, [&session] { session.OnJoinMeetingRoom(); });
+    r.set_handler(cmd::rest_room, [&session] { session.OnRestRoom(); });
     r.set_handler(cmd::logout, [this] { OnLogout(); });
     r.set_handler(cmd::start_meeting, [this] { OnStartMeeting(); });
     r.set_handler(cmd::stop_meeting, [this] { OnStopMeeting(); });
@@ -308,19 +332,8 @@ CommandState CMainFrame::command_state() const
 
 void CMainFrame::run_start_up_actions()
 {
+    session_->run_start_up();
     MainFrameHooks& hooks = main_frame_hooks();
-    if (g_auto_connect_allowed == 1) {
-        int auto_connect = 0;
-        reg_read_int("general", "auto_connect", auto_connect);
-        if (auto_connect == 1) {
-            if (hooks.auto_connect_server)
-                hooks.auto_connect_server();
-        } else {
-            commands_->trigger(cmd::connect_server);
-        }
-    }
-    if (g_launch_params_given == 1)
-        commands_->trigger(cmd::reconnect_server);
     std::string path = g_start_file_path.get();
     if (g_start_open_board == 1) {
         if (board_record* b = current_board())
@@ -359,22 +372,31 @@ void CMainFrame::showEvent(QShowEvent* event)
     if (layout_restored_ || !splitter_)
         return;
     layout_restored_ = true;
-    // The left panel and the chat view keep their widths; the upper view takes the rest.
-    int right = std::max(100, splitter_->width() - stored_layout_.left_width - splitter_->handleWidth());
-    splitter_->setSizes({ stored_layout_.left_width, right });
-    QSplitter* inner = brenmo_view_->splitter();
-    int upper = std::max(100, inner->height() - stored_layout_.lower_height - inner->handleWidth());
-    inner->setSizes({ upper, stored_layout_.lower_height });
+    // The left panel and the chat view keep their sizes; the upper view takes the rest.
+    splitter_->SetColumnInfo(0, stored_layout_.left_width, splitter_min_px);
+    splitter_->RecalcLayout();
+    CMySplitterWnd* inner = brenmo_view_->splitter();
+    int upper = 0;
+    int lower = 0;
+    int min_px = 0;
+    inner->GetRowInfo(0, upper, min_px);
+    inner->GetRowInfo(1, lower, min_px);
+    inner->SetRowInfo(0, std::max(splitter_min_px, upper + lower - stored_layout_.lower_height), splitter_min_px);
+    inner->RecalcLayout();
 }
 
-void CMainFrame::set_band_shown(int band_index, bool shown) { bands_[static_cast<size_t>(band_index)]->setVisible(shown); }
+void CMainFrame::set_band_shown(int band_index, bool shown) { rebar_->show_band(band_index, shown); }
 
 void CMainFrame::save_splitter_sizes()
 {
-    QList<int> outer = splitter_->sizes();
-    QList<int> inner = brenmo_view_->splitter()->sizes();
-    if (outer.size() == 2 && inner.size() == 2)
-        write_splitter_sizes(outer[0], inner[0], inner[1]);
+    int left = 0;
+    int upper = 0;
+    int lower = 0;
+    int min_px = 0;
+    splitter_->GetColumnInfo(0, left, min_px);
+    brenmo_view_->splitter()->GetRowInfo(0, upper, min_px);
+    brenmo_view_->splitter()->GetRowInfo(1, lower, min_px);
+    write_splitter_sizes(left, upper, lower);
 }
 
 // ---- window messages -------------------------------------------------------
@@ -398,13 +420,13 @@ intptr_t CMainFrame::handle_window_message(uint32_t msg, uintptr_t wparam, intpt
     switch (msg) {
     case WM_MY_MSG_TALK_STARTED: OnMyMsgTalkStarted(); break;
     case WM_MY_MSG_TALK_STOPPED: OnMyMsgTalkStopped(); break;
-    case WM_MY_MSG_LOGIN_SUCCESS: OnMyMsgLoginSuccess(); break;
-    case WM_MY_MSG_LOGIN_FAILED: OnMyMsgLoginFailed(); break;
-    case WM_MY_MSG_NOT_LOGGED_IN: OnMyMsgNotLoggedIn(); break;
-    case WM_MY_MSG_JOIN_ROOM_FAILED: OnMyMsgJoinRoomFailed(); break;
+    case WM_MY_MSG_LOGIN_SUCCESS: session_->OnMyMsgLoginSuccess(); break;
+    case WM_MY_MSG_LOGIN_FAILED: session_->OnMyMsgLoginFailed(); break;
+    case WM_MY_MSG_NOT_LOGGED_IN: session_->OnMyMsgNotLoggedIn(); break;
+    case WM_MY_MSG_JOIN_ROOM_FAILED: session_->OnMyMsgJoinRoomFailed(); break;
     case WM_MY_MSG_CONNECTED:
         if (body_usable(msg, body, lparam, window_message_body_limit))
-            OnMyMsgConnected(body, lparam);
+            session_->OnMyMsgConnected(body, lparam);
         break;
     case WM_MY_MSG_MEETING_TIME: OnMyMsgMeetingTime(static_cast<int32_t>(wparam)); break;
     case WM_MY_MSG_PRIVATE_CHAT_FROM_SERVER:
@@ -448,6 +470,8 @@ intptr_t CMainFrame::handle_window_message(uint32_t msg, uintptr_t wparam, intpt
     case WM_MY_MSG_PRESENTER_APPLY: OnMyMsgPresenterApply(static_cast<int>(wparam)); break;
     case WM_MY_MSG_OPEN_SHARED_BROWSER: OnMyMsgOpenSharedBrowser(false); break;
     case WM_MY_MSG_IE_OPEN_FRAME_URL: OnMyMsgOpenSharedBrowser(true); break;
+    // The status bar's buttons and light post their commands.
+    case WM_COMMAND: commands_->trigger(static_cast<int>(wparam)); break;
     case WM_MY_MSG_CHAT_TEXT:
     case WM_MY_MSG_ROOM_ENTERED:
     default: break;
@@ -456,11 +480,16 @@ intptr_t CMainFrame::handle_window_message(uint32_t msg, uintptr_t wparam, intpt
     return 0;
 }
 
+void CMainFrame::box_later(const char* english)
+{
+    QTimer::singleShot(0, this, [english] { message_box_printf("%s", tr_text(english).c_str()); });
+}
+
 void CMainFrame::OnMyMsgSetTitle() { set_caption_text(QString::fromStdString(g_title_text.get())); }
 
 void CMainFrame::OnMyMsgStatusText() { set_status_text(QString::fromStdString(g_status_text.get())); }
 
-void CMainFrame::set_status_text(const QString& text) { status_pane_->setText(text); }
+void CMainFrame::set_status_text(const QString& text) { status_bar_->set_pane_text(0, text); }
 
 void CMainFrame::OnMyMsgTalkStarted()
 {
@@ -476,73 +505,9 @@ void CMainFrame::OnMyMsgTalkStarted()
 
 void CMainFrame::OnMyMsgTalkStopped() { show_event_printf("Talking stopped."); }
 
-void CMainFrame::OnMyMsgLoginSuccess()
-{
-    set_title_printf("%s", tr_format("%s: You are logged in as %s", g_server_display_name.get().c_str(),
-                                     g_login_name.get().c_str()).c_str());
-    if (g_login_pending.exchange(0) == 0)
-        message_box_printf("Login success.");
-    if (g_join_pending.exchange(0) != 0)
-        return;
-    int auto_join = 0;
-    reg_read_int("general", "auto_join", auto_join);
-    if (auto_join == 1) {
-        std::string room;
-        std::string password;
-        reg_read("general", "auto_join_meeting_room", room, 64);
-        reg_read("general", "auto_join_passwd", password, 64);
-        std::string room_name = cut_copy(room, 63);
-        g_room_name.set(room_name);
-        send_join_meeting_room(room_name, cut_copy(password, 63));
-    } else {
-        commands_->trigger(cmd::join_meeting_room);
-    }
-}
-
-void CMainFrame::OnMyMsgLoginFailed()
-{
-    set_title_printf("%s", tr_text("Login Failed.").c_str());
-    message_box_printf("Login failed.");
-    commands_->trigger(cmd::login);
-}
-
-void CMainFrame::OnMyMsgNotLoggedIn()
-{
-    set_title_printf("%s", tr_text("You are not logged in.").c_str());
-    g_logged_in = 0;
-    g_room_number = -1;
-    g_meeting_started = 0;
-    g_current_room_name.clear();
-    post_window_message(WindowSlot::members_page, WM_MY_MSG_REPAINT);
-    message_box_printf("Logout success.");
-}
-
-void CMainFrame::OnMyMsgJoinRoomFailed()
-{
-    post_window_message(WindowSlot::members_page, WM_MY_MSG_REPAINT);
-    message_box_printf("Join meeting room failed.");
-    commands_->trigger(cmd::join_meeting_room);
-}
-
-void CMainFrame::OnMyMsgConnected(const char* greeting, intptr_t len)
-{
-    set_title_printf("%s", tr_format("Connected: %s", g_server_display_name.get().c_str()).c_str());
-    std::string text = cut_copy(std::string_view(greeting, static_cast<size_t>(len)), greeting_limit);
-    if (!text.empty())
-        message_box_printf("%s", text.c_str());
-    if (g_logged_in == 1)
-        return;
-    if (g_launch_params_given == 1) {
-        // The login with the launcher's fields is under way.
-        g_launch_params_given = 0;
-        return;
-    }
-    commands_->trigger(cmd::login);
-}
-
 void CMainFrame::OnMyMsgMeetingTime(int64_t elapsed_s)
 {
-    clock_pane_->setText(QString::fromStdString(meeting_clock_text(tr_text("Meeting Started"), elapsed_s)));
+    status_bar_->set_pane_text(1, QString::fromStdString(::meeting_clock_text(tr_text("Meeting Started"), elapsed_s)));
     if (!g_dlg_show_me || !g_dlg_show_me->is_shown())
         open_show_me();
 }
@@ -590,38 +555,38 @@ void CMainFrame::OnMyMsgShowTalkBar()
 
 void CMainFrame::OnMyMsgChairmanDenied()
 {
-    message_box_printf("Chairman request denied, password not correct or chairman already exist.");
+    box_later("Chairman request denied, password not correct or chairman already exist.");
 }
 
 void CMainFrame::OnMyMsgChairmanApproved()
 {
     g_is_chairman = 1;
     post_window_message(WindowSlot::members_page, WM_MY_MSG_REPAINT);
-    message_box_printf("Chairman request approved.");
+    box_later("Chairman request approved.");
 }
 
 void CMainFrame::OnMyMsgChairmanGivenUp()
 {
     g_is_chairman = 0;
     post_window_message(WindowSlot::members_page, WM_MY_MSG_REPAINT);
-    message_box_printf("Chairman gived up.");
+    box_later("Chairman gived up.");
 }
 
 void CMainFrame::OnMyMsgPresenterApproved()
 {
     g_is_presenter = 1;
     post_window_message(WindowSlot::members_page, WM_MY_MSG_REPAINT);
-    message_box_printf("Presenter request approved.");
+    box_later("Presenter request approved.");
 }
 
 void CMainFrame::OnMyMsgPresenterGivenUp()
 {
     g_is_presenter = 0;
     post_window_message(WindowSlot::members_page, WM_MY_MSG_REPAINT);
-    message_box_printf("Presenter gived up.");
+    box_later("Presenter gived up.");
 }
 
-void CMainFrame::OnMyMsgPresenterDenied() { message_box_printf("Presenter request denied."); }
+void CMainFrame::OnMyMsgPresenterDenied() { box_later("Presenter request denied."); }
 
 void CMainFrame::OnMyMsgBoardZoom(int board, bool on)
 {
@@ -650,6 +615,12 @@ void CMainFrame::OnMyMsgExitFullScreen()
 }
 
 void CMainFrame::OnMyMsgNewVersion()
+{
+    // Sent by the receive thread, which goes on reading while the user decides.
+    QTimer::singleShot(0, this, [this] { ask_for_update(); });
+}
+
+void CMainFrame::ask_for_update()
 {
     int answer = message_box_printf_yes_no(
         "Tamblo %d.%d.%d available, your current version is:%d.%d.%d, would you like to do update?",

@@ -17,17 +17,19 @@
 
 class CBrenmoView;
 class CLeftForm;
+class CMyMenu;
+class CMyRebar;
+class CMySplitterWnd;
+class CMyStatusBar;
+class CMyToolBar;
 class CommandRegistry;
-class QLabel;
+class SessionCommands;
 class QMenu;
-class QSplitter;
-class QToolBar;
 
 // What the frame hands to features that live in other windows. Each is
 // filled by the subsystem that owns the feature; an empty one means the
 // feature is not in the program yet, and the frame does only its own part.
 struct MainFrameHooks {
-    std::function<void()> auto_connect_server;                     // start-up, "auto_connect" 1
     std::function<void(const std::string& path)> load_board_file;  // start-up with a ".bod"
     std::function<void(const std::string& path)> play_record_file; // start-up with a ".mrd" that opens
     std::function<bool(const char* body, int len)> open_private_chat;
@@ -60,6 +62,7 @@ public:
     void run_start_up_actions();
 
     CommandRegistry& commands() { return *commands_; }
+    SessionCommands& session() { return *session_; }
     // The state the commands read: the meeting's and the frame's own flags.
     CommandState command_state() const;
 
@@ -73,12 +76,16 @@ public:
 
     CBrenmoView* brenmo_view() const { return brenmo_view_; }
     CLeftForm* left_form() const { return left_form_; }
-    QSplitter* outer_splitter() const { return splitter_; }
-    QToolBar* band(int index) const { return bands_[static_cast<size_t>(index)]; }
+    CMySplitterWnd* outer_splitter() const { return splitter_; }
+    CMyRebar* rebar() const { return rebar_; }
+    CMyToolBar* band(int index) const { return bands_[static_cast<size_t>(index)]; }
+    bool band_shown(int index) const;
     QMenu* menu(int index) const;
     int menu_count() const;
-    QLabel* status_text_pane() const { return status_pane_; }
-    QLabel* meeting_clock_pane() const { return clock_pane_; }
+    CMyStatusBar* status_bar() const { return status_bar_; }
+    CMyMenu* menu_bar() const { return menu_bar_; }
+    QString status_text() const;
+    QString meeting_clock_text() const;
 
     int show_draw_bar = 1;
     int show_misc_bar = 1;
@@ -95,11 +102,6 @@ public:
     // Window messages.
     void OnMyMsgTalkStarted();
     void OnMyMsgTalkStopped();
-    void OnMyMsgLoginSuccess();
-    void OnMyMsgLoginFailed();
-    void OnMyMsgNotLoggedIn();
-    void OnMyMsgJoinRoomFailed();
-    void OnMyMsgConnected(const char* greeting, intptr_t len);
     void OnMyMsgMeetingTime(int64_t elapsed_s);
     void OnMyMsgPrivateChatFromServer(const char* body, intptr_t len);
     void OnMyMsgShareDesktopApproved();
@@ -117,6 +119,7 @@ public:
     void OnMyMsgFullScreen();
     void OnMyMsgExitFullScreen();
     void OnMyMsgNewVersion();
+    void ask_for_update();
     void OnMyMsgRoomCaption();
     void OnMyMsgMemberNotice(uint32_t msg, const char* name);
     void OnMyMsgChairmanControlMode();
@@ -176,14 +179,18 @@ private:
     void save_splitter_sizes();
     void open_show_me();
     bool body_usable(uint32_t msg, const void* body, intptr_t len, intptr_t limit);
+    // A box after the handler has returned: the worker that sent the message goes on meanwhile.
+    void box_later(const char* english);
 
     CommandRegistry* commands_ = nullptr;
-    QSplitter* splitter_ = nullptr;
+    SessionCommands* session_ = nullptr;
+    CMySplitterWnd* splitter_ = nullptr;
     CLeftForm* left_form_ = nullptr;
     CBrenmoView* brenmo_view_ = nullptr;
-    std::array<QToolBar*, 3> bands_ {};
-    QLabel* status_pane_ = nullptr;
-    QLabel* clock_pane_ = nullptr;
+    CMyRebar* rebar_ = nullptr;
+    std::array<CMyToolBar*, 3> bands_ {};
+    CMyStatusBar* status_bar_ = nullptr;
+    CMyMenu* menu_bar_ = nullptr;
     std::vector<QMenu*> menus_;
     bool closing_ = false;
     // The stored splitter sizes, put in place once the window has its size.

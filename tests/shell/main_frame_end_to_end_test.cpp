@@ -47,6 +47,7 @@ struct Row {
 // The rows every step checks: one or more commands of each rule, and some
 // whose feature is not in the program yet (disabled at every step).
 struct Expect {
+    bool connected = false;
     bool logged_in = false;
     bool in_room = false;
     bool chairman = false;
@@ -59,7 +60,10 @@ std::vector<Row> rows_for(const Expect& e)
 {
     bool board = e.meeting;
     return {
-        { cmd::connect_server, false, false },   // the connect dialog is not in the program yet
+        { cmd::connect_server, true, false },
+        { cmd::disconnect_server, e.connected, false },
+        { cmd::login, e.connected && !e.logged_in, false },
+        { cmd::join_meeting_room, e.logged_in, false },
         { cmd::logout, e.logged_in, false },
         { cmd::start_meeting, !e.meeting, false },
         { cmd::stop_meeting, e.meeting, false },
@@ -123,8 +127,9 @@ protected:
         for (const Row& r : rows_for(e)) {
             QAction* a = frame_->commands().action(r.id);
             EXPECT_EQ(a->isEnabled(), r.enabled) << step << ": command " << r.id << " enabled";
-            if (a->isCheckable())
+            if (a->isCheckable()) {
                 EXPECT_EQ(a->isChecked(), r.checked) << step << ": command " << r.id << " checked";
+            }
         }
     }
 
@@ -168,13 +173,13 @@ TEST_F(FrameEndToEnd, CommandsFollowTheSessionThroughTheRealServer)
     EXPECT_EQ(boxes_.texts(), std::vector<std::string> { "Please login first." });
 
     connect_client();
-    check("connected", {});
+    check("connected", { .connected = true });
 
     boxes_.clear();
     ASSERT_EQ(send_login("ann", "code"), 0);
     ASSERT_TRUE(pump_until([] { return g_logged_in == 1; }));
     ASSERT_TRUE(pump_until([&] { return frame_->windowTitle() == "Local: You are logged in as ann"; }));
-    check("logged in", { .logged_in = true });
+    check("logged in", { .connected = true, .logged_in = true });
     frame_->commands().action(cmd::start_meeting)->trigger();
     pump_until([] { return false; }, 100);
     std::vector<std::string> texts = boxes_.texts();
@@ -186,7 +191,7 @@ TEST_F(FrameEndToEnd, CommandsFollowTheSessionThroughTheRealServer)
     ASSERT_EQ(send_join_meeting_room("Lobby", ""), 0);
     ASSERT_TRUE(pump_until([] { return g_room_number >= 0; }));
     ASSERT_TRUE(pump_until([&] { return frame_->windowTitle().startsWith("Local: "); }));
-    check("in a room", { .logged_in = true, .in_room = true });
+    check("in a room", { .connected = true, .logged_in = true, .in_room = true });
 
     // Chairman mode is the chairman's.
     boxes_.clear();
@@ -202,20 +207,20 @@ TEST_F(FrameEndToEnd, CommandsFollowTheSessionThroughTheRealServer)
     });
     frame_->commands().action(cmd::request_chairman)->trigger();
     ASSERT_TRUE(pump_until([] { return g_is_chairman == 1; }));
-    check("chairman", { .logged_in = true, .in_room = true, .chairman = true });
+    check("chairman", { .connected = true, .logged_in = true, .in_room = true, .chairman = true });
 
     frame_->commands().action(cmd::request_presenter)->trigger();
     ASSERT_TRUE(pump_until([] { return g_is_presenter == 1; }));
-    check("presenter", { .logged_in = true, .in_room = true, .chairman = true, .presenter = true });
+    check("presenter", { .connected = true, .logged_in = true, .in_room = true, .chairman = true, .presenter = true });
 
     frame_->commands().action(cmd::start_meeting)->trigger();
     ASSERT_TRUE(pump_until([] { return g_meeting_started == 1; }));
-    check("meeting", { .logged_in = true, .in_room = true, .chairman = true, .presenter = true, .meeting = true });
+    check("meeting", { .connected = true, .logged_in = true, .in_room = true, .chairman = true, .presenter = true, .meeting = true });
 
     frame_->commands().action(cmd::chairman_control_mode)->trigger();
     ASSERT_TRUE(pump_until([] { return g_chairman_control_mode == 1; }));
     check("chairman control mode",
-          { .logged_in = true, .in_room = true, .chairman = true, .presenter = true, .meeting = true, .chairman_mode = true });
+          { .connected = true, .logged_in = true, .in_room = true, .chairman = true, .presenter = true, .meeting = true, .chairman_mode = true });
     // The peer hears the mode change that the frame's command sent.
     EXPECT_TRUE(bob.await_number(MSG_MODE_CHAIRMAN));
 
@@ -240,7 +245,7 @@ TEST_F(FrameEndToEnd, CommandsFollowTheSessionThroughTheRealServer)
     ASSERT_TRUE(pump_until([] { return g_meeting_started == 0; }));
     EXPECT_TRUE(bob.await_number(MSG_MEETING_STOPPED));
     check("meeting stopped",
-          { .logged_in = true, .in_room = true, .chairman = true, .presenter = true, .chairman_mode = true });
+          { .connected = true, .logged_in = true, .in_room = true, .chairman = true, .presenter = true, .chairman_mode = true });
 
     // Logout: the server's "not logged in" ends the session in the frame.
     frame_->commands().action(cmd::logout)->trigger();

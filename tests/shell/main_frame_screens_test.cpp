@@ -5,6 +5,7 @@
 #include "core/global_state.h"
 #include "core/message_box.h"
 #include "core/settings.h"
+#include "media/ui/dlg_show_me.h"
 #include "platform/ui/translations.h"
 #include "platform/ui/window_bridge.h"
 #include "shell/ui/main_frame.h"
@@ -56,14 +57,19 @@ void shoot_all(const char* language)
         std::string name = "bob";
         send_window_message(WindowSlot::main_frame, WM_MY_MSG_MEMBER_JOINED, reinterpret_cast<uintptr_t>(name.c_str()), 0);
         pump(200);
-        QMenu* menu = frame.menu(scheme == 0 ? 4 : 0);
-        menu->popup(frame.mapToGlobal(frame.menuBar()->actionGeometry(menu->menuAction()).bottomLeft()));
+        // The meeting clock opened "Me"; the pictures are of the frame.
+        show_me_cancel();
+        // A menu open in two schemes: the longest one and the first.
+        QMenu* menu = scheme == 0 ? frame.menu(4) : scheme == 1 ? frame.menu(0) : nullptr;
+        if (menu)
+            menu->popup(frame.menuBar()->mapToGlobal(frame.menuBar()->actionGeometry(menu->menuAction()).bottomLeft()));
         pump(300);
         QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0, 0, 0, 1000, 690);
         EXPECT_FALSE(shot.isNull());
         QString file = QString("%1/main_frame_%2_scheme_%3.png").arg(dir, language).arg(scheme);
         EXPECT_TRUE(shot.save(file)) << file.toStdString();
-        menu->hide();
+        if (menu)
+            menu->hide();
         frame.hide();
         pump(50);
     }

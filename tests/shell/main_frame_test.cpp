@@ -12,6 +12,9 @@
 #include "shell/ui/brenmo_view.h"
 #include "shell/ui/command_registry.h"
 #include "shell/ui/main_frame.h"
+#include "skin/ui/my_rebar.h"
+#include "skin/ui/my_splitter_wnd.h"
+#include "skin/ui/my_tool_bar.h"
 #include "tests/support/temp_home.h"
 #include "whiteboard/board_messages.h"
 #include "whiteboard/board_model.h"
@@ -108,16 +111,25 @@ TEST_F(MainFrameTest, StartsWithTheVideoViewAndAllBands)
     EXPECT_FALSE(right.playback_view()->isVisible());
     EXPECT_TRUE(right.chat_view()->isVisible());
     for (int band = 0; band < 3; ++band)
-        EXPECT_TRUE(frame->band(band)->isVisible()) << band;
-    EXPECT_EQ(frame->meeting_clock_pane()->text(), "Meeting Started: 00:00:00");
-    EXPECT_GE(frame->meeting_clock_pane()->width(), meeting_clock_width_px);
-    // The bands carry their commands in order.
-    QList<QAction*> misc = frame->band(2)->actions();
-    ASSERT_EQ(misc.size(), 9);
-    EXPECT_EQ(misc.front()->objectName(), "cmd_32810");
-    EXPECT_EQ(misc.back()->objectName(), "cmd_32818");
-    EXPECT_EQ(frame->band(0)->actions().size(), 2);
-    EXPECT_EQ(frame->band(1)->actions().size(), 3);
+        EXPECT_TRUE(frame->band_shown(band)) << band;
+    // The bands in the rebar's order: 161, 131, 144; the talk band 60 pixels at least.
+    ASSERT_EQ(frame->rebar()->band_count(), 3);
+    EXPECT_EQ(frame->band(0)->resource_id(), 161);
+    EXPECT_EQ(frame->band(1)->resource_id(), 131);
+    EXPECT_EQ(frame->band(2)->resource_id(), 144);
+    EXPECT_GE(frame->rebar()->band_rect(0).width(), talk_bar_width_px);
+    EXPECT_EQ(frame->meeting_clock_text(), "Meeting Started: 00:00:00");
+    // The bands carry their commands, each with its tool tip, enabled as its action is.
+    for (int id : { 32834, 32890 })
+        EXPECT_FALSE(frame->band(0)->button_rect(id).isEmpty()) << id;
+    for (int id : { 32785, 32805, 32786 })
+        EXPECT_FALSE(frame->band(1)->button_rect(id).isEmpty()) << id;
+    for (int id : { 32810, 32812, 32811, 32808, 32809, 32806, 32820, 32817, 32818 })
+        EXPECT_FALSE(frame->band(2)->button_rect(id).isEmpty()) << id;
+    EXPECT_EQ(frame->band(2)->tip(32810), "Connect to server");
+    EXPECT_EQ(frame->band(0)->tip(32890), "Show me");
+    EXPECT_TRUE(frame->band(2)->is_enabled(32810));
+    EXPECT_FALSE(frame->band(2)->is_enabled(32809));
     frame.reset();
     EXPECT_EQ(g_main_frame, nullptr);
     EXPECT_FALSE(window_exists(WindowSlot::main_frame));
@@ -143,7 +155,7 @@ TEST_F(MainFrameTest, BandsFollowTheSettingsAndTheirToggles)
         reg_write("general", "show_misc_bar", c.misc);
         auto frame = make_frame();
         for (int band = 0; band < 3; ++band)
-            EXPECT_EQ(frame->band(band)->isVisible(), c.shown[band]) << c.talk << c.draw << c.misc << " band " << band;
+            EXPECT_EQ(frame->band_shown(band), c.shown[band]) << c.talk << c.draw << c.misc << " band " << band;
         EXPECT_EQ(frame->commands().action(cmd::audio_video_bar)->isChecked(), c.shown[0]);
         EXPECT_EQ(frame->commands().action(cmd::ctrl_bar)->isChecked(), c.shown[1]);
         EXPECT_EQ(frame->commands().action(cmd::misc_bar)->isChecked(), c.shown[2]);
@@ -163,11 +175,11 @@ TEST_F(MainFrameTest, BandsFollowTheSettingsAndTheirToggles)
         EXPECT_FALSE(frame->commands().action(id)->isChecked()) << setting;
     }
     for (int band = 0; band < 3; ++band)
-        EXPECT_FALSE(frame->band(band)->isVisible()) << band;
+        EXPECT_FALSE(frame->band_shown(band)) << band;
     // The server's talk-mode change brings the talk band back.
     post_window_message(WindowSlot::main_frame, WM_MY_MSG_SHOW_TALK_BAR);
     pump();
-    EXPECT_TRUE(frame->band(0)->isVisible());
+    EXPECT_TRUE(frame->band_shown(0));
     EXPECT_EQ(frame->show_talk_bar, 1);
     EXPECT_TRUE(frame->commands().action(cmd::audio_video_bar)->isChecked());
 }
@@ -200,10 +212,24 @@ TEST_F(MainFrameTest, SwitchesOneUpperViewAtATime)
 
 TEST_F(MainFrameTest, SplitterSizesSurviveARestartAndBadOnesGiveTheDefaults)
 {
+    auto column = [](CMySplitterWnd* s, int col) {
+        int current = 0, min_px = 0;
+        s->GetColumnInfo(col, current, min_px);
+        return current;
+    };
+    auto row = [](CMySplitterWnd* s, int r) {
+        int current = 0, min_px = 0;
+        s->GetRowInfo(r, current, min_px);
+        return current;
+    };
     {
         auto frame = make_frame();
-        frame->outer_splitter()->setSizes({ 260, 700 });
-        frame->brenmo_view()->splitter()->setSizes({ 300, 250 });
+        EXPECT_EQ(column(frame->outer_splitter(), 0), 200);
+        frame->outer_splitter()->SetColumnInfo(0, 260, splitter_min_px);
+        frame->outer_splitter()->RecalcLayout();
+        CMySplitterWnd* inner = frame->brenmo_view()->splitter();
+        inner->SetRowInfo(0, row(inner, 0) + row(inner, 1) - 250, splitter_min_px);
+        inner->RecalcLayout();
         frame->close();
         pump();
     }
@@ -211,14 +237,14 @@ TEST_F(MainFrameTest, SplitterSizesSurviveARestartAndBadOnesGiveTheDefaults)
     reg_read_int("general", "left_panel_width", left);
     EXPECT_EQ(left, 260);
     auto frame = make_frame();
-    EXPECT_EQ(frame->outer_splitter()->sizes().front(), 260);
-    EXPECT_EQ(frame->brenmo_view()->splitter()->sizes().back(), 250);
+    EXPECT_EQ(column(frame->outer_splitter(), 0), 260);
+    EXPECT_NEAR(row(frame->brenmo_view()->splitter(), 1), 250, 2);
     frame.reset();
 
     reg_write("general", "left_panel_width", "-40");
     reg_write("general", "upper_view_height", "nonsense");
     auto fresh = make_frame();
-    EXPECT_EQ(fresh->outer_splitter()->sizes().front(), 200);
+    EXPECT_EQ(column(fresh->outer_splitter(), 0), 200);
 }
 
 TEST_F(MainFrameTest, WindowMessagesShowTheirTexts)
@@ -250,14 +276,6 @@ TEST_F(MainFrameTest, WindowMessagesShowTheirTexts)
         { "talk started, free lance", [] { g_chairman_control_mode = 0; }, WM_MY_MSG_TALK_STARTED, Where::status,
           "Talking started, it is in free lance mode, please click \"Take over microphone\" button to talk." },
         { "talk stopped", {}, WM_MY_MSG_TALK_STOPPED, Where::status, "Talking stopped." },
-        { "login success caption", [] { g_login_pending = 1; g_join_pending = 1; }, WM_MY_MSG_LOGIN_SUCCESS,
-          Where::caption, "Local: You are logged in as ann" },
-        { "login success box", [] { g_join_pending = 1; }, WM_MY_MSG_LOGIN_SUCCESS, Where::box, "Login success." },
-        { "login failed box", {}, WM_MY_MSG_LOGIN_FAILED, Where::box, "Login failed." },
-        { "login failed caption", {}, WM_MY_MSG_LOGIN_FAILED, Where::caption, "Login Failed." },
-        { "not logged in box", {}, WM_MY_MSG_NOT_LOGGED_IN, Where::box, "Logout success." },
-        { "not logged in caption", {}, WM_MY_MSG_NOT_LOGGED_IN, Where::caption, "You are not logged in." },
-        { "join failed", {}, WM_MY_MSG_JOIN_ROOM_FAILED, Where::box, "Join meeting room failed." },
         { "desktop denied", {}, WM_MY_MSG_SHARE_DESKTOP_DENIED, Where::box,
           "Share desktop denied.\nAnother desktop or application already in share." },
         { "desktop approved", {}, WM_MY_MSG_SHARE_DESKTOP_APPROVED, Where::box, "Share desktop approved." },
@@ -307,7 +325,7 @@ TEST_F(MainFrameTest, WindowMessagesShowTheirTexts)
             EXPECT_NE(std::find(texts.begin(), texts.end(), c.text), texts.end()) << c.name;
             break;
         }
-        case Where::status: EXPECT_EQ(frame->status_text_pane()->text().toStdString(), c.text) << c.name; break;
+        case Where::status: EXPECT_EQ(frame->status_text().toStdString(), c.text) << c.name; break;
         case Where::caption: EXPECT_EQ(caption(*frame).toStdString(), c.text) << c.name; break;
         }
     }
@@ -348,7 +366,7 @@ TEST_F(MainFrameTest, MemberNoticesCarryTheNameCutTo127)
         for (const std::string& name : { std::string("bob"), long_name }) {
             send_from_worker(msg, reinterpret_cast<uintptr_t>(name.c_str()), 0);
             std::string want = format_text(format, cut_copy(name, 127).c_str());
-            EXPECT_EQ(frame->status_text_pane()->text().toStdString(), want) << format;
+            EXPECT_EQ(frame->status_text().toStdString(), want) << format;
         }
     }
     ASSERT_EQ(sounds.size(), 2u);
@@ -398,7 +416,7 @@ TEST_F(MainFrameTest, NullOrOverLongBodiesAreDroppedWithOneLogLine)
         send_from_worker(c.msg, reinterpret_cast<uintptr_t>(c.body), c.len);
         EXPECT_EQ(log.lines().size(), 1u) << c.msg;
         EXPECT_TRUE(boxes.texts().empty()) << c.msg;
-        EXPECT_TRUE(frame->status_text_pane()->text().isEmpty()) << c.msg;
+        EXPECT_TRUE(frame->status_text().isEmpty()) << c.msg;
     }
     // A private chat with nobody to show it says so in the log.
     LogCapture log;
@@ -411,13 +429,13 @@ TEST_F(MainFrameTest, MeetingTimeSetsTheClockAndOpensMe)
     auto frame = make_frame();
     post_window_message(WindowSlot::main_frame, WM_MY_MSG_MEETING_TIME, 3723);
     pump();
-    EXPECT_EQ(frame->meeting_clock_pane()->text(), "Meeting Started: 01:02:03");
+    EXPECT_EQ(frame->meeting_clock_text(), "Meeting Started: 01:02:03");
     ASSERT_NE(g_dlg_show_me, nullptr);
     EXPECT_TRUE(g_dlg_show_me->is_shown());
     show_me_cancel();
     post_window_message(WindowSlot::main_frame, WM_MY_MSG_MEETING_TIME, static_cast<uintptr_t>(-20));
     pump();
-    EXPECT_EQ(frame->meeting_clock_pane()->text(), "Meeting Started: 00:00:00");
+    EXPECT_EQ(frame->meeting_clock_text(), "Meeting Started: 00:00:00");
     EXPECT_TRUE(g_dlg_show_me->is_shown());
 }
 
@@ -495,26 +513,31 @@ TEST_F(MainFrameTest, CommandsWithoutTheirFeatureStandDisabled)
     g_room_number = 2;
     g_meeting_started = 1;
     frame->commands().refresh();
-    for (int id : { cmd::connect_server, cmd::login, cmd::join_meeting_room, cmd::share_desktop, cmd::options,
-                    cmd::play_record, cmd::full_screen, cmd::text_chat, cmd::pen_colour, cmd::board_open }) {
+    for (int id : { cmd::share_desktop, cmd::options, cmd::play_record, cmd::full_screen, cmd::text_chat,
+                    cmd::pen_colour, cmd::board_open }) {
         EXPECT_FALSE(frame->commands().has_handler(id)) << id;
         EXPECT_FALSE(frame->commands().action(id)->isEnabled()) << id;
         EXPECT_FALSE(frame->commands().trigger(id)) << id;
     }
-    for (int id : { cmd::start_meeting, cmd::stop_meeting, cmd::logout, cmd::meeting_talk, cmd::about })
+    for (int id : { cmd::connect_server, cmd::login, cmd::join_meeting_room, cmd::start_meeting, cmd::stop_meeting,
+                    cmd::logout, cmd::meeting_talk, cmd::about })
         EXPECT_TRUE(frame->commands().has_handler(id)) << id;
     // Every command is in the registry, and each reaches the user through the menu or a band.
     std::set<QAction*> reachable;
     for (int m = 0; m < frame->menu_count(); ++m)
         for (QAction* a : frame->menu(m)->actions())
             reachable.insert(a);
-    for (int band = 0; band < 3; ++band)
-        for (QAction* a : frame->band(band)->actions())
-            reachable.insert(a);
+    for (int band = 0; band < 3; ++band) {
+        for (const FrameCommand& c : frame_commands()) {
+            if (!frame->band(band)->button_rect(c.id).isEmpty())
+                reachable.insert(frame->commands().action(c.id));
+        }
+    }
     for (const FrameCommand& c : frame_commands()) {
         ASSERT_NE(frame->commands().action(c.id), nullptr) << c.id;
-        if (c.id != cmd::join_meeting_room_2)
+        if (c.id != cmd::join_meeting_room_2) {
             EXPECT_TRUE(reachable.count(frame->commands().action(c.id))) << c.id;
+        }
     }
 }
 
