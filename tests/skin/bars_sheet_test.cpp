@@ -3,6 +3,7 @@
 #include "platform/ui/translations.h"
 #include "skin/skin_table.h"
 #include "skin/ui/my_check_box.h"
+#include "skin/ui/my_combo_box.h"
 #include "skin/ui/my_menu.h"
 #include "skin/ui/my_property_page.h"
 #include "skin/ui/my_property_sheet.h"
@@ -16,7 +17,6 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QBoxLayout>
-#include <QComboBox>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QDir>
@@ -151,7 +151,7 @@ CMyPropertyPage* skin_page()
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(14, 14, 14, 14);
     layout->addWidget(new CMyStatic(1187, tr_ui("Please choose a skin:")));
-    auto* schemes = new QComboBox;
+    auto* schemes = new CMyComboBox(1106);
     for (int i = 0; i < skin_filled_count; ++i)
         schemes->addItem(tr_ui(skin_scheme_name(i)));
     schemes->setCurrentIndex(skin_table().current_index);
