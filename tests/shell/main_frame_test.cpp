@@ -18,6 +18,7 @@
 #include "tests/support/temp_home.h"
 #include "whiteboard/board_messages.h"
 #include "whiteboard/board_model.h"
+#include "skin/ui/edit_text_tool.h"
 #include "whiteboard/ui/board_view.h"
 #include "whiteboard/ui/playback_view.h"
 #include "media/ui/video_view.h"
@@ -655,4 +656,19 @@ TEST_F(MainFrameTest, StartUpWithAMissingRecordingSaysSoOnce)
     EXPECT_EQ(played, std::vector<std::string> { there });
     main_frame_hooks().play_record_file = {};
     g_start_play_record = 0;
+}
+
+TEST_F(MainFrameTest, TheViewsMakeTheirTextEntryBoxes)
+{
+    auto frame = make_frame();
+    for (CEditTextTool* box : { g_board_text_tool, g_share_text_tool }) {
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->objectName(), "ctl_9998");
+        EXPECT_FALSE(box->isVisible());
+    }
+    EXPECT_TRUE(frame->brenmo_view()->board_view()->isAncestorOf(g_board_text_tool));
+    EXPECT_TRUE(frame->brenmo_view()->share_view()->isAncestorOf(g_share_text_tool));
+    frame.reset();
+    EXPECT_EQ(g_board_text_tool, nullptr);
+    EXPECT_EQ(g_share_text_tool, nullptr);
 }
