@@ -672,3 +672,18 @@ TEST_F(MainFrameTest, TheViewsMakeTheirTextEntryBoxes)
     EXPECT_EQ(g_board_text_tool, nullptr);
     EXPECT_EQ(g_share_text_tool, nullptr);
 }
+
+TEST_F(MainFrameTest, StatusButtonsReachTheCommandsThroughWmCommand)
+{
+    auto frame = make_frame();
+    // As a status button posts it: the command runs when its rule allows, not otherwise.
+    post_window_message(WindowSlot::main_frame, WM_COMMAND, cmd::audio_video_bar);
+    pump();
+    EXPECT_FALSE(frame->band_shown(0));
+    post_window_message(WindowSlot::main_frame, WM_COMMAND, cmd::raise_hand);
+    pump();
+    EXPECT_TRUE(boxes.texts().empty());
+    post_window_message(WindowSlot::main_frame, WM_COMMAND, 12345);
+    pump();
+    EXPECT_FALSE(frame->band_shown(0));
+}
