@@ -7,6 +7,7 @@
 #include "core/receive_dispatch.h"
 #include "core/window_messages.h"
 #include "tests/core/loopback.h"
+#include "tests/support/queued_window_messages.h"
 #include "tests/support/temp_home.h"
 
 #include <functional>
@@ -87,6 +88,7 @@ protected:
     ScriptedMessageBoxes boxes_;
     LoopbackListener listener_;
     int peer_ = -1;
+    QueuedWindowMessages queue;
 };
 
 std::string style_tail(int s1, int s2, int s3, int s4, int s5)
@@ -194,7 +196,7 @@ TEST_F(ControlTest, LoginAcceptedStoresTheNameAndAsksForServerListAnd790)
     g_company_logo_path.set("/home/company_logo/x.gif");
     g_server_text_792.set("old company");
     std::string body = "alice";
-    do_login_ok_from_server(body.data(), 5, 0);
+    run_from_receive_buffer(queue, do_login_ok_from_server, body, 0);
     EXPECT_EQ(g_login_name.get(), "alice");
     EXPECT_EQ(g_logged_in, 1);
     EXPECT_TRUE(g_company_logo_path.empty());
@@ -204,7 +206,7 @@ TEST_F(ControlTest, LoginAcceptedStoresTheNameAndAsksForServerListAnd790)
     EXPECT_EQ(next_message().first, "   0:   0: 364:   0:");
     EXPECT_EQ(next_message().first, "   0:   0: 790:   0:");
 
-    do_not_logged_in_from_server(nullptr, 0, 0);
+    run_from_receive_buffer(queue, do_not_logged_in_from_server, "", 0);
     EXPECT_EQ(g_logged_in, 0);
     EXPECT_TRUE(g_login_name.empty());
     EXPECT_EQ(frame.received.back().msg, WM_MY_MSG_NOT_LOGGED_IN);
@@ -216,14 +218,14 @@ TEST_F(ControlTest, RoomEnteredFollowsTheNumberAndTheOpenDialog)
     WindowSlotBinding frame_binding(WindowSlot::main_frame, &frame);
 
     std::string refused = "  -1:Design";
-    do_room_entered_from_server(refused.data(), static_cast<int>(refused.size()), 0);
+    run_from_receive_buffer(queue, do_room_entered_from_server, refused, 0);
     EXPECT_EQ(g_room_number, -1);
     ASSERT_EQ(frame.received.size(), 2u);
     EXPECT_EQ(frame.received[0].msg, WM_MY_MSG_ROOM_CAPTION);
     EXPECT_EQ(frame.received[1].msg, WM_MY_MSG_JOIN_ROOM_FAILED);
 
     std::string entered = "   3:" + std::string(80, 'D');
-    do_room_entered_from_server(entered.data(), static_cast<int>(entered.size()), 0);
+    run_from_receive_buffer(queue, do_room_entered_from_server, entered, 0);
     EXPECT_EQ(g_room_number, 3);
     // A room name may be 64 bytes (the create limit); it is kept whole.
     EXPECT_EQ(g_current_room_name.get(), std::string(64, 'D'));
@@ -233,7 +235,7 @@ TEST_F(ControlTest, RoomEnteredFollowsTheNumberAndTheOpenDialog)
 
     WindowSlotBinding dialog_binding(WindowSlot::meeting_room, &dialog);
     size_t frame_count = frame.received.size();
-    do_room_entered_from_server(entered.data(), static_cast<int>(entered.size()), 0);
+    run_from_receive_buffer(queue, do_room_entered_from_server, entered, 0);
     ASSERT_EQ(dialog.received.size(), 1u);
     EXPECT_EQ(dialog.received[0].msg, WM_MY_MSG_ROOM_CURRENT);
     EXPECT_EQ(frame.received.size(), frame_count + 1); // only the caption
@@ -241,17 +243,18 @@ TEST_F(ControlTest, RoomEnteredFollowsTheNumberAndTheOpenDialog)
 
 TEST_F(ControlTest, ProbeIsAnsweredOnlyInARoom)
 {
-    do_probe_from_server(nullptr, 0, 0);
+    run_from_receive_buffer(queue, do_probe_from_server, "", 0);
     g_room_number = 2;
-    do_probe_from_server(nullptr, 0, 0);
+    run_from_receive_buffer(queue, do_probe_from_server, "", 0);
     EXPECT_EQ(next_message().first, "   0:   0: 783:   0:");
     g_room_number = -1;
-    do_probe_from_server(nullptr, 0, 0);
+    run_from_receive_buffer(queue, do_probe_from_server, "", 0);
     expect_nothing_sent_before_sentinel();
 }
 
 TEST(ControlHandlers, EachHandlerReachesItsWindow)
 {
+    QueuedWindowMessages queue;
     enum How { post, send_with_body, send_with_name };
     struct Case {
         void (*handler)(const char*, int, int);
@@ -303,7 +306,7 @@ TEST(ControlHandlers, EachHandlerReachesItsWindow)
         RecordingWindow window(c.how != send_with_name);
         WindowSlotBinding binding(c.slot, &window);
         std::string body = c.body;
-        c.handler(body.data(), static_cast<int>(body.size()), c.field2);
+        run_from_receive_buffer(queue, c.handler, body, c.field2);
         ASSERT_EQ(window.received.size(), 1u) << c.msg - WM_APP;
         const Received& r = window.received[0];
         EXPECT_EQ(r.msg, c.msg);
@@ -322,11 +325,12 @@ TEST(ControlHandlers, EachHandlerReachesItsWindow)
 
 TEST(ControlHandlers, MemberRecordCarriesItsFlagsFromHeadField2)
 {
+    QueuedWindowMessages queue;
     RecordingWindow page(false);
     WindowSlotBinding binding(WindowSlot::members_page, &page);
     std::string record = std::string("ann") + '\0' + "  12";
-    do_member_list_first_from_server(record.data(), static_cast<int>(record.size()), 5);
-    do_member_list_add_from_server(record.data(), static_cast<int>(record.size()), 0);
+    run_from_receive_buffer(queue, do_member_list_first_from_server, record, 5);
+    run_from_receive_buffer(queue, do_member_list_add_from_server, record, 0);
     ASSERT_EQ(page.received.size(), 2u);
     EXPECT_EQ(page.received[0].msg, WM_MY_MSG_MEMBER_LIST_FIRST);
     EXPECT_EQ(page.received[0].lparam, 5);
@@ -337,42 +341,44 @@ TEST(ControlHandlers, MemberRecordCarriesItsFlagsFromHeadField2)
 
 TEST(ControlHandlers, StateIsKeptWhileTheWindowsAreClosed)
 {
+    QueuedWindowMessages queue;
     g_hand_raised = 0;
-    do_hand_button_422_from_server("ann", 3, 0);
+    run_from_receive_buffer(queue, do_hand_button_422_from_server, "ann", 0);
     EXPECT_EQ(g_hand_raised, 1);
-    do_hand_button_423_from_server("ann", 3, 0);
+    run_from_receive_buffer(queue, do_hand_button_423_from_server, "ann", 0);
     EXPECT_EQ(g_hand_raised, 0);
 
     g_room_number = 4;
     g_current_room_name.set("Design");
-    do_kicked_out_from_server(nullptr, 0, 0);
+    run_from_receive_buffer(queue, do_kicked_out_from_server, "", 0);
     EXPECT_EQ(g_room_number, -1);
     EXPECT_TRUE(g_current_room_name.empty());
 
 
     std::string text(300, 't');
-    do_server_text_792_from_server(text.data(), static_cast<int>(text.size()), 0);
+    run_from_receive_buffer(queue, do_server_text_792_from_server, text, 0);
     EXPECT_EQ(g_server_text_792.get().size(), 127u);
 
-    do_784_from_server(nullptr, 0, 3);
+    run_from_receive_buffer(queue, do_784_from_server, "", 3);
     EXPECT_EQ(g_enter_full_screen, 1);
-    do_784_from_server(nullptr, 0, 2);
+    run_from_receive_buffer(queue, do_784_from_server, "", 2);
     EXPECT_EQ(g_enter_full_screen, 0);
 
-    do_customer_id_from_server("  42", 4, 0);
+    run_from_receive_buffer(queue, do_customer_id_from_server, "  42", 0);
     EXPECT_EQ(g_my_customer_id, 42);
-    do_customer_id_from_server("-5", 2, 0);
+    run_from_receive_buffer(queue, do_customer_id_from_server, "-5", 0);
     EXPECT_EQ(g_my_customer_id, 0);
 }
 
 TEST(ControlHandlers, RoomPasswordAnswerGoesToTheDialogWhileItIsOpen)
 {
+    QueuedWindowMessages queue;
     RecordingWindow page, dialog;
     WindowSlotBinding page_binding(WindowSlot::members_page, &page);
-    do_set_room_password_ok_from_server(nullptr, 0, 0);
+    run_from_receive_buffer(queue, do_set_room_password_ok_from_server, "", 0);
     {
         WindowSlotBinding dialog_binding(WindowSlot::meeting_room, &dialog);
-        do_set_room_password_failed_from_server(nullptr, 0, 0);
+        run_from_receive_buffer(queue, do_set_room_password_failed_from_server, "", 0);
     }
     ASSERT_EQ(page.received.size(), 1u);
     EXPECT_EQ(page.received[0].msg, WM_MY_MSG_SET_ROOM_PASSWORD_OK);
@@ -382,16 +388,17 @@ TEST(ControlHandlers, RoomPasswordAnswerGoesToTheDialogWhileItIsOpen)
 
 TEST(ControlHandlers, ZoomNoticesCheckTheirIndex)
 {
+    QueuedWindowMessages queue;
     LogCapture log;
     RecordingWindow page, video;
     WindowSlotBinding page_binding(WindowSlot::members_page, &page);
     WindowSlotBinding video_binding(WindowSlot::video_view, &video);
-    push_zoom_one_person_from_server("-3", 2, 0);
+    run_from_receive_buffer(queue, push_zoom_one_person_from_server, "-3", 0);
     EXPECT_TRUE(page.received.empty());
     EXPECT_TRUE(log.contains("customer_index:-3 < 0 in push_zoom_one_person_from_server.\n"));
 
     g_zoomed_customer_id = 9;
-    do_restore_zoom_from_server(nullptr, 0, 0);
+    run_from_receive_buffer(queue, do_restore_zoom_from_server, "", 0);
     EXPECT_EQ(g_zoomed_customer_id, -1);
     ASSERT_EQ(page.received.size(), 1u);
     EXPECT_EQ(page.received[0].msg, WM_MY_MSG_REPAINT);
@@ -400,6 +407,7 @@ TEST(ControlHandlers, ZoomNoticesCheckTheirIndex)
 
 TEST(ControlHandlers, InstallPutsEveryHandlerIntoTheMainDispatch)
 {
+    QueuedWindowMessages queue;
     reset_receive_handlers();
     install_control_handlers();
     for (int number : { MSG_HELLO_MAIN, MSG_LOGIN_OK, MSG_ROOM_ENTERED, MSG_MEMBER_LIST_FIRST, MSG_PRIVATE_CHAT,
@@ -410,7 +418,9 @@ TEST(ControlHandlers, InstallPutsEveryHandlerIntoTheMainDispatch)
     RecordingWindow frame;
     WindowSlotBinding binding(WindowSlot::main_frame, &frame);
     std::string body = "  -1:Nowhere";
-    EXPECT_TRUE(dispatch_received_message(ReceiveConnection::main, MSG_ROOM_ENTERED, body.data(), static_cast<int>(body.size()), 0));
+    EXPECT_TRUE(run_from_receive_buffer(queue, [](const char* b, int len, int f2) {
+        return dispatch_received_message(ReceiveConnection::main, MSG_ROOM_ENTERED, b, len, f2);
+    }, body));
     ASSERT_EQ(frame.received.size(), 2u);
     EXPECT_EQ(frame.received[1].msg, WM_MY_MSG_JOIN_ROOM_FAILED);
     reset_receive_handlers();

@@ -5,6 +5,7 @@
 #include "core/server_table.h"
 #include "core/settings.h"
 #include "core/window_messages.h"
+#include "tests/support/queued_window_messages.h"
 #include "tests/support/temp_home.h"
 
 #include <arpa/inet.h>
@@ -30,9 +31,12 @@ std::string stored(const char* name)
     return value;
 }
 
+// As the receive thread runs it: from its buffer, posts delivered once the
+// buffer holds the next message.
 void feed(void (*handler)(const char*, int), const std::string& body)
 {
-    handler(body.data(), static_cast<int>(body.size()));
+    QueuedWindowMessages queue;
+    run_from_receive_buffer(queue, [handler](const char* b, int len, int) { handler(b, len); }, body);
 }
 
 class ServerTable : public ::testing::Test {

@@ -7,6 +7,7 @@
 #include "core/receive_dispatch.h"
 #include "core/window_messages.h"
 #include "tests/core/loopback.h"
+#include "tests/support/queued_window_messages.h"
 #include "tests/support/temp_home.h"
 #include "tests/whiteboard/board_test_util.h"
 
@@ -89,12 +90,15 @@ protected:
         m.body.assign(buffer.data() + wire_head_len, static_cast<size_t>(std::max(m.head.length, 0)));
         return m;
     }
-    // Hands a message to the dispatch as the receive thread would.
-    static void deliver(const SentMessage& m) { board_dispatch_message(m.head, m.body.data(), m.head.length); }
-    static void deliver(int number, int board, const std::string& body)
+    // Hands a message to the dispatch as the receive thread would: from its
+    // buffer, which the next message overwrites before the view gets what
+    // was posted.
+    void deliver(const SentMessage& m) { deliver(m.head.number, m.head.address, m.body); }
+    void deliver(int number, int board, const std::string& body)
     {
-        board_dispatch_message(WireHead { 0, board, number, static_cast<int>(body.size()) }, body.data(),
-                               static_cast<int>(body.size()));
+        run_from_receive_buffer(queue, [&](const char* b, int len, int) {
+            board_dispatch_message(WireHead { 0, board, number, len }, b, len);
+        }, body);
     }
     // The body of a text message as a relay brings it: the action, then the characters.
     static std::string text_body(int x, int y, const std::string& text)
@@ -115,6 +119,7 @@ protected:
 
     TempHome home;
     LogCapture log;
+    QueuedWindowMessages queue;
     ScriptedMessageBoxes boxes;
     RecordingWindow board_view;
     RecordingWindow main_frame;
@@ -359,7 +364,7 @@ TEST_F(BoardMessages, FullTextPoolIsToldOncePerPageWithoutStoppingTheReceiveThre
         deliver(MSG_BOARD_TEXT, 0, text_body(10, 10, std::string(500, 'l')));
     ASSERT_EQ(board_find_free_long_str(), -1);
     UnansweredBoxes user;
-    std::future<void> receiving = std::async(std::launch::async, [] {
+    std::future<void> receiving = std::async(std::launch::async, [this] {
         for (int board : { 2, 2, 5, 2, 5 })
             deliver(MSG_BOARD_TEXT, board, text_body(10, 10, std::string(500, 'm')));
     });
