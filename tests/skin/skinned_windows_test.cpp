@@ -357,10 +357,12 @@ TEST_F(SkinnedWindows, LogoNamedByTheServerIsDownloadedAndPaintedInTheFrame)
     QImage blue(16, 16, QImage::Format_RGB32);
     blue.fill(Qt::blue);
     ASSERT_TRUE(blue.save(QString::fromStdString(site + "/home/company_logo/acme.bmp"), "BMP"));
-    ChildProcess web({ "python3", "-m", "http.server", "--bind", "127.0.0.1", "--directory", site, "80" });
+    // The web host's port is 80; another address than the core logo test's
+    // keeps the two apart when they run at once.
+    ChildProcess web({ "python3", "-m", "http.server", "--bind", "127.0.0.4", "--directory", site, "80" });
     ASSERT_TRUE(web.started());
-    ASSERT_TRUE(wait_for_loopback_port(80, 10000));
-    reg_write("general", "web_host", "127.0.0.1");
+    ASSERT_TRUE(wait_for_loopback_port(80, 10000, "127.0.0.4"));
+    reg_write("general", "web_host", "127.0.0.4");
 
     CMyFrameWnd frame;
     frame.resize(400, 300);

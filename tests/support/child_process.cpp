@@ -42,7 +42,7 @@ void ChildProcess::stop()
     pid_ = -1;
 }
 
-bool wait_for_loopback_port(int port, int wait_ms)
+bool wait_for_loopback_port(int port, int wait_ms, const char* address)
 {
     auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(wait_ms);
     while (std::chrono::steady_clock::now() < until) {
@@ -50,7 +50,7 @@ bool wait_for_loopback_port(int port, int wait_ms)
         sockaddr_in to {};
         to.sin_family = AF_INET;
         to.sin_port = htons(static_cast<uint16_t>(port));
-        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::inet_pton(AF_INET, address, &to.sin_addr);
         bool ok = fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0;
         if (fd >= 0)
             ::close(fd);

@@ -19,8 +19,9 @@ private:
     int pid_ = -1;
 };
 
-// True once 127.0.0.1:port accepts a connection (within wait_ms).
-bool wait_for_loopback_port(int port, int wait_ms);
+// True once address:port accepts a connection (within wait_ms); address is
+// one of the loopback range.
+bool wait_for_loopback_port(int port, int wait_ms, const char* address = "127.0.0.1");
 
 // A program run to its end with its output (standard output and error
 // together) collected. It runs in its own process group, which is killed when
