@@ -127,7 +127,9 @@ TEST_F(ConnectFlow, ConnectOpensAndIdentifiesEveryConnectionAndStartsOneWatchdog
     const int id = g_my_customer_id;
     for (const char* kind : { "voice", "app", "file" })
         EXPECT_TRUE(server.wait_for_log(format_text("client %d: %s connection", id, kind))) << kind;
-    EXPECT_TRUE(connection_watchdog_running());
+    // Waited for, not only checked: were the started one not running yet, the
+    // call below would itself become the watchdog and never return.
+    ASSERT_TRUE(wait_for([] { return connection_watchdog_running(); }));
     // The connect flow starts a watchdog every time; only one runs.
     EXPECT_EQ(connection_watchdog_thread(), 0);
     EXPECT_TRUE(all_four_open());
