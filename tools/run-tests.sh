@@ -6,10 +6,13 @@ set -euo pipefail
 build_dir=${1:-build}
 shift || true
 jobs=$(nproc)
+# A test without its own time-out that hangs ends after this many seconds,
+# not after CTest's 25 minutes.
+timeout_s=300
 
 if [ "${TAMBLO_NETNS:-}" = "1" ]; then
   ip link set lo up
-  exec ctest --test-dir "$build_dir" --output-on-failure -j "$jobs" "$@"
+  exec ctest --test-dir "$build_dir" --output-on-failure -j "$jobs" --timeout "$timeout_s" "$@"
 fi
 
 if [ "$(id -u)" -eq 0 ] && unshare -n true 2>/dev/null; then
@@ -17,4 +20,4 @@ if [ "$(id -u)" -eq 0 ] && unshare -n true 2>/dev/null; then
 fi
 
 echo "run-tests: not root or no network namespaces: tests that need one will skip"
-exec ctest --test-dir "$build_dir" --output-on-failure -j "$jobs" "$@"
+exec ctest --test-dir "$build_dir" --output-on-failure -j "$jobs" --timeout "$timeout_s" "$@"
