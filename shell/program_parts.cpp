@@ -5,7 +5,7 @@
 #include "core/lan_multicast.h"
 #include "core/meeting_record.h"
 #include "core/server_table.h"
-#include "core/sharing_messages.h"
+#include "sharing/sharing_messages.h"
 #include "media/voice_parts.h"
 #include "skin/skin_table.h"
 #include "whiteboard/board_messages.h"

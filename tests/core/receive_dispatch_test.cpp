@@ -5,7 +5,7 @@
 #include "core/global_state.h"
 #include "core/messages.h"
 #include "core/receive_dispatch.h"
-#include "core/sharing_messages.h"
+#include "sharing/sharing_messages.h"
 #include "core/window_messages.h"
 #include "core/wire_head.h"
 #include "tests/core/loopback.h"

@@ -9,7 +9,7 @@
 #include "core/messages.h"
 #include "core/receive_dispatch.h"
 #include "core/receive_threads.h"
-#include "core/sharing_messages.h"
+#include "sharing/sharing_messages.h"
 #include "core/window_messages.h"
 #include "core/wire_head.h"
 #include "tests/core/loopback.h"

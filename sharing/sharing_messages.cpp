@@ -1,4 +1,4 @@
-#include "core/sharing_messages.h"
+#include "sharing/sharing_messages.h"
 
 #include "core/connections.h"
 #include "core/dbg_log.h"
