@@ -5,7 +5,7 @@
 
 namespace {
 
-// Our painted glyphs: 0 circle, 1 square, 2 triangle, 3 diamond, 4 plus,
+// Our painted glyphs: 0 circle, 1 square, 2 triangle, 3 rounded square, 4 plus,
 // 5 right arrow, 6 left arrow, 7 speaker, 8 microphone, 9 speech bubble,
 // 10 person, 11 link, 12 star, 13 check, 14 cross, 15 door; 16 + n solid.
 constexpr int solid = 16;
@@ -42,11 +42,13 @@ constexpr std::array g_command_icons = {
     CommandIcon { 32777, "draw-text", 9 },                // Use text
     CommandIcon { 32778, "preferences-desktop-font", solid + 9 }, // Choose font
     CommandIcon { 32787, "draw-line", 14 },               // Draw line
-    CommandIcon { 32788, "draw-rectangle", 1 },           // Void rect
+    // The theme's shape pictures are half filled, so a void and a solid shape
+    // would read alike: both of each pair are our own outline and fill.
+    CommandIcon { 32788, nullptr, 1 },                    // Void rect
     CommandIcon { 32789, nullptr, solid + 1 },            // Solid rect
-    CommandIcon { 32790, "draw-circle", 0 },              // Void circle
+    CommandIcon { 32790, nullptr, 0 },                    // Void circle
     CommandIcon { 32791, nullptr, solid + 0 },            // Solid circle
-    CommandIcon { 32796, "draw-rectangle-rounded", 3 },   // Void round rect
+    CommandIcon { 32796, nullptr, 3 },                    // Void round rect
     CommandIcon { 32797, nullptr, solid + 3 },            // Solid round rect
     CommandIcon { 32800, "edit-undo", 6 },                // Undo
     CommandIcon { 32801, "edit-redo", 5 },                // Redo

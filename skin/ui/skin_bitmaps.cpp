@@ -261,7 +261,7 @@ void draw_glyph(QPainter& p, int index, const QRectF& box, const QColor& ink, co
     case 0: p.drawEllipse(c, s, s); break;
     case 1: p.drawRect(QRectF(c.x() - s, c.y() - s, 2 * s, 2 * s)); break;
     case 2: poly({ { c.x(), c.y() - s }, { c.x() + s, c.y() + s }, { c.x() - s, c.y() + s } }); break;
-    case 3: poly({ { c.x(), c.y() - s }, { c.x() + s, c.y() }, { c.x(), c.y() + s }, { c.x() - s, c.y() } }); break;
+    case 3: p.drawRoundedRect(QRectF(c.x() - s, c.y() - s, 2 * s, 2 * s), s / 2, s / 2); break;
     case 4: // plus
         poly({ { c.x() - s / 3, c.y() - s }, { c.x() + s / 3, c.y() - s }, { c.x() + s / 3, c.y() - s / 3 },
                { c.x() + s, c.y() - s / 3 }, { c.x() + s, c.y() + s / 3 }, { c.x() + s / 3, c.y() + s / 3 },
