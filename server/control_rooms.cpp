@@ -595,7 +595,12 @@ void ControlRooms::join_room(Client& c, std::string_view body)
     if (r.full_screen_option != 0)
         send(c.id, MSG_784, {}, r.full_screen_option);
     send_room(index, MSG_MEMBER_JOINED, c.name, 0, c.id);
-    send_room(index, MSG_MEMBERS_NOTICE_116, {}, 0, c.id);
+    // Every member's page asks for the list again, the newcomer's too, so
+    // each roster shows the newcomer with its flags.
+    send_room(index, MSG_MEMBERS_NOTICE_116);
+    // A late joiner gets the room's recent chat.
+    if (!r.chat.empty())
+        chat_reload(c);
 }
 
 void ControlRooms::leave_room(Client& c, int notice)
@@ -930,9 +935,12 @@ void ControlRooms::chat(Client& c, std::string_view body)
     std::string line = prefix + cut_copy(text, room_for_text);
     line.append(style.substr(0, 6));
     Room& r = *room_for(c);
+    r.chat_bytes += line.size();
     r.chat.push_back(line);
-    if (r.chat.size() > control_chat_history_lines)
+    while (r.chat.size() > control_chat_history_lines || r.chat_bytes > control_chat_history_bytes) {
+        r.chat_bytes -= r.chat.front().size();
         r.chat.pop_front();
+    }
     send_room(c.room, MSG_CHAT_TEXT, line);
 }
 

@@ -88,7 +88,9 @@ inline constexpr int control_room_count = 100;
 inline constexpr int control_room_member_limit = 100;
 inline constexpr size_t control_name_limit = 63;
 inline constexpr size_t control_password_limit = 16;
+// The chat a room keeps for reloads: its last lines, within both bounds.
 inline constexpr size_t control_chat_history_lines = 200;
+inline constexpr size_t control_chat_history_bytes = 64 * 1024;
 
 class ControlRooms {
 public:
@@ -135,6 +137,7 @@ private:
         bool chairman_control = false;
         int full_screen_option = 0;
         std::deque<std::string> chat;
+        size_t chat_bytes = 0;
     };
 
     void handle_one(int customer_id, int field2, int number, std::string_view body);

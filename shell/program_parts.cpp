@@ -1,5 +1,6 @@
 #include "shell/program_parts.h"
 
+#include "core/chat_receive.h"
 #include "core/company_logo.h"
 #include "core/control_messages.h"
 #include "core/lan_multicast.h"
@@ -22,6 +23,7 @@ void install_program_parts()
     install_sharing_handlers();
     install_voice_parts();
     install_control_handlers();
+    install_chat_receiver();
     install_company_logo_handler();
 }
 

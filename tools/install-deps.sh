@@ -33,6 +33,8 @@ packages=(
   breeze-icon-theme libqt6svg6
   # video: camera capture and format conversion; libjpeg-turbo for the codec benchmark
   libv4l-dev libjpeg62-turbo-dev
+  # the chat's saved RTF files are read back by LibreOffice's headless converter
+  libreoffice-writer
 )
 
 missing=()

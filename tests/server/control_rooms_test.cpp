@@ -176,9 +176,11 @@ TEST_F(Rooms, FirstToJoinIsChairmanAndMembersCarryTheirFlags)
     login(1, "ann");
     login(2, "ben");
     join(1, "Lobby");
-    EXPECT_EQ(out.take(1), (std::vector<Sent> { { 1, 0, MSG_ROOM_ENTERED, "   1:Lobby" }, { 1, 0, MSG_CHAIRMAN_APPROVED, "ann" } }));
+    EXPECT_EQ(out.take(1), (std::vector<Sent> { { 1, 0, MSG_ROOM_ENTERED, "   1:Lobby" }, { 1, 0, MSG_CHAIRMAN_APPROVED, "ann" },
+                                                { 1, 0, MSG_MEMBERS_NOTICE_116, "" } }));
     join(2, "Lobby");
-    EXPECT_EQ(out.numbers(2), std::vector<int> { MSG_ROOM_ENTERED });
+    // The newcomer's page asks for the list too.
+    EXPECT_EQ(out.numbers(2), (std::vector<int> { MSG_ROOM_ENTERED, MSG_MEMBERS_NOTICE_116 }));
     EXPECT_EQ(out.take(1), (std::vector<Sent> { { 1, 0, MSG_MEMBER_JOINED, "ben" }, { 1, 0, MSG_MEMBERS_NOTICE_116, "" } }));
     rooms.handle(2, 0, MSG_MEMBER_LIST_REFRESH, "");
     EXPECT_EQ(out.take(2), (std::vector<Sent> { { 2, member_flag_chairman, MSG_MEMBER_LIST_FIRST, record("ann", 1) },
@@ -202,7 +204,7 @@ TEST_F(ConfiguredRooms, JoinChecksTheRoomAndItsPassword)
     EXPECT_EQ(rooms.room_of(1), -1);
     // A chairman password keeps the first member from becoming chairman.
     join(1, "Board", "secret");
-    EXPECT_EQ(out.numbers(1), std::vector<int> { MSG_ROOM_ENTERED });
+    EXPECT_EQ(out.numbers(1), (std::vector<int> { MSG_ROOM_ENTERED, MSG_MEMBERS_NOTICE_116 }));
     rooms.handle(1, 0, MSG_REQUEST_CHAIRMAN, "guess");
     rooms.handle(1, 0, MSG_REQUEST_CHAIRMAN, "boss");
     EXPECT_EQ(out.take(1), (std::vector<Sent> { { 1, 0, MSG_CHAIRMAN_DENIED, "" }, { 1, 0, MSG_CHAIRMAN_APPROVED, "ann" },
@@ -269,9 +271,10 @@ TEST_F(Rooms, PasswordsAreSetByTheChairmanWithTheOldOne)
     join(2, "Lobby");
     join(2, "Lobby", "open sesame");
     auto got = out.take(2);
-    ASSERT_EQ(got.size(), 2u);
+    ASSERT_EQ(got.size(), 3u);
     EXPECT_EQ(got[0].body, "  -2:Lobby");
     EXPECT_EQ(got[1].body, "   1:Lobby");
+    EXPECT_EQ(got[2].number, MSG_MEMBERS_NOTICE_116);
 }
 
 TEST_F(Rooms, MeetingStartsForTheRoomAndLateComersLearnTheTime)
@@ -285,7 +288,7 @@ TEST_F(Rooms, MeetingStartsForTheRoomAndLateComersLearnTheTime)
     now += 75;
     join(2, "Lobby");
     EXPECT_EQ(out.take(2), (std::vector<Sent> { { 2, 0, MSG_ROOM_ENTERED, "   1:Lobby" }, { 2, 0, MSG_MEETING_STARTED, "" },
-                                                { 2, 0, MSG_MEETING_ELAPSED_TIME, "75" } }));
+                                                { 2, 0, MSG_MEETING_ELAPSED_TIME, "75" }, { 2, 0, MSG_MEMBERS_NOTICE_116, "" } }));
     clear();
     // In chairman control mode only the chairman stops it; in free mode anyone.
     rooms.handle(1, 0, MSG_MODE_CHAIRMAN, "");
@@ -513,7 +516,8 @@ TEST_F(Rooms, MovingToAnotherRoomLeavesTheFirstQuietly)
     join(2, "Lobby");
     clear();
     join(2, "Design");
-    EXPECT_EQ(out.take(2), (std::vector<Sent> { { 2, 0, MSG_ROOM_ENTERED, "   2:Design" }, { 2, 0, MSG_CHAIRMAN_APPROVED, "ben" } }));
+    EXPECT_EQ(out.take(2), (std::vector<Sent> { { 2, 0, MSG_ROOM_ENTERED, "   2:Design" }, { 2, 0, MSG_CHAIRMAN_APPROVED, "ben" },
+                                                { 2, 0, MSG_MEMBERS_NOTICE_116, "" } }));
     EXPECT_EQ(out.numbers(1), (std::vector<int> { MSG_MEMBER_LEFT, MSG_MEMBERS_NOTICE_116 }));
 }
 
@@ -608,4 +612,71 @@ TEST_F(Rooms, AServerWithoutAListStillEndsItSoTheAskerStopsWaiting)
     rooms.client_identified(1);
     rooms.handle(1, 0, MSG_SERVER_LIST_REQUEST, "");
     EXPECT_EQ(out.take(1), (std::vector<Sent> { { 1, 0, MSG_SERVER_LIST_SAVE, "" } }));
+}
+
+TEST_F(Rooms, LateJoinerGetsTheRoomsRecentChatWithinItsBounds)
+{
+    login(1, "ann");
+    login(2, "ben");
+    join(1, "Lobby");
+    join(2, "Lobby");
+    rooms.handle(1, 0, MSG_CHAT_TEXT, "early");
+    clear();
+    // Leaving and coming back brings the chat along.
+    rooms.handle(2, 0, MSG_ROOM_LEAVE, "");
+    join(2, "Lobby");
+    std::vector<Sent> got = out.take(2);
+    ASSERT_GE(got.size(), 3u);
+    EXPECT_EQ(got.back(), (Sent { 2, 0, MSG_CHAT_RELOAD_FIRST, "ann: early" }));
+
+    // The kept chat stays within 200 lines and 64 KiB: the oldest lines go.
+    for (int i = 0; i < 300; ++i)
+        rooms.handle(1, 0, MSG_CHAT_TEXT, "line " + std::to_string(i));
+    clear();
+    rooms.handle(2, 0, MSG_CHAT_RELOAD, "");
+    got = out.take(2);
+    ASSERT_EQ(got.size(), control_chat_history_lines);
+    EXPECT_EQ(got.front(), (Sent { 2, 0, MSG_CHAT_RELOAD_FIRST, "ann: line 100" }));
+    EXPECT_EQ(got.back().body, "ann: line 299");
+    for (int i = 0; i < 20; ++i)
+        rooms.handle(1, 0, MSG_CHAT_TEXT, std::string(8000, 'a' + static_cast<char>(i)));
+    clear();
+    rooms.handle(2, 0, MSG_CHAT_RELOAD, "");
+    got = out.take(2);
+    size_t bytes = 0;
+    for (const Sent& line : got)
+        bytes += line.body.size();
+    EXPECT_LE(bytes, control_chat_history_bytes);
+    EXPECT_EQ(got.size(), control_chat_history_bytes / 8005);
+    EXPECT_EQ(got.back().body, "ann: " + std::string(8000, 'a' + 19));
+    EXPECT_EQ(got.front().number, MSG_CHAT_RELOAD_FIRST);
+}
+
+TEST_F(Rooms, EveryFlagChangeReachesTheWholeRoom)
+{
+    login(1, "ann");
+    login(2, "ben");
+    join(1, "Lobby");
+    join(2, "Lobby");
+    clear();
+    // What one member heard of the flags; the rest is forgotten.
+    auto states = [this](int to) {
+        std::vector<std::pair<int, std::string>> out_states;
+        for (const Sent& s : out.take(to))
+            if (s.number == MSG_MEMBER_STATE)
+                out_states.emplace_back(s.field2, s.body);
+        clear();
+        return out_states;
+    };
+    rooms.handle(2, 0, MSG_RAISE_HAND, "");
+    EXPECT_EQ(states(1), (std::vector<std::pair<int, std::string>> { { 2, "4" } }));
+    rooms.handle(1, 2, MSG_SET_PRESENTER, "");
+    EXPECT_EQ(states(1), (std::vector<std::pair<int, std::string>> { { 2, "6" } }));
+    rooms.handle(1, 2, MSG_ALLOW_TALK, "");
+    EXPECT_EQ(states(2), (std::vector<std::pair<int, std::string>> { { 2, "14" } }));
+    rooms.handle(1, 0, MSG_GIVE_UP_CHAIRMAN, "");
+    EXPECT_EQ(states(2), (std::vector<std::pair<int, std::string>> { { 1, "0" } }));
+    rooms.handle(2, 0, MSG_REQUEST_CHAIRMAN, "");
+    EXPECT_EQ(states(1), (std::vector<std::pair<int, std::string>> { { 2, "15" } }));
+    clear();
 }
