@@ -145,7 +145,6 @@ struct MembersSession {
     bool push_mode = false;
     bool has_selection = false;
 };
-MembersSession members_session_now(bool has_selection);
 
 // The refusal the page shows for an action, nullptr when it may go on. The
 // texts are the page's own (English sources).
