@@ -135,7 +135,10 @@ namespace {
 
 intptr_t send_member_record(uint32_t msg, const char* body, int len, int flags)
 {
+    // Zeros behind the copy: the page reads four characters behind the
+    // name's NUL, which a body cut short does not have.
     std::string copy = body_text(body, len);
+    copy.append(5, '\0');
     return send_window_message(WindowSlot::members_page, msg, reinterpret_cast<uintptr_t>(copy.c_str()), flags);
 }
 
