@@ -7,38 +7,31 @@
 #include "shell/ui/text_box.h"
 #include "skin/ui/my_button.h"
 #include "skin/ui/my_check_box.h"
+#include "skin/ui/my_combo_box.h"
+#include "skin/ui/my_ip_address_ctrl.h"
+#include "skin/ui/my_list_box.h"
 #include "skin/ui/my_edit.h"
 #include "skin/ui/my_static.h"
 
-#include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QIntValidator>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
 CDlgConnectServer::CDlgConnectServer(QWidget* parent) : Cgood_dlg(154, parent)
 {
     setWindowTitle(tr_ui("Connect to server"));
     auto* choose_label = new CMyStatic(-1, tr_ui("Please choose a server to connect:"), this);
-    server_list_ = new QListWidget(this);
-    set_control_id(server_list_, 1039);
+    server_list_ = new CMyListBox(1039, this);
     server_list_->setMinimumHeight(110);
     auto* port_label = new CMyStatic(-1, tr_ui("Port:"), this);
-    port_combo_ = new QComboBox(this);
-    set_control_id(port_combo_, 1106);
+    port_combo_ = new CMyComboBox(1106, this);
     refresh_button_ = new CMyButton(1061, tr_ui("Refresh List"), this);
 
     manual_check_ = new CMyCheckBox(1059, tr_ui("Specify IP and port manually"), this);
     auto* ip_label = new CMyStatic(-1, tr_ui("IP:"), this);
-    address_edit_ = new CMyEdit_no_scroll(1060, this);
-    // Four decimal fields of 0-255, as the address control takes them.
-    static const QRegularExpression dotted(
-        "^((25[0-5]|2[0-4][0-9]|1?[0-9]?[0-9])\\.){0,3}(25[0-5]|2[0-4][0-9]|1?[0-9]?[0-9])?$");
-    address_edit_->setValidator(new QRegularExpressionValidator(dotted, address_edit_));
-    address_edit_->setText("127.0.0.1");
+    address_edit_ = new CMyIPAddressCtrl(1060, this);
+    address_edit_->set_address(IpAddressBytes { 127, 0, 0, 1 });
     auto* manual_port_label = new CMyStatic(-1, tr_ui("Port:"), this);
     port_edit_ = new CMyEdit_no_scroll(1002, this);
     port_edit_->setValidator(new QIntValidator(0, 99999, port_edit_));
@@ -130,11 +123,9 @@ void CDlgConnectServer::update_enabled()
 
 std::array<int, 4> CDlgConnectServer::typed_address() const
 {
-    std::array<int, 4> fields {};
-    const QStringList parts = address_edit_->text().split('.');
-    for (int i = 0; i < 4 && i < parts.size(); ++i)
-        fields[static_cast<size_t>(i)] = parts[i].toInt();
-    return fields;
+    IpAddressBytes bytes {};
+    address_edit_->get_address(bytes);
+    return { bytes[0], bytes[1], bytes[2], bytes[3] };
 }
 
 void CDlgConnectServer::OnOK()

@@ -14,10 +14,10 @@
 class CMyButton;
 class CMyCheckBox;
 class CMyEdit_no_scroll;
+class CMyComboBox;
+class CMyIPAddressCtrl;
+class CMyListBox;
 class CMyStatic;
-class QComboBox;
-class QLineEdit;
-class QListWidget;
 
 class CDlgConnectServer : public Cgood_dlg, public WindowTarget {
     Q_OBJECT
@@ -37,10 +37,10 @@ public:
     const ServerChoice& choice() const { return choice_; }
     bool refreshing() const { return refreshing_; }
 
-    QListWidget* server_list() const { return server_list_; }
-    QComboBox* port_combo() const { return port_combo_; }
+    CMyListBox* server_list() const { return server_list_; }
+    CMyComboBox* port_combo() const { return port_combo_; }
     CMyCheckBox* manual_check() const { return manual_check_; }
-    QLineEdit* address_edit() const { return address_edit_; }
+    CMyIPAddressCtrl* address_edit() const { return address_edit_; }
     CMyEdit_no_scroll* port_edit() const { return port_edit_; }
     CMyCheckBox* auto_connect_check() const { return auto_connect_check_; }
     CMyButton* refresh_button() const { return refresh_button_; }
@@ -52,10 +52,10 @@ private:
     void end_refresh_worker();
     std::array<int, 4> typed_address() const;
 
-    QListWidget* server_list_ = nullptr;
-    QComboBox* port_combo_ = nullptr;
+    CMyListBox* server_list_ = nullptr;
+    CMyComboBox* port_combo_ = nullptr;
     CMyCheckBox* manual_check_ = nullptr;
-    QLineEdit* address_edit_ = nullptr;
+    CMyIPAddressCtrl* address_edit_ = nullptr;
     CMyEdit_no_scroll* port_edit_ = nullptr;
     CMyCheckBox* auto_connect_check_ = nullptr;
     CMyButton* refresh_button_ = nullptr;

@@ -11,6 +11,7 @@
 #include "skin/ui/my_button.h"
 #include "skin/ui/my_check_box.h"
 #include "skin/ui/my_edit.h"
+#include "skin/ui/my_list_box.h"
 #include "skin/ui/my_static.h"
 
 #include <QGridLayout>
@@ -29,8 +30,7 @@ CDlgMeetingRoom::CDlgMeetingRoom(QWidget* parent) : Cgood_dlg(147, parent)
     auto* name_label = new CMyStatic(-1, tr_ui("Room Name:"), this);
     name_edit_ = new CMyEdit_no_scroll(1002, this);
     auto* create = new CMyButton(1017, tr_ui("Create"), this);
-    room_list_ = new QListWidget(this);
-    set_control_id(room_list_, 1019);
+    room_list_ = new CMyListBox(1019, this);
     room_list_->setMinimumHeight(150);
     auto* join = new CMyButton(1018, tr_ui("Join"), this);
     auto* refresh = new CMyButton(1020, tr_ui("Refresh"), this);

@@ -9,7 +9,7 @@
 class CMyButton;
 class CMyCheckBox;
 class CMyEdit_no_scroll;
-class QListWidget;
+class CMyListBox;
 
 class CDlgMeetingRoom : public Cgood_dlg, public WindowTarget {
     Q_OBJECT
@@ -34,12 +34,12 @@ public:
     void OnMyMsgRoomCurrent();
 
     CMyEdit_no_scroll* name_edit() const { return name_edit_; }
-    QListWidget* room_list() const { return room_list_; }
+    CMyListBox* room_list() const { return room_list_; }
     CMyCheckBox* auto_join_check() const { return auto_join_check_; }
 
 private:
     CMyEdit_no_scroll* name_edit_ = nullptr;
-    QListWidget* room_list_ = nullptr;
+    CMyListBox* room_list_ = nullptr;
     CMyCheckBox* auto_join_check_ = nullptr;
     WindowSlotBinding slot_binding_ { WindowSlot::meeting_room, this };
 };

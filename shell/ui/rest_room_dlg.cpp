@@ -8,6 +8,7 @@
 #include "skin/ui/my_button.h"
 #include "skin/ui/my_check_box.h"
 #include "skin/ui/my_edit.h"
+#include "skin/ui/my_list_box.h"
 #include "skin/ui/my_static.h"
 
 #include <QHBoxLayout>
@@ -31,8 +32,7 @@ CDlgRestRoom::CDlgRestRoom(QWidget* parent) : Cgood_dlg(158, parent)
 {
     setWindowTitle(tr_ui("Rest Room"));
     setModal(false);
-    people_ = new QListWidget(this);
-    set_control_id(people_, 1054);
+    people_ = new CMyListBox(1054, this);
     people_->setMinimumWidth(130);
     people_->setMaximumWidth(170);
     history_edit_ = new CMyEdit(1002, this);

@@ -10,7 +10,7 @@
 
 class CMyCheckBox;
 class CMyEdit;
-class QListWidget;
+class CMyListBox;
 
 class CDlgRestRoom : public Cgood_dlg, public WindowTarget {
     Q_OBJECT
@@ -32,14 +32,14 @@ public:
     void OnMyMsgRestRoomListAdd(const char* body, intptr_t len);
     void OnMyMsgRestRoomChat(const char* body, intptr_t len);
 
-    QListWidget* people_list() const { return people_; }
+    CMyListBox* people_list() const { return people_; }
     CMyEdit* history_edit() const { return history_edit_; }
     CMyEdit* input_edit() const { return input_; }
     CMyCheckBox* send_on_return_check() const { return send_on_return_; }
     const std::string& history() const { return history_; }
 
 private:
-    QListWidget* people_ = nullptr;
+    CMyListBox* people_ = nullptr;
     CMyEdit* history_edit_ = nullptr;
     CMyEdit* input_ = nullptr;
     CMyCheckBox* send_on_return_ = nullptr;

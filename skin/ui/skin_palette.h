@@ -12,8 +12,10 @@ inline void follow_skin_text_colour(QWidget* widget, QPalette::ColorRole role = 
 {
     const QColor text = colorref_color(skin_word_value(skin_word::text));
     QPalette pal = widget->palette();
-    if (pal.color(role) == text)
+    if (pal.color(QPalette::Active, role) == text)
         return;
-    pal.setColor(role, text);
+    // A disabled control keeps the toolkit's grey, so it reads as disabled.
+    pal.setColor(QPalette::Active, role, text);
+    pal.setColor(QPalette::Inactive, role, text);
     widget->setPalette(pal);
 }

@@ -21,6 +21,9 @@
 #include "skin/skin_table.h"
 #include "skin/ui/my_button.h"
 #include "skin/ui/my_check_box.h"
+#include "skin/ui/my_combo_box.h"
+#include "skin/ui/my_ip_address_ctrl.h"
+#include "skin/ui/my_list_box.h"
 #include "skin/ui/my_edit.h"
 #include "tests/support/server_process.h"
 #include "tests/support/temp_home.h"
@@ -104,6 +107,8 @@ TEST_F(SessionDialogs, ConnectListsTheLocalServerFirstWithTheNinePortChoices)
     EXPECT_EQ(dlg.port_combo()->currentText(), "Default");
     EXPECT_FALSE(dlg.auto_connect_check()->isChecked());
     EXPECT_FALSE(dlg.address_edit()->isEnabled());
+    EXPECT_EQ(dlg.server_list()->objectName(), "ctl_1039");
+    EXPECT_EQ(dlg.port_combo()->objectName(), "ctl_1106");
 
     dlg.port_combo()->setCurrentIndex(2); // https(443)
     dlg.OnOK();
@@ -133,7 +138,7 @@ TEST_F(SessionDialogs, ConnectWithoutAServerOrWithALowPortStaysOpen)
     dlg.manual_check()->setChecked(true);
     EXPECT_TRUE(dlg.address_edit()->isEnabled());
     EXPECT_FALSE(dlg.server_list()->isEnabled());
-    dlg.address_edit()->setText("127.0.0.9");
+    dlg.address_edit()->set_address(IpAddressBytes { 127, 0, 0, 9 });
     dlg.port_edit()->setText("49");
     dlg.OnOK();
     EXPECT_TRUE(dlg.isVisible());
