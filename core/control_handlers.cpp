@@ -115,8 +115,12 @@ void do_room_entered_from_server(const char* body, int len, int)
         post_window_message(WindowSlot::meeting_room, WM_MY_MSG_ROOM_CURRENT);
     else
         post_window_message(WindowSlot::main_frame, number < 0 ? WM_MY_MSG_JOIN_ROOM_FAILED : WM_MY_MSG_ROOM_ENTERED);
-    if (number >= 0)
+    if (number >= 0) {
         send_cmd(MSG_581);
+        // The server tells the others of a new member (116), not the member
+        // itself: the page asks for the room's members now.
+        post_window_message(WindowSlot::members_page, WM_MY_MSG_MEMBERS_NOTICE_116);
+    }
 }
 
 void do_set_room_password_ok_from_server(const char*, int, int)

@@ -214,12 +214,14 @@ TEST_F(ControlTest, LoginAcceptedStoresTheNameAndAsksForServerListAnd790)
 
 TEST_F(ControlTest, RoomEnteredFollowsTheNumberAndTheOpenDialog)
 {
-    RecordingWindow frame, dialog;
+    RecordingWindow frame, dialog, members;
     WindowSlotBinding frame_binding(WindowSlot::main_frame, &frame);
+    WindowSlotBinding members_binding(WindowSlot::members_page, &members);
 
     std::string refused = "  -1:Design";
     run_from_receive_buffer(queue, do_room_entered_from_server, refused, 0);
     EXPECT_EQ(g_room_number, -1);
+    EXPECT_TRUE(members.received.empty());
     ASSERT_EQ(frame.received.size(), 2u);
     EXPECT_EQ(frame.received[0].msg, WM_MY_MSG_ROOM_CAPTION);
     EXPECT_EQ(frame.received[1].msg, WM_MY_MSG_JOIN_ROOM_FAILED);
@@ -232,6 +234,9 @@ TEST_F(ControlTest, RoomEnteredFollowsTheNumberAndTheOpenDialog)
     EXPECT_EQ(frame.received.back().msg, WM_MY_MSG_ROOM_ENTERED);
     // 581 follows only the entry, not the refusal before it.
     EXPECT_EQ(next_message().first, "   0:   0: 581:   0:");
+    // The new member's page asks for the room's members.
+    ASSERT_EQ(members.received.size(), 1u);
+    EXPECT_EQ(members.received[0].msg, WM_MY_MSG_MEMBERS_NOTICE_116);
 
     WindowSlotBinding dialog_binding(WindowSlot::meeting_room, &dialog);
     size_t frame_count = frame.received.size();
