@@ -51,7 +51,6 @@ struct WaitCursor {
 SessionCommands::SessionCommands(QWidget* frame) : QObject(frame), frame_(frame)
 {
     greeting_timer_.setSingleShot(true);
-    greeting_timer_.setInterval(greeting_wait_ms);
     connect(&greeting_timer_, &QTimer::timeout, this, &SessionCommands::greeting_overdue);
 }
 
@@ -75,7 +74,7 @@ void SessionCommands::connect_with(int (*start)())
         WaitCursor wait;
         start();
     }
-    greeting_timer_.start();
+    greeting_timer_.start(greeting_wait_ms);
 }
 
 void SessionCommands::greeting_overdue()

@@ -25,7 +25,7 @@ class SessionCommands : public QObject {
     Q_OBJECT
 public:
     // How long after a connect the user is told that the server said nothing.
-    inline static constexpr int greeting_wait_ms = 15000;
+    static inline int greeting_wait_ms = 15000;
 
     explicit SessionCommands(QWidget* frame);
     ~SessionCommands() override;
