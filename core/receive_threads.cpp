@@ -162,7 +162,9 @@ int g_recv_thread()
         if (g_auto_login.exchange(0)) {
             std::string name = g_login_name.get();
             std::string code = g_access_code.get();
-            if (!name.empty() && !code.empty()) {
+            // A server without access codes takes an empty one: a name is
+            // enough, or a Reconnect after such a login would not log in.
+            if (!name.empty()) {
                 g_login_pending = 1;
                 send_login(name, code);
             }

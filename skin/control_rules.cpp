@@ -125,7 +125,8 @@ int tab_first_showing(const TabLayout& layout, int index)
     int first = layout.first;
     int shift = 0;
     const TabRect& r = layout.tabs[static_cast<size_t>(index)];
-    while (first < layout.last_first && r.right - shift > layout.strip_right) {
+    // Never past the tab itself: one wider than the strip starts it.
+    while (first < index && first < layout.last_first && r.right - shift > layout.strip_right) {
         const TabRect& gone = layout.tabs[static_cast<size_t>(first)];
         shift += gone.right - gone.left;
         ++first;

@@ -17,6 +17,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QListWidget>
+#include <QPointer>
 #include <QVBoxLayout>
 
 CDlgMeetingRoom::CDlgMeetingRoom(QWidget* parent) : Cgood_dlg(147, parent)
@@ -105,8 +106,11 @@ void CDlgMeetingRoom::OnJoin()
         return;
     }
     const std::string room = item->text().toStdString();
-    CDlgMeetingRoomPasswd password_dlg(this);
-    if (password_dlg.exec() != IDOK)
+    // The room's answer may close this dialog while the password is typed:
+    // the password dialog is not its child, and nothing of it is used after.
+    QPointer<CDlgMeetingRoom> self(this);
+    CDlgMeetingRoomPasswd password_dlg(parentWidget());
+    if (password_dlg.exec() != IDOK || !self)
         return;
     join_room(room, password_dlg.password(), auto_join_check_->isChecked());
 }
@@ -124,8 +128,9 @@ void CDlgMeetingRoom::OnSetPasswd()
         show_text_box("Please join a meeting room before set meeting room password.");
         return;
     }
-    CDlgChangeMeetingRoomPasswd change_dlg(this);
-    if (change_dlg.exec() != IDOK)
+    QPointer<CDlgMeetingRoom> self(this);
+    CDlgChangeMeetingRoomPasswd change_dlg(parentWidget());
+    if (change_dlg.exec() != IDOK || !self)
         return;
     send_set_meeting_room_password(change_dlg.old_password(), change_dlg.new_password());
 }

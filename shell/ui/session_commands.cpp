@@ -30,11 +30,13 @@ constexpr size_t greeting_text_limit = 2047;
 template <class Dialog>
 Dialog* open_dialog(QPointer<Dialog>& kept, QWidget* parent)
 {
-    if (kept) {
+    if (kept && kept->isVisible()) {
         kept->raise();
         kept->activateWindow();
         return nullptr;
     }
+    // One that has closed and waits to be deleted is gone.
+    kept.clear();
     kept = new Dialog(parent);
     kept->setAttribute(Qt::WA_DeleteOnClose);
     kept->setWindowModality(Qt::ApplicationModal);

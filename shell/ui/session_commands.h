@@ -11,6 +11,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
+#include <QWidget>
 
 #include <cstdint>
 #include <string>
@@ -47,13 +48,20 @@ public:
     void OnMyMsgNotLoggedIn();
     void OnMyMsgJoinRoomFailed();
 
-    // The dialogs while they are open (tests, screenshots).
-    CDlgConnectServer* connect_dialog() const { return connect_dialog_; }
-    CDlgUserLogin* login_dialog() const { return login_dialog_; }
-    CDlgMeetingRoom* meeting_room_dialog() const { return room_dialog_; }
+    // The dialogs while they are open (tests, screenshots); one that has
+    // closed and waits to be deleted counts as none.
+    CDlgConnectServer* connect_dialog() const { return shown(connect_dialog_); }
+    CDlgUserLogin* login_dialog() const { return shown(login_dialog_); }
+    CDlgMeetingRoom* meeting_room_dialog() const { return shown(room_dialog_); }
+    // Made once and kept, shown or not.
     CDlgRestRoom* rest_room_dialog() const { return rest_room_; }
 
 private:
+    template <class Dialog>
+    static Dialog* shown(const QPointer<Dialog>& dialog)
+    {
+        return dialog && dialog->isVisible() ? dialog.data() : nullptr;
+    }
     // Runs a connect step under the wait cursor and watches for the greeting.
     void connect_with(int (*start)());
     void greeting_overdue();

@@ -372,6 +372,25 @@ TEST_F(ScriptedServer, AutoLoginSendsLoginAndJoinOnce)
     EXPECT_EQ(g_join_pending, 1);
 }
 
+TEST_F(ScriptedServer, AutoLoginWithoutAnAccessCodeStillLogsIn)
+{
+    g_first_connect_notices_sent = 1;
+    g_auto_login = 1;
+    g_login_name.set("anna");
+    g_access_code.clear();
+    g_room_name.clear();
+    g_login_pending = 0;
+    ASSERT_GE(accept_main(), 0);
+    read_message();
+    read_message();
+    auto [login, login_body] = read_message();
+    EXPECT_EQ(login.number, MSG_LOGIN);
+    EXPECT_EQ(login_body, "anna:");
+    EXPECT_EQ(g_login_pending, 1);
+    // No room stored: no join.
+    EXPECT_TRUE(nothing_more());
+}
+
 TEST_F(ScriptedServer, MalformedTrafficIsSkippedAndTheStreamStaysInStep)
 {
     g_first_connect_notices_sent = 1;

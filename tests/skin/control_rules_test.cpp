@@ -120,4 +120,11 @@ TEST(TabRules, HitsAndBringingATabIntoView)
     TabLayout from_two = tab_layout({ 40, 60, 30, 50 }, 185, 22, 2, 34);
     EXPECT_EQ(tab_first_showing(from_two, 0), 0);
     EXPECT_EQ(tab_first_showing(from_two, 9), from_two.first);
+
+    // A control too narrow for even the first tab (as while it is being made)
+    // keeps that tab first instead of scrolling it away.
+    TabLayout narrow = tab_layout({ 90, 60, 40 }, 0, 22, 0, 34);
+    ASSERT_TRUE(narrow.overflow);
+    EXPECT_EQ(tab_first_showing(narrow, 0), 0);
+    EXPECT_EQ(tab_first_showing(narrow, 1), 1);
 }
