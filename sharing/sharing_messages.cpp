@@ -10,6 +10,7 @@
 #include "core/wire_builders.h"
 #include "core/wire_head.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -86,6 +87,29 @@ int send_desk_mouse_up(int seat, int x, int y) { return send_mouse(MSG_REMOTE_DE
 int send_desk_mouse_dblclk(int seat, int x, int y) { return send_mouse(MSG_REMOTE_DESK_LBUTTON_DBLCLK, seat, x, y); }
 int send_app_key_event(int seat, int w, int l) { return send_key(MSG_REMOTE_APP_KEY, seat, w, l); }
 int send_desk_key_event(int w, int l) { return send_key(MSG_REMOTE_DESK_KEY, 0, w, l); }
+
+namespace {
+
+// A field of four characters keeps its width: a number beyond it is clamped.
+int fits_4(int value) { return std::clamp(value, -999, 9999); }
+
+} // namespace
+
+int send_share_window_rect(int left, int top, int width, int height)
+{
+    return send_with_body(g_main_sock, 0, MSG_SHARE_APP_WINDOW_RECT,
+                          format_text("%4d:%4d:%4d:%4d", fits_4(left), fits_4(top), fits_4(width), fits_4(height)));
+}
+int send_share_desk_size(int width, int height)
+{
+    return send_with_body(g_main_sock, 0, MSG_SHARE_DESK_SIZE, format_text("%4d:%4d", fits_4(width), fits_4(height)));
+}
+int send_share_cursor_pos(int x, int y)
+{
+    return send_with_body(g_main_sock, 0, MSG_SHARE_CURSOR_POS, format_text("%4d:%4d", fits_4(x), fits_4(y)));
+}
+int send_app_viewer_alive() { return send_head_only(0, MSG_APP_VIEWER_ALIVE); }
+int send_desk_viewer_alive() { return send_head_only(0, MSG_DESK_VIEWER_ALIVE); }
 
 void do_remote_app_mouse_move_from_server(const char* body, int len, int)
 {

@@ -34,6 +34,15 @@ int send_desk_mouse_dblclk(int seat, int x, int y);
 int send_app_key_event(int seat, int w, int l);
 int send_desk_key_event(int w, int l);
 
+// The sharer's announcements: 27 "%4d:%4d:%4d:%4d" left, top, width,
+// height of the shared window; 26 "%4d:%4d" the screen size; 279 "%4d:%4d"
+// the cursor; 227 / 267 (head only) every fifth capture tick.
+int send_share_window_rect(int left, int top, int width, int height);
+int send_share_desk_size(int width, int height);
+int send_share_cursor_pos(int x, int y);
+int send_app_viewer_alive();
+int send_desk_viewer_alive();
+
 // Handlers: body (followed by a zero byte), its length, head field 2.
 void do_remote_app_mouse_move_from_server(const char* body, int len, int field2);     // 62
 void do_remote_app_lbutton_down_from_server(const char* body, int len, int field2);   // 61

@@ -6,6 +6,7 @@
 #include "core/lan_multicast.h"
 #include "core/meeting_record.h"
 #include "core/server_table.h"
+#include "sharing/share_sharer.h"
 #include "sharing/sharing_messages.h"
 #include "media/voice_parts.h"
 #include "skin/skin_table.h"
@@ -21,6 +22,7 @@ void install_program_parts()
     install_board_handlers();
     install_meeting_record();
     install_sharing_handlers();
+    install_sharing_parts();
     install_voice_parts();
     install_control_handlers();
     install_chat_receiver();

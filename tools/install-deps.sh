@@ -21,6 +21,8 @@ packages=(
   zlib1g-dev libasio-dev
   # JPEG and GIF writing, screen capture
   libjpeg62-turbo-dev libgif-dev libx11-dev libxext-dev
+  # sharing: damage notices, cursor and regions, input injection; a window manager for the window-list tests
+  libxdamage-dev libxfixes-dev libxtst-dev openbox
   # the private network namespace of the test run, X server for window tests
   iproute2 util-linux xvfb xauth
   # real proxies for the connection tests

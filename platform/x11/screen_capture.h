@@ -3,8 +3,11 @@
 // offers it, XGetImage otherwise. One display connection serves the whole
 // process; every call is serialised on it.
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
+
+struct _XDisplay;
 
 namespace platform {
 
@@ -28,6 +31,42 @@ bool x11_window_size(XWindowId window, int& width_px, int& height_px);
 // lie inside the window; false on any failure.
 bool capture_window_area(XWindowId window, int x, int y, int width_px, int height_px, CapturedImage& out);
 bool capture_screen_area(int x, int y, int width_px, int height_px, CapturedImage& out);
+
+// One grab of a rectangle of the screen (root coordinates) for a capture
+// pass to cut into tiles. The shared-memory segment stays attached between
+// grabs that fit it, so a pass costs one request and, in the usual pixel
+// format, no copy. Parts of the rectangle off the screen read as black.
+class ScreenGrab {
+public:
+    ScreenGrab();
+    ~ScreenGrab();
+    ScreenGrab(const ScreenGrab&) = delete;
+    ScreenGrab& operator=(const ScreenGrab&) = delete;
+
+    bool grab(int x, int y, int width_px, int height_px);
+    int width() const { return width_; }
+    int height() const { return height_; }
+    // Row y of the last grab: width() words, 0x00RRGGBB in the low 24 bits.
+    const uint32_t* row(int y) const { return rows_ + static_cast<size_t>(y) * static_cast<size_t>(stride_px_); }
+    bool used_shared_memory() const { return used_shm_; }
+
+private:
+    bool ensure_segment(struct _XDisplay* display, size_t bytes);
+    void finish_in_buffer(int width_px, int height_px);
+    void release();
+
+    int width_ = 0;
+    int height_ = 0;
+    int stride_px_ = 0;
+    const uint32_t* rows_ = nullptr;
+    bool used_shm_ = false;
+    std::vector<uint32_t> buffer_;
+    void* shm_addr_ = nullptr;
+    size_t shm_capacity_ = 0;
+    unsigned long shm_seg_ = 0;
+    bool segment_attached_ = false;
+    unsigned segment_generation_ = 0;
+};
 
 // Tests force the XGetImage path. Also set when the server lacks MIT-SHM.
 void x11_set_shared_memory_allowed(bool allowed);

@@ -8,7 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-XvfbServer::XvfbServer(const char* screen)
+XvfbServer::XvfbServer(const char* screen, const std::vector<std::string>& extra)
 {
     int fds[2] = { -1, -1 };
     if (::pipe(fds) != 0)
@@ -23,8 +23,18 @@ XvfbServer::XvfbServer(const char* screen)
             ::dup2(devnull, 2);
         }
         std::string fd_text = std::to_string(fds[1]);
-        ::execlp("Xvfb", "Xvfb", "-displayfd", fd_text.c_str(), "-nolisten", "tcp", "-screen", "0", screen,
-                 "+extension", "MIT-SHM", static_cast<char*>(nullptr));
+        std::vector<std::string> args { "Xvfb", "-displayfd", fd_text, "-nolisten", "tcp", "-screen", "0", screen };
+        bool shm_named = false;
+        for (const std::string& a : extra)
+            shm_named = shm_named || a == "MIT-SHM";
+        if (!shm_named)
+            args.insert(args.end(), { "+extension", "MIT-SHM" });
+        args.insert(args.end(), extra.begin(), extra.end());
+        std::vector<char*> argv;
+        for (std::string& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        ::execvp("Xvfb", argv.data());
         ::_exit(127);
     }
     ::close(fds[1]);

@@ -3,11 +3,13 @@
 // MIT-SHM; DISPLAY points at it while it lives. Stopped by its process id.
 
 #include <string>
+#include <vector>
 
 class XvfbServer {
 public:
     // screen: Xvfb's "WxHxD" of screen 0.
-    explicit XvfbServer(const char* screen = "800x600x24");
+    // extra: further arguments, e.g. "-extension", "DAMAGE" for a server without it.
+    explicit XvfbServer(const char* screen = "800x600x24", const std::vector<std::string>& extra = {});
     ~XvfbServer();
     XvfbServer(const XvfbServer&) = delete;
     XvfbServer& operator=(const XvfbServer&) = delete;
