@@ -14,6 +14,7 @@ fi
 
 # Reports name functions and lines.
 [ -x /usr/lib/llvm-14/bin/llvm-symbolizer ] && export ASAN_SYMBOLIZER_PATH=/usr/lib/llvm-14/bin/llvm-symbolizer
+export LSAN_OPTIONS="suppressions=$(cd "$(dirname "$0")" && pwd)/sanitizer/lsan.supp"
 fuzz="$build_dir/fuzz"
 work="$build_dir/fuzz-work"
 rm -rf "$work/seeds" "$work/logs"
