@@ -72,3 +72,5 @@ void MessageTable::on_room_joined(ClientEvent event)
 {
     joined_events_.push_back(std::move(event));
 }
+
+void MessageTable::on_room_leaving(ClientEvent event) { room_leaving_events_.push_back(std::move(event)); }

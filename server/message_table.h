@@ -69,6 +69,10 @@ public:
     void on_client_leaving(ClientEvent event);
     const std::vector<ClientEvent>& client_ready_events() const { return ready_events_; }
     const std::vector<ClientEvent>& client_leaving_events() const { return leaving_events_; }
+    // Before a client leaves its room, by its own wish or because it went
+    // away (client.room() is still the room it leaves).
+    void on_room_leaving(ClientEvent event);
+    const std::vector<ClientEvent>& room_leaving_events() const { return room_leaving_events_; }
     // After a client has entered a room (client.room() is the new one).
     void on_room_joined(ClientEvent event);
     const std::vector<ClientEvent>& room_joined_events() const { return joined_events_; }
@@ -80,4 +84,5 @@ private:
     std::vector<ClientEvent> ready_events_;
     std::vector<ClientEvent> leaving_events_;
     std::vector<ClientEvent> joined_events_;
+    std::vector<ClientEvent> room_leaving_events_;
 };

@@ -814,6 +814,13 @@ void ServerCore::leave_room(Client& client)
     Room* room = client.room_;
     if (!room)
         return;
+    for (const ClientEvent& event : table_.room_leaving_events()) {
+        try {
+            event(*this, client);
+        } catch (...) {
+            server_log("exception in a room-leaving event of client %d", client.customer_id());
+        }
+    }
     std::erase(room->members_, &client);
     client.room_ = nullptr;
     server_log("client %d left room %d", client.customer_id(), room->number());

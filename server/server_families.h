@@ -19,3 +19,6 @@ void install_control_messages(MessageTable& table);
 void install_board_messages(MessageTable& table);
 // Talk blocks: the room's talk to the others, private voice to the partner (voice_messages.cpp).
 void install_voice_messages(MessageTable& table);
+// share_messages.cpp: who shares what in each room, 200-205 and 240-245
+// answered, the sharer's 26, 27 and 279 passed on, a leaving sharer's share ended.
+void install_share_messages(MessageTable& table);

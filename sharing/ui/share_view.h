@@ -1,8 +1,12 @@
 #pragma once
 // The shared-screen view: the upper view that shows another attendee's screen.
+// On the sharer's side it runs the capture timer and hands the paint
+// library's notices to the sharer (share_sharer).
 
 #include "core/window_messages.h"
 #include "skin/ui/my_form_view.h"
+
+#include <QTimer>
 
 class CEditTextTool;
 
@@ -14,8 +18,14 @@ public:
 
     intptr_t handle_window_message(uint32_t msg, uintptr_t wparam, intptr_t lparam) override;
 
+    // Timer 1 of the sharer: a capture tick every second while a share runs.
+    void start_share_timer();
+    void stop_share_timer();
+    bool share_timer_running() const { return capture_timer_.isActive(); }
+
 private:
     CViewCanvas* canvas_ = nullptr;
+    QTimer capture_timer_;
     WindowSlotBinding slot_binding_ { WindowSlot::share_view, this };
 };
 

@@ -17,6 +17,8 @@
 #include "media/voice_state.h"
 #include "platform/ui/file_dialog.h"
 #include "platform/ui/translations.h"
+#include "sharing/share_state.h"
+#include "sharing/ui/share_commands.h"
 #include "shell/event_notice.h"
 #include "shell/ui/about_dlg.h"
 #include "shell/ui/brenmo_view.h"
@@ -297,6 +299,8 @@ void CMainFrame::install_handlers()
     r.set_handler(cmd::raise_hand, [this] { OnRaiseHand(); });
     r.set_handler(cmd::push_mode, [this] { OnPushMode(); });
     r.set_handler(cmd::show_video, [this] { OnShowVideo(); });
+    r.set_handler(cmd::share_application, [this] { OnShareApplication(); });
+    r.set_handler(cmd::share_desktop, [this] { OnShareDesktop(); });
     for (const FrameCommand& c : frame_commands()) {
         if (c.tool_code >= 0)
             r.set_handler(c.id, [this, code = c.tool_code] { OnBoardTool(code); });
@@ -526,6 +530,29 @@ void CMainFrame::OnMyMsgShareDesktopApproved()
     show_me_cancel();
     if (main_frame_hooks().start_desktop_share)
         main_frame_hooks().start_desktop_share();
+    else
+        start_approved_desktop_share(this);
+}
+
+void CMainFrame::OnShareApplication()
+{
+    // Stopping is always allowed; starting is the presenter's in chairman control mode.
+    std::string refusal = g_sharing_app ? std::string() : sharing_refusal(command_state());
+    if (!refusal.empty()) {
+        message_box_printf("%s", tr_text(refusal.c_str()).c_str());
+        return;
+    }
+    ::OnShareApplication(this, [this] { switch_to_share_view(); });
+}
+
+void CMainFrame::OnShareDesktop()
+{
+    std::string refusal = g_sharing_desktop ? std::string() : sharing_refusal(command_state());
+    if (!refusal.empty()) {
+        message_box_printf("%s", tr_text(refusal.c_str()).c_str());
+        return;
+    }
+    ::OnShareDesktop();
 }
 
 void CMainFrame::OnMyMsgShareDesktopDenied()

@@ -132,6 +132,8 @@ public:
     // Commands.
     void OnStartMeeting();
     void OnStopMeeting();
+    void OnShareApplication();
+    void OnShareDesktop();
     void OnLogout();
     void OnWorkOffline();
     void OnMeetingTalk();

@@ -12,6 +12,7 @@
 #include "shell/ui/brenmo_view.h"
 #include "shell/ui/command_registry.h"
 #include "shell/ui/main_frame.h"
+#include "sharing/share_state.h"
 #include "skin/ui/my_rebar.h"
 #include "skin/ui/my_splitter_wnd.h"
 #include "skin/ui/my_tool_bar.h"
@@ -506,6 +507,32 @@ TEST_F(MainFrameTest, OffLineBoardCommandsActLocally)
     EXPECT_FALSE(r.action(cmd::tool_pen)->isEnabled());
 }
 
+TEST_F(MainFrameTest, ShareCommandsKeepThePresenterRuleAndCancelSendsNothing)
+{
+    auto frame = make_frame();
+    g_connected_to_server = 1;
+    g_logged_in = 1;
+    g_room_number = 2;
+    g_meeting_started = 1;
+    g_chairman_control_mode = 1;
+    g_is_presenter = 0;
+    frame->commands().refresh();
+    EXPECT_TRUE(frame->commands().action(cmd::share_desktop)->isEnabled());
+    EXPECT_TRUE(frame->commands().trigger(cmd::share_desktop));
+    EXPECT_EQ(boxes.texts(), std::vector<std::string> { "Only presenter can do this in Chairman control mode." });
+    boxes.clear();
+    EXPECT_TRUE(frame->commands().trigger(cmd::share_application));
+    EXPECT_EQ(boxes.texts(), std::vector<std::string> { "Only presenter can do this in Chairman control mode." });
+    boxes.clear();
+    g_is_presenter = 1;
+    boxes.answer_with(MessageBoxButton::cancel);
+    EXPECT_TRUE(frame->commands().trigger(cmd::share_desktop));
+    EXPECT_EQ(boxes.texts(), std::vector<std::string> { "Do you allow others to control your desktop?" });
+    EXPECT_EQ(g_sharing_desktop, 0);
+    g_chairman_control_mode = 0;
+    g_is_presenter = 0;
+}
+
 TEST_F(MainFrameTest, CommandsWithoutTheirFeatureStandDisabled)
 {
     auto frame = make_frame();
@@ -514,14 +541,14 @@ TEST_F(MainFrameTest, CommandsWithoutTheirFeatureStandDisabled)
     g_room_number = 2;
     g_meeting_started = 1;
     frame->commands().refresh();
-    for (int id : { cmd::share_desktop, cmd::options, cmd::play_record, cmd::full_screen, cmd::text_chat,
+    for (int id : { cmd::share_browser, cmd::options, cmd::play_record, cmd::full_screen, cmd::text_chat,
                     cmd::pen_colour, cmd::board_open }) {
         EXPECT_FALSE(frame->commands().has_handler(id)) << id;
         EXPECT_FALSE(frame->commands().action(id)->isEnabled()) << id;
         EXPECT_FALSE(frame->commands().trigger(id)) << id;
     }
     for (int id : { cmd::connect_server, cmd::login, cmd::join_meeting_room, cmd::start_meeting, cmd::stop_meeting,
-                    cmd::logout, cmd::meeting_talk, cmd::about })
+                    cmd::logout, cmd::meeting_talk, cmd::about, cmd::share_desktop, cmd::share_application })
         EXPECT_TRUE(frame->commands().has_handler(id)) << id;
     // Every command is in the registry, and each reaches the user through the menu or a band.
     std::set<QAction*> reachable;

@@ -83,7 +83,10 @@ std::string n(long v) { return std::to_string(v); }
 
 unsigned long XPainter::window(const std::string& title, int x, int y, int w, int h, unsigned rgb)
 {
-    return window_answer("window " + title + " " + n(x) + " " + n(y) + " " + n(w) + " " + n(h) + " " + hex(rgb));
+    std::string sent;
+    for (char c : title)
+        sent += c == ' ' ? std::string("%20") : std::string(1, c);
+    return window_answer("window " + sent + " " + n(x) + " " + n(y) + " " + n(w) + " " + n(h) + " " + hex(rgb));
 }
 unsigned long XPainter::menu(int x, int y, int w, int h, unsigned rgb)
 {
@@ -95,5 +98,6 @@ bool XPainter::fill(unsigned long window, int x, int y, int w, int h, unsigned r
 }
 bool XPainter::move(unsigned long window, int x, int y) { return command("move " + n(static_cast<long>(window)) + " " + n(x) + " " + n(y)) == "ok"; }
 bool XPainter::resize(unsigned long window, int w, int h) { return command("resize " + n(static_cast<long>(window)) + " " + n(w) + " " + n(h)) == "ok"; }
+bool XPainter::icon(unsigned long window, unsigned rgb) { return command("icon " + n(static_cast<long>(window)) + " " + hex(rgb)) == "ok"; }
 bool XPainter::focus(unsigned long window) { return command("focus " + n(static_cast<long>(window))) == "ok"; }
 bool XPainter::destroy(unsigned long window) { return command("destroy " + n(static_cast<long>(window))) == "ok"; }

@@ -18,6 +18,7 @@ public:
     bool fill(unsigned long window, int x, int y, int w, int h, unsigned rgb);
     bool move(unsigned long window, int x, int y);
     bool resize(unsigned long window, int w, int h);
+    bool icon(unsigned long window, unsigned rgb);
     bool focus(unsigned long window);
     bool destroy(unsigned long window);
 

@@ -2,7 +2,8 @@
 // them on command, one command a line on standard input, one answer a line
 // on standard output ("ok [window]" or "error").
 //   window TITLE X Y W H RGB | fill ID X Y W H RGB | move ID X Y | resize ID W H
-//   menu X Y W H RGB | focus ID | destroy ID | quit
+//   menu X Y W H RGB | icon ID RGB | focus ID | destroy ID | quit
+// A blank in a title is written %20.
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -14,6 +15,7 @@
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -77,6 +79,9 @@ int main()
             int x = 0, y = 0, w = 0, h = 0;
             unsigned long rgb = 0;
             in >> title >> x >> y >> w >> h >> std::hex >> rgb;
+            // Blanks travel as %20.
+            for (size_t at = title.find("%20"); at != std::string::npos; at = title.find("%20", at + 1))
+                title.replace(at, 3, " ");
             Window window = make_window(x, y, w, h, rgb, false);
             XStoreName(g_display, window, title.c_str());
             XChangeProperty(g_display, window, XInternAtom(g_display, "_NET_WM_NAME", False),
@@ -119,6 +124,17 @@ int main()
             int w = 0, h = 0;
             in >> id >> w >> h;
             XResizeWindow(g_display, id, static_cast<unsigned>(w), static_cast<unsigned>(h));
+            ok = done();
+        } else if (command == "icon") {
+            // A 16 x 16 _NET_WM_ICON: a square of the colour in a dark frame.
+            unsigned long id = 0, rgb = 0;
+            in >> id >> std::hex >> rgb;
+            std::vector<long> icon { 16, 16 };
+            for (int y = 0; y < 16; ++y)
+                for (int x = 0; x < 16; ++x)
+                    icon.push_back(static_cast<long>(0xff000000u | ((x == 0 || y == 0 || x == 15 || y == 15) ? 0x202020u : rgb)));
+            XChangeProperty(g_display, id, XInternAtom(g_display, "_NET_WM_ICON", False), XA_CARDINAL, 32, PropModeReplace,
+                            reinterpret_cast<unsigned char*>(icon.data()), static_cast<int>(icon.size()));
             ok = done();
         } else if (command == "focus") {
             unsigned long id = 0;
