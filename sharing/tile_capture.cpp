@@ -35,18 +35,21 @@ bool same_as_previous(const DeviceBitmap& previous, FrameSource& source, int x0,
     return true;
 }
 
-std::unique_ptr<DeviceBitmap> copy_tile(FrameSource& source, int x0, int y0, int w, int h)
+// Takes the tile from the frame into kept; a kept bitmap of the same size is
+// reused (what it held is replaced, as a new capture replaces the old one).
+void copy_tile(std::unique_ptr<DeviceBitmap>& kept, FrameSource& source, int x0, int y0, int w, int h)
 {
-    auto tile = std::make_unique<DeviceBitmap>();
-    tile->width = w;
-    tile->height = h;
-    tile->bits_per_pixel = 32;
-    tile->stride_bytes = w * 4;
-    tile->bits.resize(static_cast<size_t>(w) * static_cast<size_t>(h) * 4);
+    if (!kept || kept->width != w || kept->height != h || kept->bits_per_pixel != 32) {
+        kept = std::make_unique<DeviceBitmap>();
+        kept->width = w;
+        kept->height = h;
+        kept->bits_per_pixel = 32;
+        kept->stride_bytes = w * 4;
+        kept->bits.resize(static_cast<size_t>(w) * static_cast<size_t>(h) * 4);
+    }
     for (int y = 0; y < h; ++y)
-        std::memcpy(tile->bits.data() + static_cast<size_t>(y) * static_cast<size_t>(tile->stride_bytes), source.row(y0 + y) + x0,
+        std::memcpy(kept->bits.data() + static_cast<size_t>(y) * static_cast<size_t>(kept->stride_bytes), source.row(y0 + y) + x0,
                     static_cast<size_t>(w) * 4);
-    return tile;
 }
 
 bool replace_file(const std::string& temp, const std::string& path)
@@ -173,20 +176,20 @@ TilePass TileCapturer::run_pass(const ScreenRect& area, FrameSource& source, boo
                 bool changed = false;
                 bool is_new = false;
                 if (!t.previous) {
-                    t.previous = copy_tile(source, x0, y0, g.tile_width, g.tile_height);
+                    copy_tile(t.previous, source, x0, y0, g.tile_width, g.tile_height);
                     is_new = true;
                 } else if (pass.full) {
                     if (!same_as_previous(*t.previous, source, x0, y0, g.tile_width, g.tile_height)) {
-                        t.previous = copy_tile(source, x0, y0, g.tile_width, g.tile_height);
+                        copy_tile(t.previous, source, x0, y0, g.tile_width, g.tile_height);
                         changed = true;
                     }
                 } else if (region_.intersects(tile_rect(r, c))) {
-                    t.previous = copy_tile(source, x0, y0, g.tile_width, g.tile_height);
+                    copy_tile(t.previous, source, x0, y0, g.tile_width, g.tile_height);
                     changed = true;
                     region_.subtract(tile_rect(r, c));
                 } else if (t.version == 0 && !same_as_previous(*t.previous, source, x0, y0, g.tile_width, g.tile_height)) {
                     // Not yet sent in this share: what goes out is what the screen shows now.
-                    t.previous = copy_tile(source, x0, y0, g.tile_width, g.tile_height);
+                    copy_tile(t.previous, source, x0, y0, g.tile_width, g.tile_height);
                 }
                 if (!changed && !is_new && t.version != 0)
                     continue;
@@ -209,7 +212,7 @@ TilePass TileCapturer::run_pass(const ScreenRect& area, FrameSource& source, boo
 
 int TileCapturer::write_tile(int row, int column, const DeviceBitmap& tile)
 {
-    int rc = write_tile_files(grid_, row, column, tile, g_desktop_share_quality);
+    int rc = writer_ ? writer_(grid_, row, column, tile) : write_tile_files(grid_, row, column, tile, g_desktop_share_quality);
     share_tile& t = tile_of(grid_, row, column);
     if (rc == 0) {
         ++t.version;

@@ -11,6 +11,7 @@
 #include "platform/x11/x11_windows.h"
 
 #include <cstdint>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -68,6 +69,11 @@ public:
     // A share starts: its first pass is a full one.
     void restart();
 
+    // Where a tile goes once the pass decided to write it; write_tile_files
+    // unless replaced (the benchmark times the pass without the coders).
+    using TileWriter = std::function<int(ShareGrid grid, int row, int column, const DeviceBitmap& tile)>;
+    void set_tile_writer(TileWriter writer) { writer_ = std::move(writer); }
+
 private:
     int write_tile(int row, int column, const DeviceBitmap& tile);
 
@@ -78,6 +84,7 @@ private:
     bool dirty_ = false;
     bool refresh_ = false;
     DirtyRegion region_;
+    TileWriter writer_;
     bool fallback_logged_ = false;
     bool bad_size_logged_ = false;
 };

@@ -87,7 +87,9 @@ std::vector<Row> rows_for(const Expect& e)
         { cmd::record_start, true, false },
         { cmd::record_stop, false, false },
         { cmd::misc_bar, true, true },
-        { cmd::share_desktop, false, false },    // sharing is not in the program yet
+        { cmd::share_desktop, e.meeting, false },
+        { cmd::share_application, e.meeting, false },
+        { cmd::share_browser, false, false },    // co-browsing is not in the program yet
         { cmd::text_chat, false, false },        // nor the chat dialog
         { cmd::about, true, false },
     };
