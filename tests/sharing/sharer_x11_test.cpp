@@ -9,6 +9,7 @@
 #include "sharing/share_sharer.h"
 #include "tests/core/loopback.h"
 #include "tests/support/message_log.h"
+#include "tests/sharing/tile_versions.h"
 #include "tests/support/temp_home.h"
 #include "tests/support/x_painter.h"
 #include "tests/support/xvfb.h"
@@ -22,16 +23,6 @@
 using platform::ScreenRect;
 
 namespace {
-
-std::vector<int> versions(ShareGrid grid)
-{
-    std::vector<int> out;
-    int n = grid_size(grid);
-    for (int r = 0; r < n; ++r)
-        for (int c = 0; c < n; ++c)
-            out.push_back(tile_of(grid, r, c).version);
-    return out;
-}
 
 class SharerX11Test : public ::testing::Test {
 protected:

@@ -4,6 +4,7 @@
 #include "core/file_util.h"
 #include "core/folders.h"
 #include "sharing/tile_capture.h"
+#include "tests/sharing/tile_versions.h"
 #include "tests/support/temp_home.h"
 
 #include <gtest/gtest.h>
@@ -57,16 +58,6 @@ private:
     std::vector<uint32_t> pixels_;
     std::vector<uint32_t> grabbed_;
 };
-
-std::vector<int> versions(ShareGrid grid)
-{
-    std::vector<int> out;
-    int n = grid_size(grid);
-    for (int r = 0; r < n; ++r)
-        for (int c = 0; c < n; ++c)
-            out.push_back(tile_of(grid, r, c).version);
-    return out;
-}
 
 class TileCaptureTest : public ::testing::Test {
 protected:
