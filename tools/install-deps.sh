@@ -27,6 +27,8 @@ packages=(
   iproute2 util-linux xvfb xauth
   # real proxies for the connection tests
   tinyproxy dante-server microsocks
+  # reading printed PDF pages back in the whiteboard tests
+  poppler-utils
   # translation import
   python3
   # voice: ALSA, the LPC-10 and GSM decoders; speech and tools for the voice tests

@@ -2936,6 +2936,24 @@ The high the Video FrameRate, the higher the bandwidth usage.</source>
         <message>
             <source>You are in a meeting room. Leave the meeting and exit?</source>
             <translation>您在会议室中。要离开会议并退出吗？</translation>
+            <source>Failed to compress the picture file.</source>
+            <translation>压缩图片文件失败。</translation>
+        </message>
+        <message>
+            <source>Failed to create the picture folder.</source>
+            <translation>创建图片文件夹失败。</translation>
+        </message>
+        <message>
+            <source>Failed to write the picture file.</source>
+            <translation>写入图片文件失败。</translation>
+        </message>
+        <message>
+            <source>Failed to read the picture file.</source>
+            <translation>读取图片文件失败。</translation>
+        </message>
+        <message>
+            <source>Failed to capture the window.</source>
+            <translation>截取窗口失败。</translation>
         </message>
     </context>
 </TS>

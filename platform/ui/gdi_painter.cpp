@@ -5,6 +5,7 @@
 #include <QPolygon>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <vector>
 
@@ -46,10 +47,70 @@ void GdiPainter::polyline(std::initializer_list<QPoint> points)
     }
 }
 
+namespace {
+
+// Cuts the segment a-b to box (Liang-Barsky); false when nothing of it is inside.
+bool clip_segment(double& ax, double& ay, double& bx, double& by, const QRectF& box)
+{
+    double t0 = 0;
+    double t1 = 1;
+    const double dx = bx - ax;
+    const double dy = by - ay;
+    const double p[4] = { -dx, dx, -dy, dy };
+    const double q[4] = { ax - box.left(), box.right() - ax, ay - box.top(), box.bottom() - ay };
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0) {
+            if (q[i] < 0)
+                return false;
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
+        if (t0 > t1)
+            return false;
+    }
+    const double sx = ax;
+    const double sy = ay;
+    ax = sx + t0 * dx;
+    ay = sy + t0 * dy;
+    bx = sx + t1 * dx;
+    by = sy + t1 * dy;
+    return true;
+}
+
+} // namespace
+
 void GdiPainter::line_pixels(QPoint from, QPoint to)
 {
     if (from == to)
         return;
+    {
+        // A line reaching far beyond what the device shows is cut to it first,
+        // so that its pixels are not walked one by one.
+        const QRect device(0, 0, painter_->device()->width(), painter_->device()->height());
+        const QRectF seen = QRectF(painter_->transform().inverted().mapRect(device))
+                                .adjusted(-pen_width_px_ - 2.0, -pen_width_px_ - 2.0, pen_width_px_ + 2.0,
+                                          pen_width_px_ + 2.0);
+        const double reach = 65536;
+        const QRectF near = seen.adjusted(-reach, -reach, reach, reach);
+        if (!near.contains(QPointF(from)) || !near.contains(QPointF(to))) {
+            double ax = from.x(), ay = from.y(), bx = to.x(), by = to.y();
+            if (!clip_segment(ax, ay, bx, by, seen))
+                return;
+            from = QPoint(static_cast<int>(std::lround(ax)), static_cast<int>(std::lround(ay)));
+            to = QPoint(static_cast<int>(std::lround(bx)), static_cast<int>(std::lround(by)));
+            if (from == to)
+                return;
+        }
+    }
+    if (xor_dotted_) {
+        painter_->setPen(curve_pen());
+        painter_->drawLine(from, to);
+        return;
+    }
     int dx = to.x() - from.x();
     int dy = to.y() - from.y();
     if (pen_width_px_ > 1) {
@@ -166,6 +227,63 @@ void GdiPainter::solid_polygon(std::initializer_list<QPoint> points, COLORREF co
     QPolygon polygon;
     for (QPoint p : points)
         polygon << p;
+    QColor c = colorref_color(colour);
+    painter_->setPen(QPen(c, 0));
+    painter_->setBrush(c);
+    painter_->drawPolygon(polygon);
+    painter_->setBrush(Qt::NoBrush);
+}
+
+QPen GdiPainter::curve_pen() const
+{
+    if (xor_dotted_)
+        return QPen(Qt::white, 0, Qt::DotLine);
+    if (pen_width_px_ <= 1)
+        return QPen(pen_colour_, 0);
+    return QPen(pen_colour_, pen_width_px_, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+}
+
+void GdiPainter::set_xor_dotted(bool on)
+{
+    xor_dotted_ = on;
+    painter_->setCompositionMode(on ? QPainter::RasterOp_SourceXorDestination : QPainter::CompositionMode_SourceOver);
+}
+
+void GdiPainter::ellipse(int left, int top, int right, int bottom, bool hollow, COLORREF fill)
+{
+    if (right - left < 1 || bottom - top < 1)
+        return;
+    // The device's ellipse stays inside [left, right) x [top, bottom).
+    const QRectF box(left, top, static_cast<qreal>(right) - left - 1, static_cast<qreal>(bottom) - top - 1);
+    painter_->setPen(curve_pen());
+    painter_->setBrush(hollow || xor_dotted_ ? QBrush(Qt::NoBrush) : QBrush(colorref_color(fill)));
+    painter_->drawEllipse(box);
+    painter_->setBrush(Qt::NoBrush);
+}
+
+void GdiPainter::arc(int left, int top, int right, int bottom, int start_deg, int span_deg)
+{
+    if (right - left < 1 || bottom - top < 1 || span_deg == 0)
+        return;
+    const QRectF box(left, top, static_cast<qreal>(right) - left, static_cast<qreal>(bottom) - top);
+    painter_->setPen(curve_pen());
+    painter_->setBrush(Qt::NoBrush);
+    painter_->drawArc(box, start_deg * 16, span_deg * 16);
+}
+
+void GdiPainter::round_rect(int left, int top, int right, int bottom, int corner_w, int corner_h, COLORREF fill)
+{
+    if (right - left < 1 || bottom - top < 1)
+        return;
+    const QRectF box(left, top, static_cast<qreal>(right) - left - 1, static_cast<qreal>(bottom) - top - 1);
+    painter_->setPen(curve_pen());
+    painter_->setBrush(xor_dotted_ ? QBrush(Qt::NoBrush) : QBrush(colorref_color(fill)));
+    painter_->drawRoundedRect(box, corner_w / 2.0, corner_h / 2.0);
+    painter_->setBrush(Qt::NoBrush);
+}
+
+void GdiPainter::solid_polygon(const QPolygon& polygon, COLORREF colour)
+{
     QColor c = colorref_color(colour);
     painter_->setPen(QPen(c, 0));
     painter_->setBrush(c);

@@ -9,6 +9,7 @@
 #include <QColor>
 #include <QPainter>
 #include <QPoint>
+#include <QPolygon>
 #include <QRect>
 #include <QString>
 
@@ -55,6 +56,22 @@ public:
     void hatch_rect(int left, int top, int right, int bottom, COLORREF hatch, COLORREF background);
     // A closed polygon filled and outlined in one colour.
     void solid_polygon(std::initializer_list<QPoint> points, COLORREF colour);
+    // GDI's Ellipse of the box [left, right) x [top, bottom): the edge in the
+    // current pen, the inside in fill unless hollow.
+    void ellipse(int left, int top, int right, int bottom, bool hollow, COLORREF fill);
+    // GDI's Arc: part of the box's ellipse in the current pen, from start_deg
+    // counter-clockwise over span_deg (degrees as the screen shows them).
+    void arc(int left, int top, int right, int bottom, int start_deg, int span_deg);
+    // GDI's RoundRect: the box with corners of corner_w x corner_h ellipses,
+    // the edge in the pen, the inside in fill.
+    void round_rect(int left, int top, int right, int bottom, int corner_w, int corner_h, COLORREF fill);
+    // A closed polygon filled and outlined in one colour.
+    void solid_polygon(const QPolygon& polygon, COLORREF colour);
+    // Rubber bands: while on, lines, arcs and ellipse outlines are drawn with
+    // a dotted pen of width 1 that inverts every pixel it covers, so drawing
+    // the same band again takes it away. (A black pen XORed in would change
+    // nothing.)
+    void set_xor_dotted(bool on);
 
     // Copies (sx, sy, w, h) of src to (x, y).
     void bit_blt(int x, int y, int w, int h, const QPixmap& src, int sx, int sy);
@@ -68,10 +85,12 @@ public:
 private:
     void line_pixels(QPoint from, QPoint to);
     void prepare();
+    QPen curve_pen() const;
 
     QPainter own_;
     QPainter* painter_ = nullptr;
     QColor pen_colour_ { Qt::black };
     int pen_width_px_ = 1;
     QPoint current_ { 0, 0 };
+    bool xor_dotted_ = false;
 };

@@ -25,6 +25,9 @@ using XWindowId = unsigned long;
 bool x11_available();
 // The root window of the default screen, 0 without a display.
 XWindowId x11_root_window();
+// The top-level window of the desktop under a screen point (the program's
+// window, not its manager's frame); 0 for none.
+XWindowId x11_top_level_window_at(int x, int y);
 // Size of a window's own area (its client area); false when it is unknown.
 bool x11_window_size(XWindowId window, int& width_px, int& height_px);
 // Captures a rectangle of a window (window coordinates). The rectangle must
