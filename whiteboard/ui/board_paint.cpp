@@ -32,12 +32,14 @@ std::vector<board_action> visible_actions(int board, int from, int to)
     std::vector<board_action> out;
     std::lock_guard<std::mutex> guard(board_actions_lock());
     const board_record& r = g_board[static_cast<size_t>(board)];
-    const board_action* actions = board_actions(board);
     to = std::min({ to, r.visible_count - 1, r.capacity - 1 });
     from = std::max(from, 0);
-    if (!actions || from > to)
+    if (from > to)
         return out;
-    out.assign(actions + from, actions + to + 1);
+    out.reserve(static_cast<size_t>(to - from + 1));
+    for (int i = from; i <= to; ++i)
+        if (const board_action* a = board_action_at(board, i))  // a reload may leave holes
+            out.push_back(*a);
     return out;
 }
 
