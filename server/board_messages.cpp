@@ -27,6 +27,7 @@ namespace {
 constexpr int server_page_action_limit = 100000;
 constexpr int pool_index_bytes = 5;    // 53, 54, 55: "%d:" in bytes 0-4
 constexpr int action_index_bytes = 7;  // 52: "%d:" in bytes 0-6
+constexpr int first_shared_font = 1;   // entry 0: the client's view font
 
 struct ServerBoardPage {
     std::vector<board_action> actions;  // up to the redo limit
@@ -173,9 +174,11 @@ void board_font_message(ServerCore& server, Client& sender, const IncomingMessag
     board_logfont font {};
     std::memcpy(font.data(), message.body.data(), font.size());
     bool found = false;
-    for (int i = 0; i < board_font_count && !found; ++i)
+    // Entry 0 is each client's own view font, so uploads fill from entry 1
+    // there and here alike.
+    for (int i = first_shared_font; i < board_font_count && !found; ++i)
         found = boards->font_used[static_cast<size_t>(i)] && boards->fonts[static_cast<size_t>(i)] == font;
-    for (int i = 0; i < board_font_count && !found; ++i) {
+    for (int i = first_shared_font; i < board_font_count && !found; ++i) {
         if (!boards->font_used[static_cast<size_t>(i)]) {
             boards->fonts[static_cast<size_t>(i)] = font;
             boards->font_used[static_cast<size_t>(i)] = true;
@@ -220,7 +223,23 @@ std::string padded_index(int index, int width)
     return text;
 }
 
-// 51: the page as the reload stream, to the asking member only.
+// How many undos take a page holding all its actions back to its visible
+// count; -1 when gesture steps cannot land there.
+int undos_to_visible(const ServerBoardPage& page)
+{
+    int count = static_cast<int>(page.actions.size());
+    int undos = 0;
+    while (count > page.visible_count) {
+        count = board_gesture_undo_count(page.actions.data(), count);
+        ++undos;
+    }
+    return count == page.visible_count ? undos : -1;
+}
+
+// 51: the page as the reload stream, to the asking member only. It carries
+// the actions an undo hid as well, followed by the undos that hide them
+// again, so that a redo after the reload brings them back here as
+// everywhere else.
 void board_reload_message(ServerCore& server, Client& sender, const IncomingMessage& message)
 {
     RoomBoards* boards = boards_of(sender, message.head.number);
@@ -228,7 +247,9 @@ void board_reload_message(ServerCore& server, Client& sender, const IncomingMess
         return;
     int board = message.head.address;
     const ServerBoardPage& page = boards->pages[static_cast<size_t>(board)];
-    for (int i = 0; i < board_font_count; ++i) {
+    const int undos = undos_to_visible(page);
+    const int sent = undos >= 0 ? static_cast<int>(page.actions.size()) : page.visible_count;
+    for (int i = first_shared_font; i < board_font_count; ++i) {
         if (!boards->font_used[static_cast<size_t>(i)])
             continue;
         const board_logfont& font = boards->fonts[static_cast<size_t>(i)];
@@ -238,7 +259,7 @@ void board_reload_message(ServerCore& server, Client& sender, const IncomingMess
     }
     std::set<int> short_sent;
     std::set<int> long_sent;
-    for (int i = 0; i < page.visible_count; ++i) {
+    for (int i = 0; i < sent; ++i) {
         const board_action& a = page.actions[static_cast<size_t>(i)];
         if (a.kind != ACTION_TEXT)
             continue;
@@ -253,13 +274,16 @@ void board_reload_message(ServerCore& server, Client& sender, const IncomingMess
             server.send_data(sender, is_long ? MSG_BOARD_LONG_STR : MSG_BOARD_SHORT_STR,
                              padded_index(entry, pool_index_bytes) + e->text, board);
     }
-    for (int i = 0; i < page.visible_count; ++i) {
+    for (int i = 0; i < sent; ++i) {
         const board_action& a = page.actions[static_cast<size_t>(i)];
         std::string body = padded_index(i, action_index_bytes);
         body.append(reinterpret_cast<const char*>(&a), sizeof a);
         server.send_data(sender, MSG_BOARD_SET_ACTION, body, board);
     }
-    server_log("client %d: board %d reloaded with %d actions", sender.customer_id(), board, page.visible_count);
+    for (int i = 0; i < undos; ++i)
+        server.send_data(sender, MSG_BOARD_UNDO, {}, board);
+    server_log("client %d: board %d reloaded with %d actions, %d of them undone", sender.customer_id(), board, sent,
+               std::max(undos, 0) > 0 ? sent - page.visible_count : 0);
 }
 
 // A member who enters a room with drawings learns the visible counts.

@@ -12,12 +12,14 @@
 #include "tests/support/headless_peer.h"
 #include "tests/support/server_process.h"
 #include "tests/support/temp_home.h"
+#include "tests/whiteboard/board_shared_state.h"
 #include "tests/whiteboard/board_test_util.h"
 #include "whiteboard/board_messages.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstring>
 #include <chrono>
 #include <thread>
 
@@ -186,6 +188,82 @@ TEST(BoardThroughServer, TwoPeersStayInStepOffLineMatchesAndLateJoinerReloads)
 
     watcher.close();
     late.close();
+    EXPECT_EQ(server.stop(), 0);
+    board_model_free();
+    g_board_count = 1;
+}
+
+// A member who joins after an undo reloads the page with what the undo hid,
+// so that a redo afterwards brings the same actions back for everyone, and
+// the texts keep their fonts (entry 0 of every table is the member's own
+// view font).
+TEST(BoardThroughServer, LateJoinerAfterUndoStaysInStepThroughRedo)
+{
+    TempHome home;
+    ServerProcess server;
+    board_model_setup();
+    g_offline_board = 0;
+    g_board_count = 10;
+    g_current_board = 0;
+    auto reserve_view_font = [] {
+        g_board_font[0].logfont[0] = 12;
+        g_board_font[0].used = 1;
+    };
+    reserve_view_font();
+
+    HeadlessPeer host("host");  // makes the room
+    ASSERT_EQ(host.connect("127.0.0.1", server.port(), true), 0);
+    ASSERT_GE(host.join_room("undo room"), 0);
+    BoardClient drawer;
+    ASSERT_EQ(drawer.connect_and_join(server.port(), "undo room"), 0);
+    board_logfont font {};
+    font[0] = 20;
+    std::memcpy(font.data() + 28, "Serif", 5);
+    send_board_font(font);
+    ASSERT_TRUE(wait_until([] { return g_board[0].font_index == 1; }));
+    send_board_point(0, 1, 2, 3, 10, 10, 5);
+    for (int i = 0; i < 5; ++i)
+        send_board_line(0, 4, 5, 6, i * 10, 0, i * 10 + 9, 9, 1, i == 4 ? 1 : 0);
+    send_board_text(0, 30, 40, 1, "a text in Serif", 0, 0, 0);
+    send_board_rect(0, 7, 8, 9, 5, 5, 50, 50, 2, 1);
+    ASSERT_TRUE(wait_until([] { return g_board[0].visible_count == 8; }));
+    // The rectangle and the text back, the text again, then the text and the
+    // lines back: the point is left, seven actions undone.
+    send_board_undo(0);
+    send_board_undo(0);
+    send_board_redo(0);
+    send_board_undo(0);
+    send_board_undo(0);
+    ASSERT_TRUE(wait_until([] { return g_board[0].visible_count == 1 && g_board[0].redo_limit == 8; }));
+
+    HeadlessPeer late("late joiner");
+    ASSERT_EQ(late.connect("127.0.0.1", server.port(), true), 0);
+    ASSERT_GE(late.join_room("undo room"), 0);
+    std::optional<ArrivedMessage> verify = late.await_number(MSG_BOARD_VERIFY);
+    ASSERT_TRUE(verify);
+    late.send(PeerChannel::main, MSG_BOARD_RELOAD, 0);
+    ASSERT_TRUE(late.await_count(MSG_BOARD_SET_ACTION, 8));
+    ASSERT_TRUE(late.await_count(MSG_BOARD_UNDO, 3));
+    EXPECT_TRUE(server.wait_for_log("board 0 reloaded with 8 actions, 7 of them undone"));
+
+    // Everyone brings the undone gestures back, one after the other.
+    send_board_redo(0);
+    send_board_redo(0);
+    send_board_pointer(0, 77, 66);
+    ASSERT_TRUE(wait_until([] { return g_board[0].pointer_x == 77; }));
+    ASSERT_TRUE(late.await_number(MSG_BOARD_POINTER));
+    EXPECT_EQ(g_board[0].visible_count, 7);
+    drawer.close();
+    const std::string drawer_state = board_shared_state(0);
+
+    board_model_setup();
+    reserve_view_font();
+    apply_arrivals(late.arrived());
+    EXPECT_EQ(board_shared_state(0), drawer_state);
+    EXPECT_EQ(g_board_font[1].logfont, font);
+
+    late.close();
+    host.close();
     EXPECT_EQ(server.stop(), 0);
     board_model_free();
     g_board_count = 1;
