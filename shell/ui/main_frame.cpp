@@ -32,6 +32,7 @@
 #include "shell/ui/user_login_dlg.h"
 #include "whiteboard/board_messages.h"
 #include "whiteboard/board_model.h"
+#include "whiteboard/ui/board_commands.h"
 #include "whiteboard/ui/board_view.h"
 
 #include "skin/ui/my_menu.h"
@@ -323,6 +324,9 @@ void CMainFrame::install_handlers()
     r.set_handler(cmd::exit, [this] { close(); });
     r.set_handler(cmd::edit_copy, [this] { OnEditCopy(); });
     r.set_handler(cmd::edit_paste, [this] { OnEditPaste(); });
+    for (auto& [id, handler] : board_view_command_handlers(
+             [this] { return brenmo_view_ ? brenmo_view_->board_view() : nullptr; }, this))
+        r.set_handler(id, handler);
 }
 
 CommandState CMainFrame::command_state() const

@@ -542,13 +542,14 @@ TEST_F(MainFrameTest, CommandsWithoutTheirFeatureStandDisabled)
     g_meeting_started = 1;
     frame->commands().refresh();
     for (int id : { cmd::share_browser, cmd::options, cmd::play_record, cmd::full_screen, cmd::text_chat,
-                    cmd::pen_colour, cmd::board_open }) {
+                    cmd::board_upload, cmd::board_open }) {
         EXPECT_FALSE(frame->commands().has_handler(id)) << id;
         EXPECT_FALSE(frame->commands().action(id)->isEnabled()) << id;
         EXPECT_FALSE(frame->commands().trigger(id)) << id;
     }
     for (int id : { cmd::connect_server, cmd::login, cmd::join_meeting_room, cmd::start_meeting, cmd::stop_meeting,
-                    cmd::logout, cmd::meeting_talk, cmd::about, cmd::share_desktop, cmd::share_application })
+                    cmd::logout, cmd::meeting_talk, cmd::about, cmd::share_desktop, cmd::share_application,
+                    cmd::pen_colour, cmd::pen_width, cmd::board_font, cmd::paste_window, cmd::print })
         EXPECT_TRUE(frame->commands().has_handler(id)) << id;
     // Every command is in the registry, and each reaches the user through the menu or a band.
     std::set<QAction*> reachable;

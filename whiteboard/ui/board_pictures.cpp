@@ -22,6 +22,8 @@ BoardPendingUpload g_board_pending_upload;
 
 namespace {
 
+bool g_upload_in_progress = false;
+
 BoardPictureUploader& uploader()
 {
     static BoardPictureUploader u;
@@ -66,7 +68,11 @@ int place_picture(int board, int slot, const std::string& bmp_path, const std::s
         dbg_log("board picture %d of board %d stays here: no picture upload.\n", slot, board);
         return 0;
     }
-    return uploader()(board, slot, z_path);
+    g_upload_in_progress = true;
+    const int rc = uploader()(board, slot, z_path);
+    if (rc != 0)
+        g_upload_in_progress = false;
+    return rc;
 }
 
 // Steps 2-4: a free slot and its files' names; the folders are made.
@@ -101,6 +107,10 @@ int write_bmp(const PackedDib& dib, const std::string& path)
 } // namespace
 
 void set_board_picture_uploader(BoardPictureUploader u) { uploader() = std::move(u); }
+
+bool board_picture_upload_in_progress() { return g_upload_in_progress; }
+
+void board_picture_upload_done() { g_upload_in_progress = false; }
 
 int board_paste_image(int board, const QImage& image, int x, int y)
 {

@@ -24,6 +24,9 @@ extern BoardPendingUpload g_board_pending_upload;
 // transfer; without it a picture pasted on line stays on this page only.
 using BoardPictureUploader = std::function<int(int board, int slot, const std::string& z_path)>;
 void set_board_picture_uploader(BoardPictureUploader uploader);
+// While a pasted picture is on its way to the server; the upload ends it.
+bool board_picture_upload_in_progress();
+void board_picture_upload_done();
 
 // Steps 2-7 for a picture already in hand: the first free slot of board at
 // (x, y). 0, or -1 after the message box ("No more bmps available on this
