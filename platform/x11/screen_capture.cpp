@@ -138,41 +138,6 @@ XWindowId x11_root_window()
     return display ? DefaultRootWindow(display) : 0;
 }
 
-namespace {
-
-// The window below w that a window manager manages (it carries WM_STATE),
-// searched breadth first; 0 when there is none.
-XWindowId managed_window_below(Display* display, XWindowId w, Atom wm_state, int depth)
-{
-    Atom type = None;
-    int format = 0;
-    unsigned long items = 0;
-    unsigned long after = 0;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(display, w, wm_state, 0, 0, False, AnyPropertyType, &type, &format, &items, &after, &data)
-            == Success
-        && data)
-        XFree(data);
-    if (type != None)
-        return w;
-    if (depth <= 0)
-        return 0;
-    Window root = 0;
-    Window parent = 0;
-    Window* children = nullptr;
-    unsigned int count = 0;
-    if (!XQueryTree(display, w, &root, &parent, &children, &count))
-        return 0;
-    XWindowId found = 0;
-    for (unsigned int i = count; i > 0 && !found; --i)
-        found = managed_window_below(display, children[i - 1], wm_state, depth - 1);
-    if (children)
-        XFree(children);
-    return found;
-}
-
-} // namespace
-
 XWindowId x11_top_level_window_at(int x, int y)
 {
     std::lock_guard lock(g_display_lock);
@@ -183,17 +148,15 @@ XWindowId x11_top_level_window_at(int x, int y)
     Window child = 0;
     int wx = 0;
     int wy = 0;
-    g_x_error_code = 0;
+    x11::ErrorTrap trap(display);
     if (!XTranslateCoordinates(display, root, root, x, y, &wx, &wy, &child) || !child)
         return 0;
-    // Under a window manager the child of the root is its frame; the program's
-    // window is the one inside that carries WM_STATE.
-    const Atom wm_state = XInternAtom(display, "WM_STATE", True);
-    XWindowId managed = wm_state != None ? managed_window_below(display, child, wm_state, 3) : 0;
-    XSync(display, False);
-    if (g_x_error_code != 0)
+    // Under a window manager the child of the root is its frame; the
+    // program's window is the client inside it.
+    const Window client = x11::client_of(display, child);
+    if (trap.failed())
         return 0;
-    return managed ? managed : child;
+    return client;
 }
 
 bool x11_window_size(XWindowId window, int& width_px, int& height_px)
