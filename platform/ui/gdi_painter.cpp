@@ -23,7 +23,8 @@ void GdiPainter::prepare()
 void GdiPainter::select_pen(COLORREF colour, int width_px)
 {
     pen_colour_ = colorref_color(colour);
-    pen_width_px_ = width_px < 1 ? 1 : width_px;
+    // Wider than any device: a width from outside cannot overflow the pen's reach.
+    pen_width_px_ = std::clamp(width_px, 1, 10000);
 }
 
 void GdiPainter::move_to(int x, int y) { current_ = QPoint(x, y); }
