@@ -278,7 +278,12 @@ void paint_pointer_stamp(int board, GdiPainter& dc)
     if (r.show_pointer != 1)
         return;
     const QImage& mark = pointer_mark_image();
-    dc.painter().drawImage(QPoint(r.pointer_x - pointer_mark_width, r.pointer_y - pointer_mark_height), mark);
+    // The position comes from the network: any int.
+    const auto corner = [](int32_t at, int size) {
+        return static_cast<int>(std::clamp<int64_t>(static_cast<int64_t>(at) - size, -100000, 100000));
+    };
+    dc.painter().drawImage(QPoint(corner(r.pointer_x, pointer_mark_width), corner(r.pointer_y, pointer_mark_height)),
+                           mark);
 }
 
 int board_paint(int board, GdiPainter& dc, int)
