@@ -4,6 +4,8 @@
 #include "whiteboard/board_messages.h"
 #include "whiteboard/board_model.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 
 int g_board_pen_moves = 0;
@@ -89,6 +91,13 @@ void BoardBuilders::bmp_pos(int board, int index, int x, int y) { send_bmp_pos(b
 namespace {
 
 board_record& page(int board) { return g_board[static_cast<size_t>(board)]; }
+
+// A position moved by the mouse's travel; the position may have come from
+// the network as any int.
+int moved(int at, int from, int to)
+{
+    return static_cast<int>(std::clamp<int64_t>(static_cast<int64_t>(at) + to - from, INT32_MIN, INT32_MAX));
+}
 
 // An action as the builders will make it, in page coordinates.
 board_action line_action(int kind, int x1, int y1, int x2, int y2, int width, int red, int green, int blue)
@@ -222,15 +231,15 @@ void BoardGestureController::mouse_move(int board, int x, int y, bool outside)
         ++g_board_pointer_moves;
         if (g_board_pointer_moves % pointer_send_every == 0) {
             const Point p = page_point(board, x, y);
-            builders_.pointer(board, drag_origin_.x + p.x - drag_click_.x, drag_origin_.y + p.y - drag_click_.y);
+            builders_.pointer(board, moved(drag_origin_.x, drag_click_.x, p.x), moved(drag_origin_.y, drag_click_.y, p.y));
         }
     } else if (tool == tool_bitmap_drag) {
         const Point p = page_point(board, x, y);
-        const int left = drag_origin_.x + p.x - drag_click_.x;
-        const int top = drag_origin_.y + p.y - drag_click_.y;
+        const int left = moved(drag_origin_.x, drag_click_.x, p.x);
+        const int top = moved(drag_origin_.y, drag_click_.y, p.y);
         if (outline_shown_)
             surface_.xor_rubber_band(board, outline_);
-        outline_ = { tool_bitmap_drag, left, top, left + drag_size_.x, top + drag_size_.y };
+        outline_ = { tool_bitmap_drag, left, top, moved(left, 0, drag_size_.x), moved(top, 0, drag_size_.y) };
         surface_.xor_rubber_band(board, outline_);
         outline_shown_ = true;
     }
@@ -267,15 +276,15 @@ void BoardGestureController::button_up(int board, int x, int y)
                             r.pen_width, 1);
     } else if (tool == tool_pointer_drag) {
         const Point p = page_point(board, x, y);
-        const int dx = p.x - drag_click_.x;
-        const int dy = p.y - drag_click_.y;
+        const int dx = moved(p.x, drag_click_.x, 0);
+        const int dy = moved(p.y, drag_click_.y, 0);
         if (std::abs(dx) < pointer_click_travel && std::abs(dy) < pointer_click_travel) {
             r.tool = tool_pointer_place;
             surface_.set_cursor(cursor_pointer_place);
         } else {
             r.tool = tool_select;
             // The mark ends where it was let go, whatever the move counter says.
-            builders_.pointer(board, drag_origin_.x + dx, drag_origin_.y + dy);
+            builders_.pointer(board, moved(drag_origin_.x, 0, dx), moved(drag_origin_.y, 0, dy));
         }
     } else if (tool == tool_bitmap_drag) {
         r.tool = tool_select;
@@ -285,8 +294,8 @@ void BoardGestureController::button_up(int board, int x, int y)
         const Point p = page_point(board, x, y);
         if (drag_bmp_ >= 0 && drag_bmp_ < board_bmp_count) {
             bmp_slot& s = r.bitmaps[static_cast<size_t>(drag_bmp_)];
-            const int nx = drag_origin_.x + p.x - drag_click_.x;
-            const int ny = drag_origin_.y + p.y - drag_click_.y;
+            const int nx = moved(drag_origin_.x, drag_click_.x, p.x);
+            const int ny = moved(drag_origin_.y, drag_click_.y, p.y);
             s.x = nx;
             s.y = ny;
             surface_.invalidate(board);
