@@ -24,7 +24,6 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <QToolButton>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -126,10 +125,13 @@ TEST_F(BoardTools, PrintScaleDialogChecksDigitsBoundsAndSteps)
     EXPECT_FALSE(type_and_ok(dlg, dlg.edit(), "7a"));
     EXPECT_FALSE(type_and_ok(dlg, dlg.edit(), "0"));
     EXPECT_EQ(dlg.edit()->text(), "1");
-    QTest::mouseClick(dlg.spin_down(), Qt::LeftButton);
+    QWidget* spin = reinterpret_cast<QWidget*>(dlg.spin());
+    const QPoint up(spin->width() / 2, 2);
+    const QPoint down(spin->width() / 2, spin->height() - 3);
+    QTest::mouseClick(spin, Qt::LeftButton, Qt::NoModifier, down);
     EXPECT_EQ(dlg.edit()->text(), "1");  // the down arrow at 1 keeps 1
-    QTest::mouseClick(dlg.spin_up(), Qt::LeftButton);
-    QTest::mouseClick(dlg.spin_up(), Qt::LeftButton);
+    QTest::mouseClick(spin, Qt::LeftButton, Qt::NoModifier, up);
+    QTest::mouseClick(spin, Qt::LeftButton, Qt::NoModifier, up);
     EXPECT_EQ(dlg.edit()->text(), "3");  // each press counts
     EXPECT_FALSE(type_and_ok(dlg, dlg.edit(), "60"));
     EXPECT_EQ(dlg.edit()->text(), "50");

@@ -5,10 +5,10 @@
 #include "platform/ui/translations.h"
 #include "skin/ui/my_button.h"
 #include "skin/ui/my_edit.h"
+#include "skin/ui/my_spin_button_ctrl.h"
 #include "whiteboard/board_tool_values.h"
 
 #include <QHBoxLayout>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 CDlgPrintScale::CDlgPrintScale(QWidget* parent) : Cgood_dlg(159, parent)
@@ -19,22 +19,12 @@ CDlgPrintScale::CDlgPrintScale(QWidget* parent) : Cgood_dlg(159, parent)
     edit_->setMinimumWidth(edit_->fontMetrics().horizontalAdvance(QStringLiteral("0000000000")));
 
     // The spin has no buddy: its arrows step the number the edit shows.
-    auto* spin = new QWidget(this);
-    set_control_id(spin, 1056);
-    auto* arrows = new QVBoxLayout(spin);
-    arrows->setContentsMargins(0, 0, 0, 0);
-    arrows->setSpacing(0);
-    up_ = new QToolButton(spin);
-    down_ = new QToolButton(spin);
-    for (QToolButton* b : { up_, down_ }) {
-        b->setAutoRepeat(true);
-        b->setFixedSize(16, edit_->sizeHint().height() / 2);
-        arrows->addWidget(b);
-    }
-    up_->setArrowType(Qt::UpArrow);
-    down_->setArrowType(Qt::DownArrow);
-    connect(up_, &QToolButton::clicked, this, [this] { OnDeltaposSpin(1); });
-    connect(down_, &QToolButton::clicked, this, [this] { OnDeltaposSpin(-1); });
+    spin_ = new CMySpinButtonCtrl(1056, Qt::Vertical, this);
+    spin_->set_range(print_scale_min, print_scale_max);
+    spin_->setFixedHeight(edit_->sizeHint().height());
+    connect(spin_, &CMySpinButtonCtrl::position_changed, this, [this](int position) {
+        OnDeltaposSpin(position - spin_shown_);
+    });
 
     auto* ok = new CMyButton(IDOK, tr_ui("OK"), this);
     auto* cancel = new CMyButton(IDCANCEL, tr_ui("Cancel"), this);
@@ -45,7 +35,7 @@ CDlgPrintScale::CDlgPrintScale(QWidget* parent) : Cgood_dlg(159, parent)
     auto* row = new QHBoxLayout;
     row->setSpacing(0);
     row->addWidget(edit_, 1);
-    row->addWidget(spin);
+    row->addWidget(spin_);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(ok);
@@ -61,6 +51,8 @@ bool CDlgPrintScale::OnInitDialog()
 {
     Cgood_dlg::OnInitDialog();
     edit_->setText(QString::number(g_print_scale));
+    spin_shown_ = g_print_scale;
+    spin_->set_pos(g_print_scale);
     edit_->selectAll();
     edit_->setFocus();
     return true;
@@ -68,8 +60,12 @@ bool CDlgPrintScale::OnInitDialog()
 
 void CDlgPrintScale::OnDeltaposSpin(int delta)
 {
-    // Steps from what the edit shows, so that each press counts.
-    edit_->setText(QString::number(board_print_scale_step(edit_->text().toStdString(), delta)));
+    // Steps from what the edit shows, so that each press counts, and the
+    // spin follows it.
+    const int value = board_print_scale_step(edit_->text().toStdString(), delta);
+    edit_->setText(QString::number(value));
+    spin_shown_ = value;
+    spin_->set_pos(value);
 }
 
 void CDlgPrintScale::OnOK()

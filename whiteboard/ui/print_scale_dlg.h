@@ -4,7 +4,7 @@
 #include "skin/ui/good_dlg.h"
 
 class CMyEdit_no_scroll;
-class QToolButton;
+class CMySpinButtonCtrl;
 
 class CDlgPrintScale : public Cgood_dlg {
     Q_OBJECT
@@ -13,14 +13,13 @@ public:
     CMyEdit_no_scroll* edit() const { return edit_; }
     // The spin's arrows (control 1056): +1 up, -1 down.
     void OnDeltaposSpin(int delta);
-    QToolButton* spin_up() const { return up_; }
-    QToolButton* spin_down() const { return down_; }
+    CMySpinButtonCtrl* spin() const { return spin_; }
 
     bool OnInitDialog() override;
     void OnOK() override;
 
 private:
     CMyEdit_no_scroll* edit_ = nullptr;
-    QToolButton* up_ = nullptr;
-    QToolButton* down_ = nullptr;
+    CMySpinButtonCtrl* spin_ = nullptr;
+    int spin_shown_ = 5;  // the spin's position, kept at the edit's value
 };
