@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <vector>
 
@@ -179,7 +180,10 @@ void GdiPainter::fill_rect(int left, int top, int right, int bottom, COLORREF co
 {
     if (right <= left || bottom <= top)
         return;
-    painter_->fillRect(QRect(left, top, right - left, bottom - top), colorref_color(colour));
+    const auto span = [](int from, int to) {
+        return static_cast<int>(std::min<int64_t>(static_cast<int64_t>(to) - from, INT32_MAX));
+    };
+    painter_->fillRect(QRect(left, top, span(left, right), span(top, bottom)), colorref_color(colour));
 }
 
 void GdiPainter::fill_rect(const QRect& rect, COLORREF colour)
@@ -252,7 +256,7 @@ void GdiPainter::set_xor_dotted(bool on)
 
 void GdiPainter::ellipse(int left, int top, int right, int bottom, bool hollow, COLORREF fill)
 {
-    if (right - left < 1 || bottom - top < 1)
+    if (static_cast<int64_t>(right) - left < 1 || static_cast<int64_t>(bottom) - top < 1)
         return;
     // The device's ellipse stays inside [left, right) x [top, bottom).
     const QRectF box(left, top, static_cast<qreal>(right) - left - 1, static_cast<qreal>(bottom) - top - 1);
@@ -264,7 +268,7 @@ void GdiPainter::ellipse(int left, int top, int right, int bottom, bool hollow, 
 
 void GdiPainter::arc(int left, int top, int right, int bottom, int start_deg, int span_deg)
 {
-    if (right - left < 1 || bottom - top < 1 || span_deg == 0)
+    if (static_cast<int64_t>(right) - left < 1 || static_cast<int64_t>(bottom) - top < 1 || span_deg == 0)
         return;
     const QRectF box(left, top, static_cast<qreal>(right) - left, static_cast<qreal>(bottom) - top);
     painter_->setPen(curve_pen());
@@ -274,7 +278,7 @@ void GdiPainter::arc(int left, int top, int right, int bottom, int start_deg, in
 
 void GdiPainter::round_rect(int left, int top, int right, int bottom, int corner_w, int corner_h, COLORREF fill)
 {
-    if (right - left < 1 || bottom - top < 1)
+    if (static_cast<int64_t>(right) - left < 1 || static_cast<int64_t>(bottom) - top < 1)
         return;
     const QRectF box(left, top, static_cast<qreal>(right) - left - 1, static_cast<qreal>(bottom) - top - 1);
     painter_->setPen(curve_pen());
