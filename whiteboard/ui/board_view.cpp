@@ -117,7 +117,7 @@ CFormRightUpper1::CFormRightUpper1(QWidget* parent) : CMyFormView(105, parent)
 
 CFormRightUpper1::~CFormRightUpper1()
 {
-    board_window_hooks().invalidate_board_windows = nullptr;
+    canvas_->detach();
     // The box goes with the view.
     g_board_text_tool = nullptr;
 }
@@ -552,6 +552,8 @@ CBoardCanvas::CBoardCanvas(CFormRightUpper1* view) : QWidget(view), view_(view)
 
 void CBoardCanvas::paintEvent(QPaintEvent* event)
 {
+    if (!view_)
+        return;
     try {
         const QImage& buffer = view_->back_buffer();
         GdiPainter dc(this);
@@ -578,6 +580,8 @@ void CBoardCanvas::paintEvent(QPaintEvent* event)
 
 void CBoardCanvas::mousePressEvent(QMouseEvent* event)
 {
+    if (!view_)
+        return;
     const QPoint p = event->position().toPoint();
     if (event->button() == Qt::LeftButton) {
         setFocus(Qt::MouseFocusReason);
@@ -588,12 +592,16 @@ void CBoardCanvas::mousePressEvent(QMouseEvent* event)
 
 void CBoardCanvas::mouseMoveEvent(QMouseEvent* event)
 {
+    if (!view_)
+        return;
     const QPoint p = event->position().toPoint();
     view_->gestures_.mouse_move(g_current_board.load(), p.x(), p.y(), view_->over_caption(p));
 }
 
 void CBoardCanvas::mouseReleaseEvent(QMouseEvent* event)
 {
+    if (!view_)
+        return;
     const QPoint p = event->position().toPoint();
     if (event->button() == Qt::LeftButton)
         view_->gestures_.button_up(g_current_board.load(), p.x(), p.y());
@@ -603,6 +611,8 @@ void CBoardCanvas::mouseReleaseEvent(QMouseEvent* event)
 
 void CBoardCanvas::keyPressEvent(QKeyEvent* event)
 {
+    if (!view_)
+        return;
     const board_record* r = page_of(g_current_board.load());
     if (r && r->tool == tool_text) {
         view_->text_key(event);
@@ -614,6 +624,8 @@ void CBoardCanvas::keyPressEvent(QKeyEvent* event)
 void CBoardCanvas::focusOutEvent(QFocusEvent* event)
 {
     QWidget::focusOutEvent(event);
+    if (!view_)
+        return;
     // Typing into the view's own buffer ends when the view loses the keyboard.
     const int board = g_current_board.load();
     const board_record* r = page_of(board);

@@ -138,6 +138,8 @@ class CBoardCanvas : public QWidget {
     Q_OBJECT
 public:
     explicit CBoardCanvas(CFormRightUpper1* view);
+    // The view is going: events that still arrive (the focus leaving) find none.
+    void detach() { view_ = nullptr; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
