@@ -205,8 +205,9 @@ TEST_F(BoardEndToEnd, GesturesInOneClientAppearInTheOtherAndOffLineGivesTheSameP
     const std::string a_state = board_shared_state(0);
     const QImage a_page = board_page_image(0);
     EXPECT_GT(g_board[0].visible_count, 20);
-    // What the view shows was painted as the actions arrived: the same pixels.
-    EXPECT_EQ(view->back_buffer(), a_page);
+    // What the view shows was painted as the actions arrived: the same
+    // pixels, once it has handled what the receive thread posted it.
+    EXPECT_TRUE(wait_until([&] { return view->back_buffer() == a_page; }));
 
     std::string b_state;
     QImage b_page;
