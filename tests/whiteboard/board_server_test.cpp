@@ -219,14 +219,23 @@ TEST(BoardThroughServer, LateJoinerAfterUndoStaysInStepThroughRedo)
     board_logfont font {};
     font[0] = 20;
     std::memcpy(font.data() + 28, "Serif", 5);
+    // What the receive thread wrote is read under the page lock, after it.
+    auto page_says = [](const std::function<bool(const board_record&)>& check) {
+        return wait_until([&] {
+            std::lock_guard<std::mutex> guard(board_actions_lock());
+            return check(g_board[0]);
+        });
+    };
     send_board_font(font);
-    ASSERT_TRUE(wait_until([] { return g_board[0].font_index == 1; }));
+    send_board_pointer(0, 11, 11);
+    ASSERT_TRUE(page_says([](const board_record& r) { return r.pointer_x == 11; }));
+    EXPECT_EQ(g_board[0].font_index, 1);
     send_board_point(0, 1, 2, 3, 10, 10, 5);
     for (int i = 0; i < 5; ++i)
         send_board_line(0, 4, 5, 6, i * 10, 0, i * 10 + 9, 9, 1, i == 4 ? 1 : 0);
     send_board_text(0, 30, 40, 1, "a text in Serif", 0, 0, 0);
     send_board_rect(0, 7, 8, 9, 5, 5, 50, 50, 2, 1);
-    ASSERT_TRUE(wait_until([] { return g_board[0].visible_count == 8; }));
+    ASSERT_TRUE(page_says([](const board_record& r) { return r.visible_count == 8; }));
     // The rectangle and the text back, the text again, then the text and the
     // lines back: the point is left, seven actions undone.
     send_board_undo(0);
@@ -234,7 +243,7 @@ TEST(BoardThroughServer, LateJoinerAfterUndoStaysInStepThroughRedo)
     send_board_redo(0);
     send_board_undo(0);
     send_board_undo(0);
-    ASSERT_TRUE(wait_until([] { return g_board[0].visible_count == 1 && g_board[0].redo_limit == 8; }));
+    ASSERT_TRUE(page_says([](const board_record& r) { return r.visible_count == 1 && r.redo_limit == 8; }));
 
     HeadlessPeer late("late joiner");
     ASSERT_EQ(late.connect("127.0.0.1", server.port(), true), 0);
@@ -250,7 +259,7 @@ TEST(BoardThroughServer, LateJoinerAfterUndoStaysInStepThroughRedo)
     send_board_redo(0);
     send_board_redo(0);
     send_board_pointer(0, 77, 66);
-    ASSERT_TRUE(wait_until([] { return g_board[0].pointer_x == 77; }));
+    ASSERT_TRUE(page_says([](const board_record& r) { return r.pointer_x == 77; }));
     ASSERT_TRUE(late.await_number(MSG_BOARD_POINTER));
     EXPECT_EQ(g_board[0].visible_count, 7);
     drawer.close();
