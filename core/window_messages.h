@@ -142,6 +142,9 @@ inline constexpr uint32_t WM_MY_MSG_REPAINT = WM_APP + 150;                     
 // The connect dialog's Refresh List is done (wparam: 1 when a new list was
 // saved); its worker waits for the server without holding the window.
 inline constexpr uint32_t WM_MY_MSG_SERVER_LIST_REFRESHED = WM_APP + 151;          // post
+// The presenter showed another upper view in push mode (wparam: its index 1-4),
+// so every attendee's frame follows.
+inline constexpr uint32_t WM_MY_MSG_UPPER_VIEW = WM_APP + 152;                     // post
 
 // The windows the global state points at. A window fills its slot when it is
 // created and empties it when it is destroyed.

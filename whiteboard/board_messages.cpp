@@ -2,6 +2,7 @@
 
 #include "core/connections.h"
 #include "core/dbg_log.h"
+#include "core/global_state.h"
 #include "core/meeting_record.h"
 #include "core/message_box.h"
 #include "core/messages.h"
@@ -745,8 +746,12 @@ int board_dispatch_message(const WireHead& head, const char* body, int len)
     case MSG_BOARD_VIEW: {
         set_board_sync(0);
         int view = 0;
-        if (parse_int(body, len, view) == 0)
+        if (parse_int(body, len, view) == 0) {
             record_ui_event(record_ui_upper_view, view);
+            // push mode is there so that the others see what the presenter sees
+            if (view >= upper_view_board && view <= upper_view_playback)
+                post_window_message(WindowSlot::main_frame, WM_MY_MSG_UPPER_VIEW, static_cast<uintptr_t>(view));
+        }
         return 1;
     }
     case MSG_BOARD_NOTICE: {

@@ -454,6 +454,7 @@ intptr_t CMainFrame::handle_window_message(uint32_t msg, uintptr_t wparam, intpt
     case WM_MY_MSG_PRESENTER_DENIED: OnMyMsgPresenterDenied(); break;
     case WM_MY_MSG_BOARD_ZOOM_ON: OnMyMsgBoardZoom(static_cast<int>(wparam), true); break;
     case WM_MY_MSG_BOARD_ZOOM_OFF: OnMyMsgBoardZoom(static_cast<int>(wparam), false); break;
+    case WM_MY_MSG_UPPER_VIEW: OnMyMsgUpperView(static_cast<int>(wparam)); break;
     case WM_MY_MSG_FULL_SCREEN: OnMyMsgFullScreen(); break;
     case WM_MY_MSG_EXIT_FULL_SCREEN: OnMyMsgExitFullScreen(); break;
     case WM_MY_MSG_NEW_VERSION: OnMyMsgNewVersion(); break;
@@ -576,6 +577,13 @@ void CMainFrame::OnMyMsgShareDeskEnded()
     message_box_printf("Desktop Sharing Stopped.");
     if (main_frame_hooks().hide_share_viewer)
         main_frame_hooks().hide_share_viewer(false);
+}
+
+// Following the presenter's view: shown here without sending it on again.
+void CMainFrame::OnMyMsgUpperView(int index)
+{
+    if (brenmo_view_->show_upper_view(index) == 0)
+        commands_->refresh();
 }
 
 void CMainFrame::OnMyMsgShowTalkBar()

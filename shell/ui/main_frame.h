@@ -108,6 +108,7 @@ public:
     void OnMyMsgShareDesktopDenied();
     void OnMyMsgShareAppEnded();
     void OnMyMsgShareDeskEnded();
+    void OnMyMsgUpperView(int index);
     void OnMyMsgShowTalkBar();
     void OnMyMsgChairmanDenied();
     void OnMyMsgChairmanApproved();

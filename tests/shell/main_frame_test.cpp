@@ -202,6 +202,16 @@ TEST_F(MainFrameTest, SwitchesOneUpperViewAtATime)
         EXPECT_EQ(frame->show_upper_view(bad), -1);
         EXPECT_EQ(g_current_view, upper_view_share);
     }
+    // The presenter's view, pushed to this attendee, is followed.
+    post_window_message(WindowSlot::main_frame, WM_MY_MSG_UPPER_VIEW, upper_view_board);
+    pump();
+    EXPECT_EQ(g_current_view, upper_view_board);
+    EXPECT_TRUE(right.upper_view(upper_view_board)->isVisible());
+    post_window_message(WindowSlot::main_frame, WM_MY_MSG_UPPER_VIEW, 9);
+    pump();
+    EXPECT_EQ(g_current_view, upper_view_board);
+    frame->switch_to_share_view();
+
     // The board's reload stands disabled while the shared screen is up.
     g_offline_board = 1;
     frame->commands().refresh();

@@ -547,15 +547,18 @@ TEST_F(BoardMessages, BoardNavigationFollowsThePresenter)
     deliver(MSG_BOARD_ZOOM_OUT, 11, "");
     deliver(MSG_BOARD_NOTICE, 0, "3");
     deliver(MSG_BOARD_VIEW, 0, "1");
-    ASSERT_EQ(main_frame.got.size(), 1u);
+    deliver(MSG_BOARD_VIEW, 0, "7"); // no such view: recorded, not followed
+    ASSERT_EQ(main_frame.got.size(), 2u);
     EXPECT_EQ(main_frame.got[0].msg, WM_MY_MSG_BOARD_ZOOM_ON);
     EXPECT_EQ(main_frame.got[0].wparam, 2u);
+    EXPECT_EQ(main_frame.got[1].msg, WM_MY_MSG_UPPER_VIEW);
+    EXPECT_EQ(main_frame.got[1].wparam, 1u);
     ASSERT_EQ(left_tab.got.size(), 1u);
     EXPECT_EQ(left_tab.got[0].msg, WM_MY_MSG_BOARD_NOTICE);
     EXPECT_EQ(left_tab.got[0].wparam, 3u);
     recorder().stop();
-    // Select, zoom on, left tab, upper view: four interface events.
-    EXPECT_EQ(read_file(path).size(), 60u + 4 * (18 + 24 + 24));
+    // Select, zoom on, left tab, two upper views: five interface events.
+    EXPECT_EQ(read_file(path).size(), 60u + 5 * (18 + 24 + 24));
 }
 
 TEST_F(BoardMessages, NavigationBuildersSendOnlyAsPresenterWithSync)
