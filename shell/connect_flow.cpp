@@ -53,6 +53,10 @@ int start_connection_threads()
 
 int connect_to_current_server()
 {
+    // A new connection ends the session there is: the server drops this
+    // client when its main connection goes, so no login or room is kept.
+    if (g_connected_to_server == 1 || g_main_sock.m_sock != 0)
+        disconnect_server();
     // A login of the last connection must not make this one's quiet, and a
     // Reconnect that never reached its server must not log this one in.
     g_login_pending = 0;

@@ -16,8 +16,9 @@ inline constexpr int disconnect_wait_ms = 300;
 // order. 0, or -1 when a thread could not be started.
 int start_connection_threads();
 
-// Connect (after the dialog) and the automatic connection: the two
-// per-connection flags are cleared, then the threads start.
+// Connect (after the dialog) and the automatic connection: a session there
+// is ends first, the two per-connection flags are cleared, then the threads
+// start.
 int connect_to_current_server();
 
 // Reads "general"/auto_connect_server, auto_connect_port and

@@ -149,7 +149,9 @@ bool CMainFrame::OnCreateClient()
     splitter_->setObjectName("outer_splitter");
     left_form_ = new CLeftForm;
     brenmo_view_ = new CBrenmoView;
-    if (!splitter_->CreateStatic(1, 2) || !splitter_->CreateView(0, 0, left_form_, QSize(layout.left_width, 100))
+    // The left panel is at least as wide as its three tabs.
+    const int left_width = std::max(layout.left_width, left_form_->minimumWidth());
+    if (!splitter_->CreateStatic(1, 2) || !splitter_->CreateView(0, 0, left_form_, QSize(left_width, 100))
         || !splitter_->CreateView(0, 1, brenmo_view_, QSize(100, 100))
         || !brenmo_view_->OnCreateClient(layout.upper_height, layout.lower_height)) {
         delete client;
@@ -381,7 +383,7 @@ void CMainFrame::showEvent(QShowEvent* event)
         return;
     layout_restored_ = true;
     // The left panel and the chat view keep their sizes; the upper view takes the rest.
-    splitter_->SetColumnInfo(0, stored_layout_.left_width, splitter_min_px);
+    splitter_->SetColumnInfo(0, std::max(stored_layout_.left_width, left_form_->minimumWidth()), splitter_min_px);
     splitter_->RecalcLayout();
     CMySplitterWnd* inner = brenmo_view_->splitter();
     int upper = 0;

@@ -98,6 +98,8 @@ void SessionCommands::OnConnectServer()
             return;
         use_server_choice(dlg->choice());
         connect_with(connect_to_current_server);
+        // A session it replaced took its room's members with it.
+        post_window_message(WindowSlot::members_page, WM_MY_MSG_REPAINT);
     });
     dlg->open();
 }

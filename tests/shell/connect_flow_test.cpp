@@ -394,3 +394,17 @@ TEST_F(OddServer, ASilentServerKeepsNothingWaitingOnceTheUserDisconnects)
     EXPECT_TRUE(wait_for(threads_ended));
     EXPECT_TRUE(boxes_.texts().empty());
 }
+
+TEST_F(ConnectFlow, ConnectingAgainEndsTheSessionThereIs)
+{
+    ServerProcess server;
+    meet(server, "ann", "Lobby");
+    const int first_id = g_my_customer_id;
+    ASSERT_EQ(connect_to_current_server(), 0);
+    // Not logged in and in no room: the server dropped the old client.
+    EXPECT_EQ(g_logged_in, 0);
+    EXPECT_EQ(g_room_number, -1);
+    ASSERT_TRUE(wait_for([&] { return g_my_customer_id >= 0 && g_my_customer_id != first_id; }));
+    EXPECT_TRUE(server.wait_for_log(format_text("ann (%d) left room", first_id)));
+    EXPECT_TRUE(wait_for(all_four_open));
+}

@@ -11,6 +11,7 @@
 #include "platform/ui/file_dialog.h"
 #include "shell/ui/brenmo_view.h"
 #include "shell/ui/command_registry.h"
+#include "shell/ui/left_form.h"
 #include "shell/ui/main_frame.h"
 #include "sharing/share_state.h"
 #include "skin/ui/my_rebar.h"
@@ -236,7 +237,8 @@ TEST_F(MainFrameTest, SplitterSizesSurviveARestartAndBadOnesGiveTheDefaults)
     };
     {
         auto frame = make_frame();
-        EXPECT_EQ(column(frame->outer_splitter(), 0), 200);
+        // The default, or wider when the left panel's three tabs need it.
+        EXPECT_EQ(column(frame->outer_splitter(), 0), std::max(200, frame->left_form()->minimumWidth()));
         frame->outer_splitter()->SetColumnInfo(0, 260, splitter_min_px);
         frame->outer_splitter()->RecalcLayout();
         CMySplitterWnd* inner = frame->brenmo_view()->splitter();
@@ -256,7 +258,7 @@ TEST_F(MainFrameTest, SplitterSizesSurviveARestartAndBadOnesGiveTheDefaults)
     reg_write("general", "left_panel_width", "-40");
     reg_write("general", "upper_view_height", "nonsense");
     auto fresh = make_frame();
-    EXPECT_EQ(column(fresh->outer_splitter(), 0), 200);
+    EXPECT_EQ(column(fresh->outer_splitter(), 0), std::max(200, fresh->left_form()->minimumWidth()));
 }
 
 TEST_F(MainFrameTest, WindowMessagesShowTheirTexts)
