@@ -12,6 +12,7 @@
 #include "core/title_status.h"
 #include "core/ui_text.h"
 #include "core/wire_builders.h"
+#include "core/window_messages.h"
 #include "platform/sys/clock.h"
 
 #include <array>
@@ -119,7 +120,9 @@ void main_connection_lost()
     g_current_room_name.clear();
     dbg_log("main connection to %s:%d lost.\n", g_main_sock.host.get().c_str(), static_cast<int>(g_main_sock.port.load()));
     set_title_printf("Tamblo");
-    set_status_printf("%s", tr_text("Connection to server lost, please reconnect.").c_str());
+    set_status_printf("%s", tr_text(main_connection_lost_text).c_str());
+    // The members page forgets the room it showed.
+    post_window_message(WindowSlot::members_page, WM_MY_MSG_REPAINT);
 }
 
 template <class Body>

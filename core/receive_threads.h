@@ -20,6 +20,8 @@ extern AtomicInt g_first_connect_notices_sent;
 // Set when the server closed the main connection (a receive error); the
 // connect flow clears it when it starts the threads again.
 extern AtomicInt g_main_connection_lost;
+// What the status line then says.
+inline constexpr const char* main_connection_lost_text = "Connection to server lost, please reconnect.";
 
 int g_recv_thread();
 int g_share_app_thread();

@@ -23,6 +23,7 @@
 namespace {
 
 constexpr size_t greeting_text_limit = 2047;
+constexpr const char* no_answer_text = "The server does not answer.";
 
 // A dialog that deletes itself when it closes, modal to the whole program
 // without a local event loop in the caller. nullptr when one is open
@@ -72,6 +73,10 @@ void SessionCommands::run_start_up()
 void SessionCommands::connect_with(int (*start)())
 {
     greeted_ = false;
+    // What the status line said of the last connection is over.
+    const std::string status = g_status_text.get();
+    if (status == tr_text(main_connection_lost_text) || status == tr_text(no_answer_text))
+        set_status_printf("%s", "");
     {
         WaitCursor wait;
         start();
@@ -85,7 +90,7 @@ void SessionCommands::greeting_overdue()
     if (greeted_ || g_connected_to_server == 0 || g_main_connection_lost != 0 || g_main_sock.m_sock == 0)
         return;
     dbg_log("no greeting from %s:%d within %d ms.\n", g_server_host.get().c_str(), g_server_port.load(), greeting_wait_ms);
-    set_status_printf("%s", tr_text("The server does not answer.").c_str());
+    set_status_printf("%s", tr_text(no_answer_text).c_str());
 }
 
 void SessionCommands::OnConnectServer()

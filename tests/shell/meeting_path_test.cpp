@@ -378,16 +378,22 @@ TEST_F(MeetingPath, AServerStoppedMidMeetingIsReportedAndReconnectBringsTheMeeti
     start();
     walk_into_the_lobby("ann");
 
+    ASSERT_TRUE(pump_until([&] { return member_names().size() == 1; }));
     server_->stop();
     EXPECT_TRUE(pump_until([&] { return g_status_text.get() == "Connection to server lost, please reconnect."; }));
     EXPECT_TRUE(pump_until([&] { return frame_->windowTitle() == "Tamblo"; }));
     EXPECT_EQ(g_logged_in, 0);
+    // The room's members went with the connection.
+    EXPECT_TRUE(pump_until([&] { return member_names().empty(); }));
 
     server_ = std::make_unique<ServerProcess>(
         std::vector<std::string> { "--config", config_path_, "--listen", format_text("127.0.0.1:%d", port) });
     frame_->commands().trigger(cmd::reconnect_server);
     ASSERT_TRUE(pump_until([] { return g_logged_in == 1 && g_room_number >= 0; }));
     EXPECT_TRUE(server_->wait_for_log("ann (1000) entered room"));
+    // The loss is no longer news.
+    EXPECT_EQ(g_status_text.get(), "");
+    EXPECT_TRUE(pump_until([&] { return member_names() == std::vector<std::string> { "ann" }; }));
 }
 
 TEST_F(MeetingPath, TheAutomaticConnectionAtStartUsesTheStoredServer)
