@@ -117,6 +117,7 @@ void main_connection_lost()
     g_main_connection_lost = 1;
     g_logged_in = 0;
     g_room_number = -1;
+    g_meeting_started = 0;
     g_current_room_name.clear();
     dbg_log("main connection to %s:%d lost.\n", g_main_sock.host.get().c_str(), static_cast<int>(g_main_sock.port.load()));
     set_title_printf("Tamblo");

@@ -1,5 +1,6 @@
 #include "shell/ui/brenmo_app.h"
 
+#include "core/connection_threads.h"
 #include "core/connections.h"
 #include "core/dbg_log.h"
 #include "core/folders.h"
@@ -67,6 +68,8 @@ int CBrenmoApp::ExitInstance(int exit_code)
             g_file_sock.close_socket();
             platform::sleep_ms(100);
         }
+        // The watchdog reads the connections: it ends before they go.
+        stop_connection_watchdog();
         if (steps.stop_talking)
             steps.stop_talking();
         platform::sleep_ms(100);
