@@ -88,7 +88,7 @@ int z_compress_file(const std::string& in_path, const std::string& out_path)
     return result;
 }
 
-int z_uncompress_file(const std::string& in_path, const std::string& out_path)
+int z_uncompress_file(const std::string& in_path, const std::string& out_path, long long out_limit)
 {
     if (in_path.size() > z_file_name_limit) {
         dbg_log("in_file_name too long in z_uncompress_file.\n");
@@ -112,7 +112,14 @@ int z_uncompress_file(const std::string& in_path, const std::string& out_path)
     std::array<char, 10000> piece {};
     int result = 0;
     int got = 0;
+    long long written = 0;
     while ((got = gzread(in, piece.data(), static_cast<unsigned>(piece.size()))) > 0) {
+        written += got;
+        if (out_limit >= 0 && written > out_limit) {
+            dbg_log("z_uncompress_file: %s uncompresses to more than %lld bytes\n", in_path.c_str(), out_limit);
+            result = -1;
+            break;
+        }
         if (std::fwrite(piece.data(), 1, static_cast<size_t>(got), out) != static_cast<size_t>(got)) {
             result = -1;
             break;
@@ -128,5 +135,7 @@ int z_uncompress_file(const std::string& in_path, const std::string& out_path)
     gzclose(in);
     if (std::fclose(out) != 0)
         result = -1;
+    if (result != 0 && out_limit >= 0)
+        std::remove(out_path.c_str());
     return result;
 }

@@ -15,4 +15,6 @@ int file_append_one_z_bmp_to_file(std::FILE* out, const std::string& path, long 
 // gzip at level 9; names at most 255 characters. 0 or -1.
 inline constexpr size_t z_file_name_limit = 255;
 int z_compress_file(const std::string& in_path, const std::string& out_path);
-int z_uncompress_file(const std::string& in_path, const std::string& out_path);
+// out_limit (when not negative) bounds the plain bytes: a file that would
+// grow beyond it fails and its partial output is removed.
+int z_uncompress_file(const std::string& in_path, const std::string& out_path, long long out_limit = -1);

@@ -85,6 +85,7 @@ void do_presenter_clear(const char*, int, int) { g_is_presenter = 0; }
 struct DispatchTable {
     std::shared_mutex lock;
     std::array<ReceiveHandler, handler_count> handlers;
+    std::function<void()> ended;
 };
 
 std::array<std::unique_ptr<DispatchTable>, receive_connection_count>& tables()
@@ -159,6 +160,26 @@ int set_receive_handler(ReceiveConnection connection, int number, ReceiveHandler
     return 0;
 }
 
+int set_connection_end_handler(ReceiveConnection connection, std::function<void()> handler)
+{
+    DispatchTable& table = ready_table(connection);
+    std::unique_lock lock(table.lock);
+    table.ended = std::move(handler);
+    return 0;
+}
+
+void dispatch_connection_ended(ReceiveConnection connection)
+{
+    std::function<void()> ended;
+    {
+        DispatchTable& table = ready_table(connection);
+        std::shared_lock lock(table.lock);
+        ended = table.ended;
+    }
+    if (ended)
+        ended();
+}
+
 int set_main_handler(int number, ReceiveHandler handler) { return set_receive_handler(ReceiveConnection::main, number, std::move(handler)); }
 int set_app_handler(int number, ReceiveHandler handler) { return set_receive_handler(ReceiveConnection::app, number, std::move(handler)); }
 int set_voice_handler(int number, ReceiveHandler handler) { return set_receive_handler(ReceiveConnection::voice, number, std::move(handler)); }
@@ -180,6 +201,7 @@ void reset_receive_handlers()
         std::unique_lock lock(table.lock);
         for (auto& handler : table.handlers)
             handler = nullptr;
+        table.ended = nullptr;
     }
     install_built_in_cases();
 }

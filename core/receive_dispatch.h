@@ -33,6 +33,12 @@ int set_voice_handler(int number, ReceiveHandler handler);
 int set_file_handler(int number, ReceiveHandler handler);
 bool has_receive_handler(ReceiveConnection connection, int number);
 
+// Runs on the receive thread when its loop has ended (the connection closed
+// or failed), so that a subsystem drops what a half-read transfer left. An
+// empty handler removes it.
+int set_connection_end_handler(ReceiveConnection connection, std::function<void()> handler);
+void dispatch_connection_ended(ReceiveConnection connection);
+
 // Back to the built-in cases only (tests).
 void reset_receive_handlers();
 

@@ -40,7 +40,20 @@ void copy_chosen_server(Cwf_socket& socket, const char* name)
     socket.port = static_cast<uint16_t>(g_server_port.load());
 }
 
+int read_until_ended(const ReceiveLoop& loop);
+
 int run_receive_loop(const ReceiveLoop& loop)
+{
+    int result = read_until_ended(loop);
+    try {
+        dispatch_connection_ended(loop.connection);
+    } catch (...) {
+        dbg_log("exception in %s at its end\n", loop.lines.loop_name);
+    }
+    return result;
+}
+
+int read_until_ended(const ReceiveLoop& loop)
 {
     // One zero byte stays behind the largest body, so text bodies end in one.
     std::array<char, wire_recv_buffer_len + 1> buffer {};

@@ -60,3 +60,14 @@ int send_app_sock_cmd_data(int number, int field2, int field1, std::string_view 
 }
 
 int send_cmd_to_user(int number, int target) { return send_message(g_main_sock, { 0, target, number, 0 }, {}, nullptr); }
+
+int send_wire_message(Cwf_socket& socket, int field2, int number, std::string_view body)
+{
+    WireHead head { 0, field2, number, static_cast<int>(body.size()) };
+    if (body.size() > static_cast<size_t>(wire_field_max) || !wire_head_fits(head))
+        return -1;
+    std::string message = format_wire_head(head);
+    message.append(body);
+    int length = static_cast<int>(message.size());
+    return socket.my_send_fixed_len(message.data(), length) == length ? 0 : -1;
+}

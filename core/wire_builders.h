@@ -23,3 +23,9 @@ int send_cmd_data_to_all(int number, std::string_view text);
 int send_app_sock_cmd(int number, int field2, int field1);
 int send_app_sock_cmd_data(int number, int field2, int field1, std::string_view text);
 int send_cmd_to_user(int number, int target);
+
+class Cwf_socket;
+// One message with a body of up to 9999 bytes on the given connection, field
+// 1 = 0: for senders that must know whether it left (file transfers). 0 when
+// it left whole, -1 otherwise (a head that does not fit sends nothing).
+int send_wire_message(Cwf_socket& socket, int field2, int number, std::string_view body);

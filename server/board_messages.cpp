@@ -7,12 +7,14 @@
 
 #include "core/messages.h"
 #include "core/text_util.h"
+#include "server/board_pictures.h"
 #include "server/server_core.h"
 #include "server/server_families.h"
 #include "server/server_log.h"
 #include "whiteboard/board_action.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <array>
 #include <cstring>
 #include <set>
@@ -203,15 +205,38 @@ void board_page_operation(ServerCore& server, Client& sender, const IncomingMess
     else {
         page.actions.clear();
         page.visible_count = 0;
+        board_pictures_clear(*sender.room(), message.head.address);
     }
     server.relay(sender, message, to_whole_room);
 }
 
-// 11, 16, 17, 308-310: nothing kept here, relayed to the whole room.
+// 11, 16, 17: nothing kept here, relayed to the whole room.
 void board_relay_only(ServerCore& server, Client& sender, const IncomingMessage& message)
 {
     if (!boards_of(sender, message.head.number) || !board_valid(sender, message))
         return;
+    server.relay(sender, message, to_whole_room);
+}
+
+// 308-310: the room's pictures keep the place, order and deletion for
+// members who enter later; relayed to the whole room.
+void board_picture_message(ServerCore& server, Client& sender, const IncomingMessage& message)
+{
+    if (!boards_of(sender, message.head.number) || !board_valid(sender, message))
+        return;
+    char text[32] = {};
+    std::memcpy(text, message.body.data(), std::min(message.body.size(), sizeof text - 1));
+    int slot = -1;
+    int a = 0;
+    int b = 0;
+    int page = message.head.address;
+    Room& room = *sender.room();
+    if (message.head.number == MSG_BMP_POS && std::sscanf(text, "%d:%d:%d", &slot, &a, &b) == 3)
+        board_pictures_place(room, page, slot, a, b);
+    else if (message.head.number == MSG_BMP_Z_ORDER && std::sscanf(text, "%d:%d", &slot, &a) == 2)
+        board_pictures_z_order(room, page, slot, a);
+    else if (message.head.number == MSG_BMP_DELETE && std::sscanf(text, "%d", &slot) == 1)
+        board_pictures_delete(room, page, slot);
     server.relay(sender, message, to_whole_room);
 }
 
@@ -313,8 +338,10 @@ void install_board_messages(MessageTable& table)
     table.add_handler(MSG_BOARD_FONT_UPLOAD, board_font_message, family);
     for (int number : { MSG_BOARD_UNDO, MSG_BOARD_REDO, MSG_BOARD_CLEAR })
         table.add_handler(number, board_page_operation, family);
-    for (int number : { MSG_BOARD_POINTER, MSG_BOARD_LOCK, MSG_BOARD_UNLOCK, MSG_BMP_POS, MSG_BMP_Z_ORDER, MSG_BMP_DELETE })
+    for (int number : { MSG_BOARD_POINTER, MSG_BOARD_LOCK, MSG_BOARD_UNLOCK })
         table.add_handler(number, board_relay_only, family);
+    for (int number : { MSG_BMP_POS, MSG_BMP_Z_ORDER, MSG_BMP_DELETE })
+        table.add_handler(number, board_picture_message, family);
     table.add_handler(MSG_BOARD_RELOAD, board_reload_message, family);
     table.on_room_joined(board_room_entered);
 }

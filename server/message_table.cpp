@@ -74,3 +74,7 @@ void MessageTable::on_room_joined(ClientEvent event)
 }
 
 void MessageTable::on_room_leaving(ClientEvent event) { room_leaving_events_.push_back(std::move(event)); }
+void MessageTable::on_channel_bound(ChannelEvent event)
+{
+    bound_events_.push_back(std::move(event));
+}

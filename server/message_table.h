@@ -44,6 +44,7 @@ struct RelayRule {
 
 using MessageHandler = std::function<void(ServerCore& server, Client& sender, const IncomingMessage& message)>;
 using ClientEvent = std::function<void(ServerCore& server, Client& client)>;
+using ChannelEvent = std::function<void(ServerCore& server, Client& client, Channel channel)>;
 
 class MessageTable {
 public:
@@ -76,6 +77,10 @@ public:
     // After a client has entered a room (client.room() is the new one).
     void on_room_joined(ClientEvent event);
     const std::vector<ClientEvent>& room_joined_events() const { return joined_events_; }
+    // After a client's application, voice or file connection was bound (also
+    // one that replaced an earlier connection of that kind).
+    void on_channel_bound(ChannelEvent event);
+    const std::vector<ChannelEvent>& channel_bound_events() const { return bound_events_; }
 
 private:
     int claim(int number, const char* family);
@@ -85,4 +90,5 @@ private:
     std::vector<ClientEvent> leaving_events_;
     std::vector<ClientEvent> joined_events_;
     std::vector<ClientEvent> room_leaving_events_;
+    std::vector<ChannelEvent> bound_events_;
 };

@@ -162,6 +162,7 @@ public:
         out_.clear();
         queued_bytes_ = 0;
         origin_bytes_.clear();
+        drain_waiter_ = nullptr;
     }
 
     bool closed() const { return closed_; }
@@ -362,6 +363,9 @@ private:
             }
             if (!self->out_.empty())
                 self->write_more();
+            self->wake_drain_waiter();
+            if (self->closed_)
+                return;
             // A reader that takes anything while a flood is held back reads:
             // the one who filled its queue is flooding.
             if (self->held_origin_ != 0 && self->drained_bytes_ > self->drained_at_hold_)
@@ -385,6 +389,26 @@ private:
     uint64_t drained_at_hold_ = 0;
     asio::steady_timer hold_timer_ { socket_.get_executor() };
     bool closed_ = false;
+    std::function<void()> drain_waiter_;
+    size_t drain_mark_ = 0;
+
+public:
+    void wait_drained(size_t low_mark, std::function<void()> fn)
+    {
+        drain_mark_ = low_mark;
+        drain_waiter_ = std::move(fn);
+    }
+
+private:
+    // After a write: the waiter runs once the queue is down to its mark.
+    void wake_drain_waiter()
+    {
+        if (!drain_waiter_ || queued_bytes_ > drain_mark_)
+            return;
+        std::function<void()> fn = std::move(drain_waiter_);
+        drain_waiter_ = nullptr;
+        core_.run_server_event("a drained send queue", fn);
+    }
 };
 
 bool Client::has_channel(Channel channel) const
@@ -659,6 +683,13 @@ void ServerCore::handle_unidentified(ServerConnection& connection, const WireHea
         connection.channel = *channel;
         connection.identified();
         server_log("client %d: %s connection from %s", client->customer_id(), channel_name(*channel), connection.peer.c_str());
+        for (const ChannelEvent& event : table_.channel_bound_events()) {
+            try {
+                event(*this, *client, *channel);
+            } catch (...) {
+                server_log("exception in a channel-bound event of client %d", client->customer_id());
+            }
+        }
         return;
     }
     if (head.number == MSG_KEEP_ALIVE)
@@ -857,6 +888,45 @@ int ServerCore::enqueue(Client& to, Channel channel, std::shared_ptr<const std::
     }
     connection->queue(std::move(wire), origin);
     return 0;
+}
+
+size_t ServerCore::queued_bytes(const Client& client, Channel channel) const
+{
+    const auto& connection = client.connections_[static_cast<size_t>(channel)];
+    return connection && !connection->closed() ? connection->queued_bytes() : 0;
+}
+
+void ServerCore::when_drained(Client& client, Channel channel, size_t low_mark, std::function<void()> fn)
+{
+    auto& connection = client.connections_[static_cast<size_t>(channel)];
+    if (!connection || connection->closed() || client.dropping())
+        return;
+    if (connection->queued_bytes() > low_mark) {
+        connection->wait_drained(low_mark, std::move(fn));
+        return;
+    }
+    asio::post(impl_->io, [this, weak = std::weak_ptr<ServerConnection>(connection), fn = std::move(fn)] {
+        auto alive = weak.lock();
+        if (alive && !alive->closed())
+            run_server_event("a drained send queue", fn);
+    });
+}
+
+// Work of the server's own (not caused by a client's message) runs like a
+// handler: a client it drops leaves only afterwards.
+void ServerCore::run_server_event(const char* what, const std::function<void()>& fn)
+{
+    ++handler_depth_;
+    int origin = current_origin_;
+    current_origin_ = 0;
+    try {
+        fn();
+    } catch (...) {
+        server_log("exception in %s", what);
+    }
+    current_origin_ = origin;
+    --handler_depth_;
+    finish_drops();
 }
 
 void ServerCore::hold_ended(ServerConnection& connection, bool reader_reads)

@@ -38,6 +38,10 @@ struct ServerConfig {
     // for at most this long: a reader that reads meanwhile stays (that
     // member is flooding and is dropped), one that does not is dropped.
     int hold_back_ms = 2000;
+    // Whiteboard pictures kept for the room: all of one room, and all of
+    // every room, uploads still arriving included.
+    size_t room_pictures_limit_bytes = 64u * 1024 * 1024;
+    size_t pictures_limit_bytes = 512u * 1024 * 1024;
 };
 
 class Client {
@@ -141,6 +145,15 @@ public:
     // message came in on. Returns how many members it was queued for.
     int relay(Client& sender, const IncomingMessage& message, const RelayRule& rule);
 
+    // Bytes waiting to be written on a client's connection (0 without one).
+    size_t queued_bytes(const Client& client, Channel channel) const;
+    // Runs fn once that connection's queue has gone down to at most
+    // low_mark bytes (at once, posted, when it already is), like a handler:
+    // a family sending much paces itself by it. A closed or replaced
+    // connection never runs it. One waiter per connection; a new one
+    // replaces the old.
+    void when_drained(Client& client, Channel channel, size_t low_mark, std::function<void()> fn);
+
     // Closes the client's connections at once; its leaving events run and
     // it leaves its room once no handler is running any more, so a handler
     // whose send drops a client (even the last member of a room, whose room
@@ -160,6 +173,7 @@ private:
     void greet(Client& client);
     void finish_drops();
     void hold_ended(ServerConnection& connection, bool reader_reads);
+    void run_server_event(const char* what, const std::function<void()>& fn);
     int enqueue(Client& to, Channel channel, std::shared_ptr<const std::string> wire);
     int next_customer_id();
     void close_all();

@@ -8,6 +8,8 @@ void install_server_families(MessageTable& table)
     install_remote_input_messages(table);
     install_control_messages(table);
     install_board_messages(table);
+    install_board_picture_messages(table);
+    install_net_speed_messages(table);
     install_voice_messages(table);
     install_share_messages(table);
 

@@ -17,6 +17,10 @@ void install_minimal_room_join(MessageTable& table);
 void install_control_messages(MessageTable& table);
 // The whiteboard: relays, each room's ten pages and the reload stream (board_messages.cpp).
 void install_board_messages(MessageTable& table);
+// The pictures of the whiteboard's slots: kept per room, offered, sent on request (board_picture_messages.cpp).
+void install_board_picture_messages(MessageTable& table);
+// The speed test's answers (net_speed_messages.cpp).
+void install_net_speed_messages(MessageTable& table);
 // Talk blocks: the room's talk to the others, private voice to the partner (voice_messages.cpp).
 void install_voice_messages(MessageTable& table);
 // share_messages.cpp: who shares what in each room, 200-205 and 240-245

@@ -47,6 +47,8 @@ std::string server_usage_text(int report_port)
            "  --config FILE             rooms, server list, greeting and versions (INI, see below)\n"
            "  --report-port N           UDP port for the clients' report datagrams (default 8999, 0: none)\n"
            "  --send-queue-kib N        per-connection send queue bound in KiB (default 8192)\n"
+           "  --room-pictures-kib N     whiteboard pictures one room keeps, in KiB (default 65536)\n"
+           "  --pictures-kib N          whiteboard pictures all rooms keep, in KiB (default 524288)\n"
            "  --identify-timeout-ms N   close connections that name no client by then (default 10000, 0: never)\n"
            "  --idle-timeout-s N        drop clients heard nothing from for N seconds (default 120, 0: never)\n"
            "  --help                    show this text\n"
@@ -82,7 +84,8 @@ ParsedServerOptions parse_server_options(const std::vector<std::string>& args)
         if (arg == "--version")
             continue;
         bool takes_value = arg == "--listen" || arg == "--greeting" || arg == "--send-queue-kib" || arg == "--identify-timeout-ms"
-            || arg == "--idle-timeout-s" || arg == "--config" || arg == "--report-port";
+            || arg == "--idle-timeout-s" || arg == "--config" || arg == "--report-port" || arg == "--room-pictures-kib"
+            || arg == "--pictures-kib";
         if (!takes_value)
             return fail("unknown option " + arg);
         if (i + 1 >= args.size())
@@ -107,6 +110,11 @@ ParsedServerOptions parse_server_options(const std::vector<std::string>& args)
             if (!parse_number(value, 16, 1024 * 1024, number))
                 return fail("--send-queue-kib wants 16..1048576, not " + value);
             parsed.config.send_queue_limit_bytes = static_cast<size_t>(number) * 1024;
+        } else if (arg == "--room-pictures-kib" || arg == "--pictures-kib") {
+            if (!parse_number(value, 0, 16 * 1024 * 1024, number))
+                return fail(arg + " wants 0..16777216, not " + value);
+            (arg == "--pictures-kib" ? parsed.config.pictures_limit_bytes : parsed.config.room_pictures_limit_bytes)
+                = static_cast<size_t>(number) * 1024;
         } else if (arg == "--idle-timeout-s") {
             if (!parse_number(value, 0, 24 * 3600, number))
                 return fail("--idle-timeout-s wants 0..86400, not " + value);

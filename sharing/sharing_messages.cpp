@@ -26,12 +26,7 @@ constexpr size_t clipboard_name_limit = 511;
 
 int send_with_body(Cwf_socket& socket, int field2, int number, const std::string& body)
 {
-    WireHead head { 0, field2, number, static_cast<int>(body.size()) };
-    if (!wire_head_fits(head))
-        return -1;
-    std::string message = format_wire_head(head) + body;
-    int length = static_cast<int>(message.size());
-    return socket.my_send_fixed_len(message.data(), length) == length ? 0 : -1;
+    return send_wire_message(socket, field2, number, body);
 }
 
 int send_head_only(int field2, int number) { return send_with_body(g_main_sock, field2, number, {}); }

@@ -10,6 +10,7 @@
 #include "sharing/sharing_messages.h"
 #include "media/voice_parts.h"
 #include "skin/skin_table.h"
+#include "whiteboard/board_bmp_transfer.h"
 #include "whiteboard/board_messages.h"
 #include "whiteboard/board_model.h"
 
@@ -22,6 +23,7 @@ void install_program_parts()
     install_board_handlers();
     install_meeting_record();
     install_sharing_handlers();
+    install_board_bmp_transfer();
     install_sharing_parts();
     install_voice_parts();
     install_control_handlers();

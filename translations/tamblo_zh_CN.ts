@@ -2955,5 +2955,17 @@ The high the Video FrameRate, the higher the bandwidth usage.</source>
             <source>Failed to capture the window.</source>
             <translation>截取窗口失败。</translation>
         </message>
+        <message>
+            <source>failed to open %s.</source>
+            <translation>无法打开 %s。</translation>
+        </message>
+        <message>
+            <source>failed to write %s.</source>
+            <translation>无法写入 %s。</translation>
+        </message>
+        <message>
+            <source>Work off line is on: the board can not be uploaded to the server.</source>
+            <translation>脱机工作已开启：白板无法上传到服务器。</translation>
+        </message>
     </context>
 </TS>

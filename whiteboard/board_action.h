@@ -36,6 +36,11 @@ inline constexpr int board_long_str_size = 4000;   // at most 3999 characters
 inline constexpr int board_action_step = 1000;     // growth of an action array
 inline constexpr int board_page_width = 1600;
 inline constexpr int board_page_height = 1000;
+// A pasted picture travels and is stored as its compressed file: client and
+// server refuse one larger than this, and a client never lets one unpack to
+// more than the picture limit.
+inline constexpr long long board_bmp_file_limit = 16LL << 20;
+inline constexpr long long board_bmp_picture_limit = 64LL << 20;
 
 // A Windows LOGFONT with an 8-bit face name, kept as its bytes; the view
 // layer converts it to and from its own font type.

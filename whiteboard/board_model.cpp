@@ -14,6 +14,7 @@ std::array<board_record, board_count> g_board;
 std::array<board_font_entry, board_font_count> g_board_font;
 std::array<board_short_str, board_short_str_count> g_board_short_str;
 std::array<board_long_str, board_long_str_count> g_board_long_str;
+AtomicInt g_board_uploading { -1 };
 
 namespace {
 
@@ -371,8 +372,44 @@ void board_clear(int board)
     board_record& r = g_board[static_cast<size_t>(board)];
     r.visible_count = 0;
     r.redo_limit = 0;
+    if (g_board_uploading == board)
+        return;
     for (bmp_slot& s : r.bitmaps)
         s.used = 0;
+}
+
+int board_replace_page(int board, const board_record& record, const std::vector<board_action>& actions)
+{
+    if (!board_index_valid(board) || actions.size() > static_cast<size_t>(board_max_action_index) + 1)
+        return -1;
+    int capacity = 0;
+    {
+        std::lock_guard<std::mutex> guard(board_actions_lock());
+        board_record& r = g_board[static_cast<size_t>(board)];
+        capacity = r.capacity;
+        // Every block first: a page half replaced is worse than none.
+        bool placed = true;
+        for (size_t i = 0; i < actions.size() && placed; i += static_cast<size_t>(board_action_step))
+            placed = place_for(board, static_cast<int>(i)) != nullptr;
+        if (placed) {
+            uint32_t address = r.actions_address;
+            int kept_capacity = r.capacity;
+            r = record;
+            r.actions_address = address;
+            r.capacity = kept_capacity;
+            for (size_t i = 0; i < actions.size(); ++i) {
+                board_action& a = *entry_at(board, static_cast<int>(i));
+                a = actions[i];
+                if (a.kind == ACTION_TEXT)
+                    a.text_address() = 0;
+            }
+            r.visible_count = static_cast<int>(actions.size());
+            r.redo_limit = r.visible_count;
+            return 0;
+        }
+    }
+    report_growth_failure(board, capacity);
+    return -1;
 }
 
 void board_clear_all()

@@ -9,6 +9,7 @@
 // array of a page, the text of a text action) cannot hold a pointer on a
 // 64-bit program; they stay 0 and a text is found by its pool and entry.
 
+#include "core/global_state.h"
 #include "whiteboard/board_action.h"
 
 #include <array>
@@ -18,6 +19,7 @@
 #include <memory>
 #include <mutex>
 #include <string_view>
+#include <vector>
 
 bool operator==(const board_action& a, const board_action& b);
 
@@ -175,8 +177,18 @@ std::string_view board_action_text(const board_action& action);
 // Moves the visible count back / forth by one gesture. 1 when it moved, 0 when not.
 int board_undo(int board);
 int board_redo(int board);
-// Visible count and redo limit 0, bitmap slots unused; the array keeps its capacity.
+// The page the whole-board upload is sending, -1 while none is: the page's
+// own clear coming back from the server keeps its pictures, which are still
+// to be uploaded after it.
+extern AtomicInt g_board_uploading;
+// Visible count and redo limit 0, bitmap slots unused (except on the page
+// being uploaded); the array keeps its capacity.
 void board_clear(int board);
+// Puts a loaded page in place under the lock: the record (the page keeps its
+// own action-array address and capacity) and its actions, visible count and
+// redo limit = their number. -1 with the growth message when the memory is
+// not there; the page is then unchanged.
+int board_replace_page(int board, const board_record& record, const std::vector<board_action>& actions);
 void board_clear_all();
 void bmp_reset_one_entry(bmp_slot& slot);
 

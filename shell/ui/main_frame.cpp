@@ -329,6 +329,7 @@ void CMainFrame::install_handlers()
     for (auto& [id, handler] : board_view_command_handlers(
              [this] { return brenmo_view_ ? brenmo_view_->board_view() : nullptr; }, this))
         r.set_handler(id, handler);
+    install_board_file_commands();
 }
 
 CommandState CMainFrame::command_state() const

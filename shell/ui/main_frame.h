@@ -154,6 +154,11 @@ public:
     void OnBoardReload();
     void OnBoardClear();
     void OnBoardLock();
+    void OnBoardOpen();
+    void OnBoardSave();
+    void OnBoardSaveAs();
+    void OnBoardUpload();
+    void OnNetSpeedTest();
     void OnRecordStart();
     void OnRecordPause();
     void OnRecordStop();
@@ -178,6 +183,7 @@ private:
     void create_status_bar();
     void create_menu();
     void install_handlers();
+    void install_board_file_commands();
     void set_band_shown(int band_index, bool shown);
     void save_splitter_sizes();
     void open_show_me();

@@ -554,7 +554,7 @@ TEST_F(MainFrameTest, CommandsWithoutTheirFeatureStandDisabled)
     g_meeting_started = 1;
     frame->commands().refresh();
     for (int id : { cmd::share_browser, cmd::options, cmd::play_record, cmd::full_screen, cmd::text_chat,
-                    cmd::board_upload, cmd::board_open }) {
+                    cmd::invite_url }) {
         EXPECT_FALSE(frame->commands().has_handler(id)) << id;
         EXPECT_FALSE(frame->commands().action(id)->isEnabled()) << id;
         EXPECT_FALSE(frame->commands().trigger(id)) << id;
