@@ -23,6 +23,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTimer>
+#include <atomic>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <thread>
@@ -114,6 +115,9 @@ protected:
     void TearDown() override
     {
         g_main_sock.close_socket();
+        // The receive thread may be sending the frame a window message: the
+        // UI thread delivers it while the thread ends, then joins.
+        pump_until([this] { return recv_done_.load(); }, 5000);
         if (recv_thread_.joinable())
             recv_thread_.join();
         frame_.reset();
@@ -143,7 +147,11 @@ protected:
         g_server_display_name.set("Local");
         g_first_connect_notices_sent = 0;
         g_connected_to_server = 1;
-        recv_thread_ = std::thread([] { g_recv_thread(); });
+        recv_done_ = false;
+        recv_thread_ = std::thread([this] {
+            g_recv_thread();
+            recv_done_ = true;
+        });
         ASSERT_TRUE(pump_until([] { return g_my_customer_id >= 0; }));
     }
 
@@ -163,6 +171,7 @@ protected:
     std::unique_ptr<CMainFrame> frame_;
     std::vector<std::unique_ptr<HeadlessPeer>> peers_;
     std::thread recv_thread_;
+    std::atomic<bool> recv_done_ { true };
 };
 
 } // namespace
