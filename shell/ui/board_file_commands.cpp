@@ -10,6 +10,7 @@
 #include "whiteboard/board_bmp_transfer.h"
 #include "whiteboard/board_file.h"
 #include "whiteboard/board_model.h"
+#include "whiteboard/ui/board_picture_upload.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -42,6 +43,7 @@ void CMainFrame::install_board_file_commands()
     r.set_handler(cmd::board_save_as, [this] { OnBoardSaveAs(); });
     r.set_handler(cmd::board_upload, [this] { OnBoardUpload(); });
     r.set_handler(cmd::net_speed_test, [this] { OnNetSpeedTest(); });
+    install_board_picture_upload();
     // A ".bod" given at start: the path is already the current page's.
     if (!main_frame_hooks().load_board_file)
         main_frame_hooks().load_board_file = [](const std::string&) { board_file_load(g_current_board); };

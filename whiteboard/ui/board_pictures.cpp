@@ -6,6 +6,7 @@
 #include "core/folders.h"
 #include "core/message_box.h"
 #include "core/ui/dib_image.h"
+#include "whiteboard/board_bmp_transfer.h"
 #include "whiteboard/board_messages.h"
 #include "whiteboard/board_model.h"
 #include "whiteboard/board_recording.h"
@@ -108,7 +109,7 @@ int write_bmp(const PackedDib& dib, const std::string& path)
 
 void set_board_picture_uploader(BoardPictureUploader u) { uploader() = std::move(u); }
 
-bool board_picture_upload_in_progress() { return g_upload_in_progress; }
+bool board_picture_upload_in_progress() { return g_upload_in_progress || g_bmp_uploading != 0; }
 
 void board_picture_upload_done() { g_upload_in_progress = false; }
 
