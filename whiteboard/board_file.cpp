@@ -315,9 +315,11 @@ int board_file_load(int board)
     }
     const long long file_len = static_cast<long long>(st.st_size);
     std::array<char, board_file_magic_len> magic {};
+    // Not a whiteboard file: said, and not taken (-1), so that the caller
+    // does not go on to save the page under that file's name.
     if (!read_all(in.get(), magic.data(), magic.size()) || std::memcmp(magic.data(), board_file_magic, magic.size()) != 0) {
         message_box_printf("file format not correct");
-        return 0;
+        return -1;
     }
     // Everything is read and checked before the page changes.
     std::unique_ptr<board_record> record;

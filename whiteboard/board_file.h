@@ -38,8 +38,7 @@ int board_file_save(int board);
 // whole file is checked first (magic, every size, the texts and the
 // pictures) and a file that does not hold together changes nothing and is
 // told ("file format not correct"); likewise when the text pools lack room.
-// 0 when loaded or refused for its magic; -1 when no file could be opened
-// or it did not hold together.
+// 0 when loaded; -1 when no file could be opened or it was refused.
 int board_file_load(int board);
 
 // Moves one loaded text action onto the live pools and font table: the

@@ -6,6 +6,7 @@
 #include "skin/ui/my_static.h"
 
 #include <QGridLayout>
+#include <algorithm>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
@@ -21,9 +22,13 @@ CDlgNetSpeed::CDlgNetSpeed(QWidget* parent) : Cgood_dlg(252, parent)
         bar->setMinimumWidth(260);
     }
     result_ = new CMyStatic(1155, tr_ui("Result:"), this);
-    result_->setWordWrap(true);
-    // Room for the two lines of the result in either language.
-    result_->setMinimumHeight(result_->fontMetrics().lineSpacing() * 3);
+    // Room for the result's two lines with the widest figures, in the
+    // language shown.
+    const QFontMetrics fm = result_->fontMetrics();
+    int widest = 0;
+    for (const QString& line : QString::fromStdString(net_speed_result_text(10, 10, 99999)).split('\n'))
+        widest = std::max(widest, fm.horizontalAdvance(line));
+    result_->setMinimumSize(widest + 8, fm.lineSpacing() * 3);
     result_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     test_ = new CMyButton(1153, tr_ui("Test Speed"), this);
     auto* close = new CMyButton(2, tr_ui("Close"), this);
@@ -47,7 +52,6 @@ CDlgNetSpeed::CDlgNetSpeed(QWidget* parent) : Cgood_dlg(252, parent)
     layout->addLayout(bars);
     layout->addWidget(result_);
     layout->addLayout(buttons);
-    result_->setMinimumWidth(sending_text->sizeHint().width() + 270);
 }
 
 intptr_t CDlgNetSpeed::handle_window_message(uint32_t msg, uintptr_t, intptr_t)

@@ -25,12 +25,13 @@ QString qt_name_filters(const QString& program_filter)
     return labels.join(";;");
 }
 
-QString choose_save_file(QWidget* parent, const QString& program_filter, const QString& default_suffix)
+QString choose_save_file(QWidget* parent, const QString& program_filter, const QString& default_suffix,
+                         const QString& start)
 {
     QString filters = qt_name_filters(program_filter);
     if (answer())
         return answer()(filters, true);
-    QFileDialog dialog(parent);
+    QFileDialog dialog(parent, QString(), start);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(filters);
@@ -40,12 +41,12 @@ QString choose_save_file(QWidget* parent, const QString& program_filter, const Q
     return dialog.selectedFiles().first();
 }
 
-QString choose_open_file(QWidget* parent, const QString& program_filter)
+QString choose_open_file(QWidget* parent, const QString& program_filter, const QString& start)
 {
     QString filters = qt_name_filters(program_filter);
     if (answer())
         return answer()(filters, false);
-    return QFileDialog::getOpenFileName(parent, QString(), QString(), filters);
+    return QFileDialog::getOpenFileName(parent, QString(), start, filters);
 }
 
 void set_file_dialog_answer(std::function<QString(const QString& filters, bool save)> a) { answer() = std::move(a); }

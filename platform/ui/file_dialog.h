@@ -12,9 +12,11 @@
 QString qt_name_filters(const QString& program_filter);
 
 // The save dialog: confirms overwriting; a name typed without a suffix gets
-// default_suffix. An empty text when the user cancels.
-QString choose_save_file(QWidget* parent, const QString& program_filter, const QString& default_suffix);
-QString choose_open_file(QWidget* parent, const QString& program_filter);
+// default_suffix. An empty text when the user cancels. start names the file
+// (or folder) the dialog opens at; without it, the folder it was last left in.
+QString choose_save_file(QWidget* parent, const QString& program_filter, const QString& default_suffix,
+                         const QString& start = {});
+QString choose_open_file(QWidget* parent, const QString& program_filter, const QString& start = {});
 
 // Tests: answers every dialog with the path the function gives (an empty
 // function restores the real dialogs). The arguments are the Qt filter and

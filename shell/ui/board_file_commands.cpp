@@ -13,7 +13,9 @@
 #include "whiteboard/ui/board_picture_upload.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QStandardPaths>
 #include <QThread>
 
 namespace {
@@ -31,6 +33,16 @@ bool path_fits(const std::string& path)
         return true;
     message_box_printf("failed to open %s.", path.c_str());
     return false;
+}
+
+// The dialogs open at the page's file, else in the user's documents.
+QString dialog_start(int board)
+{
+    std::string path = page_path(board);
+    if (!path.empty())
+        return QString::fromStdString(path);
+    QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QDir(documents).exists() ? documents : QDir::homePath();
 }
 
 } // namespace
@@ -64,7 +76,7 @@ void CMainFrame::OnBoardOpen()
     int board = g_current_board;
     if (!board_index_valid(board))
         return;
-    std::string path = choose_open_file(this, tr_ui(board_file_filter)).toStdString();
+    std::string path = choose_open_file(this, tr_ui(board_file_filter), dialog_start(board)).toStdString();
     if (path.empty() || !path_fits(path))
         return;
     // A file refused leaves the page as it was, its file name too.
@@ -91,7 +103,7 @@ void CMainFrame::OnBoardSaveAs()
     int board = g_current_board;
     if (!board_index_valid(board))
         return;
-    std::string path = choose_save_file(this, tr_ui(board_file_filter), "bod").toStdString();
+    std::string path = choose_save_file(this, tr_ui(board_file_filter), "bod", dialog_start(board)).toStdString();
     if (path.empty() || !path_fits(path))
         return;
     set_page_path(board, path);

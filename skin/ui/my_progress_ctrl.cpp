@@ -43,7 +43,7 @@ void CMyProgressCtrl::paintEvent(QPaintEvent*)
             QRect inner = rect().adjusted(2, 2, -2, -2);
             int done = inner.width() * (pos_ - lower_) / span;
             p.fillRect(QRect(inner.left(), inner.top(), done, inner.height()),
-                       colorref_color(skin_word_value(skin_word::highlight)));
+                       colorref_color(skin_word_value(skin_word::caption_fill)));
         }
         p.setPen(colorref_color(skin_word_value(skin_word::outline)));
         p.drawRect(frame);

@@ -1,6 +1,6 @@
 #pragma once
 // The skinned progress bar: a frame in the outline colour, the done part in
-// the highlight colour, the rest in the edit background; colours read at
+// the caption colour, the rest white; colours read at
 // each paint, so a new scheme shows at once.
 
 #include <QWidget>
