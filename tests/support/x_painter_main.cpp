@@ -80,8 +80,13 @@ int main()
             unsigned long rgb = 0;
             in >> title >> x >> y >> w >> h >> std::hex >> rgb;
             // Blanks travel as %20.
-            for (size_t at = title.find("%20"); at != std::string::npos; at = title.find("%20", at + 1))
-                title.replace(at, 3, " ");
+            std::string plain;
+            for (size_t i = 0; i < title.size(); ++i) {
+                bool blank = title.compare(i, 3, "%20") == 0;
+                plain += blank ? ' ' : title[i];
+                i += blank ? 2 : 0;
+            }
+            title = plain;
             Window window = make_window(x, y, w, h, rgb, false);
             XStoreName(g_display, window, title.c_str());
             XChangeProperty(g_display, window, XInternAtom(g_display, "_NET_WM_NAME", False),
