@@ -7,6 +7,7 @@
 #include "core/global_state.h"
 #include "core/message_box.h"
 #include "core/title_status.h"
+#include "dialogs/ui/event_notices.h"
 #include "platform/sys/clock.h"
 #include "platform/sys/single_instance.h"
 #include "shell/command_line.h"
@@ -36,6 +37,7 @@ bool CBrenmoApp::InitInstance()
     install_program_parts();
     init_global_state();
     g_global_state_ready = 1;
+    install_event_notices();
 
     if (!command_line_.empty()) {
         g_auto_connect_allowed = 0;
@@ -75,6 +77,7 @@ int CBrenmoApp::ExitInstance(int exit_code)
         platform::sleep_ms(100);
         if (g_global_state_ready == 1)
             free_global_resources();
+        remove_event_notices();
         main_frame_.reset();
     } catch (...) {
         dbg_log("exception in CBrenmoApp::ExitInstance.\n");

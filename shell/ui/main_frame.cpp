@@ -17,9 +17,10 @@
 #include "media/voice_state.h"
 #include "platform/ui/file_dialog.h"
 #include "platform/ui/translations.h"
+#include "dialogs/event_notice.h"
+#include "dialogs/ui/dlg_event_history.h"
 #include "sharing/share_state.h"
 #include "sharing/ui/share_commands.h"
-#include "shell/event_notice.h"
 #include "shell/ui/about_dlg.h"
 #include "shell/ui/brenmo_view.h"
 #include "shell/ui/chairman_password_dlg.h"
@@ -323,6 +324,7 @@ void CMainFrame::install_handlers()
     r.set_handler(cmd::audio_video_bar, [this] { OnToggleBar(band_talk); });
     r.set_handler(cmd::help, [this] { OnHelp(); });
     r.set_handler(cmd::about, [this] { OnAppAbout(); });
+    r.set_handler(cmd::event_history, [] { show_event_history(); });
     r.set_handler(cmd::exit, [this] { close(); });
     r.set_handler(cmd::edit_copy, [this] { OnEditCopy(); });
     r.set_handler(cmd::edit_paste, [this] { OnEditPaste(); });
@@ -492,11 +494,6 @@ intptr_t CMainFrame::handle_window_message(uint32_t msg, uintptr_t wparam, intpt
     return 0;
 }
 
-void CMainFrame::box_later(const char* english)
-{
-    QTimer::singleShot(0, this, [english] { message_box_printf("%s", tr_text(english).c_str()); });
-}
-
 void CMainFrame::OnMyMsgSetTitle() { set_caption_text(QString::fromStdString(g_title_text.get())); }
 
 void CMainFrame::OnMyMsgStatusText() { set_status_text(QString::fromStdString(g_status_text.get())); }
@@ -534,7 +531,7 @@ void CMainFrame::OnMyMsgPrivateChatFromServer(const char* body, intptr_t len)
 void CMainFrame::OnMyMsgShareDesktopApproved()
 {
     delete_desk_tile_files();
-    message_box_printf("Share desktop approved.");
+    show_event_printf("Share desktop approved.");
     show_me_cancel();
     if (main_frame_hooks().start_desktop_share)
         main_frame_hooks().start_desktop_share();
@@ -565,19 +562,19 @@ void CMainFrame::OnShareDesktop()
 
 void CMainFrame::OnMyMsgShareDesktopDenied()
 {
-    message_box_printf("Share desktop denied.\nAnother desktop or application already in share.");
+    show_event_printf("Share desktop denied.\nAnother desktop or application already in share.");
 }
 
 void CMainFrame::OnMyMsgShareAppEnded()
 {
-    message_box_printf("Application Sharing Stopped.");
+    show_event_printf("Application Sharing Stopped.");
     if (main_frame_hooks().hide_share_viewer)
         main_frame_hooks().hide_share_viewer(true);
 }
 
 void CMainFrame::OnMyMsgShareDeskEnded()
 {
-    message_box_printf("Desktop Sharing Stopped.");
+    show_event_printf("Desktop Sharing Stopped.");
     if (main_frame_hooks().hide_share_viewer)
         main_frame_hooks().hide_share_viewer(false);
 }
@@ -597,38 +594,38 @@ void CMainFrame::OnMyMsgShowTalkBar()
 
 void CMainFrame::OnMyMsgChairmanDenied()
 {
-    box_later("Chairman request denied, password not correct or chairman already exist.");
+    show_event_printf("Chairman request denied, password not correct or chairman already exist.");
 }
 
 void CMainFrame::OnMyMsgChairmanApproved()
 {
     g_is_chairman = 1;
     post_window_message(WindowSlot::members_page, WM_MY_MSG_REPAINT);
-    box_later("Chairman request approved.");
+    show_event_printf("Chairman request approved.");
 }
 
 void CMainFrame::OnMyMsgChairmanGivenUp()
 {
     g_is_chairman = 0;
     post_window_message(WindowSlot::members_page, WM_MY_MSG_REPAINT);
-    box_later("Chairman gived up.");
+    show_event_printf("Chairman gived up.");
 }
 
 void CMainFrame::OnMyMsgPresenterApproved()
 {
     g_is_presenter = 1;
     post_window_message(WindowSlot::members_page, WM_MY_MSG_REPAINT);
-    box_later("Presenter request approved.");
+    show_event_printf("Presenter request approved.");
 }
 
 void CMainFrame::OnMyMsgPresenterGivenUp()
 {
     g_is_presenter = 0;
     post_window_message(WindowSlot::members_page, WM_MY_MSG_REPAINT);
-    box_later("Presenter gived up.");
+    show_event_printf("Presenter gived up.");
 }
 
-void CMainFrame::OnMyMsgPresenterDenied() { box_later("Presenter request denied."); }
+void CMainFrame::OnMyMsgPresenterDenied() { show_event_printf("Presenter request denied."); }
 
 void CMainFrame::OnMyMsgBoardZoom(int board, bool on)
 {

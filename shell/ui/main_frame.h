@@ -188,8 +188,6 @@ private:
     void save_splitter_sizes();
     void open_show_me();
     bool body_usable(uint32_t msg, const void* body, intptr_t len, intptr_t limit);
-    // A box after the handler has returned: the worker that sent the message goes on meanwhile.
-    void box_later(const char* english);
 
     CommandRegistry* commands_ = nullptr;
     SessionCommands* session_ = nullptr;

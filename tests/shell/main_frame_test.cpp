@@ -7,6 +7,10 @@
 #include "core/message_box.h"
 #include "core/settings.h"
 #include "core/title_status.h"
+#include "dialogs/event_notice.h"
+#include "dialogs/ui/dlg_event_history.h"
+#include "dialogs/ui/event_notices.h"
+#include "skin/ui/my_edit.h"
 #include "media/ui/dlg_show_me.h"
 #include "platform/ui/file_dialog.h"
 #include "shell/ui/brenmo_view.h"
@@ -275,7 +279,10 @@ TEST_F(MainFrameTest, WindowMessagesShowTheirTexts)
     g_new_chairman_name.set("dan");
     g_presenter_applicant.set("eve");
 
-    enum class Where { box, status, caption };
+    // The frame's notices go to the event notices, the questions to boxes.
+    std::vector<std::string> notices;
+    set_event_notice_sink([&notices](const std::string& text) { notices.push_back(text); });
+    enum class Where { box, notice, caption };
     struct Case {
         const char* name;
         std::function<void()> setup;
@@ -284,35 +291,35 @@ TEST_F(MainFrameTest, WindowMessagesShowTheirTexts)
         const char* text;
     };
     const Case cases[] = {
-        { "talk started, talk allowed", [] { g_talk_allowed = 1; }, WM_MY_MSG_TALK_STARTED, Where::status, "Talking Started." },
+        { "talk started, talk allowed", [] { g_talk_allowed = 1; }, WM_MY_MSG_TALK_STARTED, Where::notice, "Talking Started." },
         { "talk started, chairman mode", [] { g_talk_allowed = 0; g_chairman_control_mode = 1; }, WM_MY_MSG_TALK_STARTED,
-          Where::status, "Talking started, it is in chairman control mode, only Chairman could allow people to talk." },
-        { "talk started, free lance", [] { g_chairman_control_mode = 0; }, WM_MY_MSG_TALK_STARTED, Where::status,
+          Where::notice, "Talking started, it is in chairman control mode, only Chairman could allow people to talk." },
+        { "talk started, free lance", [] { g_chairman_control_mode = 0; }, WM_MY_MSG_TALK_STARTED, Where::notice,
           "Talking started, it is in free lance mode, please click \"Take over microphone\" button to talk." },
-        { "talk stopped", {}, WM_MY_MSG_TALK_STOPPED, Where::status, "Talking stopped." },
-        { "desktop denied", {}, WM_MY_MSG_SHARE_DESKTOP_DENIED, Where::box,
+        { "talk stopped", {}, WM_MY_MSG_TALK_STOPPED, Where::notice, "Talking stopped." },
+        { "desktop denied", {}, WM_MY_MSG_SHARE_DESKTOP_DENIED, Where::notice,
           "Share desktop denied.\nAnother desktop or application already in share." },
-        { "desktop approved", {}, WM_MY_MSG_SHARE_DESKTOP_APPROVED, Where::box, "Share desktop approved." },
-        { "application ended", {}, WM_MY_MSG_SHARE_APP_ENDED, Where::box, "Application Sharing Stopped." },
-        { "desktop ended", {}, WM_MY_MSG_SHARE_DESK_ENDED, Where::box, "Desktop Sharing Stopped." },
-        { "chairman denied", {}, WM_MY_MSG_CHAIRMAN_DENIED, Where::box,
+        { "desktop approved", {}, WM_MY_MSG_SHARE_DESKTOP_APPROVED, Where::notice, "Share desktop approved." },
+        { "application ended", {}, WM_MY_MSG_SHARE_APP_ENDED, Where::notice, "Application Sharing Stopped." },
+        { "desktop ended", {}, WM_MY_MSG_SHARE_DESK_ENDED, Where::notice, "Desktop Sharing Stopped." },
+        { "chairman denied", {}, WM_MY_MSG_CHAIRMAN_DENIED, Where::notice,
           "Chairman request denied, password not correct or chairman already exist." },
-        { "chairman approved", {}, WM_MY_MSG_CHAIRMAN_APPROVED, Where::box, "Chairman request approved." },
-        { "chairman given up", {}, WM_MY_MSG_CHAIRMAN_GIVEN_UP, Where::box, "Chairman gived up." },
-        { "presenter approved", {}, WM_MY_MSG_PRESENTER_APPROVED, Where::box, "Presenter request approved." },
-        { "presenter given up", {}, WM_MY_MSG_PRESENTER_GIVEN_UP, Where::box, "Presenter gived up." },
-        { "presenter denied", {}, WM_MY_MSG_PRESENTER_DENIED, Where::box, "Presenter request denied." },
+        { "chairman approved", {}, WM_MY_MSG_CHAIRMAN_APPROVED, Where::notice, "Chairman request approved." },
+        { "chairman given up", {}, WM_MY_MSG_CHAIRMAN_GIVEN_UP, Where::notice, "Chairman gived up." },
+        { "presenter approved", {}, WM_MY_MSG_PRESENTER_APPROVED, Where::notice, "Presenter request approved." },
+        { "presenter given up", {}, WM_MY_MSG_PRESENTER_GIVEN_UP, Where::notice, "Presenter gived up." },
+        { "presenter denied", {}, WM_MY_MSG_PRESENTER_DENIED, Where::notice, "Presenter request denied." },
         { "new version", {}, WM_MY_MSG_NEW_VERSION, Where::box,
           "Tamblo 1.9.5 available, your current version is:1.9.4, would you like to do update?" },
         { "room caption", [] { g_current_room_name.set("Lobby"); }, WM_MY_MSG_ROOM_CAPTION, Where::caption,
           "Local: Lobby: Lobby" },
-        { "chairman control mode", {}, WM_MY_MSG_CHAIRMAN_CONTROL_MODE, Where::status,
+        { "chairman control mode", {}, WM_MY_MSG_CHAIRMAN_CONTROL_MODE, Where::notice,
           "Changed to Chairman Control  Mode, only the person designated by Chairman could talk." },
-        { "free lance mode", {}, WM_MY_MSG_FREE_LANCE_MODE, Where::status,
+        { "free lance mode", {}, WM_MY_MSG_FREE_LANCE_MODE, Where::notice,
           "Changed to Free Lance Mode, please click \"Take over microphone\" button to talk." },
-        { "become presenter", {}, WM_MY_MSG_BECOME_PRESENTER, Where::status, "cy become presenter." },
-        { "become chairman", {}, WM_MY_MSG_BECOME_CHAIRMAN, Where::status, "dan become chairman." },
-        { "presenter apply, not chairman", [] { g_is_chairman = 0; }, WM_MY_MSG_PRESENTER_APPLY, Where::status,
+        { "become presenter", {}, WM_MY_MSG_BECOME_PRESENTER, Where::notice, "cy become presenter." },
+        { "become chairman", {}, WM_MY_MSG_BECOME_CHAIRMAN, Where::notice, "dan become chairman." },
+        { "presenter apply, not chairman", [] { g_is_chairman = 0; }, WM_MY_MSG_PRESENTER_APPLY, Where::notice,
           "eve apply for presenter." },
         { "presenter apply asks the chairman", [] { g_is_chairman = 1; }, WM_MY_MSG_PRESENTER_APPLY, Where::box,
           "eve apply for presenter.\nDo you want to approve it" },
@@ -322,6 +329,7 @@ TEST_F(MainFrameTest, WindowMessagesShowTheirTexts)
                                         WM_MY_MSG_PRESENTER_DENIED, WM_MY_MSG_NEW_VERSION };
     for (const Case& c : cases) {
         boxes.clear();
+        notices.clear();
         frame->set_status_text({});
         frame->set_caption_text("Tamblo");
         if (c.setup)
@@ -339,10 +347,14 @@ TEST_F(MainFrameTest, WindowMessagesShowTheirTexts)
             EXPECT_NE(std::find(texts.begin(), texts.end(), c.text), texts.end()) << c.name;
             break;
         }
-        case Where::status: EXPECT_EQ(frame->status_text().toStdString(), c.text) << c.name; break;
+        case Where::notice:
+            EXPECT_EQ(notices, std::vector<std::string> { c.text }) << c.name;
+            EXPECT_TRUE(boxes.texts().empty()) << c.name;
+            break;
         case Where::caption: EXPECT_EQ(caption(*frame).toStdString(), c.text) << c.name; break;
         }
     }
+    set_event_notice_sink(nullptr);
     // The flags the role messages set and clear.
     send_from_worker(WM_MY_MSG_CHAIRMAN_APPROVED, reinterpret_cast<uintptr_t>("ann"), 3);
     EXPECT_EQ(g_is_chairman, 1);
@@ -543,6 +555,24 @@ TEST_F(MainFrameTest, ShareCommandsKeepThePresenterRuleAndCancelSendsNothing)
     EXPECT_EQ(g_sharing_desktop, 0);
     g_chairman_control_mode = 0;
     g_is_presenter = 0;
+}
+
+TEST_F(MainFrameTest, ViewEventHistoryShowsTheNoticesSoFar)
+{
+    auto frame = make_frame();
+    install_event_notices();
+    std::string name = "bob";
+    send_from_worker(WM_MY_MSG_MEMBER_JOINED, reinterpret_cast<uintptr_t>(name.c_str()), 0);
+    post_window_message(WindowSlot::main_frame, WM_MY_MSG_CHAIRMAN_APPROVED);
+    pump();
+    ASSERT_TRUE(frame->commands().trigger(cmd::event_history));
+    pump();
+    CDlgEventHistory* history = event_history_dialog();
+    ASSERT_NE(history, nullptr);
+    EXPECT_TRUE(history->isVisible());
+    EXPECT_EQ(history->edit()->toPlainText(), "bob joined conference.\nChairman request approved.\n");
+    EXPECT_TRUE(boxes.texts().empty());
+    remove_event_notices();
 }
 
 TEST_F(MainFrameTest, CommandsWithoutTheirFeatureStandDisabled)
