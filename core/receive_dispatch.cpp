@@ -10,6 +10,7 @@
 #include <array>
 #include <memory>
 #include <mutex>
+#include <vector>
 #include <shared_mutex>
 #include <string>
 
@@ -86,6 +87,7 @@ struct DispatchTable {
     std::shared_mutex lock;
     std::array<ReceiveHandler, handler_count> handlers;
     std::function<void()> ended;
+    std::vector<std::function<void()>> also_ended;
 };
 
 std::array<std::unique_ptr<DispatchTable>, receive_connection_count>& tables()
@@ -168,16 +170,28 @@ int set_connection_end_handler(ReceiveConnection connection, std::function<void(
     return 0;
 }
 
+int add_connection_end_handler(ReceiveConnection connection, std::function<void()> handler)
+{
+    if (!handler)
+        return -1;
+    DispatchTable& table = ready_table(connection);
+    std::unique_lock lock(table.lock);
+    table.also_ended.push_back(std::move(handler));
+    return 0;
+}
+
 void dispatch_connection_ended(ReceiveConnection connection)
 {
-    std::function<void()> ended;
+    std::vector<std::function<void()>> ended;
     {
         DispatchTable& table = ready_table(connection);
         std::shared_lock lock(table.lock);
-        ended = table.ended;
+        if (table.ended)
+            ended.push_back(table.ended);
+        ended.insert(ended.end(), table.also_ended.begin(), table.also_ended.end());
     }
-    if (ended)
-        ended();
+    for (const auto& fn : ended)
+        fn();
 }
 
 int set_main_handler(int number, ReceiveHandler handler) { return set_receive_handler(ReceiveConnection::main, number, std::move(handler)); }
@@ -202,6 +216,7 @@ void reset_receive_handlers()
         for (auto& handler : table.handlers)
             handler = nullptr;
         table.ended = nullptr;
+        table.also_ended.clear();
     }
     install_built_in_cases();
 }

@@ -37,6 +37,8 @@ bool has_receive_handler(ReceiveConnection connection, int number);
 // or failed), so that a subsystem drops what a half-read transfer left. An
 // empty handler removes it.
 int set_connection_end_handler(ReceiveConnection connection, std::function<void()> handler);
+// One more handler beside it, for a second subsystem on the same connection.
+int add_connection_end_handler(ReceiveConnection connection, std::function<void()> handler);
 void dispatch_connection_ended(ReceiveConnection connection);
 
 // Back to the built-in cases only (tests).

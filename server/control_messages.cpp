@@ -95,6 +95,10 @@ void set_control_config(ControlConfig config) { configured() = std::move(config)
 
 const ControlConfig& control_config() { return configured(); }
 
+bool control_client_logged_in(ServerCore& server, int customer_id) { return rooms_of(server).logged_in(customer_id); }
+
+bool control_client_is_chairman(ServerCore& server, int customer_id) { return rooms_of(server).is_chairman(customer_id); }
+
 void install_control_messages(MessageTable& table)
 {
     for (int number : ControlRooms::numbers()) {

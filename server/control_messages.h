@@ -11,3 +11,8 @@ class MessageTable;
 // without a call it serves one open room "Lobby".
 void set_control_config(ControlConfig config);
 const ControlConfig& control_config();
+
+class ServerCore;
+// What other families ask of the meeting rules.
+bool control_client_logged_in(ServerCore& server, int customer_id);
+bool control_client_is_chairman(ServerCore& server, int customer_id);

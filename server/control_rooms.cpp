@@ -276,6 +276,18 @@ int ControlRooms::room_of(int customer_id) const
     return c && c->room >= 0 ? rooms_[static_cast<size_t>(c->room)].number : -1;
 }
 
+bool ControlRooms::logged_in(int customer_id) const
+{
+    const Client* c = find(customer_id);
+    return c && c->logged_in;
+}
+
+bool ControlRooms::is_chairman(int customer_id) const
+{
+    const Client* c = find(customer_id);
+    return c && c->room >= 0 && rooms_[static_cast<size_t>(c->room)].chairman == customer_id;
+}
+
 void ControlRooms::send(int id, int number, std::string_view body, int field2) { out_.send_to(id, field2, number, body); }
 
 void ControlRooms::send_room(int room, int number, std::string_view body, int field2, int except)

@@ -78,3 +78,5 @@ void MessageTable::on_channel_bound(ChannelEvent event)
 {
     bound_events_.push_back(std::move(event));
 }
+
+void MessageTable::on_room_removing(RoomEvent event) { removing_events_.push_back(std::move(event)); }

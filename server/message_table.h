@@ -44,6 +44,8 @@ struct RelayRule {
 
 using MessageHandler = std::function<void(ServerCore& server, Client& sender, const IncomingMessage& message)>;
 using ClientEvent = std::function<void(ServerCore& server, Client& client)>;
+class Room;
+using RoomEvent = std::function<void(ServerCore& server, Room& room)>;
 using ChannelEvent = std::function<void(ServerCore& server, Client& client, Channel channel)>;
 
 class MessageTable {
@@ -80,6 +82,9 @@ public:
     // After a client's application, voice or file connection was bound (also
     // one that replaced an earlier connection of that kind).
     void on_channel_bound(ChannelEvent event);
+    // Before a room is removed (its members have left it).
+    void on_room_removing(RoomEvent event);
+    const std::vector<RoomEvent>& room_removing_events() const { return removing_events_; }
     const std::vector<ChannelEvent>& channel_bound_events() const { return bound_events_; }
 
 private:
@@ -91,4 +96,5 @@ private:
     std::vector<ClientEvent> joined_events_;
     std::vector<ClientEvent> room_leaving_events_;
     std::vector<ChannelEvent> bound_events_;
+    std::vector<RoomEvent> removing_events_;
 };

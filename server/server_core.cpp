@@ -162,7 +162,7 @@ public:
         out_.clear();
         queued_bytes_ = 0;
         origin_bytes_.clear();
-        drain_waiter_ = nullptr;
+        drain_waiters_.clear();
     }
 
     bool closed() const { return closed_; }
@@ -389,25 +389,35 @@ private:
     uint64_t drained_at_hold_ = 0;
     asio::steady_timer hold_timer_ { socket_.get_executor() };
     bool closed_ = false;
-    std::function<void()> drain_waiter_;
-    size_t drain_mark_ = 0;
+    // Families that send much wait here, each for its own mark: a picture
+    // and a file may stream to one reader at once.
+    struct DrainWaiter {
+        size_t mark = 0;
+        std::function<void()> fn;
+    };
+    std::vector<DrainWaiter> drain_waiters_;
 
 public:
-    void wait_drained(size_t low_mark, std::function<void()> fn)
-    {
-        drain_mark_ = low_mark;
-        drain_waiter_ = std::move(fn);
-    }
+    void wait_drained(size_t low_mark, std::function<void()> fn) { drain_waiters_.push_back({ low_mark, std::move(fn) }); }
 
 private:
-    // After a write: the waiter runs once the queue is down to its mark.
+    // After a write: each waiter runs once the queue is down to its mark.
     void wake_drain_waiter()
     {
-        if (!drain_waiter_ || queued_bytes_ > drain_mark_)
-            return;
-        std::function<void()> fn = std::move(drain_waiter_);
-        drain_waiter_ = nullptr;
-        core_.run_server_event("a drained send queue", fn);
+        std::vector<std::function<void()>> due;
+        for (auto it = drain_waiters_.begin(); it != drain_waiters_.end();) {
+            if (queued_bytes_ <= it->mark) {
+                due.push_back(std::move(it->fn));
+                it = drain_waiters_.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        for (const auto& fn : due) {
+            if (closed_)
+                return;
+            core_.run_server_event("a drained send queue", fn);
+        }
     }
 };
 
@@ -810,6 +820,13 @@ void ServerCore::remove_room(Room& room)
 {
     while (!room.members_.empty())
         leave_room(*room.members_.front());
+    for (const RoomEvent& event : table_.room_removing_events()) {
+        try {
+            event(*this, room);
+        } catch (...) {
+            server_log("exception in a room-removing event of room %d", room.number());
+        }
+    }
     server_log("room %d removed", room.number());
     rooms_.erase(room.number());
 }

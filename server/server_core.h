@@ -38,6 +38,10 @@ struct ServerConfig {
     // for at most this long: a reader that reads meanwhile stays (that
     // member is flooding and is dropped), one that does not is dropped.
     int hold_back_ms = 2000;
+    // The files in share: where they are kept (empty: a private temporary
+    // folder, removed at stop) and how much one room keeps.
+    std::string data_dir;
+    size_t room_files_limit_bytes = 200u * 1024 * 1024;
     // Whiteboard pictures kept for the room: all of one room, and all of
     // every room, uploads still arriving included.
     size_t room_pictures_limit_bytes = 64u * 1024 * 1024;
@@ -150,8 +154,8 @@ public:
     // Runs fn once that connection's queue has gone down to at most
     // low_mark bytes (at once, posted, when it already is), like a handler:
     // a family sending much paces itself by it. A closed or replaced
-    // connection never runs it. One waiter per connection; a new one
-    // replaces the old.
+    // connection never runs it. Each waiter runs once; several may wait on
+    // one connection.
     void when_drained(Client& client, Channel channel, size_t low_mark, std::function<void()> fn);
 
     // Closes the client's connections at once; its leaving events run and

@@ -21,6 +21,8 @@ void install_board_messages(MessageTable& table);
 void install_board_picture_messages(MessageTable& table);
 // The speed test's answers (net_speed_messages.cpp).
 void install_net_speed_messages(MessageTable& table);
+// The files in share and the clipboard offers (file_share_messages.cpp).
+void install_file_share_messages(MessageTable& table);
 // Talk blocks: the room's talk to the others, private voice to the partner (voice_messages.cpp).
 void install_voice_messages(MessageTable& table);
 // share_messages.cpp: who shares what in each room, 200-205 and 240-245

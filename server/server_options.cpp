@@ -49,6 +49,9 @@ std::string server_usage_text(int report_port)
            "  --send-queue-kib N        per-connection send queue bound in KiB (default 8192)\n"
            "  --room-pictures-kib N     whiteboard pictures one room keeps, in KiB (default 65536)\n"
            "  --pictures-kib N          whiteboard pictures all rooms keep, in KiB (default 524288)\n"
+           "  --data-dir DIR            where the rooms' shared files are kept while the server runs\n"
+           "                            (default: a private temporary folder, removed at stop)\n"
+           "  --room-files-mib N        shared files one room keeps, in MiB (default 200)\n"
            "  --identify-timeout-ms N   close connections that name no client by then (default 10000, 0: never)\n"
            "  --idle-timeout-s N        drop clients heard nothing from for N seconds (default 120, 0: never)\n"
            "  --help                    show this text\n"
@@ -85,7 +88,7 @@ ParsedServerOptions parse_server_options(const std::vector<std::string>& args)
             continue;
         bool takes_value = arg == "--listen" || arg == "--greeting" || arg == "--send-queue-kib" || arg == "--identify-timeout-ms"
             || arg == "--idle-timeout-s" || arg == "--config" || arg == "--report-port" || arg == "--room-pictures-kib"
-            || arg == "--pictures-kib";
+            || arg == "--pictures-kib" || arg == "--data-dir" || arg == "--room-files-mib";
         if (!takes_value)
             return fail("unknown option " + arg);
         if (i + 1 >= args.size())
@@ -115,6 +118,14 @@ ParsedServerOptions parse_server_options(const std::vector<std::string>& args)
                 return fail(arg + " wants 0..16777216, not " + value);
             (arg == "--pictures-kib" ? parsed.config.pictures_limit_bytes : parsed.config.room_pictures_limit_bytes)
                 = static_cast<size_t>(number) * 1024;
+        } else if (arg == "--data-dir") {
+            if (value.empty())
+                return fail("--data-dir wants a folder");
+            parsed.config.data_dir = value;
+        } else if (arg == "--room-files-mib") {
+            if (!parse_number(value, 1, 1024 * 1024, number))
+                return fail("--room-files-mib wants 1..1048576, not " + value);
+            parsed.config.room_files_limit_bytes = static_cast<size_t>(number) * 1024 * 1024;
         } else if (arg == "--idle-timeout-s") {
             if (!parse_number(value, 0, 24 * 3600, number))
                 return fail("--idle-timeout-s wants 0..86400, not " + value);

@@ -22,7 +22,6 @@ constexpr size_t sharer_text_limit = 127;
 constexpr size_t browser_sender_limit = 255;
 constexpr size_t browser_url_limit = 2047;
 constexpr size_t browser_frame_limit = 100;
-constexpr size_t clipboard_name_limit = 511;
 
 int send_with_body(Cwf_socket& socket, int field2, int number, const std::string& body)
 {
@@ -290,12 +289,6 @@ void share_my_ie_open_frame_url_from_server(const char* body, int len, int)
     send_window_message(WindowSlot::main_frame, WM_MY_MSG_IE_OPEN_FRAME_URL);
 }
 
-void do_clipboard_offer_from_server(const char* body, int len, int)
-{
-    g_clipboard_file_name.set(cut_copy(body_view(body, len), clipboard_name_limit));
-    post_window_message(WindowSlot::files_page, WM_MY_MSG_CLIPBOARD_OFFERED);
-}
-
 // Asks for the next piece of a whiteboard bitmap: 303 with the number as "%4d".
 void do_bmp_download_next_from_server(const char* body, int len, int field2)
 {
@@ -345,7 +338,6 @@ void install_sharing_handlers()
         { MSG_EXCEL_SHARED, do_excel_shared_from_server },
         { MSG_IE_OPEN_URL, share_my_ie_open_url_from_server },
         { MSG_IE_OPEN_FRAME_URL, share_my_ie_open_frame_url_from_server },
-        { MSG_CLIPBOARD_OFFER, do_clipboard_offer_from_server },
     };
     static constexpr Entry file_entries[] = {
         { MSG_BMP_DOWNLOAD_NEXT, do_bmp_download_next_from_server },

@@ -70,7 +70,6 @@ void do_ppt_shared_from_server(const char* body, int len, int field2);          
 void do_excel_shared_from_server(const char* body, int len, int field2);              // 545
 void share_my_ie_open_url_from_server(const char* body, int len, int field2);         // 730
 void share_my_ie_open_frame_url_from_server(const char* body, int len, int field2);   // 731
-void do_clipboard_offer_from_server(const char* body, int len, int field2);           // 750
 // File connection.
 void do_bmp_download_next_from_server(const char* body, int len, int field2);         // 307
 void do_net_speed_673_from_server(const char* body, int len, int field2);             // 673

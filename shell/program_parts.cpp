@@ -7,6 +7,7 @@
 #include "core/meeting_record.h"
 #include "core/server_table.h"
 #include "sharing/share_sharer.h"
+#include "sharing/file_share.h"
 #include "sharing/sharing_messages.h"
 #include "media/voice_parts.h"
 #include "skin/skin_table.h"
@@ -24,6 +25,7 @@ void install_program_parts()
     install_meeting_record();
     install_sharing_handlers();
     install_board_bmp_transfer();
+    install_file_share_handlers();
     install_sharing_parts();
     install_voice_parts();
     install_control_handlers();

@@ -2967,5 +2967,33 @@ The high the Video FrameRate, the higher the bandwidth usage.</source>
             <source>Work off line is on: the board can not be uploaded to the server.</source>
             <translation>脱机工作已开启：白板无法上传到服务器。</translation>
         </message>
+        <message>
+            <source>All Files (*.*)|*.*||</source>
+            <translation>所有文件 (*.*)|*.*||</translation>
+        </message>
+        <message>
+            <source>The file name %s is longer than 63 characters. Please rename the file to upload it.</source>
+            <translation>文件名 %s 超过 63 个字符。请重命名该文件后再上传。</translation>
+        </message>
+        <message>
+            <source>Download of %s is incomplete: %d of %d bytes.</source>
+            <translation>%s 下载不完整：%d / %d 字节。</translation>
+        </message>
+        <message>
+            <source>%s is no longer in share.</source>
+            <translation>%s 已不在共享文件中。</translation>
+        </message>
+        <message>
+            <source>The connection to the server was lost: the download of %s was not finished.</source>
+            <translation>与服务器的连接已断开：%s 未下载完成。</translation>
+        </message>
+        <message>
+            <source>Download of %s was cancelled.</source>
+            <translation>%s 的下载已取消。</translation>
+        </message>
+        <message>
+            <source>The clipboard file %s could not be unpacked.</source>
+            <translation>无法解压剪贴板文件 %s。</translation>
+        </message>
     </context>
 </TS>

@@ -8,6 +8,7 @@
 #include "core/message_box.h"
 #include "core/title_status.h"
 #include "dialogs/ui/event_notices.h"
+#include "sharing/ui/files_page.h"
 #include "platform/sys/clock.h"
 #include "platform/sys/single_instance.h"
 #include "shell/command_line.h"
@@ -38,6 +39,7 @@ bool CBrenmoApp::InitInstance()
     init_global_state();
     g_global_state_ready = 1;
     install_event_notices();
+    install_file_share_windows();
 
     if (!command_line_.empty()) {
         g_auto_connect_allowed = 0;

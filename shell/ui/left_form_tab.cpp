@@ -5,7 +5,7 @@
 #include "core/messages.h"
 #include "core/text_util.h"
 #include "core/wire_builders.h"
-#include "shell/ui/files_page.h"
+#include "sharing/ui/files_page.h"
 #include "shell/ui/member_pictures_page.h"
 #include "shell/ui/members_page.h"
 

@@ -5,6 +5,7 @@
 #include "core/global_state.h"
 #include "core/messages.h"
 #include "core/receive_dispatch.h"
+#include "sharing/file_share.h"
 #include "sharing/sharing_messages.h"
 #include "core/window_messages.h"
 #include "core/wire_head.h"
@@ -222,6 +223,7 @@ TEST_F(ReceiveDispatch, SharingHandlersPassDataToTheirWindows)
 TEST_F(ReceiveDispatch, SharingHandlersKeepFlagsAndTexts)
 {
     install_sharing_handlers();
+    install_file_share_handlers();
     AllWindows windows;
 
     dispatch_main(MSG_REMOTE_APP_KEY, "        13:         1");
@@ -253,8 +255,8 @@ TEST_F(ReceiveDispatch, SharingHandlersKeepFlagsAndTexts)
     dispatch_main(MSG_EXCEL_SHARED, "eve");
     EXPECT_EQ(g_excel_sharer.get(), "eve");
     EXPECT_EQ(windows.of(WindowSlot::files_page).back().msg, WM_MY_MSG_EXCEL_SHARED);
-    dispatch_main(MSG_CLIPBOARD_OFFER, "notes.nclp");
-    EXPECT_EQ(g_clipboard_file_name.get(), "notes.nclp");
+    dispatch_main(MSG_CLIPBOARD_OFFER, "notes.nclp.z");
+    EXPECT_EQ(g_clipboard_file_name.get(), "notes.nclp.z");
     EXPECT_EQ(windows.of(WindowSlot::files_page).back().msg, WM_MY_MSG_CLIPBOARD_OFFERED);
 
     for (int number : { MSG_NET_SPEED_673, MSG_NET_SPEED_674, MSG_NET_SPEED_RESULT })

@@ -3,7 +3,7 @@
 
 #include "core/global_state.h"
 #include "core/window_messages.h"
-#include "shell/ui/files_page.h"
+#include "sharing/ui/files_page.h"
 #include "shell/ui/left_form.h"
 #include "shell/ui/left_form_tab.h"
 #include "shell/ui/member_pictures_page.h"
