@@ -15,6 +15,22 @@
 #include <cstdio>
 #include <unistd.h>
 
+namespace {
+
+// gzip's own mark: zlib would read anything else through as it is.
+bool is_gzip_file(const std::string& path)
+{
+    unsigned char magic[2] = {};
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return false;
+    size_t got = std::fread(magic, 1, 2, f);
+    std::fclose(f);
+    return got == 2 && magic[0] == 0x1f && magic[1] == 0x8b;
+}
+
+} // namespace
+
 int upload_clipboard()
 {
     if (std::string refusal = upload_login_refusal(); !refusal.empty()) {
@@ -57,7 +73,7 @@ int download_clipboard(const std::string& name)
     const std::string plain = packed.substr(0, packed.size() - 2);
     // A file from another member: not unpacked past its bound, and what an
     // unpacking that failed left is removed.
-    int result = z_uncompress_file(packed, plain, clipboard_unpack_limit);
+    int result = is_gzip_file(packed) ? z_uncompress_file(packed, plain, clipboard_unpack_limit) : -1;
     ::unlink(packed.c_str());
     if (result != 0) {
         ::unlink(plain.c_str());
