@@ -14,6 +14,8 @@ inline constexpr int keep_alive_interval_ms = 6000;
 inline constexpr int id_poll_ms = 5;       // voice and file connections
 inline constexpr int app_id_poll_ms = 11;  // the application connection
 inline constexpr size_t identity_text_limit = 28;
+// The file connection's receive buffer: whole files arrive on it.
+inline constexpr int file_socket_recv_buffer_bytes = 1024 * 1024;
 
 // Set once 990 and 992 went out on the process's first connection.
 extern AtomicInt g_first_connect_notices_sent;

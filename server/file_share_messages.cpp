@@ -58,8 +58,8 @@ constexpr long long share_file_size_limit = 20000000;
 constexpr size_t share_name_limit = 63;
 constexpr size_t download_piece_bytes = 8000;
 // Pieces queued for a reader before waiting for it to take them: ten
-// downloads at once hold well under a megabyte.
-constexpr size_t download_window_bytes = 64 * 1024;
+// downloads at once hold a few megabytes.
+constexpr size_t download_window_bytes = 256 * 1024;
 constexpr std::string_view clipboard_suffix = ".nclp.z";
 
 std::string printable_name(std::string_view text)

@@ -82,6 +82,19 @@ bool download_under_way()
 
 } // namespace
 
+// A cancelled upload's thread sends its cancel and end before it stops; the
+// next upload waits for that, so their messages never mix.
+bool previous_upload_ended()
+{
+    for (int waited = 0; g_file_transfer.upload_running == 1 && waited < send_lock_wait_ms + 1000; waited += 5)
+        platform::sleep_ms(5);
+    if (g_file_transfer.upload_running == 1) {
+        message_box_printf("File uploading failed half way.");
+        return false;
+    }
+    return true;
+}
+
 DownloadState download_state() { return static_cast<DownloadState>(g_file_transfer.download_state.load()); }
 
 bool download_file_open()
@@ -172,7 +185,7 @@ int file_share_upload(const std::string& path_text)
         message_box_printf("The file name %s is longer than 63 characters. Please rename the file to upload it.", bare.c_str());
         return -1;
     }
-    if (prepare_upload(path, "failed to open file to read.") != 0)
+    if (!previous_upload_ended() || prepare_upload(path, "failed to open file to read.") != 0)
         return -1;
     if (g_file_transfer.upload_total > share_upload_limit) {
         // The size as the box's "%d" shows it: every size above the limit fits an int.
@@ -186,7 +199,7 @@ int file_share_upload(const std::string& path_text)
 int upload_file_with_progress(const std::string& path)
 {
     std::string bare = share_bare_name(cut_copy(path, share_path_limit));
-    if (prepare_upload(path, "failed to open file to read.") != 0)
+    if (!previous_upload_ended() || prepare_upload(path, "failed to open file to read.") != 0)
         return -1;
     return run_prepared_upload(bare);
 }

@@ -87,6 +87,9 @@ int upload_file_with_progress(const std::string& path);
 // Steps 4-5 of an upload: the state reset, the file measured. 0, or -1
 // after its box (open_failure_text for a file that cannot be opened).
 int prepare_upload(const std::string& path, const char* open_failure_text);
+// Waits for a cancelled upload's thread to send its end; false (after a box)
+// when it does not stop in time.
+bool previous_upload_ended();
 // Sends 150 with the name, starts file_upload_thread and runs the dialog.
 int run_prepared_upload(const std::string& bare_name);
 // The worker: 151 pieces, 152 at the end; a cancel or a read error sends

@@ -25,6 +25,8 @@ packages=(
   libxdamage-dev libxfixes-dev libxtst-dev openbox
   # the private network namespace of the test run, X server for window tests
   iproute2 util-linux xvfb xauth
+  # the clipboard test reads and fills X clipboards
+  xclip
   # real proxies for the connection tests
   tinyproxy dante-server microsocks
   # reading printed PDF pages back in the whiteboard tests

@@ -51,7 +51,7 @@ int upload_clipboard()
     const std::string packed = path + ".z";
     if (z_compress_file(path, packed) != 0)
         return -1;
-    if (prepare_upload(packed, "failed to open file to read in upload clipboard.") != 0)
+    if (!previous_upload_ended() || prepare_upload(packed, "failed to open file to read in upload clipboard.") != 0)
         return -1;
     const std::string bare = share_bare_name(packed);
     if (run_prepared_upload(bare) != 0)
