@@ -17,6 +17,7 @@
 #include "shell/login_rules.h"
 #include "shell/room_rules.h"
 #include "tests/support/headless_peer.h"
+#include "tests/support/random_bytes.h"
 #include "tests/support/server_process.h"
 #include "tests/support/temp_home.h"
 
@@ -26,7 +27,6 @@
 #include <cstdio>
 #include <fstream>
 #include <netinet/in.h>
-#include <random>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
@@ -102,10 +102,7 @@ int main()
     init_global_state();
     ServerProcess server({ "--room-files-mib", "100" });
 
-    std::mt19937 gen(42);
-    std::string bytes(file_bytes, '\0');
-    for (char& c : bytes)
-        c = static_cast<char>(gen() & 0xff);
+    const std::string bytes = random_bytes(file_bytes, 42);
     const std::string work = home.root() + "/";
     std::ofstream(work + "bench.bin", std::ios::binary) << bytes;
 

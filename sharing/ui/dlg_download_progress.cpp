@@ -2,7 +2,6 @@
 
 #include "core/dbg_log.h"
 #include "core/message_box.h"
-#include "platform/ui/control_id.h"
 #include "platform/ui/translations.h"
 #include "sharing/file_share.h"
 #include "sharing/ui/dlg_upload_progress.h"
@@ -10,10 +9,8 @@
 #include "skin/ui/my_static.h"
 
 #include <QApplication>
-#include <QHBoxLayout>
 #include <QProgressBar>
 #include <QTimerEvent>
-#include <QVBoxLayout>
 
 namespace {
 constexpr int progress_tick_ms = 300;
@@ -22,27 +19,11 @@ constexpr int progress_tick_ms = 300;
 CDlgDownloadProgress::CDlgDownloadProgress(QWidget* parent) : Cgood_dlg(153, parent)
 {
     setWindowTitle(tr_ui("Downloading Progress"));
-    text_ = new CMyStatic(1035, tr_ui("Finished: 0%"), this);
-    text_->setWordWrap(true);
-    bar_ = new QProgressBar(this);
-    set_control_id(bar_, 1036);
-    bar_->setTextVisible(false);
-    bar_->setRange(0, 1);
-    bar_->setValue(0);
-    ok_ = new CMyButton(IDOK, tr_ui("OK"), this);
-    cancel_ = new CMyButton(IDCANCEL, tr_ui("Cancel"), this);
-    connect(ok_, &QPushButton::clicked, this, [this] { OnOK(); });
-    connect(cancel_, &QPushButton::clicked, this, [this] { OnCancel(); });
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok_);
-    buttons->addWidget(cancel_);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(12, 10, 12, 10);
-    layout->addWidget(text_);
-    layout->addWidget(bar_);
-    layout->addLayout(buttons);
-    setMinimumWidth(320);
+    ProgressControls c = make_progress_controls(this, 1036, 1035, true);
+    bar_ = c.bar;
+    text_ = c.text;
+    ok_ = c.ok;
+    cancel_ = c.cancel;
 }
 
 bool CDlgDownloadProgress::OnInitDialog()

@@ -43,27 +43,41 @@ void set_transfer_progress(QProgressBar* bar, long long done, long long total)
     bar->setValue(static_cast<int>(std::min(done, total) * 10000 / total));
 }
 
+ProgressControls make_progress_controls(Cgood_dlg* dlg, int bar_id, int text_id, bool text_first)
+{
+    ProgressControls c;
+    c.bar = new QProgressBar(dlg);
+    set_control_id(c.bar, bar_id);
+    c.bar->setTextVisible(false);
+    c.bar->setRange(0, 1);
+    c.bar->setValue(0);
+    c.text = new CMyStatic(text_id, tr_ui("Finished: 0%"), dlg);
+    c.text->setWordWrap(true);
+    c.ok = new CMyButton(IDOK, tr_ui("OK"), dlg);
+    c.cancel = new CMyButton(IDCANCEL, tr_ui("Cancel"), dlg);
+    QObject::connect(c.ok, &QPushButton::clicked, dlg, [dlg] { dlg->OnOK(); });
+    QObject::connect(c.cancel, &QPushButton::clicked, dlg, [dlg] { dlg->OnCancel(); });
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(c.ok);
+    buttons->addWidget(c.cancel);
+    auto* layout = new QVBoxLayout(dlg);
+    layout->setContentsMargins(12, 10, 12, 10);
+    layout->addWidget(text_first ? static_cast<QWidget*>(c.text) : c.bar);
+    layout->addWidget(text_first ? static_cast<QWidget*>(c.bar) : c.text);
+    layout->addLayout(buttons);
+    dlg->setMinimumWidth(320);
+    return c;
+}
+
 CDlgUploadProgress::CDlgUploadProgress(QWidget* parent) : Cgood_dlg(152, parent)
 {
     setWindowTitle(tr_ui("Uploading Progress"));
-    bar_ = new QProgressBar(this);
-    set_control_id(bar_, 1032);
-    bar_->setTextVisible(false);
-    text_ = new CMyStatic(1033, tr_ui("Finished: 0%"), this);
-    ok_ = new CMyButton(IDOK, tr_ui("OK"), this);
-    cancel_ = new CMyButton(IDCANCEL, tr_ui("Cancel"), this);
-    connect(ok_, &QPushButton::clicked, this, [this] { OnOK(); });
-    connect(cancel_, &QPushButton::clicked, this, [this] { OnCancel(); });
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok_);
-    buttons->addWidget(cancel_);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(12, 10, 12, 10);
-    layout->addWidget(bar_);
-    layout->addWidget(text_);
-    layout->addLayout(buttons);
-    setMinimumWidth(320);
+    ProgressControls c = make_progress_controls(this, 1032, 1033, false);
+    bar_ = c.bar;
+    text_ = c.text;
+    ok_ = c.ok;
+    cancel_ = c.cancel;
 }
 
 bool CDlgUploadProgress::OnInitDialog()

@@ -17,6 +17,17 @@ QString transfer_progress_text(long long done, long long total);
 // The bar's range and position for a count (a range beyond an int is scaled).
 void set_transfer_progress(QProgressBar* bar, long long done, long long total);
 
+// The controls both progress dialogs are made of, laid out: the bar and the
+// text (in that order, or the text first), OK and Cancel at the right,
+// wired to the dialog's OnOK and OnCancel.
+struct ProgressControls {
+    QProgressBar* bar = nullptr;
+    CMyStatic* text = nullptr;
+    CMyButton* ok = nullptr;
+    CMyButton* cancel = nullptr;
+};
+ProgressControls make_progress_controls(Cgood_dlg* dlg, int bar_id, int text_id, bool text_first);
+
 class CDlgUploadProgress : public Cgood_dlg {
     Q_OBJECT
 public:

@@ -6,27 +6,18 @@
 #include "core/messages.h"
 #include "core/text_util.h"
 #include "tests/support/headless_peer.h"
+#include "tests/support/random_bytes.h"
 #include "tests/support/server_process.h"
 
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <random>
 #include <string>
 #include <vector>
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string random_bytes(size_t n, unsigned seed)
-{
-    std::mt19937 gen(seed);
-    std::string out(n, '\0');
-    for (char& c : out)
-        c = static_cast<char>(gen() & 0xff);
-    return out;
-}
 
 struct Entry {
     std::string name;
@@ -173,6 +164,7 @@ TEST_F(FileStore, AnUploadIsListedWhenWholeDownloadsInPiecesAndGoesWithItsDelete
     cy->clear();
     cy->send(PeerChannel::file, MSG_FILE_DELETE, 0, "report.bin");
     EXPECT_TRUE(cy->await_number(MSG_FILE_LIST_FIRST).has_value());
+    EXPECT_TRUE(cy->await_number(MSG_FILE_LIST_ADD).has_value()); // the answer's second and last entry
     EXPECT_TRUE(server_->wait_for_log("delete of \"report.bin\" refused: only its uploader or the chairman deletes it"));
     EXPECT_EQ(list(*cy).size(), 2u);
     bob->clear();

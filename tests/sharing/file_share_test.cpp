@@ -18,13 +18,14 @@
 #include "shell/room_rules.h"
 #include "tests/support/child_process.h"
 #include "tests/support/headless_peer.h"
+#include "tests/support/random_bytes.h"
 #include "tests/support/server_process.h"
 #include "tests/support/temp_home.h"
 
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <random>
+#include <csignal>
 #include <thread>
 
 namespace {
@@ -36,15 +37,6 @@ bool wait_for(const std::function<bool()>& done, int wait_ms = 10000)
     for (int waited = 0; !done() && waited < wait_ms; waited += 5)
         platform::sleep_ms(5);
     return done();
-}
-
-std::string random_bytes(size_t n, unsigned seed)
-{
-    std::mt19937 gen(seed);
-    std::string out(n, '\0');
-    for (char& c : out)
-        c = static_cast<char>(gen() & 0xff);
-    return out;
 }
 
 void write_file(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
@@ -105,6 +97,7 @@ protected:
         install_file_share_handlers();
         init_global_state();
         file_share_windows() = {};
+        g_file_transfer.download_state = static_cast<int>(DownloadState::idle);
         char pattern[] = "/tmp/tamblo-client-files-XXXXXX";
         data_dir_ = ::mkdtemp(pattern);
         work_ = home_.root() + "/work/";
@@ -162,6 +155,16 @@ protected:
             if (m.head.number == MSG_FILE_DOWNLOAD_DATA)
                 bytes += m.body;
         return bytes;
+    }
+    // The server stopped and let go again: what it has not sent by then
+    // (a 20 MB file is more than every buffer between us holds) waits.
+    void freeze_server() { ::kill(server_->pid(), SIGSTOP); }
+    void thaw_server() { ::kill(server_->pid(), SIGCONT); }
+    static void spin_until(const std::function<bool()>& done)
+    {
+        auto start = std::chrono::steady_clock::now();
+        while (!done() && std::chrono::steady_clock::now() - start < std::chrono::seconds(10))
+            std::this_thread::yield();
     }
     std::vector<std::string> parts() const
     {
@@ -263,9 +266,13 @@ TEST_F(ClientFileShare, UploadRefusalsComeBeforeAnythingIsSent)
 TEST_F(ClientFileShare, ACancelledUploadLeavesNothingListedAndNoPart)
 {
     write_file(work_ + "big.bin", random_bytes(20000000, 4));
-    std::thread canceller([] {
-        wait_for([] { return g_file_transfer.upload_sent > 100000; });
+    // The server held still while the cancel comes, so the upload cannot
+    // end first however fast the loopback is.
+    std::thread canceller([this] {
+        spin_until([] { return g_file_transfer.upload_sent > 0; });
+        freeze_server();
         upload_cancel_from_dialog();
+        thaw_server();
     });
     EXPECT_EQ(file_share_upload(work_ + "big.bin"), -1);
     canceller.join();
@@ -298,9 +305,11 @@ TEST_F(ClientFileShare, DownloadsThatDoNotFinishLeaveNoFileAndSayWhy)
     const std::string local = work_ + "copy.bin";
 
     // Cancelled by the user while it runs.
-    std::thread canceller([] {
-        wait_for([] { return g_file_transfer.download_done > 100000; });
+    std::thread canceller([this] {
+        spin_until([] { return download_state() == DownloadState::running; });
+        freeze_server();
         download_cancel_from_dialog();
+        thaw_server();
     });
     EXPECT_EQ(file_share_download("source.bin", local), IDCANCEL);
     canceller.join();
@@ -321,9 +330,11 @@ TEST_F(ClientFileShare, DownloadsThatDoNotFinishLeaveNoFileAndSayWhy)
     EXPECT_FALSE(fs::exists(local + ".part"));
 
     // The file connection closed under it.
-    std::thread cutter([] {
-        wait_for([] { return g_file_transfer.download_done > 100000; });
+    std::thread cutter([this] {
+        spin_until([] { return download_state() == DownloadState::running; });
+        freeze_server();
         g_file_sock.close_socket();
+        thaw_server();
     });
     EXPECT_EQ(file_share_download("source.bin", local), IDCANCEL);
     cutter.join();

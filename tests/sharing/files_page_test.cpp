@@ -26,6 +26,7 @@
 #include "skin/ui/my_static.h"
 #include "tests/skin/screenshots.h"
 #include "tests/support/headless_peer.h"
+#include "tests/support/random_bytes.h"
 #include "tests/support/server_process.h"
 #include "tests/support/temp_home.h"
 
@@ -37,10 +38,10 @@
 #include <QTest>
 #include <QTimer>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <random>
 #include <zlib.h>
 
 namespace {
@@ -56,21 +57,6 @@ bool pump_until(const std::function<bool()>& done, int wait_ms = 10000)
         QTest::qWait(2);
     }
     return done();
-}
-
-std::string random_bytes(size_t n, unsigned seed)
-{
-    std::mt19937 gen(seed);
-    std::string out(n, '\0');
-    for (char& c : out)
-        c = static_cast<char>(gen() & 0xff);
-    return out;
-}
-
-std::string read_all(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 bool contains(const std::vector<std::string>& texts, const std::string& text)
@@ -257,7 +243,7 @@ TEST_F(FilesPage, AFileUploadedWithVisibleProgressDownloadsByteForByteAndItsUplo
     QTest::mouseClick(page_->button(1028), Qt::LeftButton);
     EXPECT_TRUE(down.seen);
     EXPECT_EQ(download_state(), DownloadState::done);
-    EXPECT_TRUE(read_all(local) == bytes);
+    EXPECT_TRUE(read_file(local) == bytes);
     EXPECT_FALSE(fs::exists(local + ".part"));
 
     // The uploader deletes it; the other member's file stays.
@@ -301,7 +287,11 @@ TEST_F(FilesPage, ADownloadThatCannotFinishSaysWhyAndLeavesNoFile)
         QTest::mouseClick(dlg->cancel_button(), Qt::LeftButton);
         said = dlg->outcome();
     });
+    // The server held still until the user has cancelled: however fast the
+    // loopback, the download cannot end first.
+    ::kill(server_->pid(), SIGSTOP);
     QTest::mouseClick(page_->button(1028), Qt::LeftButton);
+    ::kill(server_->pid(), SIGCONT);
     EXPECT_EQ(said, "Download of long.bin was cancelled.");
     EXPECT_FALSE(fs::exists(local2));
     EXPECT_FALSE(fs::exists(local2 + ".part"));
@@ -355,7 +345,7 @@ TEST_F(FilesPage, ClipboardFilesThatAreNotGzipOrUnpackTooFarAreRefused)
             gzwrite(gz, zeros.data(), static_cast<unsigned>(zeros.size()));
         gzclose(gz);
     }
-    peer_upload("clip_2_2_2_2.nclp.z", read_all(bomb));
+    peer_upload("clip_2_2_2_2.nclp.z", read_file(bomb));
     ASSERT_TRUE(pump_until([&] { return list()->item_count() == 2; }, 20000));
     for (const char* name : { "clip_1_1_1_1.nclp.z", "clip_2_2_2_2.nclp.z" }) {
         QGuiApplication::clipboard()->setText("kept");
