@@ -212,7 +212,7 @@ FileRoomState* upload_room(Client& client, const Upload& up)
     return state.area == up.area ? &state : nullptr;
 }
 
-void drop_part(ServerCore& server, Client& client, const char* why)
+void drop_part(Client& client, const char* why)
 {
     Upload& up = client.state<FileClientState>().upload;
     if (!up.file)
@@ -246,9 +246,9 @@ void close_download(Client& client)
     down = Download { nullptr, 0, 0, {}, down.serial };
 }
 
-void forget_client_transfers(ServerCore& server, Client& client, const char* why)
+void forget_client_transfers(ServerCore&, Client& client, const char* why)
 {
-    drop_part(server, client, why);
+    drop_part(client, why);
     close_download(client);
 }
 
@@ -262,7 +262,7 @@ void refuse_upload(Client& client, const char* why, std::string_view name)
 
 void begin_upload(ServerCore& server, Client& client, std::string_view name)
 {
-    drop_part(server, client, "a new upload began");
+    drop_part(client, "a new upload began");
     Room* room = client.room();
     if (!control_client_logged_in(server, client.customer_id()))
         return refuse_upload(client, "not logged in", name);
@@ -305,23 +305,23 @@ void upload_data(ServerCore& server, Client& client, std::string_view data)
     }
     FileRoomState* room = upload_room(client, up);
     if (!room) {
-        drop_part(server, client, "the client left the room");
+        drop_part(client, "the client left the room");
         client.state<FileClientState>().upload.refused = true;
         return;
     }
     const long long size = static_cast<long long>(data.size());
     if (up.size + size > share_file_size_limit) {
-        drop_part(server, client, "longer than 20000000 bytes");
+        drop_part(client, "longer than 20000000 bytes");
         client.state<FileClientState>().upload.refused = true;
         return;
     }
     if (room->stored_bytes + room->pending_bytes + size > static_cast<long long>(server.config().room_files_limit_bytes)) {
-        drop_part(server, client, "the room's files would pass its quota");
+        drop_part(client, "the room's files would pass its quota");
         client.state<FileClientState>().upload.refused = true;
         return;
     }
     if (!data.empty() && std::fwrite(data.data(), 1, data.size(), up.file) != data.size()) {
-        drop_part(server, client, "a write failed");
+        drop_part(client, "a write failed");
         client.state<FileClientState>().upload.refused = true;
         return;
     }
@@ -365,7 +365,7 @@ void end_upload(ServerCore& server, Client& client)
     FileRoomState* room_state = upload_room(client, up);
     FileStoreState* store = store_of(server);
     if (!room_state || !store) {
-        drop_part(server, client, "the client left the room");
+        drop_part(client, "the client left the room");
         return;
     }
     bool written = std::fflush(up.file) == 0 && ::fsync(::fileno(up.file)) == 0;
@@ -529,7 +529,7 @@ void install_file_share_messages(MessageTable& table)
     table.add_handler(MSG_FILE_LIST_REFRESH, on_file_connection([](ServerCore& s, Client& c, std::string_view) { send_list(s, c); }),
                       "files");
     table.add_handler(MSG_FILE_DELETE, on_file_connection(delete_file), "files");
-    table.add_handler(MSG_FILE_UPLOAD_CANCEL, cancel([](ServerCore& s, Client& c) { drop_part(s, c, "cancelled"); }), "files");
+    table.add_handler(MSG_FILE_UPLOAD_CANCEL, cancel([](ServerCore&, Client& c) { drop_part(c, "cancelled"); }), "files");
     table.add_handler(MSG_FILE_DOWNLOAD_CANCEL, cancel(end_download_early), "files");
     table.add_handler(MSG_CLIPBOARD_OFFER, [](ServerCore& server, Client& sender, const IncomingMessage& message) {
         std::string_view name = message.body;
