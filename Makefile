@@ -1,9 +1,10 @@
 # make run   set up, build, start a local server and the client
 # make test  set up, build and run every test
+# make run-second  a second client beside the first, with folders of its own
 BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 
-.PHONY: all deps configure build test run bench clean test-asan test-tsan fuzz
+.PHONY: all deps configure build test run run-second bench clean test-asan test-tsan fuzz
 
 all: build
 
@@ -23,6 +24,9 @@ test: build
 
 run: build
 	tools/run-local.sh $(BUILD)
+
+run-second: build
+	tools/run-second-client.sh $(BUILD)
 
 bench: build
 	@tools/run-benchmarks.sh $(BUILD)

@@ -34,6 +34,7 @@
 #include "skin/ui/my_list_box.h"
 #include "skin/ui/my_list_ctrl.h"
 #include "tests/core/loopback.h"
+#include "tests/support/child_process.h"
 #include "tests/support/headless_peer.h"
 #include "tests/support/server_process.h"
 #include "tests/support/temp_home.h"
@@ -44,6 +45,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <filesystem>
 #include <unistd.h>
 #include <fstream>
 #include <functional>
@@ -82,6 +84,33 @@ void answer_next_password_dialog(const QString& password)
         dlg->OnOK();
     });
 }
+
+// A second copy of the real program beside this one, as `make run-second`
+// starts it: settings and folders of its own, its peer port in its settings,
+// offscreen, its message boxes answered at once and written to a file.
+class SecondProgram {
+public:
+    SecondProgram(const std::string& root, int peer_port, const std::string& argument) : root_(root)
+    {
+        std::filesystem::create_directories(root + "/config/kelo");
+        std::filesystem::create_directories(root + "/data");
+        std::filesystem::create_directories(root + "/run");
+        std::filesystem::permissions(root + "/run", std::filesystem::perms::owner_all);
+        if (!std::filesystem::exists(root + "/config/kelo/tamblo.ini"))
+            std::ofstream(root + "/config/kelo/tamblo.ini") << "[general]\npeer_port=" << peer_port << "\n";
+        process_ = std::make_unique<ChildProcess>(std::vector<std::string> {
+            "env", "-u", "TAMBLO_PEER_PORT", "-u", "DISPLAY", "QT_QPA_PLATFORM=offscreen", "TAMBLO_CAMERA=none",
+            "XDG_CONFIG_HOME=" + root + "/config", "XDG_DATA_HOME=" + root + "/data", "XDG_RUNTIME_DIR=" + root + "/run",
+            "TAMBLO_MESSAGE_BOX_LOG=" + boxes_path(), TAMBLO_PROGRAM, argument });
+    }
+    void stop() { process_->stop(); }
+    std::string boxes() const { return file_exists(boxes_path()) ? read_file(boxes_path()) : ""; }
+
+private:
+    std::string boxes_path() const { return root_ + "/boxes.txt"; }
+    std::string root_;
+    std::unique_ptr<ChildProcess> process_;
+};
 
 class MeetingPath : public ::testing::Test {
 protected:
@@ -507,4 +536,36 @@ TEST_F(MeetingPath, ThePresentersTabGoesToEveryoneInPushMode)
     bob.clear();
     QTest::mouseClick(tab, Qt::LeftButton, {}, tab->item_rect(left_tab_files).center());
     EXPECT_FALSE(bob.await_number(MSG_BOARD_NOTICE, 300));
+}
+
+TEST_F(MeetingPath, ASecondProgramBesideItShowsUpAndBothLeaveAndComeBackCleanly)
+{
+    store_server_in_list();
+    start();
+    walk_into_the_lobby("ann");
+    const int bob_peer_port = unused_tcp_port();
+    const std::string bob_home = home_.root() + "/second";
+    const std::string bob_argument = format_text("127.0.0.1:Local:%d:Lobby:xxyyy:bob:", server_->port());
+    auto bob = std::make_unique<SecondProgram>(bob_home, bob_peer_port, bob_argument);
+    ASSERT_TRUE(pump_until([&] { return member_names() == std::vector<std::string> { "ann", "bob" }; }, 20000))
+        << member_names().size();
+    // The server heard where its direct voice links go, so it can tell the others.
+    EXPECT_TRUE(server_->wait_for_log(format_text("identity 127.0.0.1:%d", bob_peer_port)));
+    EXPECT_TRUE(pump_until([&] { return bob->boxes().find("Welcome to the Tamblo conference server.") != std::string::npos; }))
+        << bob->boxes();
+
+    // Ann leaves: bob's program sees her go; she comes back to the same room.
+    session().OnDisconnectServer();
+    EXPECT_TRUE(pump_until([&] { return member_names().empty(); }));
+    EXPECT_TRUE(server_->wait_for_log("ann (1000) left room"));
+    session().OnReconnectServer();
+    EXPECT_TRUE(pump_until([&] { return member_names() == std::vector<std::string> { "ann", "bob" }; }));
+
+    // Bob's program ends and starts again: gone from the room, then back in it.
+    bob->stop();
+    EXPECT_TRUE(pump_until([&] { return member_names() == std::vector<std::string> { "ann" }; }));
+    bob = std::make_unique<SecondProgram>(bob_home, bob_peer_port, bob_argument);
+    EXPECT_TRUE(pump_until([&] { return member_names() == std::vector<std::string> { "ann", "bob" }; }, 20000));
+    EXPECT_EQ(bob->boxes().find("failed"), std::string::npos) << bob->boxes();
+    bob->stop();
 }

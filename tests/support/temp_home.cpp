@@ -15,8 +15,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
-
 uint16_t unused_tcp_port()
 {
     int fd = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -29,8 +27,6 @@ uint16_t unused_tcp_port()
     ::close(fd);
     return ntohs(a.sin_port);
 }
-
-} // namespace
 
 TempHome::TempHome()
 {

@@ -4,6 +4,7 @@
 
 #include "platform/sys/registry_store.h"
 
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -41,4 +42,6 @@ private:
 };
 
 std::string read_file(const std::string& path);
+// A loopback TCP port that was free a moment ago.
+uint16_t unused_tcp_port();
 bool file_exists(const std::string& path);
