@@ -1,5 +1,5 @@
 // The conference server's relay: N headless peers in one room, each sending
-// 1 KiB messages to every other member (field 2 = 999) as fast as the relay
+// 1 KiB talk blocks to every other member as fast as the relay
 // takes them, against a minimal poll-loop relay written here (it frames by
 // the length field and nothing else: no checks, no rooms, no queues).
 // Prints copies relayed per second and the 50th and 99th percentile
@@ -34,6 +34,11 @@
 #include <vector>
 
 namespace {
+
+// Talk blocks are what the server fans out to a whole room; it relays them
+// on the voice connection. The minimal relay has only one connection.
+constexpr int relayed_number = MSG_TALK_DATA;
+PeerChannel relay_channel(bool through_tamblo_server) { return through_tamblo_server ? PeerChannel::voice : PeerChannel::main; }
 
 using Clock = std::chrono::steady_clock;
 
@@ -160,7 +165,7 @@ Figures run_room(int n, int per_peer, uint16_t port, bool through_tamblo_server)
         HeadlessPeer& peer = *peers.back();
         delays_ms[static_cast<size_t>(i)].reserve(static_cast<size_t>(per_peer) * static_cast<size_t>(n - 1));
         peer.set_listener([&, i](const ArrivedMessage& m) {
-            if (m.head.number != MSG_REMOTE_APP_MOUSE_MOVE || m.body.size() != body_bytes)
+            if (m.head.number != relayed_number || m.body.size() != body_bytes)
                 return true;
             int64_t sent_ns = 0;
             int32_t sender = 0;
@@ -176,7 +181,7 @@ Figures run_room(int n, int per_peer, uint16_t port, bool through_tamblo_server)
         });
         peer.answer_queries(through_tamblo_server);
         if (through_tamblo_server) {
-            if (peer.connect("127.0.0.1", port, true) != 0 || peer.join_room("bench") <= 0) {
+            if (peer.connect("127.0.0.1", port) != 0 || peer.join_room("bench") <= 0) {
                 std::fprintf(stderr, "peer %d could not join\n", i);
                 return {};
             }
@@ -189,7 +194,7 @@ Figures run_room(int n, int per_peer, uint16_t port, bool through_tamblo_server)
     // the previous one's acknowledgement (Nagle), which measures TCP, not the relay.
     for (auto& peer : peers) {
         int one = 1;
-        ::setsockopt(peer->socket(PeerChannel::main).m_sock.load(), IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        ::setsockopt(peer->socket(relay_channel(through_tamblo_server)).m_sock.load(), IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     }
     // Every peer is connected (and in the room) before the first message.
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -209,7 +214,7 @@ Figures run_room(int n, int per_peer, uint16_t port, bool through_tamblo_server)
                     std::this_thread::sleep_for(std::chrono::microseconds(20));
                 int64_t t = now_ns();
                 std::memcpy(body.data(), &t, sizeof t);
-                peers[static_cast<size_t>(i)]->send(PeerChannel::main, MSG_REMOTE_APP_MOUSE_MOVE, wire_to_all, body);
+                peers[static_cast<size_t>(i)]->send(relay_channel(through_tamblo_server), relayed_number, wire_to_all, body);
             }
         });
     }
@@ -252,7 +257,7 @@ Figures run_paced(uint16_t port, bool through_tamblo_server)
     std::vector<float> delays_ms;
     std::mutex delays_lock;
     receiver.set_listener([&](const ArrivedMessage& m) {
-        if (m.head.number != MSG_REMOTE_APP_MOUSE_MOVE || m.body.size() != body_bytes)
+        if (m.head.number != relayed_number || m.body.size() != body_bytes)
             return true;
         int64_t sent_ns = 0;
         std::memcpy(&sent_ns, m.body.data(), sizeof sent_ns);
@@ -262,7 +267,7 @@ Figures run_paced(uint16_t port, bool through_tamblo_server)
     });
     for (HeadlessPeer* peer : { &sender, &receiver }) {
         peer->answer_queries(through_tamblo_server);
-        int rc = through_tamblo_server ? (peer->connect("127.0.0.1", port, true) == 0 && peer->join_room("paced") > 0 ? 0 : -1)
+        int rc = through_tamblo_server ? (peer->connect("127.0.0.1", port) == 0 && peer->join_room("paced") > 0 ? 0 : -1)
                                        : peer->open_only(PeerChannel::main, "127.0.0.1", port);
         if (rc != 0)
             return {};
@@ -272,7 +277,7 @@ Figures run_paced(uint16_t port, bool through_tamblo_server)
     for (int i = 0; i < count; ++i) {
         int64_t t = now_ns();
         std::memcpy(body.data(), &t, sizeof t);
-        sender.send(PeerChannel::main, MSG_REMOTE_APP_MOUSE_MOVE, wire_to_all, body);
+        sender.send(relay_channel(through_tamblo_server), relayed_number, wire_to_all, body);
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(200));

@@ -145,6 +145,8 @@ inline constexpr uint32_t WM_MY_MSG_SERVER_LIST_REFRESHED = WM_APP + 151;       
 // The presenter showed another upper view in push mode (wparam: its index 1-4),
 // so every attendee's frame follows.
 inline constexpr uint32_t WM_MY_MSG_UPPER_VIEW = WM_APP + 152;                     // post
+// A steering viewer's 28-byte input record (69) for the sharer to replay (body).
+inline constexpr uint32_t WM_MY_MSG_REMOTE_KEY_INPUT = WM_APP + 153;               // post
 
 // The windows the global state points at. A window fills its slot when it is
 // created and empties it when it is destroyed.

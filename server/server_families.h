@@ -9,7 +9,7 @@ class MessageTable;
 // Fills the table with every family below.
 void install_server_families(MessageTable& table);
 
-// Remote mouse and key input between a viewer and a sharer (remote_input_messages.cpp).
+// Remote control: 206/207 and 246/247 answered, input passed on only from the member who steers to the sharer (remote_input_messages.cpp).
 void install_remote_input_messages(MessageTable& table);
 // Joining a room by name, for servers with no room family (minimal_room_join.cpp).
 void install_minimal_room_join(MessageTable& table);
@@ -28,3 +28,5 @@ void install_voice_messages(MessageTable& table);
 // share_messages.cpp: who shares what in each room, 200-205 and 240-245
 // answered, the sharer's 26, 27 and 279 passed on, a leaving sharer's share ended.
 void install_share_messages(MessageTable& table);
+// share_tiles.cpp: the share's tiles kept, announced, sent on request; counter lists for late joiners.
+void install_share_tile_messages(MessageTable& table);

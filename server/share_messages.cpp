@@ -9,17 +9,11 @@
 #include "server/server_core.h"
 #include "server/server_families.h"
 #include "server/server_log.h"
+#include "server/share_room_state.h"
 
 #include <string_view>
 
 namespace {
-
-struct ShareRoomState {
-    int app_sharer = 0;    // customer id, 0: none
-    int desk_sharer = 0;
-    bool app_control_allowed = false;
-    bool desk_control_allowed = false;
-};
 
 // The sharer's last word on control, kept until its share starts.
 struct ShareClientState {
@@ -43,6 +37,7 @@ bool fixed_fields(std::string_view body, int count)
 
 void end_share(ServerCore& server, Client& sharer, Room& room, int ended_number, const char* what)
 {
+    share_tiles_ended(room, ended_number == MSG_SHARE_APP_ENDED);
     for (Client* member : room.members())
         if (member != &sharer)
             server.send_cmd(*member, ended_number);
@@ -62,6 +57,7 @@ void share_app_start(ServerCore& server, Client& sender, const IncomingMessage&)
     }
     state.app_sharer = id;
     state.app_control_allowed = sender.state<ShareClientState>().allow_app_control;
+    share_tiles_started(server, sender, *room, true);
     server.send_cmd(sender, MSG_202);
     server_log("share: %d shares an application in room %d", id, room->number());
 }
@@ -92,6 +88,7 @@ void share_desk_start(ServerCore& server, Client& sender, const IncomingMessage&
     }
     state.desk_sharer = id;
     state.desk_control_allowed = sender.state<ShareClientState>().allow_desk_control;
+    share_tiles_started(server, sender, *room, false);
     server.send_cmd(sender, MSG_SHARE_DESK_ALLOWED);
     server_log("share: %d shares the desktop in room %d", id, room->number());
 }

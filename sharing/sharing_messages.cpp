@@ -173,11 +173,13 @@ void do_desk_control_allowed_from_server(const char*, int, int)
 
 void do_app_control_refused_from_server(const char*, int, int)
 {
+    g_remote_controlling = 0;
     post_window_message(WindowSlot::share_view, WM_MY_MSG_REMOTE_CONTROL_DENIED);
 }
 
 void do_desk_control_refused_from_server(const char*, int, int)
 {
+    g_remote_controlling = 0;
     post_window_message(WindowSlot::share_desktop_view, WM_MY_MSG_REMOTE_CONTROL_DENIED_8034);
 }
 

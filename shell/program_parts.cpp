@@ -8,6 +8,7 @@
 #include "core/server_table.h"
 #include "sharing/share_sharer.h"
 #include "sharing/file_share.h"
+#include "sharing/share_viewer.h"
 #include "sharing/sharing_messages.h"
 #include "media/voice_parts.h"
 #include "skin/skin_table.h"
@@ -27,6 +28,7 @@ void install_program_parts()
     install_board_bmp_transfer();
     install_file_share_handlers();
     install_sharing_parts();
+    install_share_viewer_parts();
     install_voice_parts();
     install_control_handlers();
     install_chat_receiver();

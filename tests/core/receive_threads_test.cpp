@@ -227,17 +227,23 @@ TEST_F(ReceiveThreads, RemoteInputTravelsBetweenTheProgramAndAPeerInTheSameRoom)
     HeadlessPeer viewer("viewer");
     ASSERT_EQ(viewer.connect("127.0.0.1", server.port(), true), 0);
     ASSERT_GT(viewer.join_room("Lobby"), 0);
+    // Input reaches the program only while it shares and lets this viewer steer.
+    ASSERT_EQ(viewer.send(PeerChannel::main, MSG_REMOTE_APP_LBUTTON_DOWN, g_my_customer_id, "   1:   1"), 0);
+    ASSERT_EQ(send_share_app_allow_control(g_my_customer_id), 0);
+    ASSERT_EQ(send_share_app_start(g_my_customer_id), 0);
+    ASSERT_TRUE(server.wait_for_log("shares an application"));
+    ASSERT_EQ(viewer.send(PeerChannel::main, MSG_REQUEST_APP_CONTROL, g_my_customer_id), 0);
+    ASSERT_TRUE(viewer.await_number(MSG_APP_CONTROL_ALLOWED));
     ASSERT_EQ(viewer.send(PeerChannel::main, MSG_REMOTE_APP_LBUTTON_DOWN, g_my_customer_id, "  30:  40"), 0);
     for (int i = 0; i < 1000 && view.received().empty(); ++i)
         std::this_thread::sleep_for(5ms);
     ASSERT_EQ(view.received().size(), 1u);
     EXPECT_EQ(view.received()[0], (std::array<int, 3> { static_cast<int>(WM_MY_MSG_REMOTE_APP_LBUTTON_DOWN), 30, 40 }));
 
+    // The sharer itself steers nothing: its input goes nowhere.
     ASSERT_EQ(send_app_mouse_move(viewer.customer_id(), 7, -8), 0);
-    auto got = viewer.await_number(MSG_REMOTE_APP_MOUSE_MOVE);
-    ASSERT_TRUE(got);
-    EXPECT_EQ(got->head.address, g_my_customer_id.load());
-    EXPECT_EQ(got->body, "   7:  -8");
+    EXPECT_TRUE(server.wait_for_log("remote input 62 from " + std::to_string(g_my_customer_id.load())));
+    EXPECT_EQ(viewer.count(MSG_REMOTE_APP_MOUSE_MOVE), 0u);
 }
 
 // A scripted server: the test reads what the main thread sends and writes

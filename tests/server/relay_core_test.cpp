@@ -5,6 +5,7 @@
 #include "server/message_table.h"
 #include "server/server_core.h"
 #include "server/server_families.h"
+#include "server/server_log.h"
 #include "tests/support/headless_peer.h"
 #include "tests/support/temp_home.h"
 
@@ -17,6 +18,7 @@ namespace {
 
 constexpr int test_count_number = 9000;  // a test family's own message
 constexpr int test_flood_self_number = 9001;  // answers its sender until the sender's queue overflows
+constexpr int test_addressed_number = 9002;   // relayed by field 2: 999 the room, an id that member
 
 struct CountState {
     int seen = 0;
@@ -46,6 +48,11 @@ protected:
         table.add_relay(MSG_BOARD_POINT, RelayRule { RelayTo::whole_room, Field2Out::keep }, "test board");
         // A chat-like rule: every other member whatever field 2 says.
         table.add_relay(MSG_CHAT_TEXT, RelayRule { RelayTo::room_others, Field2Out::sender_id }, "test chat");
+        table.add_relay(test_addressed_number, RelayRule { RelayTo::field2, Field2Out::sender_id }, "test addressed");
+        set_server_log_tap([this](const std::string& line) {
+            std::lock_guard lock(log_lock_);
+            log_ += line + "\n";
+        });
         table.add_handler(test_count_number, [](ServerCore& server, Client& sender, const IncomingMessage&) {
             int seen = ++sender.state<CountState>().seen;
             server.send_data(sender, test_count_number, std::to_string(seen));
@@ -80,6 +87,23 @@ protected:
         peers_.clear();
         server_->stop();
         thread_.join();
+        set_server_log_tap({});
+    }
+
+    std::string log_text()
+    {
+        server_log_flush(2000);
+        std::lock_guard lock(log_lock_);
+        return log_;
+    }
+
+    // Waits for the answer to a repeated 80: whatever the server queued
+    // for this peer before has arrived by then.
+    void in_step(HeadlessPeer& p)
+    {
+        size_t before = p.count(MSG_HELLO_MAIN);
+        ASSERT_EQ(p.send(PeerChannel::main, MSG_HELLO_MAIN), 0);
+        ASSERT_TRUE(p.await_count(MSG_HELLO_MAIN, before + 1));
     }
 
     HeadlessPeer& peer_in(const std::string& room)
@@ -97,6 +121,8 @@ protected:
     std::vector<std::unique_ptr<HeadlessPeer>> peers_;
     LeavingRecord leaving_;
     FloodSeen flood_;
+    std::mutex log_lock_;
+    std::string log_;
 };
 
 auto from_sender_with(int number, int field2)
@@ -139,6 +165,41 @@ TEST_F(RelayCore, RoomOthersKindIgnoresField2AndNeverCrossesRooms)
     ASSERT_EQ(talker.send(PeerChannel::main, MSG_BOARD_POINT, 1, "mark"), 0);
     ASSERT_TRUE(talker.await_number(MSG_BOARD_POINT));
     EXPECT_EQ(talker.count(MSG_CHAT_TEXT), 0u);
+}
+
+TEST_F(RelayCore, Field2AddressesTheRoomOrOneMemberAndIsRewrittenToTheSender)
+{
+    HeadlessPeer& sender = peer_in("alpha");
+    HeadlessPeer& one = peer_in("alpha");
+    HeadlessPeer& two = peer_in("alpha");
+    HeadlessPeer& stranger = peer_in("beta");
+
+    // 999: every other member of the sender's room.
+    ASSERT_EQ(sender.send(PeerChannel::main, test_addressed_number, wire_to_all, "to all"), 0);
+    // An id: that member only.
+    ASSERT_EQ(sender.send(PeerChannel::main, test_addressed_number, two.customer_id(), "to two"), 0);
+    // A member of another room: dropped and logged.
+    ASSERT_EQ(sender.send(PeerChannel::main, test_addressed_number, stranger.customer_id(), "to the stranger"), 0);
+    // Alone in its room: 999 reaches nobody.
+    ASSERT_EQ(stranger.send(PeerChannel::main, test_addressed_number, wire_to_all, "alone"), 0);
+    in_step(sender);
+    in_step(stranger);
+    for (HeadlessPeer* p : { &sender, &one, &two, &stranger })
+        in_step(*p);
+
+    for (HeadlessPeer* member : { &one, &two }) {
+        auto got = member->await_number(test_addressed_number, 0);
+        ASSERT_TRUE(got);
+        EXPECT_EQ(got->head.address, sender.customer_id());
+        EXPECT_EQ(got->body, "to all");
+    }
+    EXPECT_EQ(one.count(test_addressed_number), 1u);
+    EXPECT_EQ(two.count(test_addressed_number), 2u);
+    EXPECT_TRUE(two.await([](const ArrivedMessage& m) { return m.head.number == test_addressed_number && m.body == "to two"; }, 0));
+    EXPECT_EQ(sender.count(test_addressed_number), 0u);
+    EXPECT_EQ(stranger.count(test_addressed_number), 0u);
+    EXPECT_NE(log_text().find("message 9002 to " + std::to_string(stranger.customer_id()) + " dropped: no such member in room"),
+              std::string::npos);
 }
 
 TEST_F(RelayCore, FamilyStateIsKeptPerClient)
