@@ -274,7 +274,9 @@ void do_share_desk_size_from_server(const char* body, int len, int)
         dbg_log("format error in do_share_desk_size_from_server\n");
         return;
     }
-    if (width != g_view_desk_width.exchange(width) || height != g_view_desk_height.exchange(height))
+    bool changed = width != g_view_desk_width.exchange(width);
+    changed = height != g_view_desk_height.exchange(height) || changed;
+    if (changed)
         post_window_message(WindowSlot::share_view, WM_MY_MSG_REPAINT);
     g_viewing_desk = 1;
     g_current_board = board_annotation;

@@ -19,7 +19,9 @@
 #include "platform/ui/translations.h"
 #include "dialogs/event_notice.h"
 #include "dialogs/ui/dlg_event_history.h"
+#include "sharing/remote_control.h"
 #include "sharing/share_state.h"
+#include "sharing/share_viewer.h"
 #include "sharing/ui/share_commands.h"
 #include "shell/ui/about_dlg.h"
 #include "shell/ui/brenmo_view.h"
@@ -305,6 +307,7 @@ void CMainFrame::install_handlers()
     r.set_handler(cmd::show_video, [this] { OnShowVideo(); });
     r.set_handler(cmd::share_application, [this] { OnShareApplication(); });
     r.set_handler(cmd::share_desktop, [this] { OnShareDesktop(); });
+    r.set_handler(cmd::request_remote_control, [] { toggle_remote_control(); });
     for (const FrameCommand& c : frame_commands()) {
         if (c.tool_code >= 0)
             r.set_handler(c.id, [this, code = c.tool_code] { OnBoardTool(code); });
@@ -870,7 +873,16 @@ void CMainFrame::OnBoardUndo() { send_board_undo(g_current_board); }
 
 void CMainFrame::OnBoardRedo() { send_board_redo(g_current_board); }
 
-void CMainFrame::OnBoardReload() { send_board_reload(g_current_board); }
+void CMainFrame::OnBoardReload()
+{
+    // Over a share the reload asks the server for every tile again.
+    QWidget* shown = brenmo_view_->visible_upper_view();
+    if (shown && shown == brenmo_view_->upper_view(upper_view_share)) {
+        start_request_burst(g_desktop_mode ? ShareGrid::desk : ShareGrid::app);
+        return;
+    }
+    send_board_reload(g_current_board);
+}
 
 void CMainFrame::OnBoardClear()
 {
