@@ -1,0 +1,319 @@
+// A share watched, steered and drawn on, as two users do it: this process is
+// the sharer (its share view, its capture and tile senders, its window on
+// the test's Xvfb), tamblo_share_peer in a process of its own is the viewer
+// (its share view offscreen), and the real tamblo-server sits between them.
+
+#include "core/connections.h"
+#include "core/connection_threads.h"
+#include "core/control_messages.h"
+#include "core/folders.h"
+#include "core/global_state.h"
+#include "core/message_box.h"
+#include "core/messages.h"
+#include "core/receive_dispatch.h"
+#include "core/receive_threads.h"
+#include "platform/x11/screen_capture.h"
+#include "platform/x11/x11_windows.h"
+#include "sharing/share_sharer.h"
+#include "sharing/share_viewer.h"
+#include "sharing/sharing_messages.h"
+#include "sharing/ui/share_view.h"
+#include "tests/support/child_process.h"
+#include "tests/support/server_process.h"
+#include "tests/support/temp_home.h"
+#include "tests/support/xvfb.h"
+#include "whiteboard/board_messages.h"
+#include "whiteboard/board_model.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace {
+
+bool pump_until(const std::function<bool()>& done, int wait_ms = 10000)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < wait_ms)
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    return done();
+}
+
+std::string slurp(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+constexpr int window_left = 40, window_top = 30, window_width = 400, window_height = 300;
+
+// The shared window: a foreign client's, painted in known colours, which
+// also notes the button and key events that reach it.
+class SharedWindow {
+public:
+    SharedWindow()
+    {
+        display_ = XOpenDisplay(nullptr);
+        if (!display_)
+            return;
+        window_ = XCreateSimpleWindow(display_, DefaultRootWindow(display_), window_left, window_top, window_width,
+                                      window_height, 0, 0, 0x335577);
+        XStoreName(display_, window_, "Report");
+        XSelectInput(display_, window_, ButtonPressMask | ButtonReleaseMask | KeyPressMask | ExposureMask);
+        XMapRaised(display_, window_);
+        gc_ = XCreateGC(display_, window_, 0, nullptr);
+        XSync(display_, False);
+        paint(0xffcc00);
+    }
+    ~SharedWindow()
+    {
+        if (display_) {
+            XFreeGC(display_, gc_);
+            XCloseDisplay(display_);
+        }
+    }
+    bool ok() const { return display_ != nullptr; }
+    unsigned long id() const { return window_; }
+    // The background and one block at (20, 20), 100 x 60, of the colour given.
+    void paint(unsigned long block)
+    {
+        block_ = block;
+        XClearWindow(display_, window_);
+        XSetForeground(display_, gc_, block);
+        XFillRectangle(display_, window_, gc_, 20, 20, 100, 60);
+        XSync(display_, False);
+    }
+    unsigned long expected_at(int x, int y) const
+    {
+        return x >= 20 && x < 120 && y >= 20 && y < 80 ? block_ : 0x335577;
+    }
+    // Events so far, as "press 1 at X,Y" / "key a".
+    std::vector<std::string> events()
+    {
+        while (XPending(display_)) {
+            XEvent e;
+            XNextEvent(display_, &e);
+            if (e.type == ButtonPress)
+                events_.push_back("press " + std::to_string(e.xbutton.button) + " at " + std::to_string(e.xbutton.x) + ","
+                                  + std::to_string(e.xbutton.y));
+            else if (e.type == KeyPress) {
+                const char* name = XKeysymToString(XLookupKeysym(&e.xkey, 0));
+                events_.push_back(std::string("key ") + (name ? name : "?"));
+            } else if (e.type == Expose && e.xexpose.count == 0) {
+                XSetForeground(display_, gc_, block_);
+                XFillRectangle(display_, window_, gc_, 20, 20, 100, 60);
+                XFlush(display_);
+            }
+        }
+        return events_;
+    }
+
+private:
+    Display* display_ = nullptr;
+    Window window_ = 0;
+    GC gc_ {};
+    unsigned long block_ = 0;
+    std::vector<std::string> events_;
+};
+
+// The viewer: tamblo_share_peer with a data folder of its own.
+class Viewer {
+public:
+    Viewer(uint16_t port, const std::string& folder) : folder_(folder)
+    {
+        std::filesystem::create_directories(folder + "/data");
+        std::string saved = std::getenv("XDG_DATA_HOME") ? std::getenv("XDG_DATA_HOME") : "";
+        setenv("XDG_DATA_HOME", (folder + "/data").c_str(), 1);
+        process_ = std::make_unique<ChildProcess>(std::vector<std::string> {
+            std::string(TAMBLO_TEST_BUILD_DIR) + "/tests/sharing/tamblo_share_peer", std::to_string(port), "Lobby", "bob",
+            folder });
+        setenv("XDG_DATA_HOME", saved.c_str(), 1);
+    }
+    std::string state() const { return slurp(folder_ + "/state"); }
+    bool joined() { return pump_until([&] { return !state().empty() && state()[0] != '-'; }); }
+    void command(const std::string& name, const std::string& text = "1")
+    {
+        std::ofstream(folder_ + "/" + name + ".tmp") << text << "\n";
+        std::filesystem::rename(folder_ + "/" + name + ".tmp", folder_ + "/" + name);
+    }
+    QImage view()
+    {
+        std::filesystem::remove(folder_ + "/dumped");
+        command("dump");
+        if (!pump_until([&] { return std::filesystem::exists(folder_ + "/dumped"); }))
+            return {};
+        return QImage(QString::fromStdString(folder_ + "/view.png")).convertToFormat(QImage::Format_RGB32);
+    }
+
+private:
+    std::string folder_;
+    std::unique_ptr<ChildProcess> process_;
+};
+
+// How many points of the shared window the viewer's view shows wrongly
+// (the sharer's cursor, drawn over it, left out).
+int mismatches(const QImage& view, const SharedWindow& window)
+{
+    if (view.isNull())
+        return -1;
+    int cursor_x = -100, cursor_y = -100;
+    platform::x11_cursor_position(cursor_x, cursor_y);
+    int wrong = 0;
+    for (int y = 0; y < window_height; ++y)
+        for (int x = 0; x < window_width; ++x) {
+            int sx = window_left + x, sy = window_top + y;
+            if (sx >= cursor_x && sx < cursor_x + 12 && sy >= cursor_y && sy < cursor_y + 19)
+                continue;
+            if ((view.pixel(sx, sy) & 0xffffff) != window.expected_at(x, y))
+                ++wrong;
+        }
+    return wrong;
+}
+
+class ShareViewerEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!xvfb_.running())
+            GTEST_SKIP() << "Xvfb could not be started";
+        platform::x11_close_display();
+        setenv("TAMBLO_CAMERA", "none", 1);
+        set_message_box_presenter(&boxes_);
+        std::ofstream(config_path_) << "[room]\nname = Lobby\n";
+        server_ = std::make_unique<ServerProcess>(std::vector<std::string> { "--config", config_path_ });
+        init_global_state();
+        create_work_folders();
+        board_model_setup();
+        reset_receive_handlers();
+        install_control_handlers();
+        install_board_handlers();
+        install_sharing_handlers();
+        install_sharing_parts();
+        install_share_viewer_parts();
+        view_ = std::make_unique<CFormRightUpper2>();
+        view_->resize(600, 400);
+        view_->show();
+        ASSERT_TRUE(window_.ok());
+    }
+    void TearDown() override
+    {
+        if (g_sharing_app)
+            share_sharer().stop_app_share();
+        stop_connection_watchdog();
+        g_main_sock.close_socket();
+        g_share_app_sock.close_socket();
+        for (auto& t : threads_)
+            if (t.joinable())
+                t.join();
+        viewer_.reset();
+        view_.reset();
+        if (server_)
+            server_->stop();
+        reset_receive_handlers();
+        set_message_box_presenter(nullptr);
+        clear_app_sharing();
+        platform::x11_close_display();
+    }
+
+    // This process logs in and enters the Lobby with both its connections.
+    void enter()
+    {
+        g_server_host.set("127.0.0.1");
+        g_server_port = server_->port();
+        g_connected_to_server = 1;
+        g_login_name.set("ann");
+        g_access_code.set("any");
+        g_room_name.set("Lobby");
+        g_room_password.set("");
+        g_room_number = -1;
+        g_auto_login = 1;
+        threads_.emplace_back([] { g_recv_thread(); });
+        ASSERT_TRUE(pump_until([] { return g_room_number >= 0; }));
+        threads_.emplace_back([] { g_share_app_thread(); });
+        ASSERT_TRUE(pump_until([] { return g_share_app_sock.connected.load() != 0; }));
+        viewer_ = std::make_unique<Viewer>(server_->port(), home_.root() + "/bob");
+        ASSERT_TRUE(viewer_->joined());
+    }
+
+    void share(bool allow_control)
+    {
+        allow_control ? send_share_app_allow_control(g_my_customer_id) : send_share_app_deny_control(g_my_customer_id);
+        send_share_app_start(g_my_customer_id);
+        ASSERT_TRUE(server_->wait_for_log("shares an application"));
+        share_sharer().app_share_approved(window_.id());
+    }
+
+    TempHome home_;
+    XvfbServer xvfb_ { "800x600x24" };
+    SharedWindow window_;
+    ScriptedMessageBoxes boxes_;
+    std::string config_path_ = home_.root() + "/server.ini";
+    std::unique_ptr<ServerProcess> server_;
+    std::unique_ptr<CFormRightUpper2> view_;
+    std::unique_ptr<Viewer> viewer_;
+    std::vector<std::thread> threads_;
+};
+
+} // namespace
+
+TEST_F(ShareViewerEndToEnd, TheViewerSeesTheWindowLiveTakesControlTypesAndDrawsOverIt)
+{
+    enter();
+    share(true);
+    // Every tile of the window, then a change, pixel for pixel (window tiles are BMP).
+    ASSERT_TRUE(pump_until([&] { return mismatches(viewer_->view(), window_) == 0; }, 15000))
+        << mismatches(viewer_->view(), window_);
+    window_.paint(0x20e040);
+    EXPECT_TRUE(pump_until([&] { return mismatches(viewer_->view(), window_) == 0; }, 15000));
+
+    // The viewer asks for control; the share allows it.
+    viewer_->command("control");
+    ASSERT_TRUE(pump_until([&] { return viewer_->state().find(" 1 [Remote control allowed.]") != std::string::npos; }));
+    viewer_->command("click", std::to_string(window_left + 150) + " " + std::to_string(window_top + 100));
+    ASSERT_TRUE(pump_until([&] { return !window_.events().empty(); }));
+    viewer_->command("key", std::to_string('K'));
+    ASSERT_TRUE(pump_until([&] { return window_.events().size() >= 2; }));
+    EXPECT_EQ(window_.events(), (std::vector<std::string> { "press 1 at 150,100", "key k" }));
+
+    // A stroke the viewer draws reaches board 9 here too.
+    viewer_->command("stroke", "100 400 300 420");
+    ASSERT_TRUE(pump_until([] { return g_board[9].visible_count >= 1; }));
+
+    // Losing the application connection mid-share: the watchdog brings it back and the view follows.
+    ASSERT_TRUE(start_connection_watchdog());
+    g_share_app_sock.close_socket();
+    ASSERT_TRUE(pump_until([] { return connection_watchdog_restarts(ReceiveConnection::app) >= 1; }));
+    ASSERT_TRUE(pump_until([] { return g_share_app_sock.connected.load() != 0; }));
+    window_.paint(0xe02060);
+    EXPECT_TRUE(pump_until([&] { return mismatches(viewer_->view(), window_) == 0; }, 20000));
+
+    // The share stops: the viewer hears it ended.
+    share_sharer().stop_app_share();
+    EXPECT_TRUE(pump_until([&] { return server_->log_text().find("stopped sharing an application") != std::string::npos; }));
+}
+
+TEST_F(ShareViewerEndToEnd, ADeniedRequestStaysDeniedAndNothingReachesTheWindow)
+{
+    enter();
+    share(false);
+    viewer_->command("control");
+    ASSERT_TRUE(pump_until([&] { return viewer_->state().find("[Remote control denied.") != std::string::npos; }));
+    EXPECT_NE(viewer_->state().find(" 0 "), std::string::npos);
+    viewer_->command("click", std::to_string(window_left + 150) + " " + std::to_string(window_top + 100));
+    viewer_->command("key", std::to_string('K'));
+    pump_until([] { return false; }, 1500);
+    EXPECT_TRUE(window_.events().empty());
+}
