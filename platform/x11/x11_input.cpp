@@ -64,6 +64,21 @@ bool x11_key(unsigned long keysym, bool press)
     });
 }
 
+bool x11_pointer_state(PointerState& state)
+{
+    x11::LockedDisplay d = x11::lock_process_display();
+    if (!d.display)
+        return false;
+    Window root_back = 0, child = 0;
+    int wx = 0, wy = 0;
+    unsigned mask = 0;
+    if (!XQueryPointer(d.display, DefaultRootWindow(d.display), &root_back, &child, &state.x, &state.y, &wx, &wy, &mask))
+        return false;
+    state.ctrl = (mask & ControlMask) != 0;
+    state.alt = (mask & Mod1Mask) != 0;
+    return true;
+}
+
 unsigned long keysym_of_virtual_key(int vk)
 {
     // Letters and digits share their codes with ASCII; a letter is sent as

@@ -15,6 +15,15 @@ bool x11_button(int button, bool press);
 // A key by its X KeySym (press and release are separate calls).
 bool x11_key(unsigned long keysym, bool press);
 
+// Where the pointer is and whether Ctrl and Alt are held now.
+struct PointerState {
+    int x = 0;
+    int y = 0;
+    bool ctrl = false;
+    bool alt = false;
+};
+bool x11_pointer_state(PointerState& state);
+
 // The Windows virtual-key codes the viewers send, as X KeySyms; 0 for a
 // code without one.
 unsigned long keysym_of_virtual_key(int virtual_key);

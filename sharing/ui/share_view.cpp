@@ -9,6 +9,7 @@
 #include "platform/ui/translations.h"
 #include "sharing/share_sharer.h"
 #include "sharing/share_viewer.h"
+#include "sharing/ui/share_overlay.h"
 #include "skin/ui/edit_text_tool.h"
 #include "skin/ui/my_static.h"
 #include "whiteboard/board_model.h"
@@ -142,13 +143,47 @@ CFormRightUpper2::CFormRightUpper2(QWidget* parent) : CMyFormView(105, parent)
         }
     });
     viewer_timer_.start();
+    overlay_timer_.setInterval(ShareAnnotation::overlay_period_ms);
+    connect(&overlay_timer_, &QTimer::timeout, this, [this] {
+        try {
+            on_overlay_tick();
+        } catch (...) {
+            dbg_log("exception in CFormRightUpper2::OnTimer.\n");
+        }
+    });
     // Board 9's actions arrive on the main connection's thread.
     board_window_hooks().invalidate_share_view = [](int) { post_window_message(WindowSlot::share_view, WM_MY_MSG_REPAINT); };
 }
 
-void CFormRightUpper2::start_share_timer() { capture_timer_.start(); }
+void CFormRightUpper2::start_share_timer()
+{
+    capture_timer_.start();
+    if (!overlay_)
+        overlay_ = std::make_unique<CShareOverlay>();
+    overlay_->refresh();
+    overlay_timer_.start();
+}
 
-void CFormRightUpper2::stop_share_timer() { capture_timer_.stop(); }
+void CFormRightUpper2::stop_share_timer()
+{
+    capture_timer_.stop();
+    overlay_timer_.stop();
+    overlay_.reset();
+}
+
+void CFormRightUpper2::on_overlay_tick()
+{
+    ShareAnnotation::Step step = annotation_step_.overlay_step();
+    if (!overlay_)
+        return;
+    if (step.segment) {
+        const board_record& page = g_board[board_annotation];
+        overlay_->add_segment(step.x1, step.y1, step.x2, step.y2, page.pen_width,
+                              static_cast<unsigned>(page.pen_red | (page.pen_green << 8) | (page.pen_blue << 16)));
+    }
+    if (step.repaint || step.cleared)
+        overlay_->refresh();
+}
 
 CFormRightUpper2::~CFormRightUpper2()
 {
@@ -308,6 +343,15 @@ intptr_t CFormRightUpper2::handle_window_message(uint32_t msg, uintptr_t wparam,
     const int b = static_cast<int>(lparam);
     switch (msg) {
     case WM_MY_MSG_REPAINT:
+        canvas_->update();
+        if (overlay_)
+            overlay_->refresh();
+        break;
+    case WM_MY_MSG_SHARE_APP_226:
+    case WM_MY_MSG_SHARE_DESK_266:
+        if (overlay_)
+            overlay_->refresh();
+        break;
     case WM_MY_MSG_SHARE_CURSOR_MOVED: canvas_->update(); break;
     case WM_MY_MSG_HOOK_PAINT_RECT: sharer.on_hook_paint_rect(false, wparam, lparam); break;
     case WM_MY_MSG_HOOK_PAINT_RECT_GLOBAL: sharer.on_hook_paint_rect(true, wparam, lparam); break;

@@ -8,6 +8,7 @@
 
 #include "core/window_messages.h"
 #include "sharing/remote_control.h"
+#include "sharing/share_annotation.h"
 #include "sharing/share_state.h"
 #include "skin/ui/my_form_view.h"
 #include "whiteboard/board_gestures.h"
@@ -16,11 +17,13 @@
 #include <QTimer>
 
 #include <array>
+#include <memory>
 #include <optional>
 
 class CEditTextTool;
 class CMyStatic;
 class CFormRightUpper2;
+class CShareOverlay;
 
 // The view's content: 1600 x 1000, painted through the view's back buffer.
 class CShareCanvas : public QWidget {
@@ -57,6 +60,9 @@ public:
     void stop_share_timer();
     bool share_timer_running() const { return capture_timer_.isActive(); }
     bool viewer_timer_running() const { return viewer_timer_.isActive(); }
+    // The sharer's annotation overlay, while a share runs (timer 2).
+    CShareOverlay* overlay() const { return overlay_.get(); }
+    void on_overlay_tick();
 
     // The back buffer as the last paint left it (content coordinates).
     const QImage& back_buffer() const { return buffer_; }
@@ -93,6 +99,9 @@ private:
     CMyStatic* title_ = nullptr;
     QTimer capture_timer_;
     QTimer viewer_timer_;
+    QTimer overlay_timer_;
+    std::unique_ptr<CShareOverlay> overlay_;
+    ShareAnnotation annotation_step_;
     QImage buffer_;
     std::array<QImage, app_grid_size * app_grid_size> app_pictures_;
     std::array<QImage, desk_grid_size * desk_grid_size> desk_pictures_;

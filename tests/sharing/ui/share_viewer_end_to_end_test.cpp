@@ -13,7 +13,9 @@
 #include "core/receive_dispatch.h"
 #include "core/receive_threads.h"
 #include "platform/x11/screen_capture.h"
+#include "platform/x11/x11_input.h"
 #include "platform/x11/x11_windows.h"
+#include "sharing/ui/share_overlay.h"
 #include "sharing/share_sharer.h"
 #include "sharing/share_viewer.h"
 #include "sharing/sharing_messages.h"
@@ -99,6 +101,16 @@ public:
     unsigned long expected_at(int x, int y) const
     {
         return x >= 20 && x < 120 && y >= 20 && y < 80 ? block_ : 0x335577;
+    }
+    // The screen's pixel at (x, y) as 0xRRGGBB.
+    unsigned long screen_pixel(int x, int y)
+    {
+        XImage* image = XGetImage(display_, DefaultRootWindow(display_), x, y, 1, 1, AllPlanes, ZPixmap);
+        if (!image)
+            return 0;
+        unsigned long pixel = XGetPixel(image, 0, 0);
+        XDestroyImage(image);
+        return pixel;
     }
     // Events so far, as "press 1 at X,Y" / "key a".
     std::vector<std::string> events()
@@ -288,9 +300,23 @@ TEST_F(ShareViewerEndToEnd, TheViewerSeesTheWindowLiveTakesControlTypesAndDrawsO
     ASSERT_TRUE(pump_until([&] { return window_.events().size() >= 2; }));
     EXPECT_EQ(window_.events(), (std::vector<std::string> { "press 1 at 150,100", "key k" }));
 
-    // A stroke the viewer draws reaches board 9 here too.
-    viewer_->command("stroke", "100 400 300 420");
+    // A stroke the viewer draws over the window appears on this screen, over
+    // the window, and the sharer's clicks go through it to the window.
+    viewer_->command("stroke", "100 150 300 170");
     ASSERT_TRUE(pump_until([] { return g_board[9].visible_count >= 1; }));
+    ASSERT_TRUE(pump_until([&] { return view_->overlay() && view_->overlay()->window().visible(); }));
+    EXPECT_TRUE(pump_until([&] { return (window_.screen_pixel(200, 160) & 0xffffff) == 0xfa0000; }))
+        << std::hex << window_.screen_pixel(200, 160);
+    EXPECT_EQ(window_.screen_pixel(200, 200) & 0xffffff, 0x335577u);  // beside the stroke: the window itself
+    size_t before = window_.events().size();
+    platform::x11_move_pointer(200, 160);
+    platform::x11_button(1, true);
+    platform::x11_button(1, false);
+    ASSERT_TRUE(pump_until([&] { return window_.events().size() > before; }));
+    EXPECT_EQ(window_.events().back(), "press 1 at 160,130");
+    // Cleared, board 9 leaves the screen.
+    send_board_clear(9);
+    EXPECT_TRUE(pump_until([&] { return !view_->overlay()->window().visible(); }));
 
     // Losing the application connection mid-share: the watchdog brings it back and the view follows.
     ASSERT_TRUE(start_connection_watchdog());
