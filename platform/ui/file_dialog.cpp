@@ -1,7 +1,10 @@
 #include "platform/ui/file_dialog.h"
 
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QStringList>
+#include <QTimer>
+#include <QTreeView>
 
 namespace {
 
@@ -9,6 +12,23 @@ std::function<QString(const QString&, bool)>& answer()
 {
     static std::function<QString(const QString&, bool)> a;
     return a;
+}
+
+// Qt's own dialog (where the desktop offers none) gives its detail columns
+// fixed widths that cut sizes and dates: they take what their texts need and
+// the name the rest. Its widgets exist once it shows.
+void fit_columns_when_shown(QFileDialog& dialog)
+{
+    QTimer::singleShot(0, &dialog, [&dialog] {
+        QTreeView* tree = dialog.findChild<QTreeView*>("treeView");
+        if (!tree)
+            return;
+        QHeaderView* header = tree->header();
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+        for (int column = 1; column < header->count(); ++column)
+            header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    });
 }
 
 } // namespace
@@ -36,6 +56,7 @@ QString choose_save_file(QWidget* parent, const QString& program_filter, const Q
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(filters);
     dialog.setDefaultSuffix(default_suffix);
+    fit_columns_when_shown(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().first();
@@ -46,7 +67,14 @@ QString choose_open_file(QWidget* parent, const QString& program_filter, const Q
     QString filters = qt_name_filters(program_filter);
     if (answer())
         return answer()(filters, false);
-    return QFileDialog::getOpenFileName(parent, QString(), start, filters);
+    QFileDialog dialog(parent, QString(), start);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilter(filters);
+    fit_columns_when_shown(dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().first();
 }
 
 void set_file_dialog_answer(std::function<QString(const QString& filters, bool save)> a) { answer() = std::move(a); }
