@@ -9,6 +9,7 @@
 #include "shell/ui/member_pictures_page.h"
 #include "shell/ui/members_page.h"
 #include "skin/ui/my_list_ctrl.h"
+#include "tests/skin/screenshots.h"
 #include "tests/support/temp_home.h"
 
 #include <QApplication>
@@ -139,15 +140,11 @@ TEST(MembersPage, ListsTheNewestMemberFirstAndForgetsTheRoomOnLeaving)
 TEST(LeftForm, Screenshots)
 {
     TempHome home;
-    QString dir = qEnvironmentVariable("TAMBLO_BUILD_DIR", ".") + "/screenshots";
-    QDir().mkpath(dir);
-    QTranslator chinese;
-    ASSERT_TRUE(chinese.load(":/i18n/tamblo_zh_CN.qm"));
-    for (const char* language : { "en", "zh" }) {
-        if (QString(language) == "zh")
-            QCoreApplication::installTranslator(&chinese);
-        g_room_number = 0;
-        g_current_room_name.set("Lobby");
+    const QString dir = screenshot_dir();
+    g_room_number = 0;
+    g_current_room_name.set("Lobby");
+    // The panel's background and the tabs follow the scheme.
+    ASSERT_TRUE(for_each_language_and_scheme([&](const QString& language, int scheme) {
         CLeftForm form;
         form.resize(220, 420);
         form.show();
@@ -156,8 +153,7 @@ TEST(LeftForm, Screenshots)
                                 reinterpret_cast<uintptr_t>(record(name, "1000").c_str()), 0);
         post_window_message(WindowSlot::members_page, WM_MY_MSG_REPAINT);
         QApplication::processEvents();
-        EXPECT_TRUE(render(form).save(QString("%1/left_form_%2.png").arg(dir, language)));
-    }
-    QCoreApplication::removeTranslator(&chinese);
+        EXPECT_TRUE(render(form).save(QString("%1/left_form_scheme_%2_%3.png").arg(dir).arg(scheme).arg(language)));
+    }));
     g_room_number = -1;
 }

@@ -26,6 +26,7 @@
 #include "skin/ui/my_list_box.h"
 #include "skin/ui/my_edit.h"
 #include "tests/support/server_process.h"
+#include "tests/skin/screenshots.h"
 #include "tests/support/temp_home.h"
 
 #include <QApplication>
@@ -307,21 +308,15 @@ TEST_F(SessionDialogs, RestRoomKeepsItsHistoryAndSendsOnReturn)
     EXPECT_TRUE(window_exists(WindowSlot::rest_room));
 }
 
-// Not compared: the four dialogs in the default scheme, in both languages, for people to look at.
+// Not compared: the session dialogs in every scheme, in both languages, for people to look at.
 TEST_F(SessionDialogs, Screenshots)
 {
-    QString dir = qEnvironmentVariable("TAMBLO_BUILD_DIR", ".") + "/screenshots";
-    QDir().mkpath(dir);
-    QTranslator chinese;
-    ASSERT_TRUE(chinese.load(":/i18n/tamblo_zh_CN.qm"));
-    skin_table().select_skin(0);
-    for (const char* language : { "en", "zh" }) {
-        if (QString(language) == "zh")
-            QCoreApplication::installTranslator(&chinese);
+    const QString dir = screenshot_dir();
+    ASSERT_TRUE(for_each_language_and_scheme([&](const QString& language, int scheme) {
         auto save = [&](QWidget& w, const char* name) {
             w.show();
             QApplication::processEvents();
-            EXPECT_TRUE(render(w).save(QString("%1/%2_%3.png").arg(dir, name, language)));
+            EXPECT_TRUE(render(w).save(QString("%1/%2_scheme_%3_%4.png").arg(dir, name).arg(scheme).arg(language)));
         };
         {
             CDlgConnectServer dlg;
@@ -360,6 +355,5 @@ TEST_F(SessionDialogs, Screenshots)
                                 static_cast<intptr_t>(line.size()));
             save(dlg, "rest_room_dlg");
         }
-    }
-    QCoreApplication::removeTranslator(&chinese);
+    }));
 }
