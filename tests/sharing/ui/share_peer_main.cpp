@@ -7,13 +7,16 @@
 //   "click"    "X Y": five moves to the point, a left press and release there
 //   "key"      "VK": a key pressed in the view
 //   "stroke"   "X1 Y1 X2 Y2": a pen stroke on board 9
-// and keeps "state" up to date: "<room> <controlling> <box texts seen>".
+// and keeps "state" up to date: "<room> <controlling> master=<0|1> <box texts
+// seen>". With TAMBLO_SHARE_PEER_MULTICAST set it also runs the LAN group's
+// receiver and the master election (steps of 100 ms).
 //
 //   tamblo_share_peer <port> <room> <name> <folder>
 
 #include "core/connections.h"
 #include "core/control_messages.h"
 #include "core/folders.h"
+#include "core/lan_multicast.h"
 #include "core/message_box.h"
 #include "core/messages.h"
 #include "core/receive_dispatch.h"
@@ -83,6 +86,11 @@ int main(int argc, char** argv)
     g_board_count = 10;
     std::thread([] { g_recv_thread(); }).detach();
     std::thread([] { g_share_app_thread(); }).detach();
+    if (std::getenv("TAMBLO_SHARE_PEER_MULTICAST")) {
+        set_multicast_election_step_ms(100);
+        start_multicast_recv_thread();
+        start_multicast_master_thread();
+    }
 
     CFormRightUpper2 view;
     view.resize(900, 700);
@@ -120,7 +128,7 @@ int main(int argc, char** argv)
             view.on_mouse_release(Qt::LeftButton, { x2, y2 });
         }
         std::ostringstream state;
-        state << g_room_number.load() << " " << g_remote_controlling.load();
+        state << g_room_number.load() << " " << g_remote_controlling.load() << " master=" << g_is_multicast_master.load();
         for (const std::string& t : boxes.texts())
             state << " [" << t << "]";
         if (state.str() != last_state) {

@@ -20,7 +20,7 @@
 #include "sharing/share_viewer.h"
 #include "sharing/sharing_messages.h"
 #include "sharing/ui/share_view.h"
-#include "tests/support/child_process.h"
+#include "tests/sharing/ui/share_peer_client.h"
 #include "tests/support/server_process.h"
 #include "tests/support/temp_home.h"
 #include "tests/support/xvfb.h"
@@ -42,23 +42,6 @@
 #include <thread>
 
 namespace {
-
-bool pump_until(const std::function<bool()>& done, int wait_ms = 10000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < wait_ms)
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-    return done();
-}
-
-std::string slurp(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 constexpr int window_left = 40, window_top = 30, window_width = 400, window_height = 300;
 
@@ -139,40 +122,6 @@ private:
     GC gc_ {};
     unsigned long block_ = 0;
     std::vector<std::string> events_;
-};
-
-// The viewer: tamblo_share_peer with a data folder of its own.
-class Viewer {
-public:
-    Viewer(uint16_t port, const std::string& folder) : folder_(folder)
-    {
-        std::filesystem::create_directories(folder + "/data");
-        std::string saved = std::getenv("XDG_DATA_HOME") ? std::getenv("XDG_DATA_HOME") : "";
-        setenv("XDG_DATA_HOME", (folder + "/data").c_str(), 1);
-        process_ = std::make_unique<ChildProcess>(std::vector<std::string> {
-            std::string(TAMBLO_TEST_BUILD_DIR) + "/tests/sharing/tamblo_share_peer", std::to_string(port), "Lobby", "bob",
-            folder });
-        setenv("XDG_DATA_HOME", saved.c_str(), 1);
-    }
-    std::string state() const { return slurp(folder_ + "/state"); }
-    bool joined() { return pump_until([&] { return !state().empty() && state()[0] != '-'; }); }
-    void command(const std::string& name, const std::string& text = "1")
-    {
-        std::ofstream(folder_ + "/" + name + ".tmp") << text << "\n";
-        std::filesystem::rename(folder_ + "/" + name + ".tmp", folder_ + "/" + name);
-    }
-    QImage view()
-    {
-        std::filesystem::remove(folder_ + "/dumped");
-        command("dump");
-        if (!pump_until([&] { return std::filesystem::exists(folder_ + "/dumped"); }))
-            return {};
-        return QImage(QString::fromStdString(folder_ + "/view.png")).convertToFormat(QImage::Format_RGB32);
-    }
-
-private:
-    std::string folder_;
-    std::unique_ptr<ChildProcess> process_;
 };
 
 // How many points of the shared window the viewer's view shows wrongly
@@ -256,7 +205,7 @@ protected:
         ASSERT_TRUE(pump_until([] { return g_room_number >= 0; }));
         threads_.emplace_back([] { g_share_app_thread(); });
         ASSERT_TRUE(pump_until([] { return g_share_app_sock.connected.load() != 0; }));
-        viewer_ = std::make_unique<Viewer>(server_->port(), home_.root() + "/bob");
+        viewer_ = std::make_unique<SharePeerClient>(server_->port(), "Lobby", home_.root() + "/bob");
         ASSERT_TRUE(viewer_->joined());
     }
 
@@ -275,7 +224,7 @@ protected:
     std::string config_path_ = home_.root() + "/server.ini";
     std::unique_ptr<ServerProcess> server_;
     std::unique_ptr<CFormRightUpper2> view_;
-    std::unique_ptr<Viewer> viewer_;
+    std::unique_ptr<SharePeerClient> viewer_;
     std::vector<std::thread> threads_;
 };
 
@@ -293,7 +242,7 @@ TEST_F(ShareViewerEndToEnd, TheViewerSeesTheWindowLiveTakesControlTypesAndDrawsO
 
     // The viewer asks for control; the share allows it.
     viewer_->command("control");
-    ASSERT_TRUE(pump_until([&] { return viewer_->state().find(" 1 [Remote control allowed.]") != std::string::npos; }));
+    ASSERT_TRUE(pump_until([&] { return viewer_->controlling() && viewer_->saw_box("Remote control allowed."); }));
     viewer_->command("click", std::to_string(window_left + 150) + " " + std::to_string(window_top + 100));
     ASSERT_TRUE(pump_until([&] { return !window_.events().empty(); }));
     viewer_->command("key", std::to_string('K'));
@@ -336,8 +285,8 @@ TEST_F(ShareViewerEndToEnd, ADeniedRequestStaysDeniedAndNothingReachesTheWindow)
     enter();
     share(false);
     viewer_->command("control");
-    ASSERT_TRUE(pump_until([&] { return viewer_->state().find("[Remote control denied.") != std::string::npos; }));
-    EXPECT_NE(viewer_->state().find(" 0 "), std::string::npos);
+    ASSERT_TRUE(pump_until([&] { return viewer_->saw_box("Remote control denied."); }));
+    EXPECT_FALSE(viewer_->controlling());
     viewer_->command("click", std::to_string(window_left + 150) + " " + std::to_string(window_top + 100));
     viewer_->command("key", std::to_string('K'));
     pump_until([] { return false; }, 1500);
