@@ -33,9 +33,10 @@ void pump(int ms)
         QApplication::processEvents(QEventLoop::AllEvents, 5);
 }
 
-void shoot(const char* language)
+void shoot_scheme(const char* language, int scheme)
 {
     ASSERT_TRUE(g_xvfb && g_xvfb->running());
+    skin_table().select_skin(scheme);
     QString dir = qEnvironmentVariable("TAMBLO_BUILD_DIR", ".") + "/screenshots";
     QDir().mkpath(dir);
     g_skin_not_show_animation = 1;
@@ -53,11 +54,19 @@ void shoot(const char* language)
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0, 0, 0, screen.width(), screen.height());
     ASSERT_FALSE(shot.isNull());
-    QString file = QString("%1/event_notices_%2.png").arg(dir, language);
+    QString file = QString("%1/event_notices_%2_scheme_%3.png").arg(dir, language).arg(scheme);
     EXPECT_TRUE(shot.save(file)) << file.toStdString();
     remove_event_notices();
     pump(50);
     g_skin_not_show_animation = 0;
+    skin_table().select_skin(0);
+}
+
+// The default scheme and the grey one: the notices take the scheme's colours.
+void shoot(const char* language)
+{
+    for (int scheme : { 0, 3 })
+        shoot_scheme(language, scheme);
 }
 
 class EventScreens : public ::testing::Test {

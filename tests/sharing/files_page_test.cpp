@@ -377,9 +377,7 @@ TEST_F(FilesPage, ScreenshotsOfThePageAndTheProgressDialogs)
         page.show();
         QApplication::processEvents();
         EXPECT_TRUE(page.grab().save(QString("%1/files_page_%2_scheme_%3.png").arg(screenshot_dir(), language).arg(scheme)));
-        if (scheme != 0)
-            return;
-        // The dialogs part-way, as the counters stand.
+        // The dialogs part-way, as the counters stand; skinned, so in every scheme too.
         g_file_transfer.upload_total = 20000000;
         g_file_transfer.upload_sent = 7512000;
         g_file_transfer.upload_running = 1;
@@ -387,7 +385,7 @@ TEST_F(FilesPage, ScreenshotsOfThePageAndTheProgressDialogs)
         up.show();
         up.OnTimer();
         QApplication::processEvents();
-        EXPECT_TRUE(up.grab().save(QString("%1/upload_progress_%2.png").arg(screenshot_dir(), language)));
+        EXPECT_TRUE(up.grab().save(QString("%1/upload_progress_%2_scheme_%3.png").arg(screenshot_dir(), language).arg(scheme)));
         g_file_transfer.upload_running = 0;
         g_file_transfer.upload_result = -1;
         up.hide();
@@ -399,7 +397,7 @@ TEST_F(FilesPage, ScreenshotsOfThePageAndTheProgressDialogs)
         down.show();
         down.OnTimer();
         QApplication::processEvents();
-        EXPECT_TRUE(down.grab().save(QString("%1/download_progress_%2.png").arg(screenshot_dir(), language)));
+        EXPECT_TRUE(down.grab().save(QString("%1/download_progress_%2_scheme_%3.png").arg(screenshot_dir(), language).arg(scheme)));
         g_file_transfer.download_state = static_cast<int>(DownloadState::idle);
         down.hide();
     }));
