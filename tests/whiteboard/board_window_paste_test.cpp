@@ -7,6 +7,8 @@
 #include "core/ui/dib_image.h"
 #include "platform/ui/window_bridge.h"
 #include "platform/x11/screen_capture.h"
+#include "platform/x11/x11_input.h"
+#include "tests/support/child_process.h"
 #include "tests/support/temp_home.h"
 #include "tests/support/xvfb.h"
 #include "whiteboard/board_messages.h"
@@ -21,6 +23,8 @@
 #include <QPainter>
 #include <QWidget>
 #include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
 
 #include <cstring>
 #include <memory>
@@ -104,6 +108,89 @@ TEST(BoardWindowPaste, AWindowOfKnownPixelsBecomesABoardPicture)
     EXPECT_EQ(g_board[0].bitmaps[1].x, 300);
     EXPECT_EQ(boxes.texts().back(),
               "The next desktop window you clicked will be pasted into your current white board.\r\nDo you want to continue?");
+    g_offline_board = 0;
+    board_model_free();
+}
+
+// Another program's window: a plain X window of a client of its own, picked
+// with a click that comes as soon as a user could make it; without a window
+// manager and under openbox, which maps the picker a moment after it is shown.
+bool wm_took_screen(Display* display)
+{
+    Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
+    for (int i = 0; i < 200; ++i) {
+        Atom type = 0;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, AnyPropertyType, &type, &format, &count,
+                           &after, &data);
+        if (data)
+            XFree(data);
+        if (count == 1)
+            return true;
+        pump(20);
+    }
+    return false;
+}
+
+void paste_by_click(Display* other, unsigned long colour)
+{
+    Window foreign = XCreateSimpleWindow(other, DefaultRootWindow(other), 500, 300, 150, 90, 0, 0, colour);
+    XMapRaised(other, foreign);
+    XSync(other, False);
+    pump(500);
+    int x = 0;
+    int y = 0;
+    Window child = 0;
+    XTranslateCoordinates(other, foreign, DefaultRootWindow(other), 75, 45, &x, &y, &child);
+
+    g_board[0].bitmaps[0] = bmp_slot {};
+    ASSERT_TRUE(board_start_window_paste(true, nullptr));
+    pump(200);
+    ASSERT_TRUE(platform::x11_move_pointer(x, y));
+    ASSERT_TRUE(platform::x11_button(1, true));
+    ASSERT_TRUE(platform::x11_button(1, false));
+    QElapsedTimer t;
+    t.start();
+    while (g_board[0].bitmaps[0].used != 1 && t.elapsed() < 3000)
+        pump(20);
+    XDestroyWindow(other, foreign);
+    XSync(other, False);
+    ASSERT_EQ(g_board[0].bitmaps[0].used, 1u) << "the click at " << x << "," << y << " went to the other program";
+    auto dib = dib_read_bmp_file(std::string(g_board[0].bitmaps[0].path.data()));
+    ASSERT_TRUE(dib);
+    QImage picture = dib_to_qimage(*dib).convertToFormat(QImage::Format_RGB32);
+    EXPECT_GE(picture.width(), 150);
+    EXPECT_GE(picture.height(), 90);
+    EXPECT_EQ(picture.pixel(picture.width() / 2, picture.height() / 2), 0xff000000u | colour);
+}
+
+TEST(BoardWindowPaste, TheClickOnAnotherProgramsWindowPastesThatWindow)
+{
+    ASSERT_TRUE(g_xvfb && g_xvfb->running());
+    ASSERT_TRUE(platform::x11_input_available());
+    TempHome home;
+    ScriptedMessageBoxes boxes;
+    boxes.answer_with(MessageBoxButton::yes);
+    boxes.answer_with(MessageBoxButton::yes);
+    board_model_setup();
+    g_offline_board = 1;
+    Display* other = XOpenDisplay(qgetenv("DISPLAY").constData());
+    ASSERT_NE(other, nullptr);
+    {
+        SCOPED_TRACE("without a window manager");
+        paste_by_click(other, 0x3366cc);
+    }
+    {
+        SCOPED_TRACE("under openbox");
+        ChildProcess openbox({ "openbox", "--sm-disable" });
+        if (openbox.started() && wm_took_screen(other))
+            paste_by_click(other, 0xcc6633);
+        else
+            ADD_FAILURE() << "openbox did not take the screen";
+    }
+    XCloseDisplay(other);
     g_offline_board = 0;
     board_model_free();
 }

@@ -13,6 +13,8 @@
 #include <QColorDialog>
 #include <QFontDialog>
 #include <QMouseEvent>
+#include <QTimer>
+#include <QWindow>
 
 namespace {
 
@@ -112,6 +114,23 @@ void CBoardWindowPicker::start()
 {
     show();
     grabMouse(Qt::CrossCursor);
+    // The X server gives the pointer only to a window it shows, and a window
+    // manager maps this one a moment after show(): until it does, the grab
+    // holds for this program's own windows only, and a click on another
+    // program's window would go to that program. Asked again once it shows.
+    grab_tries_ = 0;
+    grab_pointer();
+}
+
+void CBoardWindowPicker::grab_pointer()
+{
+    if (!isVisible())
+        return;
+    QWindow* w = windowHandle();
+    if (w && w->isExposed() && w->setMouseGrabEnabled(true))
+        return;
+    if (++grab_tries_ < 100)
+        QTimer::singleShot(10, this, &CBoardWindowPicker::grab_pointer);
 }
 
 int CBoardWindowPicker::pick_at(QPoint screen_point)

@@ -43,4 +43,8 @@ public:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    void grab_pointer();
+    int grab_tries_ = 0;
 };
