@@ -285,16 +285,17 @@ void read_video_settings()
     set_video_size_by_index();
 
     reg_read_int("video", "video_quality", v);
-    g_video_quality = (v >= 50 && v <= 100) ? v : 50;
+    g_video_quality = video_quality_or_default(v);
 
+    // The options page offers 2..9; reading the same range keeps a saved 9.
     reg_read_int("video", "video_frame_rate", v);
-    g_video_frame_rate = 10 - ((v >= 2 && v <= 8) ? v : 6);
+    g_video_frame_rate = 10 - video_frame_rate_or_default(v);
 
     reg_read_int("video", "desktop_share_quality", v);
-    g_desktop_share_quality = (v >= 50 && v <= 100) ? v : 50;
+    g_desktop_share_quality = video_quality_or_default(v);
 
     reg_read_int("video", "audio_quality", v);
-    g_audio_quality = (v >= 0 && v <= 2) ? v : 0;
+    g_audio_quality = audio_quality_or_default(v);
 }
 
 int make_sure_customer_id_exist(int customer_id)

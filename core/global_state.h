@@ -163,6 +163,10 @@ void set_board_repaint(int on);
 void set_board_repaint_listener(std::function<void(int)> listener);
 void set_video_size_by_index();
 void read_video_settings();
+// The stored video values' ranges; anything else reads as the default.
+inline int video_quality_or_default(int v) { return v >= 50 && v <= 100 && v % 10 == 0 ? v : 50; }
+inline int video_frame_rate_or_default(int v) { return v >= 2 && v <= 9 ? v : 6; }
+inline int audio_quality_or_default(int v) { return v >= 0 && v <= 2 ? v : 0; }
 int make_sure_customer_id_exist(int customer_id);
 int get_file_name_from_path(const std::string& path, std::string& out, size_t limit);
 

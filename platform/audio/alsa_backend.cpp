@@ -3,10 +3,13 @@
 #include "platform/audio/backends.h"
 
 #include "platform/audio/device_core.h"
+#include "platform/audio/mixer.h"
 
 #include <alsa/asoundlib.h>
 
 namespace platform {
+
+std::string mixer_of_open_pcm(snd_pcm_t* pcm, const std::string& pcm_name);
 
 namespace {
 
@@ -57,7 +60,14 @@ int open_alsa_pcm(snd_pcm_t*& pcm, snd_pcm_stream_t stream, snd_pcm_uframes_t bu
 // time without slowing a device that blocks by itself.
 class AlsaCaptureSource : public CaptureSource {
 public:
-    int open() override { return open_alsa_pcm(pcm_, SND_PCM_STREAM_CAPTURE, audio_block_samples * 4); }
+    int open() override
+    {
+        int rc = open_alsa_pcm(pcm_, SND_PCM_STREAM_CAPTURE, audio_block_samples * 4);
+        // The volume dialog reaches the mixer of this PCM without opening it a second time.
+        if (rc == 0)
+            note_recorder_mixer(alsa_device_name, mixer_of_open_pcm(pcm_, alsa_device_name));
+        return rc;
+    }
     int start() override
     {
         int rc = snd_pcm_prepare(pcm_);
@@ -86,8 +96,10 @@ public:
     }
     void close() override
     {
-        if (pcm_)
+        if (pcm_) {
             snd_pcm_close(pcm_);
+            note_recorder_mixer(alsa_device_name, "");
+        }
         pcm_ = nullptr;
     }
 
@@ -149,6 +161,7 @@ public:
     }
     std::unique_ptr<PlaybackDevice> make_playback(const std::string& name) override { return mixer_.make_device(name); }
     std::string error_text(int code) override { return snd_strerror(code); }
+    std::string capture_pcm_name() const override { return alsa_device_name; }
 
 private:
     PlaybackMixer mixer_;

@@ -63,6 +63,9 @@ public:
     // name tells the players apart (the file backend names its files by it).
     virtual std::unique_ptr<PlaybackDevice> make_playback(const std::string& name) = 0;
     virtual std::string error_text(int code) = 0;
+    // The ALSA PCM the microphone is read from; empty for backends that
+    // reach no sound card (their microphone has the software level only).
+    virtual std::string capture_pcm_name() const { return {}; }
 };
 
 // The microphone's level, 0..0xffff, applied in software to what every

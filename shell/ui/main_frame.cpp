@@ -25,7 +25,11 @@
 #include "sharing/ui/share_commands.h"
 #include "shell/ui/about_dlg.h"
 #include "shell/ui/brenmo_view.h"
+#include "dialogs/ui/options_sheet.h"
+#include "dialogs/ui/prop_skin.h"
+#include "media/ui/dlg_volume.h"
 #include "shell/ui/chairman_password_dlg.h"
+#include "skin/ui/my_property_sheet.h"
 #include "shell/ui/command_registry.h"
 #include "shell/ui/left_form.h"
 #include "shell/ui/connect_server_dlg.h"
@@ -328,6 +332,8 @@ void CMainFrame::install_handlers()
     r.set_handler(cmd::help, [this] { OnHelp(); });
     r.set_handler(cmd::about, [this] { OnAppAbout(); });
     r.set_handler(cmd::event_history, [] { show_event_history(); });
+    r.set_handler(cmd::options, [this] { OnOptions(); });
+    r.set_handler(cmd::volume_control, [this] { OnVolumeControl(); });
     r.set_handler(cmd::exit, [this] { close(); });
     r.set_handler(cmd::edit_copy, [this] { OnEditCopy(); });
     r.set_handler(cmd::edit_paste, [this] { OnEditPaste(); });
@@ -942,6 +948,36 @@ void CMainFrame::OnAppAbout()
 {
     CAboutDlg dlg(this);
     dlg.exec();
+}
+
+void CMainFrame::OnOptions()
+{
+    OptionsSheetHooks hooks;
+    hooks.make_contact_page = main_frame_hooks().make_contact_page;
+    hooks.video_changed = [] { show_me_set_frame_timer(); };
+    hooks.skin_changed = [this] { reload_skin(); };
+    hooks.repaint_frame = [this] { repaint_window_tree(this); };
+    CMyPropertySheet* sheet = make_options_sheet(this, hooks);
+    sheet->setAttribute(Qt::WA_DeleteOnClose);
+    sheet->open();
+}
+
+void CMainFrame::OnVolumeControl()
+{
+    auto* dlg = new CDlgVolume(this);
+    dlg->setAttribute(Qt::WA_DeleteOnClose);
+    dlg->open();
+}
+
+void CMainFrame::reload_skin()
+{
+    if (menu_bar_)
+        menu_bar_->reload_skin();
+    for (size_t i = 0; i < band_infos.size(); ++i) {
+        if (bands_[i])
+            bands_[i]->set_image_lists(command_image_lists(band_infos[i].buttons));
+    }
+    repaint_window_tree(this);
 }
 
 void CMainFrame::OnEditCopy()

@@ -18,6 +18,7 @@
 class CBrenmoView;
 class CLeftForm;
 class CMyMenu;
+class CMyPropertyPage;
 class CMyRebar;
 class CMySplitterWnd;
 class CMyStatusBar;
@@ -39,6 +40,7 @@ struct MainFrameHooks {
     std::function<void()> leave_full_screen;
     std::function<void(bool frame)> open_shared_browser;
     std::function<void(const std::string& path)> play_sound;       // a member joined
+    std::function<CMyPropertyPage*(QWidget* sheet)> make_contact_page; // the Options sheet's first page
 };
 MainFrameHooks& main_frame_hooks();
 
@@ -165,6 +167,12 @@ public:
     void OnToggleBar(int band_index);
     void OnHelp();
     void OnAppAbout();
+    // The Options sheet, opened without a local event loop (the sheet deletes itself).
+    void OnOptions();
+    void OnVolumeControl();
+    // A new scheme is current: the menus' brush and the bars' pictures are
+    // made again from it, and everything repaints.
+    void reload_skin();
     void OnEditCopy();
     void OnEditPaste();
 

@@ -1,21 +1,17 @@
 #include "skin/ui/wnd_my_slider_mic.h"
 
-#include "core/settings.h"
-#include "platform/audio/audio_device.h"
-
-#include <algorithm>
+#include "media/input_volume.h"
+#include "skin/ui/input_volume_watch.h"
 
 CWndMySliderMic* g_slider_mic = nullptr;
 
-namespace {
-constexpr int full_gain = 0xffff;
-}
-
 CWndMySliderMic::CWndMySliderMic(QWidget* parent) : CWndMySlider(parent)
 {
-    int stored = full_gain;
-    reg_read_int_or_default("audio", "microphone_gain", stored, full_gain);
-    platform::set_capture_gain(static_cast<uint32_t>(std::clamp(stored, 0, full_gain)));
+    read_mic_gain();
+    volume_ = open_microphone_volume();
+    watch_ = new InputVolumeWatch(this);
+    connect(watch_, &InputVolumeWatch::changed, this, &CWndMySliderMic::refresh_from_mixer);
+    watch_->watch(volume_.get());
     refresh_from_mixer();
     g_slider_mic = this;
 }
@@ -26,14 +22,24 @@ CWndMySliderMic::~CWndMySliderMic()
         g_slider_mic = nullptr;
 }
 
+bool CWndMySliderMic::inert() const { return !volume_->available(); }
+
 void CWndMySliderMic::refresh_from_mixer()
 {
-    m_model.set_range(0, full_gain);
-    set_value(static_cast<int>(platform::capture_gain()));
+    if (inert())
+        return;
+    int level = volume_->level();
+    if (level < 0)
+        return;
+    m_model.set_range(volume_->minimum(), volume_->maximum());
+    set_value(level);
 }
 
 void CWndMySliderMic::apply_value()
 {
-    platform::set_capture_gain(static_cast<uint32_t>(m_model.value));
-    reg_write_int("audio", "microphone_gain", m_model.value);
+    if (inert())
+        return;
+    volume_->set_level(m_model.value);
+    if (volume_->software())
+        store_mic_gain(m_model.value);
 }

@@ -63,7 +63,8 @@ TEST(GlobalState, VideoSettingsAreCheckedAgainstTheirRanges)
         { "video_speed", 12, &g_video_speed, 12 },   { "video_size", 3, &g_video_size_index, 0 },
         { "video_size", 2, &g_video_size_index, 2 }, { "video_quality", 49, &g_video_quality, 50 },
         { "video_quality", 100, &g_video_quality, 100 }, { "video_frame_rate", 8, &g_video_frame_rate, 2 },
-        { "video_frame_rate", 9, &g_video_frame_rate, 4 }, { "desktop_share_quality", 101, &g_desktop_share_quality, 50 },
+        { "video_frame_rate", 9, &g_video_frame_rate, 1 },
+        { "video_frame_rate", 10, &g_video_frame_rate, 4 }, { "video_quality", 75, &g_video_quality, 50 }, { "desktop_share_quality", 101, &g_desktop_share_quality, 50 },
         { "audio_quality", 2, &g_audio_quality, 2 },  { "audio_quality", -1, &g_audio_quality, 0 },
     };
     for (const Case& c : cases) {

@@ -333,21 +333,30 @@ TEST_F(StatusBarCase, MicrophoneSliderDrivesTheCaptureGain)
         EXPECT_EQ(slider.value(), 32767);
         EXPECT_EQ(platform::capture_gain(), 32767u);
         int stored = 0;
-        reg_read_int("audio", "microphone_gain", stored);
+        reg_read_int("audio", "mic_gain", stored);
         EXPECT_EQ(stored, 32767);
         platform::set_capture_gain(1000);
         slider.refresh_from_mixer();
         EXPECT_EQ(slider.value(), 1000);
     }
     EXPECT_EQ(g_slider_mic, nullptr);
-    // The next slider starts from the stored level, clamped.
-    reg_write_int("audio", "microphone_gain", 90000);
-    CWndMySliderMic again;
-    EXPECT_EQ(again.value(), 0xffff);
-    reg_write_int("audio", "microphone_gain", 20000);
-    CWndMySliderMic third;
-    EXPECT_EQ(third.value(), 20000);
-    EXPECT_EQ(platform::capture_gain(), 20000u);
+    // The next slider starts from the stored level; one out of range is the full level.
+    reg_write_int("audio", "mic_gain", 90000);
+    {
+        CWndMySliderMic again;
+        EXPECT_EQ(again.value(), 0xffff);
+    }
+    reg_write_int("audio", "mic_gain", 20000);
+    {
+        CWndMySliderMic third;
+        EXPECT_EQ(third.value(), 20000);
+        EXPECT_EQ(platform::capture_gain(), 20000u);
+    }
+    // A level stored under the older name is kept until "mic_gain" is written.
+    reg_write("audio", "mic_gain", "");
+    reg_write_int("audio", "microphone_gain", 12000);
+    CWndMySliderMic older;
+    EXPECT_EQ(older.value(), 12000);
 }
 
 TEST_F(StatusBarCase, GraphPaintsOneColumnPerSlot)
