@@ -35,6 +35,8 @@ packages=(
   python3
   # voice: ALSA, the LPC-10 and GSM decoders; speech and tools for the voice tests
   libasound2-dev libspandsp-dev libgsm1-dev alsa-utils sox espeak-ng
+  # the volume tests' sound server and ALSA's plugin to reach it
+  pulseaudio pulseaudio-utils libasound2-plugins
   # tool-bar and status pictures: the freedesktop icon theme and Qt's SVG icon engine
   breeze-icon-theme libqt6svg6
   # video: camera capture and format conversion; libjpeg-turbo for the codec benchmark

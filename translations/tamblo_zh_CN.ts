@@ -2534,6 +2534,22 @@ Your file size is:%d</source>
             <translation>SOCKS4</translation>
         </message>
         <message>
+            <source>HTTP</source>
+            <translation>HTTP</translation>
+        </message>
+        <message>
+            <source>User Name:</source>
+            <translation>用户名：</translation>
+        </message>
+        <message>
+            <source>Password:</source>
+            <translation>密码：</translation>
+        </message>
+        <message>
+            <source>The proxy port must be a number from 1 to 65535.</source>
+            <translation>代理端口必须是 1 到 65535 之间的数字。</translation>
+        </message>
+        <message>
             <source>connecting success!</source>
             <translation>连接成功！</translation>
         </message>

@@ -80,10 +80,11 @@ bool CDlgVolume::OnInitDialog()
         dbg_log("EnumerateInputLines failed 2 in CDlgVolume::OnInitDialog.\n");
     if (listed && mic_line >= 0) {
         volume_ = std::make_unique<CInputVolume>(mic_line);
-        if (!volume_->available()) {
+        original_mic_ = volume_->level();
+        if (!volume_->available() || original_mic_ < 0) {
+            volume_.reset();
             message_box_printf("failed to create IVolume.");
         } else {
-            original_mic_ = volume_->level();
             QSignalBlocker quiet(mic_);
             int range = volume_->maximum() - volume_->minimum();
             mic_->setRange(volume_->minimum(), volume_->maximum());

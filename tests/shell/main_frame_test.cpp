@@ -18,6 +18,13 @@
 #include "shell/ui/left_form.h"
 #include "shell/ui/main_frame.h"
 #include "sharing/share_state.h"
+#include "dialogs/ui/prop_skin.h"
+#include "media/ui/dlg_volume.h"
+#include "skin/skin_table.h"
+#include "skin/ui/my_button.h"
+#include "skin/ui/my_combo_box.h"
+#include "skin/ui/my_menu.h"
+#include "skin/ui/my_property_sheet.h"
 #include "skin/ui/my_rebar.h"
 #include "skin/ui/my_splitter_wnd.h"
 #include "skin/ui/my_tool_bar.h"
@@ -37,6 +44,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QMenu>
+#include <QPointer>
 #include <QSplitter>
 #include <QToolBar>
 #include <atomic>
@@ -583,7 +591,7 @@ TEST_F(MainFrameTest, CommandsWithoutTheirFeatureStandDisabled)
     g_room_number = 2;
     g_meeting_started = 1;
     frame->commands().refresh();
-    for (int id : { cmd::share_browser, cmd::options, cmd::play_record, cmd::full_screen, cmd::text_chat,
+    for (int id : { cmd::share_browser, cmd::play_record, cmd::full_screen, cmd::text_chat,
                     cmd::invite_url }) {
         EXPECT_FALSE(frame->commands().has_handler(id)) << id;
         EXPECT_FALSE(frame->commands().action(id)->isEnabled()) << id;
@@ -591,7 +599,8 @@ TEST_F(MainFrameTest, CommandsWithoutTheirFeatureStandDisabled)
     }
     for (int id : { cmd::connect_server, cmd::login, cmd::join_meeting_room, cmd::start_meeting, cmd::stop_meeting,
                     cmd::logout, cmd::meeting_talk, cmd::about, cmd::share_desktop, cmd::share_application,
-                    cmd::pen_colour, cmd::pen_width, cmd::board_font, cmd::paste_window, cmd::print })
+                    cmd::pen_colour, cmd::pen_width, cmd::board_font, cmd::paste_window, cmd::print, cmd::options,
+                    cmd::volume_control })
         EXPECT_TRUE(frame->commands().has_handler(id)) << id;
     // Every command is in the registry, and each reaches the user through the menu or a band.
     std::set<QAction*> reachable;
@@ -756,4 +765,41 @@ TEST_F(MainFrameTest, StatusButtonsReachTheCommandsThroughWmCommand)
     post_window_message(WindowSlot::main_frame, WM_COMMAND, 12345);
     pump();
     EXPECT_FALSE(frame->band_shown(0));
+}
+
+// Options opens the sheet without holding the frame; a new scheme chosen
+// there reaches the menus' kept brush, and the sheet goes with OK.
+TEST_F(MainFrameTest, OptionsSheetChangesTheSchemeAndTheBarsFollow)
+{
+    skin_table().select_skin(0);
+    auto frame = make_frame();
+    frame->show();
+    QApplication::processEvents();
+    ASSERT_NE(skin_table().schemes[3][skin_word::panel], skin_table().schemes[0][skin_word::panel]);
+    EXPECT_EQ(frame->menu_bar()->brush_colour(), skin_table().schemes[0][skin_word::panel]);
+    ASSERT_TRUE(frame->commands().trigger(cmd::options));
+    QApplication::processEvents();
+    auto* sheet = frame->findChild<CMyPropertySheet*>();
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_TRUE(sheet->isVisible());
+    ASSERT_EQ(sheet->GetPageCount(), 3);
+    sheet->SetActivePage(2);
+    auto* page = static_cast<CPropSkin*>(sheet->GetPage(2));
+    page->skin_combo()->setCurrentIndex(3);
+    emit page->skin_combo()->activated(3);
+    QPointer<CMyPropertySheet> alive(sheet);
+    sheet->m_ok->click();
+    QApplication::processEvents();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(alive.isNull());
+    EXPECT_EQ(skin_table().current_index, 3);
+    EXPECT_EQ(frame->menu_bar()->brush_colour(), skin_table().schemes[3][skin_word::panel]);
+    skin_table().select_skin(0);
+
+    ASSERT_TRUE(frame->commands().trigger(cmd::volume_control));
+    QApplication::processEvents();
+    auto* volume = frame->findChild<CDlgVolume*>();
+    ASSERT_NE(volume, nullptr);
+    EXPECT_TRUE(volume->isVisible());
+    volume->OnCancel();
 }
