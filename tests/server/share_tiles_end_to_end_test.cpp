@@ -4,6 +4,7 @@
 // from the member the server lets steer, and only to the sharer.
 
 #include "core/messages.h"
+#include "server/share_room_state.h"
 #include "tests/support/headless_peer.h"
 #include "tests/support/server_process.h"
 
@@ -174,6 +175,7 @@ TEST_F(ShareTilesEndToEnd, BadUploadsAreDroppedWholeAndTheNextGoodOneIsKept)
              ann_.send(PeerChannel::app, MSG_SHARE_APP_TILE_END, 0, "   1:       3");
          } },
         { "a desktop tile while a window is shared", [&] { upload(0, 1, "abc", MSG_SHARE_DESK_TILE_BEGIN); } },
+        { "a tile over the bound of 4 MiB", [&] { upload(0, 1, std::string(share_tile_limit + 1, 'b')); } },
         { "a tile from someone who does not share", [&] {
              bob_.send(PeerChannel::app, MSG_SHARE_APP_TILE_BEGIN, 0);
              bob_.send(PeerChannel::app, MSG_SHARE_APP_TILE_DATA, 0, "abc");
