@@ -31,11 +31,17 @@ void HookNotices::read_if_atom()
 
 void HookNotices::read_global(uint32_t& last_read_ms, uint32_t now_ms)
 {
-    if (now_ms - last_read_ms <= global_reread_ms)
+    // Until a window to notify is known every notice looks for the file: the
+    // hooks start watching before the sharer writes it, and a paint in between
+    // must not silence the first three seconds of the share.
+    bool known = global_notify_window_ != 0;
+    if (known && now_ms - last_read_ms <= global_reread_ms)
         return;
-    last_read_ms = now_ms;
     long values[3] = { global_notify_window_, next_global_get_message_, next_global_call_wnd_ };
-    if (read_exchange_numbers(hook_exchange_path(hook_paint_global_file_name), 3, values) != 0)
+    bool read = read_exchange_numbers(hook_exchange_path(hook_paint_global_file_name), 3, values) == 0;
+    if (read || known)
+        last_read_ms = now_ms;
+    if (!read)
         return;
     global_notify_window_ = values[0];
     next_global_get_message_ = values[1];

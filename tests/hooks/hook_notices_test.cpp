@@ -160,6 +160,17 @@ TEST_F(HookNoticesTest, GlobalNoticesReReadTheirFileAfterThreeSecondsEach)
     EXPECT_EQ(g_posted.back().window, 9);
 }
 
+TEST_F(HookNoticesTest, APaintBeforeTheGlobalFileIsWrittenDoesNotDelayTheFirstNotices)
+{
+    std::remove(hook_exchange_path(hook_paint_global_file_name).c_str());
+    notices_.global_paint_notice(paint(0, 0, 0, 0, 1, 1), 100000);
+    EXPECT_TRUE(g_posted.empty());
+    write_exchange_numbers(hook_exchange_path(hook_paint_global_file_name), { 5, 1, 2, 0 });
+    notices_.global_paint_notice(paint(0, 0, 0, 0, 1, 1), 100010);
+    ASSERT_EQ(g_posted.size(), 1u);
+    EXPECT_EQ(g_posted[0].window, 5);
+}
+
 TEST_F(HookNoticesTest, CoordinatesBeyondSixteenBitsWrap)
 {
     write_exchange_numbers(hook_exchange_path(hook_paint_file_name), { 5, 0, 0, 0 });
