@@ -2,7 +2,11 @@
 // settings, what OK, Apply and Cancel store and change, the proxy page's
 // Test through real proxies to a real tamblo-server, and their pictures.
 
+#include "core/connections.h"
 #include "core/global_state.h"
+#include "core/messages.h"
+#include "core/text_util.h"
+#include "core/wire_head.h"
 #include "core/message_box.h"
 #include "core/settings.h"
 #include "core/wf_socket.h"
@@ -11,6 +15,9 @@
 #include "dialogs/ui/prop_proxy.h"
 #include "dialogs/ui/prop_skin.h"
 #include "dialogs/ui/prop_video.h"
+#include "media/record_sound.h"
+#include "media/voice_codec.h"
+#include "media/voice_state.h"
 #include "platform/ui/translations.h"
 #include "skin/skin_table.h"
 #include "skin/ui/my_button.h"
@@ -379,4 +386,44 @@ TEST_F(OptionPages, Screenshots)
         }
     }
     QCoreApplication::removeTranslator(&chinese);
+}
+
+// The audio quality chosen on the page is what the next talk block tells
+// its listeners (the fifth head field, the first five body bytes).
+TEST_F(OptionPages, TheNextTalkBlockAfterOkCarriesTheNewAudioQuality)
+{
+    LoopbackListener listener;
+    g_voice_sock.host.set("127.0.0.1");
+    g_voice_sock.port = listener.port();
+    ASSERT_EQ(g_voice_sock.connect_server(), 0);
+    int server_fd = listener.accept_one();
+    ASSERT_GE(server_fd, 0);
+    g_my_customer_id = 12;
+    g_talk_allowed = 1;
+    g_private_voice_chat = 0;
+    g_private_voice_partner_id = -1;
+    g_audio_quality = 0;
+
+    std::vector<uint8_t> pcm(talk_block_samples), coded(talk_coded_block_bytes + 128);
+    for (size_t i = 0; i < pcm.size(); ++i)
+        pcm[i] = static_cast<uint8_t>(128 + ((i / 4) % 2 ? 50 : -50));
+    int len = 0;
+    audio_encode_block(pcm.data(), coded.data(), talk_block_samples, &len, 2);
+    for (int quality : { 2, 1 }) {
+        open();
+        choose(video()->audio_quality_combo(), quality);
+        sheet->m_ok->click();
+        send_talk_data(coded.data(), len, 1);
+        std::string head = read_bytes(server_fd, wire_head_len, 2000);
+        WireHead h;
+        ASSERT_TRUE(parse_wire_head(head.data(), h)) << head;
+        EXPECT_EQ(h.number, MSG_TALK_DCT_Z);
+        std::string body = read_bytes(server_fd, static_cast<size_t>(h.length), 2000);
+        scramble_message_body(body.data(), static_cast<int>(body.size()));
+        EXPECT_EQ(body.substr(0, 5), format_text("%4d:", quality));
+    }
+    g_voice_sock.close_socket();
+    ::close(server_fd);
+    g_audio_quality = 0;
+    g_talk_allowed = 0;
 }
