@@ -18,7 +18,9 @@
 #include "skin/ui/my_status_bar.h"
 #include "skin/ui/wnd_status_indicator.h"
 
+#include <QDir>
 #include <QResizeEvent>
+#include <QStandardPaths>
 #include <QTimerEvent>
 
 namespace {
@@ -179,8 +181,14 @@ void CLeftFormFiles::OnDownload()
         message_box_printf("No item is selected!\n");
         return;
     }
-    // The entry's name passed the plain-name check when it was listed.
-    QString path = choose_save_file(this, tr_ui("All Files (*.*)|*.*||"), QString(), QString::fromStdString(name));
+    // The entry's name passed the plain-name check when it was listed. The
+    // dialog offers it in the user's documents (a bare name alone would open
+    // in the program's working folder).
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty() || !QDir(folder).exists())
+        folder = QDir::homePath();
+    QString start = QDir(folder).filePath(QString::fromStdString(name));
+    QString path = choose_save_file(this, tr_ui("All Files (*.*)|*.*||"), QString(), start);
     if (path.isEmpty())
         return;
     file_share_download(name, path.toStdString());
