@@ -178,6 +178,9 @@ TilePass TileCapturer::run_pass(const ScreenRect& area, FrameSource& source, boo
                 if (!t.previous) {
                     copy_tile(t.previous, source, x0, y0, g.tile_width, g.tile_height);
                     is_new = true;
+                    // What was repainted there is in this capture.
+                    if (!pass.full)
+                        region_.subtract(tile_rect(r, c));
                 } else if (pass.full) {
                     if (!same_as_previous(*t.previous, source, x0, y0, g.tile_width, g.tile_height)) {
                         copy_tile(t.previous, source, x0, y0, g.tile_width, g.tile_height);

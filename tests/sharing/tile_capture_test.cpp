@@ -33,6 +33,10 @@ public:
     bool grab(const ScreenRect& r) override
     {
         ++grabs;
+        if (fail_next) {
+            fail_next = false;
+            return false;
+        }
         last = r;
         grabbed_.assign(static_cast<size_t>(r.width) * static_cast<size_t>(r.height), 0);
         for (int y = 0; y < r.height; ++y)
@@ -51,6 +55,7 @@ public:
 
     int grabs = 0;
     ScreenRect last;
+    bool fail_next = false;
 
 private:
     int w_, h_;
@@ -132,6 +137,24 @@ TEST_F(TileCaptureTest, TheFirstPassWritesEveryTileAndLaterPassesOnlyTheRepainte
     EXPECT_EQ(versions(ShareGrid::app), want);
     EXPECT_TRUE(capturer.dirty_region().empty());
     EXPECT_FALSE(capturer.dirty());
+}
+
+TEST_F(TileCaptureTest, ATileFirstCapturedBetweenFullPassesTakesItsRepaintWithIt)
+{
+    FakeScreen screen(500, 300);
+    TileCapturer capturer(ShareGrid::app);
+    const ScreenRect area { 0, 0, 500, 300 };
+    screen.fail_next = true;  // the first, full pass reads nothing
+    EXPECT_TRUE(capturer.run_pass(area, screen, true).written.empty());
+    screen.fill(5, 5, 10, 10, 0xff0000);
+    capturer.add_dirty({ 5, 5, 10, 10 });
+    EXPECT_EQ(capturer.run_pass(area, screen, true).written.size(), 25u);
+    EXPECT_TRUE(capturer.dirty_region().empty());
+    // A later repaint elsewhere writes its own tile only, not (0, 0) once more.
+    screen.fill(450, 250, 10, 10, 0x00ff00);
+    capturer.add_dirty({ 450, 250, 10, 10 });
+    TilePass pass = capturer.run_pass(area, screen, true);
+    EXPECT_EQ(pass.written, (std::vector<std::pair<int, int>> { { 4, 4 } }));
 }
 
 TEST_F(TileCaptureTest, WithoutHooksAChangeShowsAtTheNextFullPass)
