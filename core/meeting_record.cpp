@@ -247,3 +247,14 @@ int record_ui_event_2(int32_t board, int32_t scroll_x, int32_t scroll_y)
 }
 
 int record_ui_event_simple(int32_t event) { return record_ui_event(event, 0); }
+
+int record_id_action(int32_t kind, const char* text, int len)
+{
+    if (len < 0 || len > record_id_text_limit || (len > 0 && text == nullptr)) {
+        dbg_log("len:%d out of range of 1-4095 in record_id_action", len);
+        return -1;
+    }
+    std::array<int32_t, 6> head { kind, 0, 0, 0, 0, len };
+    return recorder().append(record_type_id_action, { { head.data(), sizeof head }, { text, static_cast<size_t>(len) } },
+                             "record_id_action");
+}

@@ -170,3 +170,12 @@ int record_ui_event(int32_t event, int32_t value, int32_t v2 = 0, int32_t v3 = 0
 int record_ui_event_1(int32_t board);
 int record_ui_event_2(int32_t board, int32_t scroll_x, int32_t scroll_y);
 int record_ui_event_simple(int32_t event);
+
+// Browser addresses (type 21): a 24-byte sub-head {kind, four zeros, length}, then the text.
+inline constexpr int32_t record_id_shared_browser_url = 1;
+inline constexpr int32_t record_id_shared_browser_frame_url = 2;
+inline constexpr int32_t record_id_own_browser_url = 3;
+inline constexpr int32_t record_id_own_browser_frame_url = 4;
+inline constexpr int record_id_text_limit = 4095;
+// -1 and a log line for a length outside 0..4095.
+int record_id_action(int32_t kind, const char* text, int len);

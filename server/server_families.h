@@ -30,3 +30,5 @@ void install_voice_messages(MessageTable& table);
 void install_share_messages(MessageTable& table);
 // share_tiles.cpp: the share's tiles kept, announced, sent on request; counter lists for late joiners.
 void install_share_tile_messages(MessageTable& table);
+// Co-browsing: 730, 731, 570 and 571 to the sender's room (co_browse_messages.cpp).
+void install_co_browse_messages(MessageTable& table);

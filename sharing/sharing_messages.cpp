@@ -1,8 +1,11 @@
 #include "sharing/sharing_messages.h"
 
+#include "sharing/co_browse.h"
+
 #include "core/connections.h"
 #include "core/dbg_log.h"
 #include "core/global_state.h"
+#include "core/meeting_record.h"
 #include "core/messages.h"
 #include "core/receive_dispatch.h"
 #include "core/text_util.h"
@@ -249,6 +252,7 @@ void do_excel_shared_from_server(const char* body, int len, int)
 void share_my_ie_open_url_from_server(const char* body, int len, int)
 {
     std::string_view text = body_view(body, len);
+    record_id_action(record_id_own_browser_url, text.data(), static_cast<int>(std::min<size_t>(text.size(), record_id_text_limit)));
     size_t colon = text.find(':');
     if (colon == std::string_view::npos) {
         std::string copy(text);
@@ -271,6 +275,7 @@ void share_my_ie_open_frame_url_from_server(const char* body, int len, int)
         dbg_log("share_my_ie_open_frame_url_from_server format error:\n");
         dbg_log("content is:%s\n", copy.c_str());
     };
+    record_id_action(record_id_own_browser_frame_url, text.data(), static_cast<int>(std::min<size_t>(text.size(), record_id_text_limit)));
     size_t colon = text.find(':');
     if (colon == std::string_view::npos || text.size() < colon + 6 || text[colon + 5] != ':') {
         fail();
@@ -351,4 +356,5 @@ void install_sharing_handlers()
         set_main_handler(entry.number, entry.handler);
     for (const Entry& entry : file_entries)
         set_file_handler(entry.number, entry.handler);
+    install_co_browse_handlers();
 }

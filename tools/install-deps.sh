@@ -43,6 +43,8 @@ packages=(
   libv4l-dev libjpeg62-turbo-dev
   # the chat's saved RTF files are read back by LibreOffice's headless converter
   libreoffice-writer
+  # co-browsing: the browser window's engine, and xdg-open for the system browser
+  qt6-webengine-dev xdg-utils
 )
 
 missing=()

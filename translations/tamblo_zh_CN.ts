@@ -3011,5 +3011,21 @@ The high the Video FrameRate, the higher the bandwidth usage.</source>
             <source>The clipboard file %s could not be unpacked.</source>
             <translation>无法解压剪贴板文件 %s。</translation>
         </message>
+        <message>
+            <source>You have to login to share the system browser.</source>
+            <translation>您必须登录后才能共享系统浏览器。</translation>
+        </message>
+        <message>
+            <source>You have to enter a meeting room to share the system browser.</source>
+            <translation>您必须进入会议室后才能共享系统浏览器。</translation>
+        </message>
+        <message>
+            <source>There is no page to open: open it in "Tamblo Browser" first.</source>
+            <translation>没有可打开的网页：请先在“Tamblo 浏览器”中打开它。</translation>
+        </message>
+        <message>
+            <source>Couldn't start the system browser.</source>
+            <translation>无法启动系统浏览器。</translation>
+        </message>
     </context>
 </TS>
