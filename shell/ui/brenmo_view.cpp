@@ -5,6 +5,9 @@
 #include "media/ui/video_view.h"
 #include "sharing/ui/share_view.h"
 #include "shell/ui/chat_view.h"
+#include "shell/ui/wnd_switch_bar.h"
+#include "skin/ui/my_form_view.h"
+#include "skin/ui/my_static.h"
 #include "skin/ui/my_splitter_wnd.h"
 #include "whiteboard/ui/board_view.h"
 #include "whiteboard/ui/playback_view.h"
@@ -49,6 +52,8 @@ bool CBrenmoView::OnCreateClient(int upper_height, int lower_height)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(splitter_);
+    for (int index = upper_view_board; index <= upper_view_playback; ++index)
+        add_switch_bar(index);
     show_upper_view(upper_view_video);
     return true;
 }
@@ -62,6 +67,32 @@ QWidget* CBrenmoView::upper_view(int index) const
     case upper_view_playback: return playback_view_;
     default: return nullptr;
     }
+}
+
+// The bar sits over the view's scrolled content, in its viewport, and the
+// view's caption at the same corner moves right of it.
+void CBrenmoView::add_switch_bar(int index)
+{
+    auto* view = qobject_cast<CMyFormView*>(upper_view(index));
+    if (!view)
+        return;
+    QWidget* host = view->viewport();
+    auto* bar = new CWndSwitchBar(host, [this](int to) {
+        if (switch_handler_)
+            switch_handler_(to);
+        else
+            show_upper_view(to);
+    });
+    for (auto* caption : host->findChildren<CMyStatic*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (caption->pos() == bar->pos())
+            caption->move(bar->geometry().right() + 5, caption->y());
+    }
+    switch_bars_[index - 1] = bar;
+}
+
+CWndSwitchBar* CBrenmoView::switch_bar(int index) const
+{
+    return index >= upper_view_board && index <= upper_view_playback ? switch_bars_[index - 1] : nullptr;
 }
 
 QWidget* CBrenmoView::visible_upper_view() const { return splitter_ ? splitter_->GetPane(0, 0) : nullptr; }

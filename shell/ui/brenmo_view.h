@@ -5,12 +5,15 @@
 
 #include <QWidget>
 
+#include <functional>
+
 class CFormRightLower;
 class CFormRightUpper1;
 class CFormRightUpper2;
 class CFormRightUpper3;
 class CFormRightUpper4;
 class CMySplitterWnd;
+class CWndSwitchBar;
 
 class CBrenmoView : public QWidget {
     Q_OBJECT
@@ -25,6 +28,10 @@ public:
     // The view of an index, nullptr outside 1-4.
     QWidget* upper_view(int index) const;
     QWidget* visible_upper_view() const;
+    // The switch bar in the top-left corner of an upper view, nullptr outside 1-4.
+    CWndSwitchBar* switch_bar(int index) const;
+    // What the switch bars' labels call; the frame's own view change once it is set.
+    void set_switch_handler(std::function<void(int)> handler) { switch_handler_ = std::move(handler); }
 
     CMySplitterWnd* splitter() const { return splitter_; }
     CFormRightUpper1* board_view() const { return board_view_; }
@@ -34,6 +41,10 @@ public:
     CFormRightLower* chat_view() const { return chat_view_; }
 
 private:
+    void add_switch_bar(int index);
+
+    std::function<void(int)> switch_handler_;
+    CWndSwitchBar* switch_bars_[4] = {};
     CMySplitterWnd* splitter_ = nullptr;
     CFormRightUpper1* board_view_ = nullptr;
     CFormRightUpper2* share_view_ = nullptr;

@@ -156,6 +156,7 @@ bool CMainFrame::OnCreateClient()
     splitter_->setObjectName("outer_splitter");
     left_form_ = new CLeftForm;
     brenmo_view_ = new CBrenmoView;
+    brenmo_view_->set_switch_handler([this](int index) { show_upper_view(index); });
     // The left panel is at least as wide as its three tabs.
     const int left_width = std::max(layout.left_width, left_form_->minimumWidth());
     if (!splitter_->CreateStatic(1, 2) || !splitter_->CreateView(0, 0, left_form_, QSize(left_width, 100))

@@ -70,6 +70,13 @@ void shoot_all(const char* language)
         EXPECT_TRUE(shot.save(file)) << file.toStdString();
         if (menu)
             menu->hide();
+        // The board view with its switch bar, the caption right of it.
+        frame.switch_to_board_view();
+        pump(200);
+        QPixmap board = QGuiApplication::primaryScreen()->grabWindow(0, 0, 0, 1000, 690);
+        QString board_file = QString("%1/main_frame_board_%2_scheme_%3.png").arg(dir, language).arg(scheme);
+        EXPECT_TRUE(board.save(board_file)) << board_file.toStdString();
+        frame.switch_to_video_view();
         frame.hide();
         pump(50);
     }

@@ -37,6 +37,8 @@
 #include "media/ui/video_view.h"
 #include "sharing/ui/share_view.h"
 #include "shell/ui/chat_view.h"
+#include "shell/ui/wnd_switch_bar.h"
+#include "skin/ui/my_static.h"
 
 #include <QAction>
 #include <QApplication>
@@ -802,4 +804,97 @@ TEST_F(MainFrameTest, OptionsSheetChangesTheSchemeAndTheBarsFollow)
     ASSERT_NE(volume, nullptr);
     EXPECT_TRUE(volume->isVisible());
     volume->OnCancel();
+}
+
+namespace {
+
+void press_at(QWidget* w, QPoint at, QEvent::Type type = QEvent::MouseButtonPress)
+{
+    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent event(type, QPointF(at), QPointF(w->mapToGlobal(at)), Qt::LeftButton, held, Qt::NoModifier);
+    QApplication::sendEvent(w, &event);
+}
+
+QPoint label_centre(const CWndSwitchBar& bar, int label)
+{
+    const int left = label == 0 ? 20 : bar.label_right(0);
+    return { (left + bar.label_right(label)) / 2, 9 };
+}
+
+} // namespace
+
+TEST_F(MainFrameTest, EachUpperViewsSwitchBarBringsTheBoardOrVideoForward)
+{
+    auto frame = make_frame();
+    CBrenmoView& right = *frame->brenmo_view();
+    struct Case {
+        int label;
+        int shows;
+    };
+    for (int from = upper_view_board; from <= upper_view_playback; ++from) {
+        for (Case c : { Case { 0, upper_view_board }, Case { 1, upper_view_video } }) {
+            ASSERT_EQ(frame->show_upper_view(from), 0);
+            pump();
+            CWndSwitchBar* bar = right.switch_bar(from);
+            ASSERT_NE(bar, nullptr) << from;
+            ASSERT_TRUE(bar->isVisible()) << from;
+            EXPECT_EQ(bar->pos(), QPoint(2, 2));
+            EXPECT_GE(bar->width(), bar->label_right(1)) << "a label is cut";
+            EXPECT_EQ(bar->label_at(label_centre(*bar, c.label).x()), c.label);
+            press_at(bar, label_centre(*bar, c.label));
+            press_at(bar, label_centre(*bar, c.label), QEvent::MouseButtonRelease);
+            pump();
+            EXPECT_EQ(g_current_view, c.shows) << from << " label " << c.label;
+            for (int other = 1; other <= 4; ++other)
+                EXPECT_EQ(right.upper_view(other)->isVisible(), other == c.shows) << from << " " << other;
+        }
+    }
+    // The views' captions at the same corner moved out from under the bar.
+    for (int index : { upper_view_board, upper_view_share }) {
+        QWidget* host = right.switch_bar(index)->parentWidget();
+        const auto captions = host->findChildren<CMyStatic*>(QString(), Qt::FindDirectChildrenOnly);
+        ASSERT_FALSE(captions.isEmpty()) << index;
+        for (CMyStatic* caption : captions)
+            EXPECT_FALSE(caption->geometry().intersects(right.switch_bar(index)->geometry())) << index;
+    }
+    // Nothing past the labels, on the grip or between the zones switches.
+    frame->switch_to_share_view();
+    CWndSwitchBar* bar = right.switch_bar(upper_view_share);
+    for (int x : { 0, 3, 7, 17, bar->label_right(1) + 1 })
+        EXPECT_EQ(bar->label_at(x), -1) << x;
+}
+
+TEST_F(MainFrameTest, SwitchBarFoldsAndIsDraggedByItsGripInsideItsView)
+{
+    auto frame = make_frame();
+    frame->switch_to_board_view();
+    pump();
+    CWndSwitchBar* bar = frame->brenmo_view()->switch_bar(upper_view_board);
+    const int unfolded = bar->width();
+    press_at(bar, { 12, 9 });
+    EXPECT_TRUE(bar->folded());
+    EXPECT_EQ(bar->size(), QSize(20, 18));
+    // Folded, the labels' places are no longer the bar's: nothing switches.
+    EXPECT_EQ(bar->label_at(40), -1);
+    press_at(bar, { 12, 9 });
+    EXPECT_FALSE(bar->folded());
+    EXPECT_EQ(bar->width(), unfolded);
+
+    // The grip drags: the start point stays where it was taken.
+    press_at(bar, { 3, 9 });
+    press_at(bar, { 33, 29 }, QEvent::MouseMove);
+    EXPECT_EQ(bar->pos(), QPoint(32, 22));
+    press_at(bar, { 13, 9 }, QEvent::MouseMove);
+    EXPECT_EQ(bar->pos(), QPoint(42, 22));
+    // Far past the view's edge it stops inside, where it can be taken again.
+    press_at(bar, { -5000, -5000 }, QEvent::MouseMove);
+    EXPECT_EQ(bar->pos(), QPoint(0, 0));
+    press_at(bar, { 5000, 5000 }, QEvent::MouseMove);
+    const QWidget* host = bar->parentWidget();
+    EXPECT_EQ(bar->geometry().bottomRight(), QPoint(host->width() - 1, host->height() - 1));
+    press_at(bar, { 3, 9 }, QEvent::MouseButtonRelease);
+    const QPoint left_at = bar->pos();
+    press_at(bar, { 40, 40 }, QEvent::MouseMove);
+    EXPECT_EQ(bar->pos(), left_at) << "released, the bar no longer follows";
+    EXPECT_EQ(g_current_view, upper_view_board);
 }
