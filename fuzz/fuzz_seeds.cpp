@@ -9,6 +9,7 @@
 #include "core/text_util.h"
 #include "core/wire_head.h"
 #include "media/video_frame_codec.h"
+#include "media/video_transport.h"
 #include "media/voice_codec.h"
 #include "media/voice_packet.h"
 #include "tests/core/loopback.h"
@@ -120,6 +121,33 @@ void video_seeds()
         }
         seed("video_frame", format_text("size_%d_three_frames", size_index), input);
     }
+    // The same kind of frames as the server sends them: begin, chunks of 900, end with the ids.
+    VideoFrameEncoder sender_encoder;
+    std::vector<uint8_t> rgb(160 * 120 * 3);
+    std::string messages;
+    for (int frame = 0; frame < 3; ++frame) {
+        for (size_t i = 0; i < rgb.size(); ++i)
+            rgb[i] = static_cast<uint8_t>(i * 7 / 3 + frame * 40 * (i % 3));
+        CodedVideoFrame coded;
+        VideoSendBuffers buffers;
+        if (sender_encoder.encode(0, 70, rgb, coded) != 0 || packer.pack(coded, buffers.streams) != 0)
+            continue;
+        buffers.frame_kind = coded.frame_kind;
+        buffers.quality = coded.quality;
+        buffers.size_index = coded.size_index;
+        std::vector<uint8_t> wire;
+        if (build_video_frame(buffers, wire) < 0)
+            continue;
+        messages += u8(0) + u16(0);
+        for (size_t at = 0; at < wire.size(); at += 900) {
+            std::string chunk(wire.begin() + static_cast<long>(at),
+                              wire.begin() + static_cast<long>(std::min(wire.size(), at + 900)));
+            messages += u8(1) + u16(chunk.size()) + chunk;
+        }
+        std::string ids = format_text("1:%d", frame + 1);
+        messages += u8(2) + u16(ids.size()) + ids;
+    }
+    seed("video_receive", "key_and_two_deltas", messages);
 }
 
 // What the board builders send, read off a loopback connection as the server would get it.

@@ -156,53 +156,68 @@ int VideoFrameDecoder::decode(int frame_kind, int quality, int size_index,
 {
     if (size_index < 0 || size_index > 2)
         size_index = 0;
-    size_ = video_frame_size(size_index);
-    bool key = frame_kind == video_frame_kind_key;
-    if (key_size_index_ != size_index) {
+    if (frame_kind != video_frame_kind_key && own_key_.size_index != size_index) {
         // Key planes of another size are useless; start from zero as a fresh window does.
+        VideoFrameSize size = video_frame_size(size_index);
         for (size_t p = 0; p < 3; ++p)
-            key_planes_[p].assign(pixel_count(plane_geometry(size_, p)), 0);
-        key_size_index_ = size_index;
+            own_key_.planes[p].assign(pixel_count(plane_geometry(size, p)), 0);
+        own_key_.size_index = size_index;
     }
+    return decode_with(frame_kind, quality, size_index, compressed, own_key_, &own_key_, rgb);
+}
+
+int VideoFrameDecoder::decode_with(int frame_kind, int quality, int size_index,
+                                   const std::array<std::span<const uint8_t>, video_stream_count>& compressed,
+                                   const VideoKeyPlanes& reference, VideoKeyPlanes* new_key, std::vector<uint8_t>& rgb)
+{
+    if (size_index < 0 || size_index > 2)
+        return -1;
+    bool is_key = frame_kind == video_frame_kind_key;
+    if ((is_key && !new_key) || (!is_key && reference.size_index != size_index))
+        return -1;
+    VideoFrameSize size = video_frame_size(size_index);
     Cdct_codec codec;
     codec.dct_codec_set_quality(quality);
     codec.dct_codec_set_decoder_quality(quality);
 
-    int rc = 0;
-    std::vector<uint8_t>& stream = stream_;
-    std::vector<uint8_t>& side = side_;
     for (size_t p = 0; p < 3; ++p) {
-        PlaneGeometry g = plane_geometry(size_, p);
+        PlaneGeometry g = plane_geometry(size, p);
         std::vector<int32_t>& plane = work_planes_[p];
-        plane = key_planes_[p];
+        if (is_key)
+            plane.assign(pixel_count(g), 0);
+        else
+            plane = reference.planes[p];
         // A delta frame lists at most every block behind its two position bytes.
-        stream.resize(pixel_count(g) + (key ? 0 : pixel_count(g) / 64 * 2));
-        side.resize(pixel_count(g) * 3 / 64);
-        uLongf stream_len = static_cast<uLongf>(stream.size());
-        uLongf side_len = static_cast<uLongf>(side.size());
+        stream_.resize(pixel_count(g) + (is_key ? 0 : pixel_count(g) / 64 * 2));
+        side_.resize(pixel_count(g) * 3 / 64);
+        uLongf stream_len = static_cast<uLongf>(stream_.size());
+        uLongf side_len = static_cast<uLongf>(side_.size());
         const std::span<const uint8_t>& zs = compressed[p];
         const std::span<const uint8_t>& zside = compressed[p + 3];
-        if (uncompress(stream.data(), &stream_len, zs.data(), static_cast<uLong>(zs.size())) != Z_OK ||
-            uncompress(side.data(), &side_len, zside.data(), static_cast<uLong>(zside.size())) != Z_OK) {
-            rc = -1;
-            continue;
-        }
-        std::span<const uint8_t> s(stream.data(), stream_len);
-        std::span<const uint8_t> sd(side.data(), side_len);
-        int r = key ? codec.dct_decode_frame(g.width, g.height, s, sd, plane, g.chroma)
-                    : codec.dct_decode_changed_blocks(g.width, g.height, s, sd, plane, g.chroma);
+        // A stream that does not inflate, or would inflate past its plane, fails here.
+        if (uncompress(stream_.data(), &stream_len, zs.data(), static_cast<uLong>(zs.size())) != Z_OK ||
+            uncompress(side_.data(), &side_len, zside.data(), static_cast<uLong>(zside.size())) != Z_OK)
+            return -1;
+        std::span<const uint8_t> s(stream_.data(), stream_len);
+        std::span<const uint8_t> sd(side_.data(), side_len);
+        int r = is_key ? codec.dct_decode_frame(g.width, g.height, s, sd, plane, g.chroma)
+                       : codec.dct_decode_changed_blocks(g.width, g.height, s, sd, plane, g.chroma);
         if (r != 0)
-            rc = -1;
+            return -1;
     }
-    if (key)
-        key_planes_ = work_planes_;
 
-    size_t pixels = static_cast<size_t>(size_.width) * static_cast<size_t>(size_.height);
+    size_t pixels = static_cast<size_t>(size.width) * static_cast<size_t>(size.height);
     u_full_.resize(pixels);
     v_full_.resize(pixels);
-    chroma_upsample(size_.width, size_.height, work_planes_[1], u_full_);
-    chroma_upsample(size_.width, size_.height, work_planes_[2], v_full_);
-    rgb.resize(pixels * 3);
-    yuv_to_rgb(size_.width, size_.height, work_planes_[0], u_full_, v_full_, rgb);
-    return rc;
+    chroma_upsample(size.width, size.height, work_planes_[1], u_full_);
+    chroma_upsample(size.width, size.height, work_planes_[2], v_full_);
+    rgb_.resize(pixels * 3);
+    yuv_to_rgb(size.width, size.height, work_planes_[0], u_full_, v_full_, rgb_);
+    rgb.swap(rgb_);
+    size_ = size;
+    if (is_key) {
+        new_key->planes.swap(work_planes_);
+        new_key->size_index = size_index;
+    }
+    return 0;
 }

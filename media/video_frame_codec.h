@@ -99,26 +99,42 @@ private:
     std::vector<uint8_t> scratch_ = std::vector<uint8_t>(video_send_capacity[0]);
 };
 
-// The receiver's side: keeps the key-frame planes of one sender and decodes
-// that sender's frames into pictures.
+// The key-frame planes a receiver decodes frames of changed blocks against:
+// Y, U and V as signed values (decoded sample - 128) of one frame size.
+struct VideoKeyPlanes {
+    int size_index = -1;  // -1: none yet
+    std::array<std::vector<int32_t>, 3> planes {};
+};
+
+// The receiver's side: decodes frames into pictures.
 class VideoFrameDecoder {
 public:
-    // compressed: the six zlib streams. rgb receives W x H x 3 bytes in the
-    // same layout the encoder read. Returns 0, or -1 for a frame that does
-    // not decode (rgb then holds what could be decoded).
+    // Decodes one frame of a sender whose key-frame planes this decoder keeps
+    // itself. compressed: the six zlib streams. rgb receives W x H x 3 bytes
+    // in the same layout the encoder read. Returns 0, or -1 for a frame that
+    // does not decode (rgb and the key planes are then left as they were).
+    // A frame of changed blocks of another size than the kept key decodes
+    // against zero planes, as a fresh window does.
     int decode(int frame_kind, int quality, int size_index,
                const std::array<std::span<const uint8_t>, video_stream_count>& compressed, std::vector<uint8_t>& rgb);
+    // The same with key planes kept elsewhere: a key frame fills new_key
+    // once it has decoded whole; a frame of changed blocks decodes against
+    // reference, which must be of its size (else -1), and new_key may be
+    // null. Nothing changes on -1.
+    int decode_with(int frame_kind, int quality, int size_index,
+                    const std::array<std::span<const uint8_t>, video_stream_count>& compressed,
+                    const VideoKeyPlanes& reference, VideoKeyPlanes* new_key, std::vector<uint8_t>& rgb);
 
     int width() const { return size_.width; }
     int height() const { return size_.height; }
 
 private:
     VideoFrameSize size_ {};
-    int key_size_index_ = -1;
-    std::array<std::vector<int32_t>, 3> key_planes_ {};
+    VideoKeyPlanes own_key_ {};
     std::array<std::vector<int32_t>, 3> work_planes_ {};
     std::vector<int32_t> u_full_;
     std::vector<int32_t> v_full_;
     std::vector<uint8_t> stream_;
     std::vector<uint8_t> side_;
+    std::vector<uint8_t> rgb_;
 };

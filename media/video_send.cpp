@@ -17,11 +17,20 @@ void start_sender()
         sender->start_video_frame_sender();
 }
 
-bool previous_frame_sent()
+struct PreviousFrame {
+    bool sent = false;
+    bool dropped = false;
+};
+
+PreviousFrame previous_frame()
 {
     platform::TimedLockWait wait(g_video_send_lock, VideoCaptureTicker::send_lock_wait_ms);
     // Without the lock the flag cannot be read; treat the frame as pending.
-    return wait && send_buffers.frame_sent;
+    if (!wait)
+        return {};
+    PreviousFrame previous { send_buffers.frame_sent, send_buffers.frame_dropped };
+    send_buffers.frame_dropped = false;
+    return previous;
 }
 
 } // namespace
@@ -34,7 +43,10 @@ VideoFrameSender* video_frame_sender() { return installed_sender.load(); }
 
 VideoTickResult VideoCaptureTicker::tick(platform::CaptureSource* camera)
 {
-    if (!previous_frame_sent()) {
+    PreviousFrame previous = previous_frame();
+    if (previous.dropped)
+        encoder_.force_key_frame();
+    if (!previous.sent) {
         ++send_fail_count_;
         if (send_fail_count_ < max_send_retries) {
             start_sender();
@@ -75,6 +87,7 @@ VideoTickResult VideoCaptureTicker::tick(platform::CaptureSource* camera)
         send_buffers.quality = frame_.quality;
         send_buffers.size_index = frame_.size_index;
         send_buffers.frame_sent = false;
+        send_buffers.frame_dropped = false;
     }
     start_sender();
     return VideoTickResult::coded;

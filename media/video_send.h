@@ -16,6 +16,10 @@ struct VideoSendBuffers {
     int quality = 70;    // what the frame was coded with
     int size_index = 0;
     bool frame_sent = true;
+    // Set with frame_sent by a sender that could not deliver the frame (too
+    // big, or the connection failed): the receivers never got it, so the
+    // next frame must not be coded against it.
+    bool frame_dropped = false;
 };
 VideoSendBuffers& video_send_buffers();
 

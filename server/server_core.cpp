@@ -51,17 +51,6 @@ int strict_head_error(const char* head20)
     return -1;
 }
 
-// Log lines must stay one line whatever a client sends.
-std::string printable(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
-            c = '?';
-    }
-    return out;
-}
-
 std::shared_ptr<const std::string> make_wire(const WireHead& head, std::string_view body)
 {
     auto wire = std::make_shared<std::string>(wire_head_len + body.size(), '\0');

@@ -32,3 +32,5 @@ void install_share_messages(MessageTable& table);
 void install_share_tile_messages(MessageTable& table);
 // Co-browsing: 730, 731, 570 and 571 to the sender's room (co_browse_messages.cpp).
 void install_co_browse_messages(MessageTable& table);
+// Video frames: each member's latest frame and key frame, sent to those who ask (video_messages.cpp).
+void install_video_messages(MessageTable& table);

@@ -145,3 +145,13 @@ void set_server_log_tap(std::function<void(const std::string&)> tap)
     std::lock_guard lock(tap_lock);
     log_tap = std::move(tap);
 }
+
+std::string printable(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+            c = '?';
+    }
+    return out;
+}

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 void server_log(const char* fmt, ...) TAMBLO_PRINTF(1, 2);
 
@@ -18,3 +19,6 @@ bool server_log_flush(int wait_ms);
 // Every line (without its time) also goes to the tap, if one is set; tests
 // running the server core in-process read it.
 void set_server_log_tap(std::function<void(const std::string&)> tap);
+
+// Log lines must stay one line whatever a client sends: control bytes become '?'.
+std::string printable(std::string_view text);

@@ -10,6 +10,7 @@
 #include "sharing/file_share.h"
 #include "sharing/share_viewer.h"
 #include "sharing/sharing_messages.h"
+#include "media/video_receive.h"
 #include "media/voice_parts.h"
 #include "skin/skin_table.h"
 #include "whiteboard/board_bmp_transfer.h"
@@ -30,6 +31,7 @@ void install_program_parts()
     install_sharing_parts();
     install_share_viewer_parts();
     install_voice_parts();
+    install_video_parts();
     install_control_handlers();
     install_chat_receiver();
     install_company_logo_handler();

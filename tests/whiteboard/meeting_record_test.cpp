@@ -2,6 +2,7 @@
 #include "whiteboard/board_recording.h"
 
 #include "core/message_box.h"
+#include "tests/support/record_file.h"
 #include "tests/support/temp_home.h"
 
 #include <gtest/gtest.h>
@@ -21,44 +22,6 @@
 #include <vector>
 
 namespace {
-
-struct ReadRecord {
-    record_head head;
-    std::string body;
-};
-
-// Reads a recording back record by record; fails the test on any separator
-// or length that is not where it should be.
-std::vector<ReadRecord> read_records(const std::string& path, std::string* file_head = nullptr)
-{
-    std::string data = read_file(path);
-    std::vector<ReadRecord> out;
-    EXPECT_GE(data.size(), record_file_head_len);
-    if (data.size() < record_file_head_len)
-        return out;
-    if (file_head)
-        *file_head = data.substr(0, record_file_head_len);
-    size_t pos = record_file_head_len;
-    while (pos < data.size()) {
-        EXPECT_EQ(data.compare(pos, record_separator_len, record_separator), 0) << "separator at " << pos;
-        pos += record_separator_len;
-        ReadRecord r;
-        if (pos + record_head_len > data.size()) {
-            ADD_FAILURE() << "short head at " << pos;
-            break;
-        }
-        std::memcpy(&r.head, data.data() + pos, record_head_len);
-        pos += record_head_len;
-        if (pos + r.head.length > data.size()) {
-            ADD_FAILURE() << "body runs past the end at " << pos;
-            break;
-        }
-        r.body = data.substr(pos, r.head.length);
-        pos += r.head.length;
-        out.push_back(r);
-    }
-    return out;
-}
 
 std::vector<int32_t> words(const std::string& body, size_t count)
 {
