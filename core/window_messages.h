@@ -169,6 +169,7 @@ enum class WindowSlot : int {
     logo_frame,            // the CMyFrameWnd that shows the company logo (the main frame's base)
     full_screen,           // the full-screen window
     connect_server,        // CDlgConnectServer
+    pictures_page,         // CLeftFormChild4
     count
 };
 

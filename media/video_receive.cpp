@@ -3,6 +3,7 @@
 #include "core/dbg_log.h"
 #include "core/messages.h"
 #include "core/receive_dispatch.h"
+#include "core/window_messages.h"
 #include "media/video_frame_codec.h"
 #include "media/video_frame_head.h"
 #include "media/video_image_files.h"
@@ -157,4 +158,11 @@ void install_video_parts()
     set_app_handler(MSG_VIDEO_IMAGE_DATA, video_z_down_data_from_server);
     set_app_handler(MSG_VIDEO_IMAGE_DATA_2, video_z_down_data_2_from_server);
     set_video_frame_sender(&video_dct_sender());
+    // The view repaints every window of the sender, the page's among them.
+    set_video_store_listener([](int sender) {
+        if (!post_window_message(WindowSlot::video_view, WM_MY_MSG_REPAINT, static_cast<uintptr_t>(sender),
+                                 video_repaint_frame))
+            post_window_message(WindowSlot::pictures_page, WM_MY_MSG_REPAINT, static_cast<uintptr_t>(sender),
+                                video_repaint_frame);
+    });
 }

@@ -14,6 +14,7 @@
 
 #include "core/global_state.h"
 
+#include <cstdint>
 #include <span>
 
 // 1 from a begin until its end; the pictures page asks for frames less often meanwhile.
@@ -27,6 +28,10 @@ void video_dct_decode_frame(const char* body, int len, int field2);  // 766
 // decoded and stored. Also the road of recorded frames played back. 0 when
 // stored into a window, -1 when dropped.
 int video_frame_receive(int sender, int id1, int id2, std::span<const uint8_t> frame);
+
+// The repaint a stored frame posts to the video view: wparam the sender,
+// lparam this.
+inline constexpr intptr_t video_repaint_frame = 11;
 
 // Plugs the handlers into the application connection's dispatch and the
 // frame sender into the capture side.

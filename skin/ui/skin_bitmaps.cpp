@@ -355,7 +355,64 @@ QImage paint_small_button(const Palette& pal, int w, int h, int glyph)
     p.setBrush(g);
     p.setPen(QPen(mix(pal.caption, pal.dark, 0.5), 1));
     p.drawRoundedRect(QRectF(0.5, 0.5, w - 1, h - 1), 2, 2);
-    draw_glyph(p, glyph, QRectF(1.5, 1.5, w - 3, h - 3), white_colour, white_colour);
+    if (glyph >= 0)
+        draw_glyph(p, glyph, QRectF(1.5, 1.5, w - 3, h - 3), white_colour, white_colour);
+    return image;
+}
+
+// The video window's buttons (zoom, pause or play, close) and the zoom
+// dialog's corner (enlarge, shrink): the small plate with a white sign.
+enum class VideoButton { zoom, pause, play, close, enlarge, shrink };
+
+QImage paint_video_button(const Palette& pal, int w, int h, VideoButton kind)
+{
+    QImage image = paint_small_button(pal, w, h, -1);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    const QColor ink = white_colour;
+    p.setPen(QPen(ink, 1.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    const double l = 3.0;
+    const double t = 3.0;
+    const double r = w - 3.0;
+    const double b = h - 3.0;
+    const QPointF c((l + r) / 2, (t + b) / 2);
+    switch (kind) {
+    case VideoButton::zoom: // a magnifying glass
+        p.drawEllipse(QRectF(l, t, (r - l) * 0.68, (b - t) * 0.68));
+        p.drawLine(QPointF(l + (r - l) * 0.6, t + (b - t) * 0.6), QPointF(r, b));
+        break;
+    case VideoButton::pause:
+        p.setPen(Qt::NoPen);
+        p.setBrush(ink);
+        p.drawRect(QRectF(l + 0.5, t, 2.2, b - t));
+        p.drawRect(QRectF(r - 2.7, t, 2.2, b - t));
+        break;
+    case VideoButton::play:
+        p.setPen(Qt::NoPen);
+        p.setBrush(ink);
+        p.drawPolygon(QPolygonF({ QPointF(l + 0.5, t), QPointF(r, c.y()), QPointF(l + 0.5, b) }));
+        break;
+    case VideoButton::close:
+        p.drawLine(QPointF(l, t), QPointF(r, b));
+        p.drawLine(QPointF(r, t), QPointF(l, b));
+        break;
+    case VideoButton::enlarge: // corners pointing out
+    case VideoButton::shrink: { // corners pointing in
+        const double k = (r - l) * 0.38;
+        bool out = kind == VideoButton::enlarge;
+        for (int corner = 0; corner < 4; ++corner) {
+            double x = corner % 2 ? r : l;
+            double y = corner / 2 ? b : t;
+            double dx = corner % 2 ? -k : k;
+            double dy = corner / 2 ? -k : k;
+            QPointF tip = out ? QPointF(x, y) : QPointF(x + dx, y + dy);
+            p.drawLine(tip, tip + QPointF(out ? dx : -dx, 0));
+            p.drawLine(tip, tip + QPointF(0, out ? dy : -dy));
+        }
+        break;
+    }
+    }
     return image;
 }
 
@@ -435,12 +492,12 @@ QImage paint_word(const Palette& pal, int word, int w, int h)
     case caption_left: return paint_caption_left(pal, w, h);
     case caption_right: return paint_caption_right(pal, w, h);
     case no_video_picture: return paint_no_video(pal, w, h);
-    case video_button_1: return paint_small_button(pal, w, h, 4);
-    case video_button_2: return paint_small_button(pal, w, h, 17);
-    case zoom_button_1: return paint_small_button(pal, w, h, 12);
-    case zoom_button_2: return paint_small_button(pal, w, h, 14);
-    case video_button_3: return paint_small_button(pal, w, h, 5);
-    case video_button_4: return paint_small_button(pal, w, h, 6);
+    case video_button_1: return paint_video_button(pal, w, h, VideoButton::zoom);
+    case video_button_2: return paint_video_button(pal, w, h, VideoButton::pause);
+    case zoom_button_1: return paint_video_button(pal, w, h, VideoButton::enlarge);
+    case zoom_button_2: return paint_video_button(pal, w, h, VideoButton::shrink);
+    case video_button_3: return paint_video_button(pal, w, h, VideoButton::play);
+    case video_button_4: return paint_video_button(pal, w, h, VideoButton::close);
     case status_buttons: return paint_status_buttons(pal, w, h);
     case tool_strip_1: return paint_tool_strip(pal, w, h, 0, pal.text, mix(pal.text, white_colour, 0.55));
     case tool_strip_2: return paint_tool_strip(pal, w, h, 0, pal.tab, mix(pal.hot, white_colour, 0.2));

@@ -8,6 +8,7 @@
 #include "core/messages.h"
 #include "media/video_image_files.h"
 #include "media/video_receive.h"
+#include "media/video_requests.h"
 #include "media/video_transport.h"
 #include "media/video_windows.h"
 #include "tests/core/loopback.h"
@@ -19,6 +20,7 @@
 #include <cmath>
 #include <cstring>
 #include <random>
+#include <set>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -255,6 +257,49 @@ TEST_F(VideoSending, RequestNamesTheMemberAndTheIdsItHolds)
     EXPECT_EQ(head.number, MSG_VIDEO_FRAME_REQUEST);
     EXPECT_EQ(head.address, 1234);
     EXPECT_EQ(body, "   5: 678");
+}
+
+TEST_F(VideoSending, PicturesPageClockAsksOnlyInAMeetingAndSlowsDuringAFrame)
+{
+    video_windows_reset();
+    video_wnd_set_user(0, 1001);
+    video_wnd_set_user(4, 1002);
+    g_video_frame_in_progress = 0;
+    g_video_request_tick_count = 0;
+    uint32_t now = 100000;
+
+    // The meeting stopped, or no video view: nothing is asked.
+    g_meeting_started = 0;
+    EXPECT_TRUE(video_request_tick(true, now).empty());
+    g_meeting_started = 1;
+    EXPECT_TRUE(video_request_tick(false, now).empty());
+    EXPECT_TRUE(nothing_arrives());
+
+    // Both windows ask at once, each for its member with the ids it holds.
+    EXPECT_EQ(video_request_tick(true, now), (std::vector<int> { 0, 4 }));
+    std::set<std::pair<int, std::string>> asked;
+    for (int i = 0; i < 2; ++i) {
+        auto [head, body] = next();
+        EXPECT_EQ(head.number, MSG_VIDEO_FRAME_REQUEST);
+        asked.insert({ head.address, body });
+    }
+    EXPECT_EQ(asked, (std::set<std::pair<int, std::string>> { { 1001, "   0:   0" }, { 1002, "   0:   0" } }));
+
+    // While a frame is arriving, the clock asks on every 21st tick only.
+    // (A new frame for member 1001 arrives meanwhile, so its window asks again.)
+    g_video_frame_in_progress = 1;
+    std::vector<std::pair<int, std::vector<int>>> asking;
+    for (int tick = 1; tick <= 42; ++tick) {
+        if (tick == 30)
+            video_frame_store(1001, 1, 1, std::make_shared<VideoPicture>(), nullptr);
+        std::vector<int> windows = video_request_tick(true, now + 4000 + 50 * tick);
+        if (!windows.empty())
+            asking.push_back({ tick, windows });
+    }
+    EXPECT_EQ(asking, (std::vector<std::pair<int, std::vector<int>>> { { 21, { 0, 4 } }, { 42, { 0 } } }));
+    g_video_frame_in_progress = 0;
+    g_meeting_started = 0;
+    video_windows_reset();
 }
 
 // ---- receiving -------------------------------------------------------------
