@@ -194,6 +194,7 @@ void CDlgVideoSnap::OnPaste()
     std::string folder;
     if (get_user_folder(folder) != 0)
         return;
+    create_folder_path(folder + "bmp");
     std::string path = folder + "bmp/video_snapshot.bmp";
     if (save_frame(path) != 0) {
         dbg_log("CDlgVideoSnap::OnPaste: no picture to paste\n");

@@ -66,7 +66,7 @@ int paint_member_pictures(QPainter& p, int x, int y, bool only_shown)
         dbg_log("wait failed in RightUpper3 OnPaint\n");
     const int top = y;
     const QColor text = colorref_color(skin_word_value(skin_word::text));
-    const QColor frame = colorref_color(skin_word_value(skin_word::highlight));
+    const QColor frame = colorref_color(skin_word_value(skin_word::outline));
     for (const customer_info_record& r : customer_info) {
         if (!r.in_use || r.name[0] == '\0')
             continue;

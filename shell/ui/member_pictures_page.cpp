@@ -18,13 +18,14 @@ CLeftFormChild4* g_left_form_child4 = nullptr;
 
 namespace {
 
-constexpr int canvas_width = pictures_page_pictures_left + 170;
-constexpr int canvas_height = pictures_page_windows_top + pictures_page_window_step * video_page_window_count;
+constexpr int canvas_width = pictures_page_windows_left + 170;
+constexpr int windows_bottom = pictures_page_windows_top + pictures_page_window_step * video_page_window_count;
 
-// White behind the windows, the shown members' pictures beside them.
+// White behind the windows, the shown members' pictures in the column below
+// them; the canvas grows and shrinks with the pictures.
 class PicturesCanvas : public QWidget {
 public:
-    explicit PicturesCanvas(QWidget* parent) : QWidget(parent) { setFixedSize(canvas_width, canvas_height); }
+    explicit PicturesCanvas(QWidget* parent) : QWidget(parent) { setFixedSize(canvas_width, windows_bottom); }
 
 protected:
     void paintEvent(QPaintEvent*) override
@@ -32,24 +33,14 @@ protected:
         try {
             QPainter p(this);
             p.fillRect(rect(), Qt::white);
-            paint_member_pictures(p, pictures_page_pictures_left, pictures_page_windows_top, true);
+            int used = paint_member_pictures(p, pictures_page_pictures_left, windows_bottom, true);
+            int wanted = windows_bottom + used;
+            // Not from inside the paint: the size changes once it is done.
+            if (wanted != height())
+                QTimer::singleShot(0, this, [this, wanted] { setFixedHeight(wanted); });
         } catch (...) {
             dbg_log("exception in CLeftFormChild4::OnPaint.\n");
         }
-    }
-};
-
-// The page steps stay the page's own: the toolkit would make them the view's size.
-class PicturesScrollArea : public QScrollArea {
-public:
-    explicit PicturesScrollArea(QWidget* parent) : QScrollArea(parent) {}
-
-protected:
-    void resizeEvent(QResizeEvent* event) override
-    {
-        QScrollArea::resizeEvent(event);
-        horizontalScrollBar()->setPageStep(pictures_page_h_page_step);
-        verticalScrollBar()->setPageStep(pictures_page_v_page_step);
     }
 };
 
@@ -59,10 +50,10 @@ CLeftFormChild4::CLeftFormChild4(QWidget* parent) : Cgood_dlg_no_upper(168, pare
 {
     setWindowFlags(Qt::Widget);
     setContentsMargins(0, 0, 0, 0);
-    scroll_ = new PicturesScrollArea(this);
+    scroll_ = new QScrollArea(this);
     scroll_->setObjectName("pictures_page_scroll");
     scroll_->setFrameShape(QFrame::NoFrame);
-    scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     use_skin_scroll_bars(scroll_, ScrollBarKind::view);
     canvas_ = new PicturesCanvas(nullptr);
@@ -74,8 +65,6 @@ CLeftFormChild4::CLeftFormChild4(QWidget* parent) : Cgood_dlg_no_upper(168, pare
     scroll_->setWidget(canvas_);
     scroll_->horizontalScrollBar()->setSingleStep(pictures_page_line_step);
     scroll_->verticalScrollBar()->setSingleStep(pictures_page_line_step);
-    scroll_->horizontalScrollBar()->setPageStep(pictures_page_h_page_step);
-    scroll_->verticalScrollBar()->setPageStep(pictures_page_v_page_step);
     g_left_form_child4 = this;
     // The page is made hidden behind the first tab and asks for frames all the same.
     connect(&timer_, &QTimer::timeout, this, &CLeftFormChild4::OnTimer);

@@ -1,8 +1,8 @@
 #pragma once
 // The member-pictures page (dialog 168), third page of the left panel: six
 // small video windows (100..105, each showing what video-view window 0..5
-// shows) and, beside them, the still pictures of the members whose video is
-// shown. Its 50 ms timer is the clock that asks the server for the frames of
+// shows) and, below them in the same column, the still pictures of the
+// members whose video is shown. Its 50 ms timer is the clock that asks the server for the frames of
 // the video view's nine windows, so it runs whether the page is shown or not.
 
 #include "core/window_messages.h"
@@ -19,10 +19,8 @@ class QScrollArea;
 inline constexpr int pictures_page_windows_left = 5;
 inline constexpr int pictures_page_windows_top = 20;
 inline constexpr int pictures_page_window_step = 180;
-inline constexpr int pictures_page_pictures_left = 180;
+inline constexpr int pictures_page_pictures_left = 10;
 inline constexpr int pictures_page_line_step = 30;
-inline constexpr int pictures_page_h_page_step = 150;
-inline constexpr int pictures_page_v_page_step = 300;
 
 class CLeftFormChild4 : public Cgood_dlg_no_upper, public WindowTarget {
     Q_OBJECT

@@ -3,6 +3,7 @@
 #include "core/control_messages.h"
 #include "core/global_state.h"
 #include "core/text_util.h"
+#include "media/ui/video_wnd.h"
 #include "platform/ui/translations.h"
 #include "skin/ui/my_button.h"
 #include "skin/ui/my_list_ctrl.h"
@@ -117,6 +118,14 @@ intptr_t CLeftFormMembers::handle_window_message(uint32_t msg, uintptr_t wparam,
         add_member(body, static_cast<int>(lparam));
         break;
     case WM_MY_MSG_MEMBERS_NOTICE_116: OnRefresh(); break;
+    case WM_MY_MSG_MEMBERS_NOTICE_780: {
+        // The member list is whole: every video window's list offers its rows.
+        std::vector<VideoMemberChoice> members;
+        for (int row = 0; row < list_->item_count(); ++row)
+            members.push_back({ list_->item_text(row, 0).toStdString(), static_cast<int>(list_->item_data(row)) });
+        video_windows_set_member_choices(members);
+        break;
+    }
     case WM_MY_MSG_REPAINT:
         // Out of the room: its members are gone with it.
         if (g_room_number < 0)

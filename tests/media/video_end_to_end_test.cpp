@@ -7,6 +7,8 @@
 #include "core/global_state.h"
 #include "core/meeting_record.h"
 #include "core/message_box.h"
+#include "core/messages.h"
+#include "media/ui/dlg_show_me.h"
 #include "media/ui/dlg_video_zoom.h"
 #include "media/ui/video_view.h"
 #include "media/ui/video_wnd.h"
@@ -18,6 +20,8 @@
 #include "shell/ui/brenmo_app.h"
 #include "shell/ui/main_frame.h"
 #include "shell/ui/member_pictures_page.h"
+#include "skin/ui/my_combo_box.h"
+#include "tests/support/headless_peer.h"
 #include "tests/support/record_file.h"
 #include "tests/support/server_process.h"
 #include "tests/support/temp_home.h"
@@ -57,13 +61,25 @@ class VideoPeer {
 public:
     VideoPeer(const std::string& root, const std::string& name, uint16_t port, const std::string& room,
               std::vector<std::string> extra, int seconds)
+        : VideoPeer(root, name,
+                    [&] {
+                        std::vector<std::string> args { build_dir() + "/tests/media/tamblo_video_peer", "--port",
+                                                        std::to_string(port), "--room", room, "--name", name,
+                                                        "--seconds", std::to_string(seconds), "--id-file",
+                                                        root + "/" + name + "/id", "--report", root + "/" + name + "/report" };
+                        args.insert(args.end(), extra.begin(), extra.end());
+                        return args;
+                    }(),
+                    {})
+    {
+    }
+    // Any program (the real client) with the peer's folders and camera.
+    VideoPeer(const std::string& root, const std::string& name, std::vector<std::string> args,
+              std::vector<std::string> env_extra)
         : dir_(root + "/" + name)
     {
         std::filesystem::create_directories(dir_);
-        std::vector<std::string> args { build_dir() + "/tests/media/tamblo_video_peer", "--port", std::to_string(port), "--room",
-                                        room, "--name", name, "--seconds", std::to_string(seconds), "--id-file",
-                                        dir_ + "/id", "--report", dir_ + "/report" };
-        args.insert(args.end(), extra.begin(), extra.end());
+        std::filesystem::permissions(dir_, std::filesystem::perms::owner_all); // a runtime folder
         std::vector<std::string> env;
         for (char** e = environ; *e; ++e)
             if (std::string(*e).rfind("XDG_", 0) != 0 && std::string(*e).rfind("TAMBLO_CAMERA=", 0) != 0)
@@ -72,6 +88,7 @@ public:
         env.push_back("XDG_DATA_HOME=" + dir_ + "/data");
         env.push_back("XDG_RUNTIME_DIR=" + dir_);
         env.push_back("TAMBLO_CAMERA=synthetic");
+        env.insert(env.end(), env_extra.begin(), env_extra.end());
         std::vector<char*> argv, envp;
         for (auto& a : args)
             argv.push_back(a.data());
@@ -384,6 +401,42 @@ TEST_F(VideoEndToEnd, ReceivedFramesAreRecordedWithTheSendersBytes)
         EXPECT_TRUE(sent.count(r.body.substr(40))) << "a recorded frame the sender never coded";
     }
     EXPECT_GE(videos, 3);
+}
+
+// Tried as a user: two programs in a started meeting both show their
+// cameras (the "Me" dialog opens with the meeting's clock); the receiver
+// picks the other from a video window's list and sees it move there and on
+// the member-pictures page.
+TEST_F(VideoEndToEnd, TwoProgramsInAMeetingSeeEachOtherMove)
+{
+    HeadlessPeer chair("chair");
+    ASSERT_EQ(chair.connect("127.0.0.1", server_->port(), true), 0);
+    ASSERT_GT(chair.join_room("video"), 0);
+    ASSERT_EQ(chair.send(PeerChannel::main, MSG_MEETING_START), 0);
+    ASSERT_TRUE(chair.await_number(MSG_MEETING_STARTED));
+    peers_.push_back(std::make_unique<VideoPeer>(
+        home_.root(), "ann",
+        std::vector<std::string> { TAMBLO_PROGRAM, "127.0.0.1:Test:" + std::to_string(server_->port()) + ":video:xxcodeyyy:ann:" },
+        std::vector<std::string> { "QT_QPA_PLATFORM=offscreen", "TAMBLO_MESSAGE_BOX_LOG=" + home_.root() + "/ann_boxes" }));
+    ASSERT_TRUE(server_->wait_for_log("ann (1001) entered room", 20000));
+    setenv("TAMBLO_CAMERA", "synthetic", 1);
+    start_receiver();
+    // Bob's camera is on as well: the meeting's clock opened his "Me" dialog.
+    EXPECT_TRUE(pump_until([] { return g_dlg_show_me && g_dlg_show_me->is_shown() && g_dlg_show_me->camera(); }));
+    EXPECT_TRUE(server_->wait_for_log("client 1002: app connection", 10000));
+
+    // The lists offer the room's members once the member list is whole.
+    CVideoWnd* w = g_video_view->window(0);
+    ASSERT_TRUE(pump_until([&] { return w->user_list()->findText("ann") >= 0; }));
+    w->user_list()->setCurrentIndex(w->user_list()->findText("ann"));
+    EXPECT_EQ(video_wnd_user(0), 1001);
+    ASSERT_TRUE(pump_until([&] { return has_picture(w); }, 15000));
+    QImage first = window_picture(w);
+    EXPECT_TRUE(pump_until([&] { return window_picture(w) != first; }));
+    CVideoWnd* paired = g_left_form_child4->window(0);
+    EXPECT_TRUE(pump_until([&] { return has_picture(paired); }));
+    EXPECT_EQ(paired->user_list()->currentText(), "ann");
+    g_dlg_show_me->OnCancel();
 }
 
 } // namespace
