@@ -109,6 +109,10 @@ void CDlgVideoSnap::showEvent(QShowEvent* event)
 void CDlgVideoSnap::open_camera(int width, int height)
 {
     close_camera();
+    // A picture of the camera as it was (another size, an earlier opening) is no snapshot now.
+    frame_.clear();
+    frame_width_ = 0;
+    frame_height_ = 0;
     camera_ = open_video_camera(width, height);
     capture_window_->set_camera_missing(!camera_);
     running_ = camera_ != nullptr;

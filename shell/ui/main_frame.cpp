@@ -14,6 +14,8 @@
 #include "core/ui_text.h"
 #include "core/wire_builders.h"
 #include "media/ui/dlg_show_me.h"
+#include "media/ui/dlg_video_snap.h"
+#include "whiteboard/ui/board_pictures.h"
 #include "media/voice_state.h"
 #include "platform/ui/file_dialog.h"
 #include "platform/ui/translations.h"
@@ -113,11 +115,18 @@ CMainFrame::CMainFrame(QWidget* parent) : CMyFrameWnd(parent)
     if (!OnCreateClient())
         dbg_log("CMainFrame::OnCreateClient failed.\n");
     g_main_frame = this;
+    // The whiteboard's "Paste Video" opens the snapshot dialog, which pastes into the current page.
+    board_paste_video_opener() = [this] { video_snap_open(this); };
+    video_snap_paste_target() = [](const std::string& path) {
+        return board_paste_bitmap_file(g_current_board.load(), path, g_board_paste_x, g_board_paste_y);
+    };
     commands_->refresh();
 }
 
 CMainFrame::~CMainFrame()
 {
+    board_paste_video_opener() = nullptr;
+    video_snap_paste_target() = nullptr;
     if (g_main_frame == this)
         g_main_frame = nullptr;
 }

@@ -14,13 +14,20 @@
 #include "media/video_windows.h"
 #include "platform/camera/capture_source.h"
 #include "platform/ui/file_dialog.h"
+#include "shell/ui/brenmo_view.h"
+#include "shell/ui/main_frame.h"
 #include "shell/ui/member_pictures_page.h"
+#include "whiteboard/board_messages.h"
+#include "whiteboard/board_model.h"
+#include "whiteboard/ui/board_view.h"
 #include "skin/ui/my_button.h"
 #include "skin/ui/my_combo_box.h"
 #include "tests/skin/screenshots.h"
 #include "tests/support/temp_home.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QMenu>
 #include <QElapsedTimer>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -302,6 +309,43 @@ TEST_F(VideoWindowsUi, SnapshotIsSavedAndReadsBackWithTheSamePixels)
     EXPECT_TRUE(me.isVisible());
     EXPECT_NE(me.camera(), nullptr);
     me.OnCancel();
+}
+
+TEST_F(VideoWindowsUi, WhiteboardsPasteVideoOpensTheSnapshotWhichPastesIntoThePage)
+{
+    setenv("TAMBLO_CAMERA", "synthetic", 1);
+    init_global_state();
+    g_offline_board = 1; // the page keeps the picture; nothing to upload
+    {
+        CMainFrame frame;
+        frame.resize(1024, 700);
+        frame.show();
+        CFormRightUpper1* board = frame.brenmo_view()->board_view();
+        ASSERT_NE(board, nullptr);
+        EXPECT_EQ(board->OnRButtonUp({ 200, 150 }, false), 264);
+        QAction* paste_video = nullptr;
+        for (QAction* a : board->context_menu()->actions())
+            if (a->data().toInt() == board_menu::paste_video)
+                paste_video = a;
+        ASSERT_NE(paste_video, nullptr);
+        EXPECT_TRUE(paste_video->isEnabled());
+        board->OnCommand(board_menu::paste_video);
+        CDlgVideoSnap* snap = video_snap_dialog();
+        ASSERT_NE(snap, nullptr);
+        EXPECT_TRUE(snap->isVisible());
+        ASSERT_TRUE(pump_until([&] { return !snap->frame().empty(); }));
+        snap->OnPauseStart(); // the picture held while it is pasted
+        snap->OnPaste();
+        const bmp_slot& slot = g_board[static_cast<size_t>(g_current_board.load())].bitmaps[0];
+        ASSERT_EQ(slot.used, 1u);
+        EXPECT_EQ(QPoint(slot.x, slot.y), QPoint(200, 150));
+        QImage pasted(QString::fromUtf8(slot.path.data()));
+        EXPECT_EQ(pasted.size(), QSize(640, 480));
+        snap->OnCancel();
+    }
+    // Without the frame the board has no way to a snapshot.
+    EXPECT_FALSE(board_paste_video_opener());
+    g_offline_board = 0;
 }
 
 TEST_F(VideoWindowsUi, SnapshotWithoutACameraSaysSoForEachButton)

@@ -35,6 +35,12 @@ CEditTextTool* g_board_text_tool = nullptr;
 int g_board_paste_x = 0;
 int g_board_paste_y = 0;
 
+std::function<void()>& board_paste_video_opener()
+{
+    static std::function<void()> opener;
+    return opener;
+}
+
 namespace {
 
 constexpr int menu_white_board = 264;
@@ -459,7 +465,7 @@ int CFormRightUpper1::OnRButtonUp(QPoint canvas_point, bool exec)
         g_board_paste_y = at.y();
         menu_id = menu_white_board;
         add(board_menu::paste_clipboard_bitmap, "Paste Clipboard Bitmap");
-        add(board_menu::paste_video, "Paste Video", false);
+        add(board_menu::paste_video, "Paste Video", static_cast<bool>(board_paste_video_opener()));
         add(board_menu::paste_area, "Paste Area", frame);
         add(board_menu::paste_window, "Paste Window", frame);
         menu_->addSeparator();
@@ -496,7 +502,10 @@ void CFormRightUpper1::OnCommand(int id)
     case board_menu::put_to_front: OnPutToFront(); return;
     case board_menu::delete_bmp: OnDeleteBmp(); return;
     case board_menu::paste_clipboard_bitmap: OnPasteClipboardBitmap(); return;
-    case board_menu::paste_video: return;
+    case board_menu::paste_video:
+        if (board_paste_video_opener())
+            board_paste_video_opener()();
+        return;
     case board_menu::save_as: id = frame_save_as; break;
     case board_menu::save_as_picture: id = frame_save_as_picture; break;
     default: break;

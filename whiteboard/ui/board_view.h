@@ -13,6 +13,7 @@
 
 #include <QImage>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -44,6 +45,11 @@ inline constexpr int delete_bmp = 32831;
 // Where the main frame's area and window captures put the picture they take.
 extern int g_board_paste_x;
 extern int g_board_paste_y;
+
+// "Paste Video": opens the video snapshot dialog with the board as its
+// target. The program sets it (the dialog lives with the video windows);
+// without it the item stays disabled.
+std::function<void()>& board_paste_video_opener();
 
 class CBoardCanvas;
 
