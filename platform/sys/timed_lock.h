@@ -39,10 +39,10 @@ public:
     }
     void unlock()
     {
-        {
-            std::lock_guard state(state_lock_);
-            locked_ = false;
-        }
+        // Signalled under the state lock: whoever takes the mutex next (and
+        // may destroy it, a global at exit) does so after the signal is done.
+        std::lock_guard state(state_lock_);
+        locked_ = false;
         released_.notify_one();
     }
 

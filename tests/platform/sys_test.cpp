@@ -69,6 +69,28 @@ TEST(TimedLockWait, TellsTimeOutFromSuccess)
     EXPECT_TRUE(later.get());
 }
 
+// Whoever takes the mutex next may destroy it at once (a global at exit):
+// the one who let it go must be done with it by then. Sanitizer builds see
+// a late touch as a use after free.
+TEST(TimedLockWait, NextOwnerMayDestroyTheMutex)
+{
+    for (int round = 0; round < 2000; ++round) {
+        auto* mutex = new platform::TimedMutex;
+        mutex->lock();
+        std::atomic<bool> trying { false };
+        std::thread next([&] {
+            trying = true;
+            while (!mutex->try_lock()) { }
+            mutex->unlock();
+            delete mutex;
+        });
+        while (!trying)
+            std::this_thread::yield();
+        mutex->unlock();
+        next.join();
+    }
+}
+
 TEST(Paths, FollowXdgAndEndWithSlash)
 {
     TempHome home;
