@@ -90,12 +90,14 @@ struct DispatchTable {
     std::vector<std::function<void()>> also_ended;
 };
 
-std::array<std::unique_ptr<DispatchTable>, receive_connection_count>& tables()
+// Never destroyed: the receive threads are not joined, and one whose
+// connection ends while the process ends still reads its table.
+std::array<DispatchTable*, receive_connection_count>& tables()
 {
-    static std::array<std::unique_ptr<DispatchTable>, receive_connection_count> all = [] {
-        std::array<std::unique_ptr<DispatchTable>, receive_connection_count> made;
+    static std::array<DispatchTable*, receive_connection_count> all = [] {
+        std::array<DispatchTable*, receive_connection_count> made;
         for (auto& table : made)
-            table = std::make_unique<DispatchTable>();
+            table = new DispatchTable;
         return made;
     }();
     return all;

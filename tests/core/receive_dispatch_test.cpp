@@ -15,8 +15,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <map>
 #include <string>
+#include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -119,6 +122,31 @@ TEST_F(ReceiveDispatch, HandlersPlugInPerConnection)
 
     EXPECT_EQ(set_main_handler(MSG_CHAT_TEXT, nullptr), 0);
     EXPECT_FALSE(dispatch_main(MSG_CHAT_TEXT, "gone"));
+}
+
+// The program never joins its receive threads: one whose connection ends
+// while the process ends still reads its table.
+TEST_F(ReceiveDispatch, TablesOutliveTheProcessEnd)
+{
+    for (int round = 0; round < 20; ++round) {
+        pid_t pid = ::fork();
+        if (pid == 0) {
+            std::atomic<bool> running { false };
+            std::thread([&running] {
+                for (;;) {
+                    dispatch_connection_ended(ReceiveConnection::main);
+                    dispatch_received_message(ReceiveConnection::app, MSG_CHAT_TEXT, "x", 1, 0);
+                    running = true;
+                }
+            }).detach();
+            while (!running)
+                std::this_thread::yield();
+            std::exit(0);
+        }
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "round " << round << ", status " << status;
+    }
 }
 
 TEST_F(ReceiveDispatch, BuiltInCasesPostAndSetFlags)
