@@ -90,6 +90,9 @@ int build_video_frame(const VideoSendBuffers& buffers, std::vector<uint8_t>& out
     write_video_frame_head(head, out.data());
     size_t at = video_frame_head_len;
     for (size_t stream : video_frame_body_order) {
+        // An empty stream's data() may be null, which memcpy must not get.
+        if (s[stream].empty())
+            continue;
         std::memcpy(out.data() + at, s[stream].data(), s[stream].size());
         at += s[stream].size();
     }
