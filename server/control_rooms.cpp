@@ -607,9 +607,8 @@ void ControlRooms::join_room(Client& c, std::string_view body)
     if (r.full_screen_option != 0)
         send(c.id, MSG_784, {}, r.full_screen_option);
     send_room(index, MSG_MEMBER_JOINED, c.name, 0, c.id);
-    // Every member's page asks for the list again, the newcomer's too, so
-    // each roster shows the newcomer with its flags.
-    send_room(index, MSG_MEMBERS_NOTICE_116);
+    // The others' pages ask for the list again; the newcomer's asks on entering.
+    send_room(index, MSG_MEMBERS_NOTICE_116, {}, 0, c.id);
     // A late joiner gets the room's recent chat.
     if (!r.chat.empty())
         chat_reload(c);

@@ -16,7 +16,7 @@ std::string_view field_text(const std::array<char, 64>& field) { return std::str
 
 bool same_name(const customer_view_record& r, std::string_view name)
 {
-    return r.in_use != 0 && field_text(r.name) == cut_copy(name, member_name_limit);
+    return r.in_use != 0 && field_text(r.name) == cut_copy(name, roster_name_limit);
 }
 
 } // namespace
@@ -25,16 +25,18 @@ std::optional<MemberRecord> parse_member_record(const char* record, size_t lengt
 {
     if (!record)
         return std::nullopt;
-    // A longer record would lose the end of its id to the page's buffer.
+    // A member whose id cannot be read is still listed, with id -1: the
+    // room has it, though no state message will find its row.
     if (length > member_record_limit) {
         dbg_log("member record of %zu bytes, longer than %zu, in parse_member_record.\n", length, member_record_limit);
-        return std::nullopt;
+        std::string_view cut(record, member_record_limit);
+        return MemberRecord { std::string(cut.substr(0, cut.find('\0'))), -1 };
     }
     std::string_view all(record, length);
     size_t nul = all.find('\0');
     if (nul == std::string_view::npos) {
         dbg_log("member record without its id in parse_member_record.\n");
-        return std::nullopt;
+        return MemberRecord { std::string(all), -1 };
     }
     // The four characters behind the name's NUL, as a terminated string.
     std::string id_text(all.substr(nul + 1, 4));
@@ -43,7 +45,7 @@ std::optional<MemberRecord> parse_member_record(const char* record, size_t lengt
     char rest = 0;
     if (std::sscanf(id_text.c_str(), "%d%c", &id, &rest) != 1) {
         dbg_log("member id \"%s\" not a number in parse_member_record.\n", id_text.c_str());
-        return std::nullopt;
+        id = -1;
     }
     return MemberRecord { std::string(all.substr(0, nul)), id };
 }
@@ -71,7 +73,7 @@ int customer_view_record_for(std::string_view name, int customer_id)
     for (size_t i = 0; i < customer_view.size(); ++i) {
         customer_view_record& r = customer_view[i];
         if (r.in_use == 0) {
-            copy_to_field(r.name, cut_copy(name, member_name_limit));
+            copy_to_field(r.name, cut_copy(name, roster_name_limit));
             r.customer_id = customer_id;
             r.in_use = 1;
             return static_cast<int>(i);
@@ -109,6 +111,7 @@ int MembersRoster::row_of(int customer_id) const
 void MembersRoster::clear()
 {
     rows_.clear();
+    table_full_logged_ = false;
     for (int i = 0; i < customer_count; ++i)
         reset_user_slot(i);
 }
@@ -145,18 +148,22 @@ bool MembersRoster::add_member(const MemberRecord& member, int32_t flags)
     std::array<const char*, 3> state = roster_state_texts(flags, member.customer_id == g_private_voice_partner_id.load());
     std::copy(state.begin(), state.end(), row.sub.begin());
     row.sub[3] = customer_view_shows(member.name) ? roster_text_show : roster_text_not_show;
-    rows_.insert(rows_.begin(), std::move(row));
+    rows_.push_front(std::move(row));
 
     for (customer_info_record& r : customer_info) {
         if (r.in_use != 0)
             continue;
         r.in_use = 1;
         r.customer_id = member.customer_id;
-        copy_to_field(r.name, cut_copy(member.name, member_name_limit));
+        copy_to_field(r.name, cut_copy(member.name, roster_name_limit));
         r.flags = flags;
         return true;
     }
-    dbg_log("no free customer_info record for %s in MembersRoster::add_member.\n", member.name.c_str());
+    // Once per filling of the list: a room past 100 would write a line per member.
+    if (!table_full_logged_) {
+        dbg_log("no free customer_info record for %s in MembersRoster::add_member.\n", member.name.c_str());
+        table_full_logged_ = true;
+    }
     return true;
 }
 
@@ -171,6 +178,9 @@ int MembersRoster::update_member(int customer_id, int32_t flags)
             r.flags = flags;
     RosterRow& row = rows_[static_cast<size_t>(index)];
     row.flags = flags;
+    // The picture follows the roles as the bars do, so a new chairman or
+    // presenter shows at once rather than at the next refresh.
+    row.image = roster_image_for(flags);
     std::array<const char*, 3> state = roster_state_texts(flags, customer_id == g_private_voice_partner_id.load());
     std::copy(state.begin(), state.end(), row.sub.begin());
     return index;
@@ -203,7 +213,7 @@ void MembersRoster::hide_all_video()
         RosterRow& r = rows_[i];
         if (i < customer_view.size()) {
             customer_view_record& v = customer_view[i];
-            copy_to_field(v.name, cut_copy(r.name, member_name_limit));
+            copy_to_field(v.name, cut_copy(r.name, roster_name_limit));
             v.customer_id = r.customer_id;
             v.in_use = 1;
             v.show_video = 0;

@@ -8,6 +8,7 @@
 // Rows are kept in the list's order: a new member is inserted first.
 
 #include <array>
+#include <deque>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -22,7 +23,7 @@ inline constexpr int32_t member_flag_bit_talking = 8;
 inline constexpr int32_t member_flag_bits = 15;
 
 inline constexpr size_t member_record_limit = 127;  // name, NUL, four characters of id
-inline constexpr size_t member_name_limit = 63;     // in the attendee tables
+inline constexpr size_t roster_name_limit = 63;     // in the attendee tables
 
 // The roster's sub-item texts (English sources; the page translates them).
 inline constexpr const char* roster_text_hand = "Hand Raised";
@@ -37,8 +38,9 @@ struct MemberRecord {
 };
 
 // Reads a member record: the name up to its NUL, then four characters
-// holding the id in decimal. Nothing (and a log line) when no id follows the
-// name, and for a record longer than 127 bytes (its id would be cut).
+// holding the id in decimal. An id that cannot be read (none, not a number,
+// or a record past 127 bytes, whose name is then its first 127) reads as -1
+// with a log line; nothing only for a null record.
 std::optional<MemberRecord> parse_member_record(const char* record, size_t length);
 
 struct RosterRow {
@@ -52,18 +54,19 @@ struct RosterRow {
 
 class MembersRoster {
 public:
-    const std::vector<RosterRow>& rows() const { return rows_; }
+    // Newest first; a deque, so a member who comes in costs the same in any room.
+    const std::deque<RosterRow>& rows() const { return rows_; }
     int row_of(int customer_id) const;
 
     // Empties the list and resets the 100 attendee records.
     void clear();
     // A member record: a new row first, its attendee record in the first free
     // slot (none free: the row stays without one). Flags outside their four
-    // bits are logged and dropped. Returns false when the record is unreadable.
+    // bits are logged and dropped. Returns false only for a null record.
     bool add_member(const char* record, size_t length, int32_t flags);
     bool add_member(const MemberRecord& member, int32_t flags);
-    // A member state: the flags of every attendee record of the id and the
-    // row's sub-items 1 to 3. -1 when no row has the id, else the row.
+    // A member state: the flags of every attendee record of the id, the
+    // row's picture and sub-items 1 to 3. -1 when no row has the id, else the row.
     int update_member(int customer_id, int32_t flags);
 
     // Video display: a member's row "Show" or "Not Show" and its display record.
@@ -88,7 +91,8 @@ public:
 private:
     void set_voice_texts();
     void set_show_texts_from_view();
-    std::vector<RosterRow> rows_;
+    std::deque<RosterRow> rows_;
+    bool table_full_logged_ = false;
 };
 
 // The sub-items 1 to 3 a row shows for its flags and whether it is this

@@ -33,6 +33,8 @@
 #include "shell/ui/chairman_password_dlg.h"
 #include "skin/ui/my_property_sheet.h"
 #include "shell/ui/command_registry.h"
+#include "shell/ui/dlg_chat.h"
+#include "shell/ui/dlg_private_chat.h"
 #include "shell/ui/left_form.h"
 #include "shell/ui/connect_server_dlg.h"
 #include "shell/ui/meeting_room_dlg.h"
@@ -322,6 +324,11 @@ void CMainFrame::install_handlers()
     r.set_handler(cmd::share_application, [this] { OnShareApplication(); });
     r.set_handler(cmd::share_desktop, [this] { OnShareDesktop(); });
     r.set_handler(cmd::request_remote_control, [] { toggle_remote_control(); });
+    r.set_handler(cmd::text_chat, [this] { show_chat_dialog(this); });
+    r.set_handler(cmd::reload_chat, [] { send_reload_chat(); });
+    main_frame_hooks().open_private_chat = [](const char* body, int len) {
+        return private_chat_from_server(body, len) == 0;
+    };
     for (const FrameCommand& c : frame_commands()) {
         if (c.tool_code >= 0)
             r.set_handler(c.id, [this, code = c.tool_code] { OnBoardTool(code); });

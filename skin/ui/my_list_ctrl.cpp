@@ -104,6 +104,31 @@ int ReportListModel::insert_row(int row, const QString& text, int image)
     return row;
 }
 
+int ReportListModel::insert_row(int row, std::vector<QString> texts, int image, int64_t data)
+{
+    row = std::clamp(row, 0, static_cast<int>(rows_.size()));
+    beginInsertRows(QModelIndex(), row, row);
+    Row r;
+    r.texts = std::move(texts);
+    r.image = image;
+    r.data = data;
+    rows_.insert(rows_.begin() + row, std::move(r));
+    endInsertRows();
+    return row;
+}
+
+bool ReportListModel::set_row(int row, std::vector<QString> texts, int image, int64_t data)
+{
+    if (row < 0 || row >= static_cast<int>(rows_.size()))
+        return false;
+    Row& r = rows_[static_cast<size_t>(row)];
+    r.texts = std::move(texts);
+    r.image = image;
+    r.data = data;
+    emit dataChanged(index(row, 0), index(row, std::max(0, columnCount() - 1)));
+    return true;
+}
+
 bool ReportListModel::set_text(int row, int column, const QString& text)
 {
     if (row < 0 || row >= static_cast<int>(rows_.size()) || column < 0 || column >= static_cast<int>(headings_.size()))
@@ -291,6 +316,16 @@ int CMyListCtrl::insert_column(int column, const QString& heading, int width_px)
 int CMyListCtrl::column_count() const { return model_->columnCount(); }
 
 int CMyListCtrl::insert_item(int row, const QString& text, int image) { return model_->insert_row(row, text, image); }
+
+int CMyListCtrl::insert_item(int row, std::vector<QString> texts, int image, int64_t data)
+{
+    return model_->insert_row(row, std::move(texts), image, data);
+}
+
+bool CMyListCtrl::set_item(int row, std::vector<QString> texts, int image, int64_t data)
+{
+    return model_->set_row(row, std::move(texts), image, data);
+}
 
 bool CMyListCtrl::set_item_text(int row, int column, const QString& text) { return model_->set_text(row, column, text); }
 

@@ -16,6 +16,7 @@
 #include <QTreeView>
 
 #include <cstdint>
+#include <deque>
 #include <vector>
 
 class CMyHeaderCtrl;
@@ -37,6 +38,10 @@ public:
 
     int insert_column(int column, const QString& heading);
     int insert_row(int row, const QString& text, int image);
+    // A whole row at once (its texts by column, picture and data): one change
+    // notice instead of one per cell, for lists that fill in bursts.
+    int insert_row(int row, std::vector<QString> texts, int image, int64_t data);
+    bool set_row(int row, std::vector<QString> texts, int image, int64_t data);
     bool set_text(int row, int column, const QString& text);
     QString text(int row, int column) const;
     bool set_row_data(int row, int64_t data);
@@ -53,7 +58,7 @@ private:
         int image = -1;
     };
     std::vector<QString> headings_;
-    std::vector<Row> rows_;
+    std::deque<Row> rows_;  // rosters insert their newest member first
 };
 
 // Paints a plain report cell: white, or the selection colours, the row's
@@ -87,6 +92,9 @@ public:
     int column_count() const;
     // Inserts at row (clamped to the count); returns where the row went.
     int insert_item(int row, const QString& text, int image = -1);
+    // The whole row at once: texts by column, picture, item data.
+    int insert_item(int row, std::vector<QString> texts, int image, int64_t data);
+    bool set_item(int row, std::vector<QString> texts, int image, int64_t data);
     bool set_item_text(int row, int column, const QString& text);
     QString item_text(int row, int column) const;
     bool set_item_data(int row, int64_t data);

@@ -120,7 +120,9 @@ TEST(MembersPage, ListsTheNewestMemberFirstAndForgetsTheRoomOnLeaving)
     send_window_message(WindowSlot::members_page, WM_MY_MSG_MEMBER_LIST_ADD, reinterpret_cast<uintptr_t>(bare.c_str()), 0);
     CMyListCtrl* list = page->member_list();
     ASSERT_EQ(list->item_count(), 3);
-    EXPECT_EQ(list->item_text(0, 0).toStdString(), std::string(63, 'n'));
+    // The row keeps the whole name; the attendee table keeps 63 characters.
+    EXPECT_EQ(list->item_text(0, 0).toStdString(), names[2]);
+    EXPECT_EQ(std::string(customer_info[2].name.data()), std::string(63, 'n'));
     EXPECT_EQ(list->item_text(1, 0), "second");
     EXPECT_EQ(list->item_text(2, 0), "first");
     EXPECT_EQ(list->item_data(2), 1000);

@@ -39,6 +39,8 @@
 #include "shell/ui/chat_view.h"
 #include "shell/ui/wnd_switch_bar.h"
 #include "skin/ui/my_static.h"
+#include "shell/ui/dlg_private_chat.h"
+#include "skin/ui/my_edit.h"
 
 #include <QAction>
 #include <QApplication>
@@ -454,10 +456,15 @@ TEST_F(MainFrameTest, NullOrOverLongBodiesAreDroppedWithOneLogLine)
         EXPECT_TRUE(boxes.texts().empty()) << c.msg;
         EXPECT_TRUE(frame->status_text().isEmpty()) << c.msg;
     }
-    // A private chat with nobody to show it says so in the log.
+    // A private chat opens the writer's dialog with the line; one the dialogs
+    // cannot read says so in the log.
     LogCapture log;
     send_from_worker(WM_MY_MSG_PRIVATE_CHAT_FROM_SERVER, reinterpret_cast<uintptr_t>("bob:hi"), 6);
+    ASSERT_NE(find_private_chat("bob"), nullptr);
+    EXPECT_EQ(find_private_chat("bob")->conversation()->toPlainText(), "hi");
+    send_from_worker(WM_MY_MSG_PRIVATE_CHAT_FROM_SERVER, reinterpret_cast<uintptr_t>("no colon"), 8);
     EXPECT_TRUE(log.contains("something goes wrong in CMainFrame::OnMyMsgPrivateChatFromServer\n"));
+    destroy_private_chats();
 }
 
 TEST_F(MainFrameTest, MeetingTimeSetsTheClockAndOpensMe)
@@ -593,8 +600,7 @@ TEST_F(MainFrameTest, CommandsWithoutTheirFeatureStandDisabled)
     g_room_number = 2;
     g_meeting_started = 1;
     frame->commands().refresh();
-    for (int id : { cmd::share_browser, cmd::play_record, cmd::full_screen, cmd::text_chat,
-                    cmd::invite_url }) {
+    for (int id : { cmd::share_browser, cmd::play_record, cmd::full_screen, cmd::invite_url }) {
         EXPECT_FALSE(frame->commands().has_handler(id)) << id;
         EXPECT_FALSE(frame->commands().action(id)->isEnabled()) << id;
         EXPECT_FALSE(frame->commands().trigger(id)) << id;
@@ -602,7 +608,7 @@ TEST_F(MainFrameTest, CommandsWithoutTheirFeatureStandDisabled)
     for (int id : { cmd::connect_server, cmd::login, cmd::join_meeting_room, cmd::start_meeting, cmd::stop_meeting,
                     cmd::logout, cmd::meeting_talk, cmd::about, cmd::share_desktop, cmd::share_application,
                     cmd::pen_colour, cmd::pen_width, cmd::board_font, cmd::paste_window, cmd::print, cmd::options,
-                    cmd::volume_control })
+                    cmd::volume_control, cmd::text_chat, cmd::reload_chat })
         EXPECT_TRUE(frame->commands().has_handler(id)) << id;
     // Every command is in the registry, and each reaches the user through the menu or a band.
     std::set<QAction*> reachable;

@@ -80,29 +80,37 @@ TEST_F(Roster, NewestMemberStandsFirstWithItsPictureAndAttendeeRecord)
     EXPECT_EQ(info_name(0), "");
 }
 
-TEST_F(Roster, BadRecordsAreRefusedAndStrangeFlagsLoseTheirUnknownBits)
+TEST_F(Roster, RecordsWithoutAReadableIdAreListedAsMinusOneAndStrangeFlagsLoseTheirUnknownBits)
 {
     LogCapture log;
     struct Case {
         const char* name;
         std::string record;
-        bool read;
+        std::string member;
+        int id;
     } cases[] = {
-        { "no NUL, no id", "lonely", false },
-        { "id not a number", std::string("ann\0ab12", 8), false },
-        { "id with a tail", std::string("ann\0" "12x", 7), false },
-        { "empty id", std::string("ann\0", 4), false },
-        { "id of four digits", record("ann", 4321), true },
+        { "id of four digits", record("ann", 4321), "ann", 4321 },
+        { "no NUL, no id", "lonely", "lonely", -1 },
+        { "id not a number", std::string("bob\0ab12", 8), "bob", -1 },
+        { "id with a tail", std::string("cid\0" "12x", 7), "cid", -1 },
+        { "empty id", std::string("dee\0", 4), "dee", -1 },
+        { "past 127 bytes", record(std::string(125, 'e'), 1004), std::string(125, 'e'), -1 },
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(roster.add_member(c.record.data(), c.record.size(), 0), c.read) << c.name;
-    ASSERT_EQ(roster.rows().size(), 1u);
-    EXPECT_EQ(roster.rows()[0].customer_id, 4321);
+    for (const Case& c : cases) {
+        EXPECT_TRUE(roster.add_member(c.record.data(), c.record.size(), 0)) << c.name;
+        EXPECT_EQ(roster.rows().front().name, c.member) << c.name;
+        EXPECT_EQ(roster.rows().front().customer_id, c.id) << c.name;
+    }
+    EXPECT_FALSE(roster.add_member(nullptr, 0, 0));
     EXPECT_TRUE(log.contains("member id \"ab12\" not a number in parse_member_record.\n"));
+    EXPECT_TRUE(log.contains("member record of 130 bytes, longer than 127, in parse_member_record.\n"));
+    // No state message reaches a row without an id.
+    EXPECT_EQ(roster.update_member(-2, 4), -1);
 
+    roster.clear();
     ASSERT_TRUE(add("odd", 1005, 0x7f3));
     EXPECT_EQ(roster.rows()[0].flags, 0x3);
-    EXPECT_EQ(customer_info[1].flags, 0x3);
+    EXPECT_EQ(customer_info[0].flags, 0x3);
     EXPECT_EQ(roster.update_member(1005, -1), 0);
     EXPECT_EQ(roster.rows()[0].flags, member_flag_bits);
     EXPECT_TRUE(log.contains("member flags 2035 outside their bits in MembersRoster::add_member.\n"));
@@ -119,9 +127,6 @@ TEST_F(Roster, LongNamesStayWholeInTheRowAndAreCutTo63InTheTables)
     EXPECT_EQ(info_name(0), n63);
     EXPECT_EQ(info_name(1), std::string(63, 'b'));
     EXPECT_EQ(info_name(2), std::string(63, 'c'));
-    // A record past 127 bytes loses its id: it is not read.
-    std::string huge = record(std::string(125, 'd'), 1004);
-    EXPECT_FALSE(roster.add_member(huge.data(), huge.size(), 0));
 }
 
 TEST_F(Roster, MemberPastTheHundredthGetsARowWithoutARecord)
@@ -148,6 +153,12 @@ TEST_F(Roster, MemberStateRewritesTheRowAndEveryRecordOfTheId)
     EXPECT_EQ(customer_info[0].flags, member_flag_bit_hand | member_flag_bit_talking);
     EXPECT_EQ(roster.update_member(1001, 0), 1);
     EXPECT_EQ(sub(roster.rows()[1], 1), "");
+    // A role given or taken shows in the picture at once.
+    EXPECT_EQ(roster.rows()[1].image, 0);
+    roster.update_member(1001, member_flag_bit_presenter);
+    EXPECT_EQ(roster.rows()[1].image, 1);
+    roster.update_member(1001, member_flag_bit_chairman | member_flag_bit_presenter);
+    EXPECT_EQ(roster.rows()[1].image, 2);
     EXPECT_EQ(roster.update_member(4444, 4), -1);
 }
 
