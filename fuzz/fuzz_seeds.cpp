@@ -310,6 +310,19 @@ void server_seeds()
     seed("server_messages", "voice", u8(17) + u8(0x3a) + voice);
 }
 
+// Chat lines, private lines, member records and states of the chat_members target.
+void chat_members_seeds()
+{
+    const std::string style = std::string(1, '\0') + "\x40\x40\xe0\x0a\x01";
+    seed("chat_members", "styled_line", record(0, "ann: hello\r\n" + style));
+    seed("chat_members", "line_without_style", record(0, "ann: plain"));
+    seed("chat_members", "private_line", record(1, "bob:psst" + style));
+    seed("chat_members", "members_and_states",
+         record(2, std::string("ann\0" "1001", 8)) + u16(101) + record(2, std::string("bob\0" "1002", 8)) + u16(104) +
+             record(3, "") + u16(1101) + u16(112));
+    seed("chat_members", "cjk_text", record(4, "\xe7\x8e\x8b: \xe4\xbd\xa0\xe5\xa5\xbd{\\}"));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -326,6 +339,7 @@ int main(int argc, char** argv)
     board_seeds();
     bitmap_seeds();
     server_seeds();
+    chat_members_seeds();
     std::printf("fuzz_seeds: %d seeds in %s\n", g_written, argv[1]);
     return 0;
 }

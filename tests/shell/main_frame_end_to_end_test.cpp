@@ -91,7 +91,8 @@ std::vector<Row> rows_for(const Expect& e)
         { cmd::share_desktop, e.meeting, false },
         { cmd::share_application, e.meeting, false },
         { cmd::share_browser, false, false },    // co-browsing is not in the program yet
-        { cmd::text_chat, false, false },        // nor the chat dialog
+        { cmd::text_chat, e.in_room, false },
+        { cmd::reload_chat, e.in_room, false },
         { cmd::about, true, false },
     };
 }

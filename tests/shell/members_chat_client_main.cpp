@@ -188,9 +188,12 @@ public:
             for (const std::string& t : boxes_.texts())
                 std::printf("box %s\n", one_line(t).c_str());
         } else if (command == "peers") {
-            for (const Cpeer_slot& slot : g_peer_slots)
+            for (const Cpeer_slot& slot : g_peer_slots) {
                 if (slot.in_use && slot.connected)
                     std::printf("peer %d\n", slot.customer_id.load());
+                else if (slot.in_use)
+                    std::printf("unlinked %d\n", slot.customer_id.load());
+            }
         } else if (command == "save") {
             std::string kind = rest.substr(0, rest.find(' '));
             std::string path = rest.substr(rest.find(' ') + 1);

@@ -15,11 +15,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
+#include <random>
+#include <set>
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -32,17 +36,29 @@
 
 namespace {
 
+// A port for a client's peer server, below the range the system hands out
+// for outgoing connections (one of those could take a port between its
+// choice here and the client's listening on it), and never the same twice.
 uint16_t free_port()
 {
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a {};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-    ::close(fd);
-    return ntohs(a.sin_port);
+    static std::set<uint16_t> given;
+    static std::mt19937 pick(static_cast<unsigned>(::getpid()) * 7919u + static_cast<unsigned>(::time(nullptr)));
+    for (;;) {
+        uint16_t port = static_cast<uint16_t>(20000 + pick() % 12000);
+        if (given.count(port))
+            continue;
+        int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a {};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        a.sin_port = htons(port);
+        bool free = ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+        ::close(fd);
+        if (free) {
+            given.insert(port);
+            return port;
+        }
+    }
 }
 
 // One client process, driven through its standard input and output.
@@ -56,14 +72,21 @@ public:
         int to_child[2], from_child[2];
         if (::pipe2(to_child, O_CLOEXEC) != 0 || ::pipe2(from_child, O_CLOEXEC) != 0)
             return;
+        // Each client its own folders and peer port: the test's own values of
+        // these (its TempHome's) are left out, or the clients would share them.
+        const std::vector<std::string> own { "XDG_CONFIG_HOME=" + home + "/config", "XDG_DATA_HOME=" + home + "/data",
+                                             "XDG_RUNTIME_DIR=" + home + "/run",
+                                             "TAMBLO_PEER_PORT=" + std::to_string(free_port()), "TAMBLO_AUDIO=null",
+                                             "TAMBLO_CAMERA=synthetic", "QT_QPA_PLATFORM=offscreen" };
         std::vector<std::string> env;
-        for (char** e = environ; *e; ++e)
-            env.push_back(*e);
-        for (std::string extra : { "XDG_CONFIG_HOME=" + home + "/config", "XDG_DATA_HOME=" + home + "/data",
-                                   "XDG_RUNTIME_DIR=" + home + "/run", "TAMBLO_PEER_PORT=" + std::to_string(free_port()),
-                                   std::string("TAMBLO_AUDIO=null"), std::string("TAMBLO_CAMERA=synthetic"),
-                                   std::string("QT_QPA_PLATFORM=offscreen") })
-            env.push_back(extra);
+        for (char** e = environ; *e; ++e) {
+            std::string entry = *e;
+            std::string name = entry.substr(0, entry.find('=') + 1);
+            bool replaced = std::any_of(own.begin(), own.end(), [&](const std::string& o) { return o.rfind(name, 0) == 0; });
+            if (!replaced)
+                env.push_back(entry);
+        }
+        env.insert(env.end(), own.begin(), own.end());
         std::vector<char*> envp;
         for (std::string& e : env)
             envp.push_back(e.data());
@@ -310,7 +333,7 @@ TEST_F(MembersChatEndToEnd, PrivateVoiceRequestIsAnsweredAndThePeersLink)
     EXPECT_TRUE(bob.has_line("rows", row("ann", ann_id, 2, "", "Private Voice Chat To", "", "Show")));
     // Both sides sent 85: the answering side links to the asker directly.
     EXPECT_TRUE(bob.has_line("peers", "peer " + std::to_string(ann_id))) << join_lines(bob.last);
-    EXPECT_TRUE(ann.has_line("peers", "peer " + std::to_string(bob_id))) << join_lines(ann.last);
+    EXPECT_TRUE(ann.has_line("peers", "peer " + std::to_string(bob_id))) << join_lines(ann.last) << join_lines(ann.ask("boxes"));
     // The headless member heard nothing of it.
     EXPECT_EQ(cid.count(MSG_PRIVATE_VOICE_REQUEST), 0u);
 
@@ -349,8 +372,10 @@ TEST_F(MembersChatEndToEnd, StyledChatPrivateChatLateJoinerSavingAndRecording)
     // A late joiner gets the room's chat.
     ClientProcess dee("dee", server.port(), home.root() + "/dee");
     dee.ask("join Lobby");
-    EXPECT_TRUE(dee.has_line("view", styled)) << join_lines(dee.last);
-    EXPECT_TRUE(contains(dee.last, "bob: \xe4\xbd\xa0\xe5\xa5\xbd, ann"));
+    EXPECT_TRUE(dee.until("view", [&](const std::vector<std::string>& lines) {
+        return std::find(lines.begin(), lines.end(), styled) != lines.end() &&
+               contains(lines, "bob: \xe4\xbd\xa0\xe5\xa5\xbd, ann");
+    })) << join_lines(dee.last);
 
     // Saving: RTF and text read back by a word processor.
     ann.ask("stoprecord");
