@@ -13,6 +13,7 @@
 #include "platform/sys/single_instance.h"
 #include "shell/command_line.h"
 #include "shell/program_parts.h"
+#include "shell/ui/dlg_private_chat.h"
 #include "shell/ui/main_frame.h"
 
 #include <QGuiApplication>
@@ -81,6 +82,8 @@ int CBrenmoApp::ExitInstance(int exit_code)
             free_global_resources();
         remove_event_notices();
         main_frame_.reset();
+        // The private chats have no parent: they go with the program.
+        destroy_private_chats();
     } catch (...) {
         dbg_log("exception in CBrenmoApp::ExitInstance.\n");
         ::_exit(0);
