@@ -30,9 +30,11 @@ protected:
 
     void share_app(bool allow_control)
     {
+        // a second share waits for its own 202, not the first one's
+        const size_t shares_before = ann_.count(MSG_202);
         ann_.send(PeerChannel::main, allow_control ? MSG_SHARE_APP_ALLOW_CONTROL : MSG_SHARE_APP_DENY_CONTROL, ann_.customer_id());
         ann_.send(PeerChannel::main, MSG_SHARE_APP_START, ann_.customer_id());
-        ASSERT_TRUE(ann_.await_number(MSG_202));
+        ASSERT_TRUE(ann_.await_count(MSG_202, shares_before + 1));
     }
 
     // Begin, the data in pieces of 900 bytes, end "%4d:%8d".
