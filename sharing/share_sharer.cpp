@@ -4,6 +4,7 @@
 #include "core/folders.h"
 #include "sharing/share_recording.h"
 #include "sharing/sharing_messages.h"
+#include "sharing/whole_picture.h"
 
 ShareSharer& share_sharer()
 {
@@ -30,6 +31,7 @@ void ShareSharer::stop_share_timer()
 void ShareSharer::app_share_approved(platform::XWindowId window)
 {
     delete_app_tile_files();
+    forget_whole_picture(ShareGrid::app);
     shared_window_ = window;
     sharer_ = true;
     app_.restart();
@@ -47,6 +49,7 @@ void ShareSharer::app_share_approved(platform::XWindowId window)
 
 void ShareSharer::desktop_share_approved()
 {
+    forget_whole_picture(ShareGrid::desk);
     reset_tile_versions(ShareGrid::desk);
     g_sharing_desktop = 1;
     g_desktop_mode = 1;

@@ -11,6 +11,7 @@
 #include "sharing/share_recording.h"
 #include "sharing/sharing_messages.h"
 #include "sharing/tile_transfer.h"
+#include "sharing/whole_picture.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -292,8 +293,18 @@ void do_share_app_tile_notice_from_server(const char* body, int len, int field2)
 void do_share_desk_tile_notice_from_server(const char* body, int len, int field2) { notice_from_server(ShareGrid::desk, body, len, field2); }
 void do_app_tile_counter_from_server(const char* body, int len, int) { counter_from_server(ShareGrid::app, body, len); }
 void do_desk_tile_counter_from_server(const char* body, int len, int) { counter_from_server(ShareGrid::desk, body, len); }
-void do_app_tiles_reset_from_server(const char*, int, int) { reset_grid(ShareGrid::app); }
-void do_desk_tiles_reset_from_server(const char*, int, int) { reset_grid(ShareGrid::desk); }
+// A new share: its whole picture goes with the old share's versions.
+void do_app_tiles_reset_from_server(const char*, int, int)
+{
+    reset_grid(ShareGrid::app);
+    forget_whole_picture(ShareGrid::app);
+}
+
+void do_desk_tiles_reset_from_server(const char*, int, int)
+{
+    reset_grid(ShareGrid::desk);
+    forget_whole_picture(ShareGrid::desk);
+}
 
 void install_share_viewer_handlers()
 {

@@ -10,6 +10,7 @@
 #include "sharing/share_sharer.h"
 #include "sharing/share_viewer.h"
 #include "sharing/ui/share_overlay.h"
+#include "sharing/ui/share_picture.h"
 #include "skin/ui/edit_text_tool.h"
 #include "skin/ui/my_static.h"
 #include "whiteboard/board_model.h"
@@ -250,6 +251,7 @@ void CFormRightUpper2::paint_share()
     QPainter p(&buffer_);
     paint_view_background(p, buffer_.rect());
     ShareGrid grid = g_desktop_mode ? ShareGrid::desk : ShareGrid::app;
+    draw_whole_share_picture(p, grid);
     int n = grid_size(grid);
     for (int r = 0; r < n; ++r)
         for (int c = 0; c < n; ++c) {

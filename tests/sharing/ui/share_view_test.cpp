@@ -10,6 +10,7 @@
 #include "core/messages.h"
 #include "core/wire_head.h"
 #include "sharing/share_viewer.h"
+#include "sharing/whole_picture.h"
 #include "sharing/ui/share_view.h"
 #include "skin/skin_table.h"
 #include "skin/ui/my_static.h"
@@ -150,6 +151,52 @@ TEST_F(ShareView, TilesAreDrawnWhereTheSharedWindowStandsWithBoardNineAndTheCurs
     QColor got = view.back_buffer().pixelColor(550, 275);
     EXPECT_NEAR(got.blue(), 250, 8);
     EXPECT_NEAR(got.green(), 120, 8);
+}
+
+TEST_F(ShareView, TheWholePictureLiesUnderTheTilesUntilANewShare)
+{
+    CFormRightUpper2 view;
+    do_share_app_window_rect_from_server("  40:  30: 500: 250", 19, 0);
+    sent_on(app_peer_);
+    const QColor whole(250, 220, 10);
+    forget_whole_picture(ShareGrid::app);
+    QImage picture(500, 250, QImage::Format_RGB32);
+    picture.fill(whole);
+    ASSERT_TRUE(picture.save(QString::fromStdString(whole_picture_path(ShareGrid::app)), "BMP"));
+    view.paint_share();
+    EXPECT_EQ(view.back_buffer().pixelColor(40, 30), whole);  // at the shared window's top left
+    EXPECT_EQ(view.back_buffer().pixelColor(539, 279), whole);
+    EXPECT_NE(view.back_buffer().pixelColor(540, 280), whole);
+
+    // A tile that arrives paints over it; the rest of the picture stays.
+    QImage tile(100, 50, QImage::Format_RGB32);
+    tile.fill(tile_colour(1, 2));
+    ASSERT_TRUE(tile.save(QString::fromStdString(tile_picture_path(ShareGrid::app, 1, 2)), "BMP"));
+    tile_of(ShareGrid::app, 1, 2).fresh = 1;
+    view.paint_share();
+    EXPECT_EQ(view.back_buffer().pixelColor(40 + 250, 30 + 75), tile_colour(1, 2));
+    EXPECT_EQ(view.back_buffer().pixelColor(40 + 50, 30 + 25), whole);
+
+    // The desktop's picture is drawn at 0, 0 when the desktop grid is shown.
+    g_desktop_mode = 1;
+    forget_whole_picture(ShareGrid::desk);
+    QImage screen(320, 200, QImage::Format_RGB32);
+    screen.fill(QColor(20, 90, 200));
+    ASSERT_TRUE(screen.save(QString::fromStdString(whole_picture_path(ShareGrid::desk)), "JPG", 100));
+    view.paint_share();
+    QColor got = view.back_buffer().pixelColor(5, 5);
+    EXPECT_NEAR(got.blue(), 200, 8);
+    EXPECT_NEAR(view.back_buffer().pixelColor(319, 199).red(), 20, 8);
+
+    // A new share of either kind takes its picture away.
+    do_desk_tiles_reset_from_server(nullptr, 0, 0);
+    EXPECT_FALSE(file_exists(whole_picture_path(ShareGrid::desk)));
+    view.paint_share();
+    EXPECT_GT(std::abs(view.back_buffer().pixelColor(5, 5).blue() - 200), 8);
+    g_desktop_mode = 0;
+    do_app_tiles_reset_from_server(nullptr, 0, 0);
+    view.paint_share();
+    EXPECT_NE(view.back_buffer().pixelColor(40 + 50, 30 + 25), whole);
 }
 
 TEST_F(ShareView, TheMouseAndKeysSteerOnlyWithLeaveAndMovesAreThinned)
