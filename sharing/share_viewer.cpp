@@ -331,6 +331,7 @@ void install_share_viewer_parts()
 {
     install_share_viewer_handlers();
     install_tile_transfer();
+    install_whole_pictures();
     set_main_handler(MSG_REMOTE_KEY_INPUT, do_remote_key_input_from_server);
     GlobalStateSteps& steps = global_state_steps();
     std::function<void()> before = steps.clear_app_sharing;

@@ -37,3 +37,26 @@ int whole_picture_version(ShareGrid grid);
 
 // A new share: the grid's whole picture is deleted (under its lock).
 void forget_whole_picture(ShareGrid grid);
+
+// The handlers of the application connection (body, length, head field 2).
+void do_share_app_file_begin_from_server(const char* body, int len, int field2);   // 212
+void do_share_app_file_data_from_server(const char* body, int len, int field2);    // 213
+void do_share_app_file_end_from_server(const char* body, int len, int field2);     // 214
+void do_share_desk_file_begin_from_server(const char* body, int len, int field2);  // 252
+void do_share_desk_file_data_from_server(const char* body, int len, int field2);   // 253
+void do_share_desk_file_end_from_server(const char* body, int len, int field2);    // 254
+void do_desk_cs_begin_from_server(const char* body, int len, int field2);          // 451
+void do_desk_cs_data_from_server(const char* body, int len, int field2);           // 452
+void do_desk_cs_end_from_server(const char* body, int len, int field2);            // 453
+// The application connection ended: half downloads are deleted.
+void whole_pictures_connection_ended();
+
+// The difference sender (454-456 in pieces of at most 900 bytes), one at a
+// time on a thread of its own. Signatures that arrive while it runs are
+// described once it has finished, so the difference file is never
+// rewritten under it.
+void g_send_desk_diff_thread();
+bool desk_diff_sender_running();
+
+// The handlers and the connection's end plugged in.
+void install_whole_pictures();
