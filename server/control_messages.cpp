@@ -99,6 +99,8 @@ bool control_client_logged_in(ServerCore& server, int customer_id) { return room
 
 bool control_client_is_chairman(ServerCore& server, int customer_id) { return rooms_of(server).is_chairman(customer_id); }
 
+std::string control_client_name(ServerCore& server, int customer_id) { return rooms_of(server).login_name(customer_id); }
+
 void install_control_messages(MessageTable& table)
 {
     for (int number : ControlRooms::numbers()) {

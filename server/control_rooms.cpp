@@ -282,6 +282,12 @@ bool ControlRooms::logged_in(int customer_id) const
     return c && c->logged_in;
 }
 
+std::string ControlRooms::login_name(int customer_id) const
+{
+    const Client* c = find(customer_id);
+    return c && c->logged_in ? c->name : std::string();
+}
+
 bool ControlRooms::is_chairman(int customer_id) const
 {
     const Client* c = find(customer_id);

@@ -115,6 +115,8 @@ public:
     // The number of the room a client is in, -1 when none.
     int room_of(int customer_id) const;
     bool logged_in(int customer_id) const;
+    // The login name, empty when not logged in.
+    std::string login_name(int customer_id) const;
     // True when the client is the chairman of the room it is in.
     bool is_chairman(int customer_id) const;
     const ControlConfig& config() const { return config_; }

@@ -3,10 +3,12 @@
 #include "core/build_config.h"
 #include "core/text_util.h"
 #include "server/control_messages.h"
+#include "server/member_pictures.h"
 #include "server/message_table.h"
 #include "server/report_listener.h"
 #include "server/server_core.h"
 #include "server/server_families.h"
+#include "server/server_log.h"
 #include "server/server_options.h"
 
 #include <csignal>
@@ -43,6 +45,19 @@ int main(int argc, char** argv)
     if (!options.greeting_given && !control.greeting.empty())
         options.config.greeting = control.greeting;
     set_control_config(control);
+    if (!options.pictures_dir.empty()) {
+        MemberPictures pictures;
+        std::vector<std::string> refused;
+        std::string error;
+        if (!read_member_pictures(options.pictures_dir, pictures, refused, error)) {
+            std::fprintf(stderr, "tamblo-server: %s\n", error.c_str());
+            return 2;
+        }
+        for (const std::string& line : refused)
+            server_log("--pictures: %s: refused", line.c_str());
+        server_log("--pictures: %d members' pictures", static_cast<int>(pictures.size()));
+        set_member_pictures(std::move(pictures));
+    }
 
     MessageTable table;
     install_server_families(table);

@@ -45,6 +45,16 @@ int MessageTable::add_relay(int number, RelayRule rule, const char* family)
     return 0;
 }
 
+int MessageTable::add_follower(int number, MessageHandler follower, const char* family)
+{
+    if (!follower || number < 0 || number >= number_limit) {
+        server_log("family %s: message number %d out of range", family, number);
+        return -1;
+    }
+    entries_[static_cast<size_t>(number)].followers.push_back(std::move(follower));
+    return 0;
+}
+
 bool MessageTable::has(int number) const
 {
     return find(number) != nullptr;

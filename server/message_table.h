@@ -56,12 +56,17 @@ public:
         MessageHandler handler;
         std::optional<RelayRule> relay;
         const char* family = nullptr;
+        std::vector<MessageHandler> followers;
     };
 
     // -1 (and a log line) when the number is outside 0..9999 or already
     // taken: two families must not silently fight over one number.
     int add_handler(int number, MessageHandler handler, const char* family);
     int add_relay(int number, RelayRule rule, const char* family);
+    // Runs after the number's own handler or relay, for a family that acts
+    // once another family has answered (the number keeps its owner). -1
+    // outside 0..9999.
+    int add_follower(int number, MessageHandler follower, const char* family);
     bool has(int number) const;
     // nullptr when nothing is registered.
     const Entry* find(int number) const;

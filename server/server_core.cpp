@@ -757,6 +757,11 @@ void ServerCore::handle_from_client(Client& client, ServerConnection& connection
         entry->handler(*this, client, message);
     else
         relay(client, message, *entry->relay);
+    for (const MessageHandler& follower : entry->followers) {
+        if (client.dropping())
+            break;
+        follower(*this, client, message);
+    }
 }
 
 Client* ServerCore::find_client(int customer_id)

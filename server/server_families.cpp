@@ -16,6 +16,8 @@ void install_server_families(MessageTable& table)
     install_share_tile_messages(table);
     install_co_browse_messages(table);
     install_video_messages(table);
+    install_whole_picture_messages(table);
+    install_member_picture_messages(table);
 
     // Until a family of its own answers 104, rooms are joined plainly by name.
     if (!table.has(MSG_ROOM_JOIN))

@@ -34,3 +34,9 @@ void install_share_tile_messages(MessageTable& table);
 void install_co_browse_messages(MessageTable& table);
 // Video frames: each member's latest frame and key frame, sent to those who ask (video_messages.cpp).
 void install_video_messages(MessageTable& table);
+// Whole pictures of a share made from its tiles, sent to late joiners and
+// re-identified viewers; a desktop picture's freshness by its difference
+// (whole_picture_messages.cpp).
+void install_whole_picture_messages(MessageTable& table);
+// The members' pictures of --pictures: by name to a newcomer, by id to the others (member_pictures.cpp).
+void install_member_picture_messages(MessageTable& table);

@@ -52,6 +52,8 @@ std::string server_usage_text(int report_port)
            "  --data-dir DIR            where the rooms' shared files are kept while the server runs\n"
            "                            (default: a private temporary folder, removed at stop)\n"
            "  --room-files-mib N        shared files one room keeps, in MiB (default 200)\n"
+           "  --pictures DIR            members' pictures: DIR/<login name>.jpg, each at most 102300 bytes\n"
+           "                            gzipped (what a recording keeps); larger ones are refused at start\n"
            "  --identify-timeout-ms N   close connections that name no client by then (default 10000, 0: never)\n"
            "  --idle-timeout-s N        drop clients heard nothing from for N seconds (default 120, 0: never)\n"
            "  --help                    show this text\n"
@@ -88,7 +90,7 @@ ParsedServerOptions parse_server_options(const std::vector<std::string>& args)
             continue;
         bool takes_value = arg == "--listen" || arg == "--greeting" || arg == "--send-queue-kib" || arg == "--identify-timeout-ms"
             || arg == "--idle-timeout-s" || arg == "--config" || arg == "--report-port" || arg == "--room-pictures-kib"
-            || arg == "--pictures-kib" || arg == "--data-dir" || arg == "--room-files-mib";
+            || arg == "--pictures-kib" || arg == "--data-dir" || arg == "--room-files-mib" || arg == "--pictures";
         if (!takes_value)
             return fail("unknown option " + arg);
         if (i + 1 >= args.size())
@@ -122,6 +124,10 @@ ParsedServerOptions parse_server_options(const std::vector<std::string>& args)
             if (value.empty())
                 return fail("--data-dir wants a folder");
             parsed.config.data_dir = value;
+        } else if (arg == "--pictures") {
+            if (value.empty())
+                return fail("--pictures wants a folder");
+            parsed.pictures_dir = value;
         } else if (arg == "--room-files-mib") {
             if (!parse_number(value, 1, 1024 * 1024, number))
                 return fail("--room-files-mib wants 1..1048576, not " + value);

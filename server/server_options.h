@@ -16,6 +16,7 @@ struct ParsedServerOptions {
     std::string config_path;     // --config: rooms, server list, texts, versions
     bool greeting_given = false; // --greeting beats the configuration's greeting
     int report_port = report_listen_port;  // --report-port: UDP port of the report datagrams, 0: none
+    std::string pictures_dir;    // --pictures: the members' pictures, "<login name>.jpg"
 };
 
 ParsedServerOptions parse_server_options(const std::vector<std::string>& args);

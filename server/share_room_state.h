@@ -4,6 +4,7 @@
 
 #include "server/message_table.h"
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,14 +25,23 @@ struct StoredTile {
     std::string bytes;  // the compressed tile file as the sharer sent it
 };
 
-// The latest version of every tile of one share, row by row.
+// The latest version of every tile of one share, row by row, and the whole
+// picture made of them (kept until a tile changes).
 struct TileStore {
     std::vector<StoredTile> tiles;
     size_t total_bytes = 0;
+    std::shared_ptr<const std::string> whole;
+    bool whole_failed = false;  // the tiles as they are make no picture: not tried again until one changes
     void reset(int grid_n)
     {
         tiles.assign(static_cast<size_t>(grid_n * grid_n), StoredTile {});
         total_bytes = 0;
+        tile_changed();
+    }
+    void tile_changed()
+    {
+        whole.reset();
+        whole_failed = false;
     }
 };
 
@@ -41,6 +51,7 @@ struct ShareRoomState {
     bool app_control_allowed = false;
     bool desk_control_allowed = false;
     int controller = 0;    // the member the server lets steer the share, 0: none
+    int serial = 0;        // names the share running now; no two shares of the server share one
     TileStore app_tiles;
     TileStore desk_tiles;
 };

@@ -160,6 +160,7 @@ MessageHandler upload_end(GridMessages m)
             return;
         }
         store.total_bytes = total;
+        store.tile_changed();
         tile.present = true;
         tile.version = version;
         tile.bytes = std::move(upload.bytes);
@@ -244,6 +245,8 @@ std::string tile_version_text(int version, size_t size) { return format_text("%4
 void share_tiles_started(ServerCore& server, Client& sharer, Room& room, bool app)
 {
     ShareRoomState& state = room.state<ShareRoomState>();
+    static int last_serial = 0;
+    state.serial = ++last_serial;
     store_of(state, app).reset(grid_of(app));
     upload_of(sharer, app) = TileUpload {};
     state.controller = 0;

@@ -27,4 +27,17 @@ TEST(MessageTable, RefusesNumbersOutsideTheHeadField)
     EXPECT_FALSE(table.has(130));
 }
 
+TEST(MessageTable, AFollowerLeavesTheNumberToItsOwner)
+{
+    MessageTable table;
+    auto handler = [](ServerCore&, Client&, const IncomingMessage&) {};
+    EXPECT_EQ(table.add_follower(111, handler, "pictures"), 0);
+    EXPECT_EQ(table.find(111), nullptr) << "a follower alone does not make the number handled";
+    EXPECT_EQ(table.add_handler(111, handler, "control"), 0);
+    ASSERT_NE(table.find(111), nullptr);
+    EXPECT_STREQ(table.find(111)->family, "control");
+    EXPECT_EQ(table.find(111)->followers.size(), 1u);
+    EXPECT_EQ(table.add_follower(10000, handler, "pictures"), -1);
+}
+
 } // namespace
