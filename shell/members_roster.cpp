@@ -349,10 +349,10 @@ std::string members_room_label(std::string_view room_name, int meeting_started)
 {
     std::string state;
     if (meeting_started == 0)
-        state = format_text("(%s)", tr_text("Stopped").c_str());
+        state = format_text(tr_text("(%s)").c_str(), tr_text("Stopped").c_str());
     else if (meeting_started == 1)
-        state = format_text("(%s)", tr_text("Started").c_str());
+        state = format_text(tr_text("(%s)").c_str(), tr_text("Started").c_str());
     else
-        state = "(unknown)";
-    return format_text("%s %s", std::string(room_name).c_str(), state.c_str());
+        state = tr_text("(unknown)");
+    return format_text(tr_text("%s %s").c_str(), std::string(room_name).c_str(), state.c_str());
 }

@@ -2,6 +2,7 @@
 // pushed to everybody, a tab told by the presenter or a recording.
 
 #include "core/global_state.h"
+#include "core/ui_text.h"
 #include "core/window_messages.h"
 #include "sharing/ui/files_page.h"
 #include "shell/ui/left_form.h"
@@ -145,6 +146,8 @@ TEST(LeftForm, Screenshots)
     const QString dir = screenshot_dir();
     g_room_number = 0;
     g_current_room_name.set("Lobby");
+    // The room label is put together below the windows, in the language shown, as in the program.
+    set_text_translator([](const char* source) { return QCoreApplication::translate("tamblo", source).toStdString(); });
     // The panel's background and the tabs follow the scheme.
     ASSERT_TRUE(for_each_language_and_scheme([&](const QString& language, int scheme) {
         CLeftForm form;
@@ -157,5 +160,6 @@ TEST(LeftForm, Screenshots)
         QApplication::processEvents();
         EXPECT_TRUE(render(form).save(QString("%1/left_form_scheme_%2_%3.png").arg(dir).arg(scheme).arg(language)));
     }));
+    set_text_translator(nullptr);
     g_room_number = -1;
 }

@@ -1,12 +1,15 @@
 #include "shell/members_roster.h"
 
 #include "core/global_state.h"
+#include "core/ui_text.h"
 #include "media/voice_state.h"
 #include "tests/support/temp_home.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
+#include <string>
 
 namespace {
 
@@ -312,6 +315,16 @@ TEST(MembersRules, RoomLabelSaysWhetherTheMeetingRuns)
     EXPECT_EQ(members_room_label("Lobby", 1), "Lobby (Started)");
     EXPECT_EQ(members_room_label("Lobby", 0), "Lobby (Stopped)");
     EXPECT_EQ(members_room_label("Lobby", 7), "Lobby (unknown)");
+    // Every piece of the label is the catalogue's, the brackets too.
+    set_text_translator([](const char* source) {
+        const std::map<std::string, std::string> zh { { "(%s)", "（%s）" }, { "Stopped", "已停止" },
+                                                      { "(unknown)", "（未知）" } };
+        auto it = zh.find(source);
+        return it == zh.end() ? std::string(source) : it->second;
+    });
+    EXPECT_EQ(members_room_label("Lobby", 0), "Lobby （已停止）");
+    EXPECT_EQ(members_room_label("Lobby", 7), "Lobby （未知）");
+    set_text_translator(nullptr);
 }
 
 } // namespace
