@@ -8,6 +8,7 @@
 #include "core/server_table.h"
 #include "sharing/share_sharer.h"
 #include "sharing/file_share.h"
+#include "sharing/office_share.h"
 #include "sharing/share_viewer.h"
 #include "sharing/sharing_messages.h"
 #include "media/video_receive.h"
@@ -28,6 +29,7 @@ void install_program_parts()
     install_sharing_handlers();
     install_board_bmp_transfer();
     install_file_share_handlers();
+    install_office_sharing();
     install_sharing_parts();
     install_share_viewer_parts();
     install_voice_parts();
