@@ -99,6 +99,13 @@ bool control_client_logged_in(ServerCore& server, int customer_id) { return room
 
 bool control_client_is_chairman(ServerCore& server, int customer_id) { return rooms_of(server).is_chairman(customer_id); }
 
+bool control_client_is_presenter(ServerCore& server, int customer_id) { return rooms_of(server).is_presenter(customer_id); }
+
+bool control_client_in_chairman_control(ServerCore& server, int customer_id)
+{
+    return rooms_of(server).in_chairman_control(customer_id);
+}
+
 std::string control_client_name(ServerCore& server, int customer_id) { return rooms_of(server).login_name(customer_id); }
 
 void install_control_messages(MessageTable& table)

@@ -16,5 +16,8 @@ class ServerCore;
 // What other families ask of the meeting rules.
 bool control_client_logged_in(ServerCore& server, int customer_id);
 bool control_client_is_chairman(ServerCore& server, int customer_id);
+bool control_client_is_presenter(ServerCore& server, int customer_id);
+// The room the client is in is in chairman control mode.
+bool control_client_in_chairman_control(ServerCore& server, int customer_id);
 // The login name, empty when the client is not logged in.
 std::string control_client_name(ServerCore& server, int customer_id);

@@ -294,6 +294,18 @@ bool ControlRooms::is_chairman(int customer_id) const
     return c && c->room >= 0 && rooms_[static_cast<size_t>(c->room)].chairman == customer_id;
 }
 
+bool ControlRooms::is_presenter(int customer_id) const
+{
+    const Client* c = find(customer_id);
+    return c && c->room >= 0 && rooms_[static_cast<size_t>(c->room)].presenter == customer_id;
+}
+
+bool ControlRooms::in_chairman_control(int customer_id) const
+{
+    const Client* c = find(customer_id);
+    return c && c->room >= 0 && rooms_[static_cast<size_t>(c->room)].chairman_control;
+}
+
 void ControlRooms::send(int id, int number, std::string_view body, int field2) { out_.send_to(id, field2, number, body); }
 
 void ControlRooms::send_room(int room, int number, std::string_view body, int field2, int except)

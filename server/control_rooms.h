@@ -119,6 +119,9 @@ public:
     std::string login_name(int customer_id) const;
     // True when the client is the chairman of the room it is in.
     bool is_chairman(int customer_id) const;
+    bool is_presenter(int customer_id) const;
+    // True when the room the client is in is in chairman control mode.
+    bool in_chairman_control(int customer_id) const;
     const ControlConfig& config() const { return config_; }
 
 private:

@@ -32,6 +32,7 @@
 #include "core/messages.h"
 #include "core/text_util.h"
 #include "server/control_messages.h"
+#include "server/file_area.h"
 #include "server/message_table.h"
 #include "server/server_core.h"
 #include "server/server_families.h"
@@ -44,6 +45,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <sys/stat.h>
@@ -112,6 +114,8 @@ struct Download {
 struct FileClientState {
     Upload upload;
     Download download;
+    // Told when the upload under way ends (file_area_when_upload_ends).
+    std::vector<std::function<void(bool stored)>> upload_waiters;
     ~FileClientState()
     {
         if (upload.file) {
@@ -212,6 +216,15 @@ FileRoomState* upload_room(Client& client, const Upload& up)
     return state.area == up.area ? &state : nullptr;
 }
 
+// The waiters of the upload that just ended, each called once.
+void upload_ended(Client& client, bool stored)
+{
+    std::vector<std::function<void(bool)>> waiters = std::move(client.state<FileClientState>().upload_waiters);
+    client.state<FileClientState>().upload_waiters.clear();
+    for (auto& waiter : waiters)
+        waiter(stored);
+}
+
 void drop_part(Client& client, const char* why)
 {
     Upload& up = client.state<FileClientState>().upload;
@@ -224,6 +237,7 @@ void drop_part(Client& client, const char* why)
     server_log("client %d: upload of %s dropped after %lld bytes: %s", client.customer_id(), printable_name(up.name).c_str(),
                up.size, why);
     up = Upload {};
+    upload_ended(client, false);
 }
 
 void close_download(Client& client);
@@ -378,6 +392,7 @@ void end_upload(ServerCore& server, Client& client)
                    std::strerror(errno));
         ::unlink(up.part_path.c_str());
         up = Upload {};
+        upload_ended(client, false);
         return;
     }
     auto& files = room_state->files;
@@ -392,6 +407,7 @@ void end_upload(ServerCore& server, Client& client)
                up.room_number);
     up = Upload {};
     tell_room_changed(server, *client.room());
+    upload_ended(client, true);
 }
 
 void pump_download(ServerCore& server, Client& client);
@@ -518,6 +534,23 @@ MessageHandler cancel(void (*on_file)(ServerCore&, Client&))
 }
 
 } // namespace
+
+bool file_area_has(Room& room, std::string_view name)
+{
+    const auto& files = room.state<FileRoomState>().files;
+    return std::any_of(files.begin(), files.end(), [&](const StoredFile& f) { return f.name == name; });
+}
+
+bool file_area_uploading(Client& client, std::string_view name)
+{
+    const Upload& up = client.state<FileClientState>().upload;
+    return up.file && up.name == name && upload_room(client, up);
+}
+
+void file_area_when_upload_ends(Client& client, std::function<void(bool stored)> fn)
+{
+    client.state<FileClientState>().upload_waiters.push_back(std::move(fn));
+}
 
 void install_file_share_messages(MessageTable& table)
 {

@@ -18,6 +18,7 @@ void install_server_families(MessageTable& table)
     install_video_messages(table);
     install_whole_picture_messages(table);
     install_member_picture_messages(table);
+    install_office_messages(table);
 
     // Until a family of its own answers 104, rooms are joined plainly by name.
     if (!table.has(MSG_ROOM_JOIN))

@@ -40,3 +40,5 @@ void install_video_messages(MessageTable& table);
 void install_whole_picture_messages(MessageTable& table);
 // The members' pictures of --pictures: by name to a newcomer, by id to the others (member_pictures.cpp).
 void install_member_picture_messages(MessageTable& table);
+// Office documents: announcements of the room's files, the sharer's place and close, a leaving sharer's close (office_messages.cpp).
+void install_office_messages(MessageTable& table);
