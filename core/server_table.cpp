@@ -37,6 +37,18 @@ constexpr std::array<BuiltInServer, server_builtin_count> built_in_servers = { {
     { "Local server", "127.0.0.1", server_default_port },
 } };
 
+constexpr std::array<PortChoice, port_choice_count> choices = { {
+    { "Default", server_default_port },
+    { "irc(194)", 194 },
+    { "https(443)", 443 },
+    { "IMAP4 over SSL(993)", 993 },
+    { "POP3 over SSL(995)", 995 },
+    { "socks proxy(1080)", 1080 },
+    { "SQL Server(1433)", 1433 },
+    { "msn(1863)", 1863 },
+    { "http2(8080)", 8080 },
+} };
+
 constexpr size_t server_text_limit = 127;
 constexpr size_t stored_value_limit = 255;
 
@@ -87,6 +99,8 @@ void forget_server_slot(int index, const char* key)
 }
 
 } // namespace
+
+const std::array<PortChoice, port_choice_count>& port_choices() { return choices; }
 
 server_entry_record server_entry_copy(int index)
 {

@@ -21,6 +21,16 @@ struct server_entry_record {
     int32_t port = server_default_port;
 };
 
+// The port lists of the connect and invitation dialogs. "Default" first:
+// it means the chosen server's own port.
+struct PortChoice {
+    const char* text;
+    int port;
+};
+inline constexpr int port_choice_default = 0;
+inline constexpr int port_choice_count = 9;
+const std::array<PortChoice, port_choice_count>& port_choices();
+
 // Written by the receive thread (361, 362) and by start-up, read by the
 // connect dialog: change it through the functions below and read it with
 // server_entry_copy, which take the shared text lock.

@@ -19,6 +19,7 @@ constexpr StringEntry g_strings[] = {
     { 33070, "Save Whiteboard as..." },
     { 33071, "Save Whiteboard as Picture..." },
     { 33891, "File Name" },
+    { 33894, "\\" },  // reads "\ch\" in Chinese: the invitation link's page
     { 33897, "Please enter an integer between 1 and 100." },
     { 33917, "Please enter an integer between 1 and 50." },
     { 33918, "Please select an application." },

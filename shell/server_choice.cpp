@@ -10,18 +10,6 @@
 
 namespace {
 
-constexpr std::array<PortChoice, port_choice_count> choices = { {
-    { "Default", server_default_port },
-    { "irc(194)", 194 },
-    { "https(443)", 443 },
-    { "IMAP4 over SSL(993)", 993 },
-    { "POP3 over SSL(995)", 995 },
-    { "socks proxy(1080)", 1080 },
-    { "SQL Server(1433)", 1433 },
-    { "msn(1863)", 1863 },
-    { "http2(8080)", 8080 },
-} };
-
 // The port edit as a decimal number: leading blanks and digits; anything
 // else reads as 0, which the minimum refuses.
 long read_port(const std::string& text)
@@ -35,8 +23,6 @@ long read_port(const std::string& text)
 }
 
 } // namespace
-
-const std::array<PortChoice, port_choice_count>& port_choices() { return choices; }
 
 std::vector<ServerLine> server_list_lines()
 {

@@ -1,20 +1,12 @@
 #pragma once
 // The connect dialog's decisions without the window: which servers it lists,
-// the nine port choices, what OK picks and refuses, and the auto-connect
-// settings it writes.
+// what OK picks and refuses, and the auto-connect settings it writes.
+
+#include "core/server_table.h"
 
 #include <array>
 #include <string>
 #include <vector>
-
-struct PortChoice {
-    const char* text;
-    int port;
-};
-// "Default" first: it means the chosen server's own port.
-inline constexpr int port_choice_default = 0;
-inline constexpr int port_choice_count = 9;
-const std::array<PortChoice, port_choice_count>& port_choices();
 
 inline constexpr int manual_port_minimum = 50;
 inline constexpr int manual_port_maximum = 65535;
