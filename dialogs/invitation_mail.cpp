@@ -234,7 +234,7 @@ std::string plain_invitation(const NotifySettings& s, const std::string& link)
 std::string invitation_mail_text(const std::string& first_name, const std::string& last_name,
                                  const NotifySettings& s, const std::string& link)
 {
-    return piece("Dear ") + first_name + " " + last_name + without_markup(piece(":<br>\r\n"))
+    return crlf_lines(piece("Dear ") + first_name + " " + last_name + without_markup(piece(":<br>\r\n"))
         + without_markup(piece("   You have a conference appointment.<br><br>\r\n\r\n"))
         + without_markup(piece("   Conference Info:<br>\r\n")) + conference_values(s, "\r\n")
         + piece("   Conference Sponsor should create meeting room before conference start if it does not exist "
@@ -242,7 +242,7 @@ std::string invitation_mail_text(const std::string& first_name, const std::strin
         + without_markup(piece("And set the password as specified above, so that everyone could come in with a "
                                "single click of the link.<br>\r\n"))
         + without_markup(piece("   The link for conference members to enter:<br>\r\n")) + link
-        + without_markup(piece("<br><br>\r\n\r\n")) + s.content;
+        + without_markup(piece("<br><br>\r\n\r\n")) + s.content);
 }
 
 std::string appointment_ics(const NotifySettings& s, const std::string& link, const std::string& uid, std::time_t now)

@@ -40,7 +40,8 @@ std::time_t schedule_moment(const NotifySettings& settings);
 // The plain-text invitation with its "\r\n" line ends.
 std::string plain_invitation(const NotifySettings& settings, const std::string& link);
 // The mail's text: "Dear " and the names, then the invitation mail's texts
-// without their markup, the join link standing bare in place of its anchor.
+// without their markup, the join link standing bare in place of its anchor;
+// every line ends in "\r\n".
 std::string invitation_mail_text(const std::string& first_name, const std::string& last_name,
                                  const NotifySettings& settings, const std::string& link);
 
