@@ -47,6 +47,8 @@ packages=(
   qt6-webengine-dev xdg-utils
   # the desktop picture's difference: MD4 (nettle); whole pictures on the server (TurboJPEG); librsync for the difference benchmark
   nettle-dev libturbojpeg0-dev librsync-dev
+  # invitations: xdg-email and xdg-open (xdg-utils), file for the appointment's type, libical to read it back in tests
+  file libical-dev
 )
 
 missing=()
