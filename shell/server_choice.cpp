@@ -44,7 +44,7 @@ std::string choose_listed_server(int table_index, int port_choice_index, ServerC
     server_entry_record entry = server_entry_copy(table_index);
     choice.host = entry.host.data();
     const bool default_port = port_choice_index <= port_choice_default || port_choice_index >= port_choice_count;
-    choice.port = default_port ? entry.port : choices[static_cast<size_t>(port_choice_index)].port;
+    choice.port = default_port ? entry.port : port_choices()[static_cast<size_t>(port_choice_index)].port;
     choice.display_name = cut_copy(entry.show_name.data(), server_display_name_limit);
     return {};
 }
