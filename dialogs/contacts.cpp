@@ -33,24 +33,22 @@ std::string user_file(const char* name)
     return folder + name;
 }
 
-// Every line of the file, the last one too when no line feed ends it; a
-// carriage return before the line feed and NUL bytes are dropped.
+// Every line of the file, the last one too when no line feed ends it.
+// Carriage returns (CRLF files) and NUL bytes are dropped: no field can
+// hold them, and a field ending in one would not read back the same.
 bool read_lines(const std::string& path, std::vector<std::string>& lines)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return false;
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    text.erase(std::remove(text.begin(), text.end(), '\0'), text.end());
+    text.erase(std::remove_if(text.begin(), text.end(), [](char c) { return c == '\0' || c == '\r'; }), text.end());
     size_t start = 0;
     while (start < text.size()) {
         size_t end = text.find('\n', start);
         if (end == std::string::npos)
             end = text.size();
-        std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(std::move(line));
+        lines.push_back(text.substr(start, end - start));
         start = end + 1;
     }
     return true;

@@ -325,6 +325,18 @@ void chat_members_seeds()
 
 } // namespace
 
+// Two bytes of group-file length, the group file, then the contact file.
+void contact_file_seeds()
+{
+    const std::string groups = "1|Work\n2|Home|and more\nx|no id\n";
+    const std::string contacts = "1|ann@example.org|Ann|Lee|boss|extra\r\n-1|bo@example.org|Bo|Wu|\n\nabc|c@x|C|D";
+    seed("contact_files", "both_files", u16(groups.size()) + groups + contacts);
+    std::string many;
+    for (int i = 0; i < 210; ++i)
+        many += format_text("%d|p%d@x|P|%d|\n", i % 5, i, i);
+    seed("contact_files", "beyond_the_table", u16(0) + many);
+}
+
 int main(int argc, char** argv)
 {
     if (argc != 2) {
@@ -340,6 +352,7 @@ int main(int argc, char** argv)
     bitmap_seeds();
     server_seeds();
     chat_members_seeds();
+    contact_file_seeds();
     std::printf("fuzz_seeds: %d seeds in %s\n", g_written, argv[1]);
     return 0;
 }
