@@ -3,8 +3,11 @@
 // Test through real proxies to a real tamblo-server, and their pictures.
 
 #include "core/connections.h"
+#include "core/control_messages.h"
 #include "core/global_state.h"
 #include "core/messages.h"
+#include "core/receive_dispatch.h"
+#include "core/receive_threads.h"
 #include "core/text_util.h"
 #include "core/wire_head.h"
 #include "core/message_box.h"
@@ -12,6 +15,7 @@
 #include "core/wf_socket.h"
 #include "dialogs/option_settings.h"
 #include "dialogs/ui/options_sheet.h"
+#include "dialogs/ui/prop_meeting_room_options.h"
 #include "dialogs/ui/prop_proxy.h"
 #include "dialogs/ui/prop_skin.h"
 #include "dialogs/ui/prop_video.h"
@@ -27,6 +31,7 @@
 #include "skin/ui/my_ip_address_ctrl.h"
 #include "skin/ui/my_property_sheet.h"
 #include "tests/core/loopback.h"
+#include "tests/support/headless_peer.h"
 #include "tests/support/proxy_process.h"
 #include "tests/support/server_process.h"
 #include "tests/support/temp_home.h"
@@ -38,7 +43,9 @@
 #include <QTranslator>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -357,6 +364,70 @@ TEST_F(OptionPages, TestReachesTheServerThroughTheStoredProxy)
     }
 }
 
+// The chairman's choice reaches every member of the room through the server
+// (781 asks, 784 tells the room); the page shows what the server last told,
+// and another member's 781 changes nothing anywhere.
+TEST_F(OptionPages, MeetingRoomOptionReachesTheRoomOnlyFromTheChairman)
+{
+    ServerProcess server;
+    g_server_host.set("127.0.0.1");
+    g_server_port = server.port();
+    g_enter_full_screen = 0;
+    reset_receive_handlers();
+    install_control_handlers();
+    std::thread receiver([] { g_recv_thread(); });
+    auto pump_until = [](const std::function<bool()>& done) {
+        for (int i = 0; i < 1000 && !done(); ++i)
+            QTest::qWait(5);
+        return done();
+    };
+    ASSERT_TRUE(pump_until([] { return g_my_customer_id >= 0; }));
+    // The first member in the room is its chairman.
+    ASSERT_EQ(send_login("alice", ""), 0);
+    ASSERT_TRUE(pump_until([] { return g_logged_in == 1; }));
+    ASSERT_EQ(send_join_meeting_room("Lobby", ""), 0);
+    ASSERT_TRUE(pump_until([] { return g_room_number > 0; }));
+    HeadlessPeer bob("bob");
+    ASSERT_EQ(bob.connect("127.0.0.1", server.port(), true), 0);
+    ASSERT_EQ(bob.login("bob"), 0);
+    ASSERT_GT(bob.join_room("Lobby"), 0);
+
+    bob.send(PeerChannel::main, MSG_ROOM_OPTION_781, 1);
+    EXPECT_TRUE(server.wait_for_log("refused 781 from " + std::to_string(bob.customer_id())));
+    EXPECT_EQ(g_enter_full_screen, 0);
+
+    auto open_page = [this] {
+        sheet = std::make_unique<CMyPropertySheet>("Meeting Room Options...");
+        auto* page = new CPropMeetingRoomOptions(sheet.get());
+        sheet->AddPage(page);
+        sheet->show();
+        sheet->SetActivePage(0);
+        QApplication::processEvents();
+        return page;
+    };
+    CPropMeetingRoomOptions* page = open_page();
+    EXPECT_FALSE(page->full_screen_check()->isChecked());
+    page->full_screen_check()->click();
+    sheet->m_ok->click();
+    auto told = bob.await_number(MSG_784);
+    ASSERT_TRUE(told);
+    EXPECT_EQ(told->head.address, 1);
+    EXPECT_EQ(bob.count(MSG_784), 1u);
+    EXPECT_TRUE(pump_until([] { return g_enter_full_screen == 1; }));
+    page = open_page();
+    EXPECT_TRUE(page->full_screen_check()->isChecked());
+    sheet.reset();
+
+    g_main_sock.close_socket();
+    receiver.join();
+    reset_receive_handlers();
+    g_my_customer_id = -1;
+    g_logged_in = 0;
+    g_room_number = -1;
+    g_is_chairman = 0;
+    g_enter_full_screen = 0;
+}
+
 // Not compared: every page in both languages, the skin page in every scheme, for people to look at.
 TEST_F(OptionPages, Screenshots)
 {
@@ -383,6 +454,15 @@ TEST_F(OptionPages, Screenshots)
                 EXPECT_TRUE(render(*sheet).save(name));
             }
             sheet.reset();
+            if (scheme == 0 || scheme == 3) {
+                CMyPropertySheet room_sheet(tr_ui("Meeting Room Options..."));
+                room_sheet.AddPage(new CPropMeetingRoomOptions(&room_sheet));
+                room_sheet.show();
+                room_sheet.SetActivePage(0);
+                QApplication::processEvents();
+                EXPECT_TRUE(render(room_sheet).save(
+                    QString("%1/room_options_page_%2_scheme_%3.png").arg(dir).arg(language).arg(scheme)));
+            }
         }
     }
     QCoreApplication::removeTranslator(&chinese);
