@@ -14,9 +14,11 @@
 #include "shell/members_roster.h"
 #include "shell/ui/chat_rich_text.h"
 #include "shell/ui/chat_view.h"
+#include "shell/ui/choose_save_format_dlg.h"
 #include "shell/ui/dlg_chat.h"
 #include "shell/ui/dlg_private_chat.h"
 #include "shell/ui/members_page.h"
+#include "platform/ui/control_id.h"
 #include "platform/ui/translations.h"
 #include "skin/skin_table.h"
 #include "skin/ui/my_button.h"
@@ -33,6 +35,7 @@
 #include <QMenu>
 #include <QTest>
 #include <QTextBlock>
+#include <QTimer>
 #include <QTranslator>
 
 #include <gtest/gtest.h>
@@ -377,6 +380,24 @@ TEST_F(Windows, PrivateChatDialogIsCaptionedWithItsPartnerAndSendsThroughTheServ
 
 // Not compared: the page, the view and the two dialogs for people to look at,
 // in the default and the gray scheme, in both languages.
+// Each button of "Choose Save Format" closes it with its choice; Cancel with none.
+TEST_F(Windows, ChooseSaveFormatClosesWithTheChosenFormat)
+{
+    struct Case {
+        int button;
+        int result;
+        int choice;
+    } cases[] = { { 1189, IDOK, chat_save_rtf }, { 1190, IDOK, chat_save_text }, { 2, IDCANCEL, 0 } };
+    for (const Case& c : cases) {
+        CDlgChooseSaveFormat dlg;
+        auto* button = dlg.findChild<CMyButton*>(control_name(c.button));
+        ASSERT_NE(button, nullptr) << c.button;
+        QTimer::singleShot(0, button, [button] { button->click(); });
+        EXPECT_EQ(dlg.exec(), c.result) << c.button;
+        EXPECT_EQ(dlg.choice(), c.choice) << c.button;
+    }
+}
+
 TEST_F(Windows, Screenshots)
 {
     QString dir = qEnvironmentVariable("TAMBLO_BUILD_DIR", ".") + "/screenshots";
@@ -435,6 +456,10 @@ TEST_F(Windows, Screenshots)
                 dlg->typing_edit()->setPlainText("See you at ten.");
                 save(*dlg, "chat_dlg");
                 delete dlg;
+            }
+            {
+                CDlgChooseSaveFormat dlg;
+                save(dlg, "choose_save_format_dlg");
             }
             {
                 CDlgPrivateChat* dlg = open_private_chat("bob");
