@@ -6,7 +6,7 @@
 #include "core/http_util.h"
 #include "core/messages.h"
 #include "core/receive_dispatch.h"
-#include "core/settings.h"
+#include "core/web_host.h"
 #include "core/wf_socket.h"
 #include "core/window_messages.h"
 #include "platform/sys/threads.h"
@@ -67,15 +67,6 @@ std::string company_logo_file_name_for(const std::string& name)
     return "company_logo" + extension;
 }
 
-std::string company_logo_web_host()
-{
-    std::string host;
-    reg_read("general", "web_host", host, 100);
-    if (host.empty())
-        host = g_server_host.get();
-    return host;
-}
-
 std::string company_logo_file_path()
 {
     std::string name = g_company_logo_file_name.get();
@@ -118,8 +109,8 @@ int download_company_logo()
 
     Cwf_socket sock;
     sock.name.set("download_company_logo_sock");
-    sock.host.set(company_logo_web_host());
-    sock.port = logo_web_port;
+    sock.host.set(web_host_name());
+    sock.port = static_cast<uint16_t>(web_host_port());
     sock.show_errors = 0;
     if (sock.connect_server() != 0) {
         dbg_log("failed to connect server in download_company_logo\n");

@@ -7,7 +7,6 @@
 
 inline constexpr int logo_name_limit = 127;
 inline constexpr int logo_head_line_limit = 2047;
-inline constexpr int logo_web_port = 80;
 // A reply without a length is read until the server closes, up to this much.
 inline constexpr long long logo_size_limit = 16 * 1024 * 1024;
 
@@ -19,8 +18,6 @@ bool logo_name_acceptable(const std::string& name);
 // "company_logo" + the name's extension (the last '.' within its last eight characters).
 std::string company_logo_file_name_for(const std::string& name);
 
-// The web host: setting "general" / "web_host", else the conference server's host.
-std::string company_logo_web_host();
 // Where the logo file is kept; empty while no logo has been named.
 std::string company_logo_file_path();
 

@@ -3,6 +3,9 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 // Keeps A-Z, a-z and bytes of 128 or more; every other byte becomes "%xx".
 void url_encode(const std::string& in, std::string& out);
@@ -11,3 +14,20 @@ void url_encode(const std::string& in, std::string& out);
 void hex_encode_all(const std::string& in, std::string& out, size_t size);
 // The value of a "Content-Length:" line in any case; -1 when the line has none.
 int http_get_content_length(const std::string& line);
+
+// A value inside a meeting link's query: '%', '&', '=', '#' and '+' as "%xx",
+// so that no value can end its field or the query.
+std::string encode_link_value(std::string_view value);
+// A value of the e-mail link, which travels inside mail text and an HTML
+// attribute: a blank as "%20", and also '?', '"', '\'', '<', '>', control
+// bytes and bytes over 127 as "%xx", besides what encode_link_value encodes.
+std::string encode_email_link_value(std::string_view value);
+
+// Undoes "%xx" and turns '+' into a blank. False for a '%' without two
+// hexadecimal digits behind it (out then holds nothing useful).
+bool url_decode(std::string_view in, std::string& out);
+// "name=value&name=value..." with each name and value decoded. False when
+// a field has no '=' or an escape is broken. Empty fields ("a=1&&b=2") are skipped.
+bool parse_query_fields(std::string_view text, std::vector<std::pair<std::string, std::string>>& fields);
+// The UTF-8 rules: no overlong forms, no surrogates, nothing above U+10FFFF.
+bool is_valid_utf8(std::string_view text);

@@ -6,10 +6,12 @@
 #include "server/member_pictures.h"
 #include "server/message_table.h"
 #include "server/report_listener.h"
+#include "server/server_log.h"
 #include "server/server_core.h"
 #include "server/server_families.h"
 #include "server/server_log.h"
 #include "server/server_options.h"
+#include "server/web_host.h"
 
 #include <csignal>
 #include <cstdio>
@@ -68,6 +70,13 @@ int main(int argc, char** argv)
     ReportListener reports;
     if (options.report_port != 0)
         reports.start(options.config.listen_host, static_cast<uint16_t>(options.report_port));
+    // Asked for explicitly: a web host that cannot serve stops the start.
+    WebHost web(options.web_config);
+    if (options.web && web.start() != 0) {
+        server_log_flush(1000);
+        return 1;
+    }
     server.run(true);
+    web.stop();
     return 0;
 }

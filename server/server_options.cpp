@@ -19,7 +19,7 @@ bool parse_number(const std::string& text, long long min, long long max, long lo
 }
 
 // "HOST:PORT"; the port may be 0 (any free port).
-bool parse_listen(const std::string& text, ServerConfig& config)
+bool parse_host_port(const std::string& text, std::string& host_out, uint16_t& port_out)
 {
     size_t colon = text.rfind(':');
     if (colon == std::string::npos || colon == 0)
@@ -30,8 +30,8 @@ bool parse_listen(const std::string& text, ServerConfig& config)
     std::string host = text.substr(0, colon);
     if (host.size() > 2 && host.front() == '[' && host.back() == ']')
         host = host.substr(1, host.size() - 2);
-    config.listen_host = host;
-    config.listen_port = static_cast<uint16_t>(port);
+    host_out = host;
+    port_out = static_cast<uint16_t>(port);
     return true;
 }
 
@@ -56,6 +56,13 @@ std::string server_usage_text(int report_port)
            "                            gzipped (what a recording keeps); larger ones are refused at start\n"
            "  --identify-timeout-ms N   close connections that name no client by then (default 10000, 0: never)\n"
            "  --idle-timeout-s N        drop clients heard nothing from for N seconds (default 120, 0: never)\n"
+           "  --web HOST:PORT           also serve the web host there (off unless given; port 0 picks a free one):\n"
+           "                            the join pages of meeting links, the feedback and tell-a-friend forms,\n"
+           "                            and the files under --web-root\n"
+           "  --web-root DIR            files served as they lie, e.g. home/release/tamblo_install.deb and its\n"
+           "                            .sig, home/company_logo/NAME (default: none)\n"
+           "  --web-spool DIR           where each form submission is kept as one file, its body as posted\n"
+           "                            (default: none, and the forms are refused); nobody is mailed\n"
            "  --help                    show this text\n"
            "  --version                 show the version\n"
            + control_help_text(report_port);
@@ -90,7 +97,8 @@ ParsedServerOptions parse_server_options(const std::vector<std::string>& args)
             continue;
         bool takes_value = arg == "--listen" || arg == "--greeting" || arg == "--send-queue-kib" || arg == "--identify-timeout-ms"
             || arg == "--idle-timeout-s" || arg == "--config" || arg == "--report-port" || arg == "--room-pictures-kib"
-            || arg == "--pictures-kib" || arg == "--data-dir" || arg == "--room-files-mib" || arg == "--pictures";
+            || arg == "--pictures-kib" || arg == "--data-dir" || arg == "--room-files-mib" || arg == "--pictures"
+            || arg == "--web" || arg == "--web-root" || arg == "--web-spool";
         if (!takes_value)
             return fail("unknown option " + arg);
         if (i + 1 >= args.size())
@@ -98,8 +106,16 @@ ParsedServerOptions parse_server_options(const std::vector<std::string>& args)
         const std::string& value = args[++i];
         long long number = 0;
         if (arg == "--listen") {
-            if (!parse_listen(value, parsed.config))
+            if (!parse_host_port(value, parsed.config.listen_host, parsed.config.listen_port))
                 return fail("--listen wants HOST:PORT, not " + value);
+        } else if (arg == "--web") {
+            if (!parse_host_port(value, parsed.web_config.listen_host, parsed.web_config.listen_port))
+                return fail("--web wants HOST:PORT, not " + value);
+            parsed.web = true;
+        } else if (arg == "--web-root" || arg == "--web-spool") {
+            if (value.empty())
+                return fail(arg + " wants a folder");
+            (arg == "--web-root" ? parsed.web_config.root : parsed.web_config.spool) = value;
         } else if (arg == "--greeting") {
             if (value.size() > 2047)
                 return fail("--greeting is longer than 2047 characters");
@@ -144,5 +160,7 @@ ParsedServerOptions parse_server_options(const std::vector<std::string>& args)
     }
     if (help)
         parsed.command = ServerCommand::help;
+    else if (!parsed.web && (!parsed.web_config.root.empty() || !parsed.web_config.spool.empty()))
+        return fail("--web-root and --web-spool need --web HOST:PORT");
     return parsed;
 }

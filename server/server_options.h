@@ -3,6 +3,7 @@
 
 #include "server/report_listener.h"
 #include "server/server_core.h"
+#include "server/web_host.h"
 
 #include <string>
 #include <vector>
@@ -17,6 +18,8 @@ struct ParsedServerOptions {
     bool greeting_given = false; // --greeting beats the configuration's greeting
     int report_port = report_listen_port;  // --report-port: UDP port of the report datagrams, 0: none
     std::string pictures_dir;    // --pictures: the members' pictures, "<login name>.jpg"
+    bool web = false;            // --web HOST:PORT: serve the web host there
+    WebHostConfig web_config;    // with --web-root and --web-spool
 };
 
 ParsedServerOptions parse_server_options(const std::vector<std::string>& args);

@@ -49,6 +49,9 @@ packages=(
   nettle-dev libturbojpeg0-dev librsync-dev
   # invitations: xdg-email and xdg-open (xdg-utils), file for the appointment's type, libical to read it back in tests
   file libical-dev
+  # the server's web host; the update's signature and package checks; the
+  # update tests build and sign packages, the benchmark fetches with curl
+  libcpp-httplib-dev gnupg dpkg-dev curl
 )
 
 missing=()

@@ -3,8 +3,11 @@
 #include "core/messages.h"
 #include "core/receive_dispatch.h"
 #include "core/settings.h"
+#include "core/web_host.h"
 #include "core/window_messages.h"
+#include "tests/core/loopback.h"
 #include "tests/support/child_process.h"
+#include "tests/support/server_process.h"
 #include "tests/support/temp_home.h"
 
 #include <gtest/gtest.h>
@@ -55,8 +58,6 @@ std::string odd_reply_body(size_t n)
     return out;
 }
 
-bool in_private_network() { return std::getenv("TAMBLO_NETNS") && std::string(std::getenv("TAMBLO_NETNS")) == "1"; }
-
 } // namespace
 
 TEST(CompanyLogo, NamesAndFileNames)
@@ -104,36 +105,52 @@ TEST(CompanyLogo, RefusedNamesStartNoDownload)
     reset_receive_handlers();
 }
 
-TEST(CompanyLogo, WebHostIsTheSettingElseTheConferenceServer)
+TEST(WebHost, TheSettingsElseTheConferenceServerOnPort80)
 {
     TempHome home;
     g_server_host.set("meet.example.test");
-    EXPECT_EQ(company_logo_web_host(), "meet.example.test");
-    reg_write("general", "web_host", "127.0.0.1");
-    EXPECT_EQ(company_logo_web_host(), "127.0.0.1");
+    struct Case {
+        const char* host;  // nullptr: not set
+        const char* port;
+        const char* name;
+        int want_port;
+        const char* url;
+    } cases[] = {
+        { nullptr, nullptr, "meet.example.test", 80, "http://meet.example.test/a" },
+        { "127.0.0.1", nullptr, "127.0.0.1", 80, "http://127.0.0.1/a" },
+        { "127.0.0.1", "8080", "127.0.0.1", 8080, "http://127.0.0.1:8080/a" },
+        { "web.example.test", "0", "web.example.test", 80, "http://web.example.test/a" },
+        { "web.example.test", "70000", "web.example.test", 80, "http://web.example.test/a" },
+        { "web.example.test", "x", "web.example.test", 80, "http://web.example.test/a" },
+        { "::1", "81", "::1", 81, "http://[::1]:81/a" },
+    };
+    for (const Case& c : cases) {
+        reg_write("general", "web_host", c.host ? c.host : "");
+        reg_write("general", "web_port", c.port ? c.port : "");
+        EXPECT_EQ(web_host_name(), c.name);
+        EXPECT_EQ(web_host_port(), c.want_port) << (c.port ? c.port : "");
+        EXPECT_EQ(web_host_url("/a"), c.url);
+    }
     g_server_host.clear();
 }
 
-// Both servers listen on port 80, so the two phases run in one test.
-TEST(CompanyLogo, DownloadsFromARealWebServerAndRefusesOddReplies)
+TEST(CompanyLogo, DownloadsFromTheServersWebHostAndRefusesOddReplies)
 {
-    if (!in_private_network())
-        GTEST_SKIP() << "needs the private network namespace of make test (port 80 on 127.0.0.1)";
     TempHome home;
     LogCapture log;
     RecordingFrame frame;
     WindowSlotBinding binding(WindowSlot::logo_frame, &frame);
     reg_write("general", "web_host", "127.0.0.1");
 
-    // A real web server and the whole path from the handler.
+    // The real web host and the whole path from the handler.
     std::string site = home.root() + "/site";
     std::filesystem::create_directories(site + "/home/company_logo");
     std::string picture = odd_reply_body(70000);
     std::ofstream(site + "/home/company_logo/acme.png", std::ios::binary) << picture;
     {
-        ChildProcess web({ "python3", "-m", "http.server", "--bind", "127.0.0.1", "--directory", site, "80" });
-        ASSERT_TRUE(web.started());
-        ASSERT_TRUE(wait_for_loopback_port(80, 10000));
+        ServerProcess web({ "--web", "127.0.0.1:0", "--web-root", site });
+        ASSERT_NE(web.web_port(), 0);
+        reg_write_int("general", "web_port", web.web_port());
         ASSERT_EQ(do_company_logo_from_server("acme.png", 8), 0);
         ASSERT_TRUE(frame.wait_for(WM_MY_MSG_LOGO_READY, 10000));
         EXPECT_EQ(g_company_logo_file_name.get(), "company_logo.png");
@@ -149,9 +166,11 @@ TEST(CompanyLogo, DownloadsFromARealWebServerAndRefusesOddReplies)
 
     std::string request_log = home.root() + "/requests.txt";
     std::string script = std::string(TAMBLO_TEST_SOURCE_DIR) + "/tests/support/odd_http_server.py";
-    ChildProcess odd({ "python3", script, "80", request_log });
+    uint16_t odd_port = unused_loopback_port();
+    ChildProcess odd({ "python3", script, std::to_string(odd_port), request_log });
     ASSERT_TRUE(odd.started());
-    ASSERT_TRUE(wait_for_loopback_port(80, 10000));
+    ASSERT_TRUE(wait_for_loopback_port(odd_port, 10000));
+    reg_write_int("general", "web_port", odd_port);
     std::filesystem::remove(request_log);
     struct Case {
         const char* name;

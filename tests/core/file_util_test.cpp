@@ -170,3 +170,48 @@ TEST(UrlText, ContentLengthInAnyCase)
     for (const Case& c : cases)
         EXPECT_EQ(http_get_content_length(c.line), c.want) << c.line;
 }
+
+TEST(UrlText, LinkValuesKeepTheirFieldsAndDecodeBack)
+{
+    struct Case {
+        std::string in, link, email;
+    } cases[] = {
+        { "plain", "plain", "plain" },
+        { "a&b=c#d+e%f", "a%26b%3dc%23d%2be%25f", "a%26b%3dc%23d%2be%25f" },
+        { "two words?", "two words?", "two%20words%3f" },
+        { "'\"<x>", "'\"<x>", "%27%22%3cx%3e" },
+        { "\x01\x7f", "\x01\x7f", "%01%7f" },
+        { "房", "房", "%e6%88%bf" },
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(encode_link_value(c.in), c.link) << c.in;
+        EXPECT_EQ(encode_email_link_value(c.in), c.email) << c.in;
+        std::string back;
+        EXPECT_TRUE(url_decode(c.email, back));
+        EXPECT_EQ(back, c.in);
+    }
+    std::string out;
+    EXPECT_TRUE(url_decode("a+b%41%4a%4A", out));
+    EXPECT_EQ(out, "a bAJJ");
+    for (const char* broken : { "%", "%4", "%g1", "a%1" })
+        EXPECT_FALSE(url_decode(broken, out)) << broken;
+
+    std::vector<std::pair<std::string, std::string>> fields;
+    EXPECT_TRUE(parse_query_fields("a=1&&b=&c=x%26y", fields));
+    EXPECT_EQ(fields, (std::vector<std::pair<std::string, std::string>> { { "a", "1" }, { "b", "" }, { "c", "x&y" } }));
+    EXPECT_FALSE(parse_query_fields("a=1&b", fields));
+}
+
+TEST(UrlText, Utf8Rules)
+{
+    struct Case {
+        std::string text;
+        bool valid;
+    } cases[] = {
+        { "", true }, { "abc", true }, { "会议室", true }, { "\xf0\x9f\x98\x80", true },
+        { "\xff", false }, { "\xc0\xaf", false }, { "\xe0\x80\xaf", false }, { "\xed\xa0\x80", false },
+        { "\xf4\x90\x80\x80", false }, { "\xe4\xbd", false }, { "\x80", false },
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(is_valid_utf8(c.text), c.valid) << c.text;
+}

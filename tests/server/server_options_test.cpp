@@ -77,3 +77,23 @@ TEST(ServerOptions, TakesTheConfigurationAndTheReportPort)
         EXPECT_EQ(parse_server_options({ "--report-port", bad }).command, ServerCommand::bad) << bad;
     EXPECT_NE(server_usage_text().find("chairman password"), std::string::npos);
 }
+
+TEST(ServerOptions, TakesTheWebHostOnlyWhenAsked)
+{
+    ParsedServerOptions off = parse_server_options({});
+    EXPECT_FALSE(off.web);
+    ParsedServerOptions on = parse_server_options({ "--web-root", "/srv/site", "--web", "127.0.0.1:8080", "--web-spool", "/srv/spool" });
+    ASSERT_EQ(on.command, ServerCommand::run) << on.error;
+    EXPECT_TRUE(on.web);
+    EXPECT_EQ(on.web_config.listen_host, "127.0.0.1");
+    EXPECT_EQ(on.web_config.listen_port, 8080);
+    EXPECT_EQ(on.web_config.root, "/srv/site");
+    EXPECT_EQ(on.web_config.spool, "/srv/spool");
+    const std::vector<std::string> bad[] = {
+        { "--web", "8080" }, { "--web", "h:70000" }, { "--web" }, { "--web-root", "/srv" }, { "--web-spool", "/s" },
+        { "--web", "h:1", "--web-root", "" },
+    };
+    for (const auto& args : bad)
+        EXPECT_EQ(parse_server_options(args).command, ServerCommand::bad) << args[0];
+    EXPECT_NE(server_usage_text().find("--web HOST:PORT"), std::string::npos);
+}

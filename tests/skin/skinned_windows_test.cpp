@@ -12,7 +12,7 @@
 #include "skin/ui/picture.h"
 #include "skin/ui/skin_bitmaps.h"
 #include "tests/skin/paint_probe.h"
-#include "tests/support/child_process.h"
+#include "tests/support/server_process.h"
 #include "tests/support/temp_home.h"
 
 #include <QApplication>
@@ -349,20 +349,16 @@ TEST_F(SkinnedWindows, LogoReadyLoadsTheLogoFromTheUserFolder)
 // real web server, and the frame shows it once the posted message reaches it.
 TEST_F(SkinnedWindows, LogoNamedByTheServerIsDownloadedAndPaintedInTheFrame)
 {
-    const char* netns = std::getenv("TAMBLO_NETNS");
-    if (!netns || std::string(netns) != "1")
-        GTEST_SKIP() << "needs the private network namespace of make test (port 80 on 127.0.0.1)";
     std::string site = home.root() + "/site";
     QDir().mkpath(QString::fromStdString(site + "/home/company_logo"));
     QImage blue(16, 16, QImage::Format_RGB32);
     blue.fill(Qt::blue);
     ASSERT_TRUE(blue.save(QString::fromStdString(site + "/home/company_logo/acme.bmp"), "BMP"));
-    // The web host's port is 80; another address than the core logo test's
-    // keeps the two apart when they run at once.
-    ChildProcess web({ "python3", "-m", "http.server", "--bind", "127.0.0.4", "--directory", site, "80" });
-    ASSERT_TRUE(web.started());
-    ASSERT_TRUE(wait_for_loopback_port(80, 10000, "127.0.0.4"));
-    reg_write("general", "web_host", "127.0.0.4");
+    // The server's web host serves the logo.
+    ServerProcess web({ "--web", "127.0.0.1:0", "--web-root", site });
+    ASSERT_NE(web.web_port(), 0);
+    reg_write("general", "web_host", "127.0.0.1");
+    reg_write_int("general", "web_port", web.web_port());
 
     CMyFrameWnd frame;
     frame.resize(400, 300);

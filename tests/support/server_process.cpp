@@ -129,6 +129,20 @@ int ServerProcess::wait_exit(int wait_ms)
     return -1;
 }
 
+uint16_t ServerProcess::web_port() const
+{
+    const std::string marker = "web: serving http on 127.0.0.1:";
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    do {
+        std::string log = log_text();
+        size_t at = log.find(marker);
+        if (at != std::string::npos && log.find('\n', at) != std::string::npos)
+            return static_cast<uint16_t>(std::atoi(log.c_str() + at + marker.size()));
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    } while (std::chrono::steady_clock::now() < deadline);
+    return 0;
+}
+
 std::string ServerProcess::log_text() const
 {
     return read_file(log_path_);

@@ -17,6 +17,9 @@ public:
     ServerProcess& operator=(const ServerProcess&) = delete;
 
     uint16_t port() const { return port_; }
+    // The web host's port of a server started with --web 127.0.0.1:0 (its
+    // log names it); 0 when it does not serve within 5 s.
+    uint16_t web_port() const;
     pid_t pid() const { return pid_; }
 
     // SIGTERM, then waits up to wait_ms; the exit status (as waitpid gives
