@@ -53,28 +53,6 @@ int http_get_content_length(const std::string& line)
 
 namespace {
 
-std::string encode_bytes(std::string_view value, bool (*needs_escape)(unsigned char))
-{
-    std::string out;
-    out.reserve(value.size());
-    for (char c : value) {
-        auto byte = static_cast<unsigned char>(c);
-        if (needs_escape(byte))
-            append_hex(out, byte);
-        else
-            out += c;
-    }
-    return out;
-}
-
-bool link_value_escape(unsigned char byte) { return byte == '%' || byte == '&' || byte == '=' || byte == '#' || byte == '+'; }
-
-bool email_link_value_escape(unsigned char byte)
-{
-    return link_value_escape(byte) || byte <= ' ' || byte == 0x7f || byte >= 0x80 || byte == '?' || byte == '"'
-        || byte == '\'' || byte == '<' || byte == '>';
-}
-
 int hex_value(char c)
 {
     if (c >= '0' && c <= '9')
@@ -87,10 +65,6 @@ int hex_value(char c)
 }
 
 } // namespace
-
-std::string encode_link_value(std::string_view value) { return encode_bytes(value, link_value_escape); }
-
-std::string encode_email_link_value(std::string_view value) { return encode_bytes(value, email_link_value_escape); }
 
 bool url_decode(std::string_view in, std::string& out)
 {

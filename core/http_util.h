@@ -15,14 +15,6 @@ void hex_encode_all(const std::string& in, std::string& out, size_t size);
 // The value of a "Content-Length:" line in any case; -1 when the line has none.
 int http_get_content_length(const std::string& line);
 
-// A value inside a meeting link's query: '%', '&', '=', '#' and '+' as "%xx",
-// so that no value can end its field or the query.
-std::string encode_link_value(std::string_view value);
-// A value of the e-mail link, which travels inside mail text and an HTML
-// attribute: a blank as "%20", and also '?', '"', '\'', '<', '>', control
-// bytes and bytes over 127 as "%xx", besides what encode_link_value encodes.
-std::string encode_email_link_value(std::string_view value);
-
 // Undoes "%xx" and turns '+' into a blank. False for a '%' without two
 // hexadecimal digits behind it (out then holds nothing useful).
 bool url_decode(std::string_view in, std::string& out);

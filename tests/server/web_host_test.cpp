@@ -3,6 +3,7 @@
 // traversing requests.
 
 #include "core/http_util.h"
+#include "dialogs/invite_link.h"
 #include "server/web_pages.h"
 #include "tests/support/http_exchange.h"
 #include "tests/support/server_process.h"
@@ -92,21 +93,18 @@ protected:
 TEST_F(WebHostTest, JoinPagesCarryTheMeetingIntoTheLauncherLink)
 {
     MeetingLink m { "127.0.0.1", "Local 服务器", 9081, "se&cr=et", "<script>alert(1)</script> 会议室", "p&w=d#+%" };
-    auto query = [&m](bool email) {
-        auto enc = email ? encode_email_link_value : encode_link_value;
-        return "s=" + enc(m.host) + "&sn=" + enc(m.display_name) + "&sp=" + std::to_string(m.port) + "&c=" + enc(m.code)
-            + "&mr=" + enc(m.room) + "&ps=" + enc(m.password) + (email ? "" : "&ct=20");
-    };
-    std::string encoded;
-    hex_encode_all(query(false), encoded, 4001);
+    // The links as the invitation dialogs make them, without the host.
+    InviteValues v { m.host, m.display_name, m.port, m.code, m.room, m.password };
+    std::string invitation = invite_url_link("", v);
+    std::string query = invitation.substr(invitation.find('?'));
     struct Case {
         std::string target;
         const char* lang;
         const char* join_text;
     } cases[] = {
-        { std::string(web_link_page_path) + "?" + encoded, "en", "Join Meeting" },
-        { std::string(web_link_page_path_ch) + "?" + encoded, "zh-CN", "加入会议" },
-        { std::string(web_email_page_path) + "?" + query(true), "en", "Join Meeting" },
+        { invitation, "en", "Join Meeting" },
+        { web_link_page_path_ch + query, "zh-CN", "加入会议" },
+        { email_join_link("", v), "en", "Join Meeting" },
     };
     for (const Case& c : cases) {
         HttpReply reply = parse_http_reply(http_exchange(port_, get(c.target)));

@@ -2,18 +2,22 @@
 // the launcher link built from it, and the escaping of what a page shows.
 
 #include "core/http_util.h"
+#include "dialogs/invite_link.h"
 #include "server/web_pages.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-// The query as the invitation dialog writes it before encoding it whole.
+// The query as the invitation dialog writes it: the mail's join link, or the
+// invitation link's query before it is encoded whole.
 std::string client_query(const MeetingLink& m, bool email)
 {
-    auto enc = email ? encode_email_link_value : encode_link_value;
-    return "s=" + enc(m.host) + "&sn=" + enc(m.display_name) + "&sp=" + std::to_string(m.port) + "&c=" + enc(m.code)
-        + "&mr=" + enc(m.room) + "&ps=" + enc(m.password) + (email ? "" : "&ct=20");
+    InviteValues v { m.host, m.display_name, m.port, m.code, m.room, m.password };
+    if (!email)
+        return invite_url_query(v);
+    std::string link = email_join_link("", v);
+    return link.substr(link.find('?') + 1);
 }
 
 std::map<std::string, std::string> launch_fields(const std::string& link)
