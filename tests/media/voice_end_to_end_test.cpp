@@ -243,6 +243,39 @@ TEST(VoiceEndToEnd, RoomTalkGoesAsSilenceAndSoundAndPlaysWithoutGaps)
     EXPECT_GT(runs[0], 1000u);
 }
 
+// The microphone level the user set (the software line: no mixer on the file
+// backend) scales what the others hear: at 32768 the tone arrives at half its height.
+TEST(VoiceEndToEnd, MicrophoneAtHalfLevelReachesTheListenerAtHalfTheAmplitude)
+{
+    Dir dir;
+    ServerProcess server;
+    std::vector<uint8_t> mic = tone_with_pause();
+    write_wav(dir.path + "/mic.wav", mic);
+    VoicePeer bob(dir, "bob", server.port(), "file:," + dir.path + "/bob_out", {}, 7);
+    ASSERT_TRUE(bob.wait_for_id());
+    VoicePeer ann(dir, "ann", server.port(), "file:" + dir.path + "/mic.wav," + dir.path + "/ann_out",
+                  { "--speak", "--mic-gain", "32768" }, 5);
+    ASSERT_TRUE(ann.finish());
+    ASSERT_TRUE(bob.finish());
+
+    std::vector<uint8_t> written = bob.written();
+    ASSERT_GE(written.size(), 10u * talk_block_samples);
+    auto rms = [](const std::vector<uint8_t>& samples) {
+        double sum = 0;
+        size_t n = 0;
+        for (uint8_t s : samples)
+            if (std::abs(s - 128) > 2) {
+                sum += (s - 128.0) * (s - 128.0);
+                ++n;
+            }
+        return n ? std::sqrt(sum / static_cast<double>(n)) : 0.0;
+    };
+    double ratio = rms(written) / rms(mic);
+    std::printf("microphone at 32768: the listener hears %.2f of the spoken amplitude\n", ratio);
+    EXPECT_GT(ratio, 0.42);
+    EXPECT_LT(ratio, 0.58);
+}
+
 class SpeechQuality : public ::testing::TestWithParam<int> {};
 
 TEST_P(SpeechQuality, SpokenWordsArriveWithTheQualitysFidelity)

@@ -7,6 +7,7 @@
 //   tamblo_voice_peer --port P --room R --name N --seconds S [--speak]
 //       [--quality Q] [--id-file F] [--partner-file F] [--peer-connect ADDR]
 //       [--report F] [--written F] [--request-private ID_FILE] [--accept-private]
+//       [--mic-gain G]
 //
 // --request-private and --accept-private do what the members page does for
 // private voice chat (39 and 85), and a server's 86 opens the peer link.
@@ -14,12 +15,15 @@
 // "peer 617 30"), the monotonic millisecond of talk start ("start_ms"), and
 // every buffer a player wrote ("write <ms> <slot> <first loud sample or -1> <length>");
 // --written keeps the samples of those buffers, one after the other.
+// --mic-gain stores the microphone level G (0..65535) as the volume dialog does;
+// the stored level is read at start as the status bar's microphone slider reads it.
 #include "core/connections.h"
 #include "core/global_state.h"
 #include "core/messages.h"
 #include "core/peer_links.h"
 #include "core/receive_dispatch.h"
 #include "core/receive_threads.h"
+#include "media/input_volume.h"
 #include "media/play_sound.h"
 #include "media/record_sound.h"
 #include "media/voice_parts.h"
@@ -86,6 +90,9 @@ int main(int argc, char** argv)
     install_voice_parts();
     init_global_state();
     g_audio_quality = opt.count("--quality") ? std::atoi(opt["--quality"].c_str()) : 0;
+    if (opt.count("--mic-gain"))
+        store_mic_gain(std::atoi(opt["--mic-gain"].c_str()));
+    read_mic_gain();
     // Count what arrives, then hand it to the real handlers.
     for (int number : { MSG_TALK_SILENCE, MSG_TALK_SILENCE_B, MSG_TALK_DCT_Z, MSG_TALK_DCT_Z_B })
         set_voice_handler(number, [number](const char* body, int length, int field2) {
