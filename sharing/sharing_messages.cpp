@@ -232,8 +232,11 @@ void do_share_cursor_pos_from_server(const char* body, int len, int)
     int old_y = g_share_cursor_y.exchange(y);
     g_share_cursor_prev_x = old_x;
     g_share_cursor_prev_y = old_y;
-    if (x != old_x || y != old_y)
+    if (x != old_x || y != old_y) {
         post_window_message(WindowSlot::share_view, WM_MY_MSG_SHARE_CURSOR_MOVED);
+        // The full-screen window draws the same cursor.
+        post_window_message(WindowSlot::full_screen, WM_MY_MSG_SHARE_CURSOR_MOVED);
+    }
 }
 
 void do_ppt_shared_from_server(const char* body, int len, int)

@@ -73,3 +73,22 @@ const CommandIcon* command_icon(int command_id)
                            [command_id](const CommandIcon& icon) { return icon.command_id == command_id; });
     return it == g_command_icons.end() ? nullptr : &*it;
 }
+
+int full_screen_strip_slot_count(int set) { return set == 0 ? 32 : set == 1 ? 2 : 0; }
+
+StripSlot full_screen_strip_slot(int set, int image)
+{
+    if (set == 1) {
+        static constexpr std::array<StripSlot, 2> close_and_scroll = { { { 32935, 0 }, { 32936, 0 } } };
+        return image >= 0 && image < 2 ? close_and_scroll[static_cast<size_t>(image)] : StripSlot {};
+    }
+    if (set != 0)
+        return {};
+    // Images 0-14 the tools and their settings, 23-25 and 27 the page commands.
+    static constexpr std::array<StripSlot, 32> drawing = { {
+        { 32776, 0 }, { 32774, 0 }, { 32775, 32774 }, { 32771, 0 }, { 32773, 0 }, { 32772, 0 }, { 32777, 0 },
+        { 32778, 0 }, { 32787, 0 }, { 32788, 0 }, { 32789, 0 }, { 32790, 0 }, { 32791, 0 }, { 32796, 0 },
+        { 32797, 0 }, {}, {}, {}, {}, {}, {}, {}, {}, { 32800, 0 }, { 32801, 0 }, { 32802, 0 }, {}, { 32804, 0 },
+    } };
+    return image >= 0 && image < 32 ? drawing[static_cast<size_t>(image)] : StripSlot {};
+}

@@ -114,6 +114,11 @@ SkinBitmapInfo skin_bitmap_info(int bitmap_id)
         info.height = 9;
         return info;
     }
+    // The full-screen strips no scheme names: the sizes of their pressed twins.
+    if (bitmap_id == full_screen_strip_normal_0 || bitmap_id == full_screen_strip_hot_0)
+        return SkinBitmapInfo { -1, -1, 512, 15 };
+    if (bitmap_id == full_screen_strip_normal_1 || bitmap_id == full_screen_strip_hot_1)
+        return SkinBitmapInfo { -1, -1, 32, 15 };
     if (bitmap_id <= 0)
         return info;
     for (int s = 0; s < skin_filled_count; ++s) {

@@ -84,6 +84,16 @@ inline constexpr int tool_strip_6 = 62;
 // The 9 x 9 tick of the check boxes; the same in every scheme.
 inline constexpr int check_box_tick_bitmap = 227;
 
+// The full-screen tool bar's strips: normal, highlighted and pressed of its
+// two bitmap sets. The pressed ones are also scheme 0's words 57 and 58;
+// the others belong to no scheme.
+inline constexpr int full_screen_strip_normal_0 = 215;
+inline constexpr int full_screen_strip_hot_0 = 213;
+inline constexpr int full_screen_strip_pressed_0 = 214;
+inline constexpr int full_screen_strip_normal_1 = 247;
+inline constexpr int full_screen_strip_hot_1 = 248;
+inline constexpr int full_screen_strip_pressed_1 = 249;
+
 class Cskin_table {
 public:
     // Fills the seven schemes and makes the one of "skin" / "skin_index" current.
@@ -114,8 +124,8 @@ struct SkinBitmapInfo {
     int width = 0;
     int height = 0;
 };
-// scheme -1 when no filled scheme names the number (227, the tick, says scheme -1 too
-// and its size).
+// scheme -1 when no filled scheme names the number (227, the tick, and the
+// full-screen strips 215, 213, 247 and 248 say scheme -1 too, and their sizes).
 SkinBitmapInfo skin_bitmap_info(int bitmap_id);
 // Width and height of a word's bitmap in a scheme.
 void skin_bitmap_size(int scheme, int word, int& width, int& height);

@@ -111,8 +111,13 @@ board_action line_action(int kind, int x1, int y1, int x2, int y2, int width, in
 
 } // namespace
 
-BoardGestureController::BoardGestureController(BoardBuilders& builders, BoardGestureSurface& surface)
-    : builders_(builders), surface_(surface)
+BoardGestureController::BoardGestureController(BoardBuilders& builders, BoardGestureSurface& surface,
+                                               BoardGestureOptions options)
+    : builders_(builders),
+      surface_(surface),
+      pen_moves_(options.pen_moves ? *options.pen_moves : g_board_pen_moves),
+      eraser_moves_(options.eraser_moves ? *options.eraser_moves : g_board_eraser_moves),
+      pointer_and_pictures_(options.pointer_and_pictures)
 {
 }
 
@@ -142,7 +147,9 @@ void BoardGestureController::button_down(int board, int x, int y)
     surface_.flush_text_entry(board, r.tool == tool_text);
     const Point at = page_point(board, x, y);
     const int tool = r.tool;
-    if (tool == tool_select && r.show_pointer == 1 && board_pointer_mark_hit(r.pointer_x, r.pointer_y, at.x, at.y)) {
+    if (!pointer_and_pictures_ && (tool == tool_select || (tool >= tool_pointer_drag && tool <= tool_bitmap_drag))) {
+        // Nothing on the page here: no mark to pick or place, no picture to drag.
+    } else if (tool == tool_select && r.show_pointer == 1 && board_pointer_mark_hit(r.pointer_x, r.pointer_y, at.x, at.y)) {
         r.tool = tool_pointer_drag;
         drag_click_ = at;
         drag_origin_ = { r.pointer_x, r.pointer_y };
@@ -187,7 +194,7 @@ void BoardGestureController::button_down(int board, int x, int y)
 void BoardGestureController::move_free_hand(int board, Point at, bool eraser)
 {
     board_record& r = page(board);
-    int& counter = eraser ? g_board_eraser_moves : g_board_pen_moves;
+    int& counter = eraser ? eraser_moves_ : pen_moves_;
     ++counter;
     if (counter % pen_send_every != 0)
         return;
@@ -227,13 +234,13 @@ void BoardGestureController::mouse_move(int board, int x, int y, bool outside)
         surface_.xor_rubber_band(board, band_to(board, tool, at));
         band_shown_ = true;
         last_end_ = at;
-    } else if (tool == tool_pointer_drag) {
+    } else if (tool == tool_pointer_drag && pointer_and_pictures_) {
         ++g_board_pointer_moves;
         if (g_board_pointer_moves % pointer_send_every == 0) {
             const Point p = page_point(board, x, y);
             builders_.pointer(board, moved(drag_origin_.x, drag_click_.x, p.x), moved(drag_origin_.y, drag_click_.y, p.y));
         }
-    } else if (tool == tool_bitmap_drag) {
+    } else if (tool == tool_bitmap_drag && pointer_and_pictures_) {
         const Point p = page_point(board, x, y);
         const int left = moved(drag_origin_.x, drag_click_.x, p.x);
         const int top = moved(drag_origin_.y, drag_click_.y, p.y);
@@ -274,7 +281,7 @@ void BoardGestureController::button_up(int board, int x, int y)
         else
             builders_.shape(board, tool, r.pen_red, r.pen_green, r.pen_blue, start_.x, start_.y, end.x, end.y,
                             r.pen_width, 1);
-    } else if (tool == tool_pointer_drag) {
+    } else if (tool == tool_pointer_drag && pointer_and_pictures_) {
         const Point p = page_point(board, x, y);
         const int dx = moved(p.x, drag_click_.x, 0);
         const int dy = moved(p.y, drag_click_.y, 0);
@@ -286,7 +293,7 @@ void BoardGestureController::button_up(int board, int x, int y)
             // The mark ends where it was let go, whatever the move counter says.
             builders_.pointer(board, moved(drag_origin_.x, 0, dx), moved(drag_origin_.y, 0, dy));
         }
-    } else if (tool == tool_bitmap_drag) {
+    } else if (tool == tool_bitmap_drag && pointer_and_pictures_) {
         r.tool = tool_select;
         if (outline_shown_)
             surface_.xor_rubber_band(board, outline_);

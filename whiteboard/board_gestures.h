@@ -91,9 +91,19 @@ public:
     virtual void invalidate(int board) = 0;
 };
 
+// What sets one surface's gestures apart from the view's.
+struct BoardGestureOptions {
+    // The pen's and the eraser's move counters; the global ones when null.
+    int* pen_moves = nullptr;
+    int* eraser_moves = nullptr;
+    // The select tool picks the pointer mark or a picture (tools 11-13);
+    // without it those tools do nothing.
+    bool pointer_and_pictures = true;
+};
+
 class BoardGestureController {
 public:
-    BoardGestureController(BoardBuilders& builders, BoardGestureSurface& surface);
+    BoardGestureController(BoardBuilders& builders, BoardGestureSurface& surface, BoardGestureOptions options = {});
 
     // (x, y): the mouse point plus the scroll position.
     void button_down(int board, int x, int y);
@@ -115,6 +125,9 @@ private:
 
     BoardBuilders& builders_;
     BoardGestureSurface& surface_;
+    int& pen_moves_;
+    int& eraser_moves_;
+    bool pointer_and_pictures_ = true;
     bool button_down_ = false;
     Point previous_;          // window scale: the pen's last sent point
     Point start_;             // window scale: the rubber band's start

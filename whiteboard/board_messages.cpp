@@ -123,8 +123,9 @@ bool take_action(const char* body, int board, int len, const char* receiver, boa
 
 void announce_appended(int board)
 {
-    post_window_message(WindowSlot::board_view, WM_MY_MSG_BOARD_ACTIONS_ADDED, static_cast<uintptr_t>(board),
-                        g_board[static_cast<size_t>(board)].visible_count);
+    const int count = g_board[static_cast<size_t>(board)].visible_count;
+    post_window_message(WindowSlot::board_view, WM_MY_MSG_BOARD_ACTIONS_ADDED, static_cast<uintptr_t>(board), count);
+    post_window_message(WindowSlot::full_screen, WM_MY_MSG_BOARD_ACTIONS_ADDED, static_cast<uintptr_t>(board), count);
 }
 
 int append_received(const char* body, int board, int len, const char* receiver, std::atomic<int>* counter,

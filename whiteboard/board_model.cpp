@@ -3,6 +3,7 @@
 #include "core/dbg_log.h"
 #include "core/global_state.h"
 #include "core/message_box.h"
+#include "core/window_messages.h"
 
 #include <algorithm>
 #include <atomic>
@@ -429,12 +430,15 @@ void board_invalidate_windows(int board)
 {
     if (board_window_hooks().invalidate_board_windows)
         board_window_hooks().invalidate_board_windows(board);
+    // The full-screen window shows the page too; an empty slot drops it.
+    post_window_message(WindowSlot::full_screen, WM_MY_MSG_REPAINT, static_cast<uintptr_t>(board + 1));
 }
 
 void board_invalidate_share_view(int board)
 {
     if (board_window_hooks().invalidate_share_view)
         board_window_hooks().invalidate_share_view(board);
+    post_window_message(WindowSlot::full_screen, WM_MY_MSG_REPAINT, static_cast<uintptr_t>(board + 1));
 }
 
 void set_board_action_allocator(BoardActionAllocator allocator) { g_allocator = std::move(allocator); }

@@ -29,8 +29,9 @@ namespace {
 
 constexpr int board_annotation = 9;
 
-// The sharer's cursor: an arrow with its tip on the point.
-const QImage& cursor_image()
+} // namespace
+
+const QImage& share_cursor_image()
 {
     static const QImage image = [] {
         QImage img(12, 19, QImage::Format_ARGB32);
@@ -45,8 +46,6 @@ const QImage& cursor_image()
     }();
     return image;
 }
-
-} // namespace
 
 int virtual_key_of(int key)
 {
@@ -250,17 +249,8 @@ void CFormRightUpper2::paint_share()
     }
     QPainter p(&buffer_);
     paint_view_background(p, buffer_.rect());
-    ShareGrid grid = g_desktop_mode ? ShareGrid::desk : ShareGrid::app;
-    draw_whole_share_picture(p, grid);
-    int n = grid_size(grid);
-    for (int r = 0; r < n; ++r)
-        for (int c = 0; c < n; ++c) {
-            load_fresh_tile(grid, r, c);
-            const QImage& picture = picture_of(grid, r, c);
-            TileRect rect;
-            if (!picture.isNull() && view_tile_rect(grid, r, c, rect))
-                p.drawImage(QRect(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top), picture);
-        }
+    draw_whole_share_picture(p, g_desktop_mode ? ShareGrid::desk : ShareGrid::app);
+    paint_tiles(p);
     {
         GdiPainter dc(p);
         int count = g_board[board_annotation].visible_count;
@@ -275,7 +265,21 @@ void CFormRightUpper2::paint_share()
         else
             p.drawRect(QRect(QPoint(band_->x1, band_->y1), QPoint(band_->x2, band_->y2)).normalized());
     }
-    p.drawImage(g_share_cursor_x.load(), g_share_cursor_y.load(), cursor_image());
+    p.drawImage(g_share_cursor_x.load(), g_share_cursor_y.load(), share_cursor_image());
+}
+
+void CFormRightUpper2::paint_tiles(QPainter& p)
+{
+    ShareGrid grid = g_desktop_mode ? ShareGrid::desk : ShareGrid::app;
+    int n = grid_size(grid);
+    for (int r = 0; r < n; ++r)
+        for (int c = 0; c < n; ++c) {
+            load_fresh_tile(grid, r, c);
+            const QImage& picture = picture_of(grid, r, c);
+            TileRect rect;
+            if (!picture.isNull() && view_tile_rect(grid, r, c, rect))
+                p.drawImage(QRect(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top), picture);
+        }
 }
 
 void CFormRightUpper2::on_mouse_press(Qt::MouseButton button, QPoint at)

@@ -24,6 +24,7 @@ class CEditTextTool;
 class CMyStatic;
 class CFormRightUpper2;
 class CShareOverlay;
+class QPainter;
 
 // The view's content: 1600 x 1000, painted through the view's back buffer.
 class CShareCanvas : public QWidget {
@@ -68,6 +69,9 @@ public:
     const QImage& back_buffer() const { return buffer_; }
     // Paints the back buffer now from the tiles, board 9 and the cursor.
     void paint_share();
+    // The tiles of the grid shown, at content coordinates; fresh files are
+    // loaded first (the full-screen window draws the same pictures).
+    void paint_tiles(QPainter& p);
     CShareCanvas* canvas() const { return canvas_; }
     CMyStatic* title() const { return title_; }
     RemoteControlViewer& remote() { return remote_; }
@@ -116,6 +120,9 @@ private:
 // The text-entry box of the shared-screen view: made by the view as its child, hidden
 // until text is typed onto the picture (UI thread only).
 extern CEditTextTool* g_share_text_tool;
+
+// The sharer's cursor as the viewers draw it: an arrow with its tip on the point.
+const QImage& share_cursor_image();
 
 // A key of the toolkit as the virtual-key code the sharer's replay reads; 0 when none.
 int virtual_key_of(int qt_key);

@@ -41,6 +41,7 @@
 #include "shell/ui/rest_room_dlg.h"
 #include "shell/ui/session_commands.h"
 #include "shell/ui/user_login_dlg.h"
+#include "shell/ui/wnd_full_screen.h"
 #include "whiteboard/board_messages.h"
 #include "whiteboard/board_model.h"
 #include "whiteboard/ui/board_commands.h"
@@ -141,6 +142,7 @@ int CMainFrame::OnCreate()
     commands_->set_state_source([this] { return command_state(); });
     session_ = new SessionCommands(this);
     install_handlers();
+    install_full_screen_commands(this);
     create_bands();
     FrameLayoutSettings layout = read_frame_layout_settings();
     show_talk_bar = layout.show_talk_bar;
@@ -366,6 +368,7 @@ CommandState CMainFrame::command_state() const
     s.show_talk_bar = show_talk_bar == 1;
     s.show_draw_bar = show_draw_bar == 1;
     s.show_misc_bar = show_misc_bar == 1;
+    s.full_screen = full_screen_view_shown();
     return s;
 }
 

@@ -2,7 +2,9 @@
 
 #include "core/dbg_log.h"
 #include "platform/ui/gdi_painter.h"
+#include "skin/command_icons.h"
 #include "skin/skin_table.h"
+#include "skin/ui/theme_icons.h"
 
 #include <QImage>
 #include <QPainter>
@@ -510,6 +512,56 @@ QImage paint_word(const Palette& pal, int word, int w, int h)
     }
 }
 
+// ---- the full-screen tool bar's strips ------------------------------------
+
+struct StripKind {
+    int set = -1;
+    GlyphLook look = GlyphLook::normal;
+    bool pressed = false;
+};
+
+StripKind full_screen_strip_kind(int bitmap_id)
+{
+    switch (bitmap_id) {
+    case full_screen_strip_normal_0: return { 0, GlyphLook::normal, false };
+    case full_screen_strip_hot_0: return { 0, GlyphLook::hot, false };
+    case full_screen_strip_pressed_0: return { 0, GlyphLook::normal, true };
+    case full_screen_strip_normal_1: return { 1, GlyphLook::normal, false };
+    case full_screen_strip_hot_1: return { 1, GlyphLook::hot, false };
+    case full_screen_strip_pressed_1: return { 1, GlyphLook::normal, true };
+    default: return {};
+    }
+}
+
+// Each slot the picture of its command; a pressed one sits a pixel lower and
+// to the right, as a pushed button's face does. Slots the bar does not use
+// keep a glyph of their own, so that no two slots look alike.
+QImage paint_full_screen_strip(int bitmap_id)
+{
+    const StripKind kind = full_screen_strip_kind(bitmap_id);
+    if (kind.set < 0)
+        return QImage();
+    const int slot_count = full_screen_strip_slot_count(kind.set);
+    const int w = full_screen_strip_slot_width;
+    const int h = full_screen_strip_slot_height;
+    QImage image = new_image(slot_count * w, h);
+    QPainter p(&image);
+    const QColor unused_ink(0x60, 0x60, 0x60);
+    for (int slot = 0; slot < slot_count; ++slot) {
+        const StripSlot content = full_screen_strip_slot(kind.set, slot);
+        const int shift = kind.pressed ? 1 : 0;
+        const QRect box(slot * w + shift, shift, w - shift, h - shift);
+        if (content.command_id == 0) {
+            draw_glyph(p, slot, QRectF(box), unused_ink, mix(unused_ink, white_colour, 0.55));
+            continue;
+        }
+        draw_command_picture(p, box, content.command_id, kind.look);
+        if (content.badge_command_id != 0)
+            draw_command_picture(p, QRect(box.right() - 7, box.bottom() - 7, 8, 8), content.badge_command_id, kind.look);
+    }
+    return image;
+}
+
 std::unordered_map<int, QPixmap>& bitmap_cache()
 {
     static std::unordered_map<int, QPixmap> cache;
@@ -524,7 +576,10 @@ void paint_scheme(int scheme)
         int width = 0;
         int height = 0;
         skin_bitmap_size(scheme, w, width, height);
-        bitmap_cache()[static_cast<int>(words[static_cast<size_t>(w)])] = QPixmap::fromImage(paint_word(pal, w, width, height));
+        const int id = static_cast<int>(words[static_cast<size_t>(w)]);
+        // Scheme 0 names the full-screen bar's pressed strips among its words.
+        QImage strip = paint_full_screen_strip(id);
+        bitmap_cache()[id] = QPixmap::fromImage(strip.isNull() ? paint_word(pal, w, width, height) : strip);
     }
 }
 
@@ -541,6 +596,8 @@ QPixmap skin_bitmap(int bitmap_id)
     try {
         if (bitmap_id == check_box_tick_bitmap)
             cache[bitmap_id] = QPixmap::fromImage(paint_check_tick(info.width, info.height));
+        else if (info.scheme < 0)
+            cache[bitmap_id] = QPixmap::fromImage(paint_full_screen_strip(bitmap_id));
         else
             paint_scheme(info.scheme);
     } catch (...) {

@@ -16,6 +16,7 @@
 #include "whiteboard/ui/board_font.h"
 #include "whiteboard/ui/board_paint.h"
 #include "whiteboard/ui/board_pictures.h"
+#include "whiteboard/ui/board_text_box.h"
 #include "whiteboard/ui/shape_renderers.h"
 
 #include <QFocusEvent>
@@ -90,8 +91,6 @@ QCursor cursor_for(int id)
 CFormRightUpper1::CFormRightUpper1(QWidget* parent) : CMyFormView(105, parent)
 {
     setObjectName("view_board");
-    buffer_ = QImage(board_page_width, board_page_height, QImage::Format_RGB32);
-    buffer_.fill(Qt::white);
     canvas_ = new CBoardCanvas(this);
     setWidget(canvas_);
     set_scroll_size(board_page_width, board_page_height);
@@ -101,15 +100,8 @@ CFormRightUpper1::CFormRightUpper1(QWidget* parent) : CMyFormView(105, parent)
     caption_->raise();
     caption_->show();
 
-    text_box_ = new CEditTextTool(canvas_);
+    text_box_ = make_board_text_box(canvas_);
     g_board_text_tool = text_box_;
-    text_box_->setGeometry(100, 100, 300, 300);
-    text_box_->hide();
-    connect(text_box_, &QPlainTextEdit::textChanged, this, [this] {
-        // The box takes at most 3999 characters, as the page's buffer.
-        if (text_box_->toPlainText().size() > edit_text_tool_limit)
-            text_box_->textCursor().deletePreviousChar();
-    });
 
     // Font index 0 is the view's own font.
     g_board_font[0].logfont = board_qfont_to_logfont(font());
@@ -131,7 +123,7 @@ CFormRightUpper1::~CFormRightUpper1()
 void CFormRightUpper1::set_scroll_size(int width, int height)
 {
     canvas_->setFixedSize(width, height);
-    buffer_stale_ = true;
+    buffer_.mark_stale();
     canvas_->update();
 }
 
@@ -148,7 +140,7 @@ intptr_t CFormRightUpper1::handle_window_message(uint32_t msg, uintptr_t wparam,
     case WM_MY_MSG_REPAINT: {
         const int board = static_cast<int>(wparam) - 1;
         if (board < 0 || board == g_current_board.load()) {
-            buffer_stale_ = true;
+            buffer_.mark_stale();
             follow_page_scroll();
             canvas_->update();
         }
@@ -167,90 +159,48 @@ intptr_t CFormRightUpper1::handle_window_message(uint32_t msg, uintptr_t wparam,
 const QImage& CFormRightUpper1::back_buffer()
 {
     ensure_buffer();
-    return buffer_;
+    return buffer_.image();
 }
 
 void CFormRightUpper1::ensure_buffer()
 {
-    const int board = g_current_board.load();
-    if (board != buffer_board_) {
-        buffer_board_ = board;
+    if (buffer_.show_board(g_current_board.load()))
         board_views_refresh();
-    }
-    if (buffer_stale_)
-        repaint_buffer();
-}
-
-void CFormRightUpper1::repaint_buffer()
-{
-    buffer_stale_ = false;
-    const int board = buffer_board_;
-    if (!board_index_valid(board))
-        return;
-    GdiPainter dc(&buffer_);
-    const int count = g_board[static_cast<size_t>(board)].visible_count;
-    board_paint_first(board, dc, count);
-    painted_count_ = count;
-    for (const BoardRubberBand& band : bands_)
-        draw_rubber_band(dc, band);
+    buffer_.image();
 }
 
 void CFormRightUpper1::paint_new_actions(int board, int count)
 {
-    if (board != g_current_board.load() || board != buffer_board_ || buffer_stale_) {
-        canvas_->update();
-        return;
-    }
-    if (count <= painted_count_)
-        return;
-    {
-        // Rubber bands come off while the actions go on, then back over them.
-        GdiPainter dc(&buffer_);
-        for (const BoardRubberBand& band : bands_)
-            draw_rubber_band(dc, band);
-        board_paint_actions(board, dc, painted_count_, count - 1);
-        for (const BoardRubberBand& band : bands_)
-            draw_rubber_band(dc, band);
-    }
-    painted_count_ = count;
+    // A buffer that cannot take them is painted whole at the update.
+    if (board == g_current_board.load())
+        buffer_.add_actions(board, count);
     canvas_->update();
 }
 
 void CFormRightUpper1::update_page_rect(const QRect& page_rect)
 {
-    const int k = zoomed(buffer_board_) ? 2 : 1;
+    const int k = zoomed(buffer_.board()) ? 2 : 1;
     canvas_->update(QRect(page_rect.x() * k, page_rect.y() * k, page_rect.width() * k, page_rect.height() * k));
 }
 
 void CFormRightUpper1::draw_now(int board, const board_action& action)
 {
     ensure_buffer();
-    if (board != buffer_board_)
-        return;
-    GdiPainter dc(&buffer_);
-    paint_action(dc, action);
-    canvas_->update();
+    if (buffer_.draw(board, action))
+        canvas_->update();
 }
 
 void CFormRightUpper1::xor_rubber_band(int board, const BoardRubberBand& band)
 {
     ensure_buffer();
-    if (board != buffer_board_)
-        return;
-    auto shown = std::find(bands_.begin(), bands_.end(), band);
-    if (shown != bands_.end())
-        bands_.erase(shown);
-    else
-        bands_.push_back(band);
-    GdiPainter dc(&buffer_);
-    draw_rubber_band(dc, band);
-    const BoardBox b = board_box(band.x1, band.y1, band.x2, band.y2);
-    update_page_rect(QRect(b.left - 2, b.top - 2, b.right - b.left + 5, b.bottom - b.top + 5));
+    const QRect box = buffer_.xor_band(board, band);
+    if (!box.isNull())
+        update_page_rect(box);
 }
 
 void CFormRightUpper1::invalidate(int)
 {
-    buffer_stale_ = true;
+    buffer_.mark_stale();
     canvas_->update();
 }
 
@@ -320,7 +270,7 @@ void CFormRightUpper1::board_views_refresh()
     horizontalScrollBar()->setValue(r->scroll_x);
     verticalScrollBar()->setValue(r->scroll_y);
     following_ = false;
-    buffer_stale_ = true;
+    buffer_.mark_stale();
     canvas_->update();
 }
 
@@ -342,16 +292,7 @@ void CFormRightUpper1::open_text_entry(int board)
     const QPoint scroll = scroll_position();
     r->text_window_x = at.x() - scroll.x();
     r->text_window_y = at.y() - scroll.y();
-    QFont font = board_font_for_index(r->font_index);
-    if (k == 2 && font.pixelSize() > 0)
-        font.setPixelSize(font.pixelSize() * 2);
-    text_box_->setFont(font);
-    QPalette palette = text_box_->palette();
-    palette.setColor(QPalette::Text, colorref_color(board_action_colour(r->text_red, r->text_green, r->text_blue)));
-    text_box_->setPalette(palette);
-    text_box_->setGeometry(at.x(), at.y(), 50, 50);
-    text_box_->show();
-    text_box_->setFocus();
+    board_text_box_open(text_box_, board, at);
 }
 
 void CFormRightUpper1::flush_text_entry(int board, bool keep_open) { send_pending_text(board, keep_open); }
@@ -361,24 +302,19 @@ void CFormRightUpper1::send_pending_text(int board, bool keep_open)
     board_record* r = page_of(board);
     if (!r)
         return;
-    std::string text;
-    const bool from_box = !text_box_->toPlainText().isEmpty();
-    if (from_box)
-        text = board_text_from_box(text_box_->toPlainText().toStdString());
-    else
-        text.assign(r->text_buffer.data(), ::strnlen(r->text_buffer.data(), r->text_buffer.size()));
-    if (!text.empty()) {
-        // The pools hold 3999 bytes: a longer text is refused before it travels.
-        if (text.size() >= static_cast<size_t>(board_long_str_size)) {
-            message_box_printf("Do not support text longer than %d now.", board_long_str_size);
-            return;
-        }
-        send_board_text(board, r->text_x, r->text_y, r->font_index, text, r->text_red, r->text_green, r->text_blue);
+    int sent = 0;
+    if (!text_box_->toPlainText().isEmpty()) {
+        sent = board_text_box_send(text_box_, board);
+    } else {
+        sent = send_board_text_checked(board, std::string(r->text_buffer.data(), ::strnlen(r->text_buffer.data(), r->text_buffer.size())));
+        if (sent > 0)
+            invalidate(board);
+    }
+    if (sent < 0)
+        return;
+    if (sent > 0) {
         r->text_buffer.fill('\0');
         r->caret = 0;
-        text_box_->clear();
-        if (!from_box)
-            invalidate(board);
     }
     if (!keep_open)
         text_box_->hide();
@@ -567,7 +503,7 @@ void CBoardCanvas::paintEvent(QPaintEvent* event)
         const QImage& buffer = view_->back_buffer();
         GdiPainter dc(this);
         const QRect r = event->rect();
-        if (zoomed(view_->buffer_board_)) {
+        if (zoomed(view_->buffer_.board())) {
             // Whole page pixels, each shown 2 x 2.
             const int sx = r.left() / 2;
             const int sy = r.top() / 2;
@@ -578,7 +514,7 @@ void CBoardCanvas::paintEvent(QPaintEvent* event)
             dc.painter().drawImage(r.topLeft(), buffer, r);
         }
         if (hasFocus() && !view_->caret_.isNull()) {
-            const int k = zoomed(view_->buffer_board_) ? 2 : 1;
+            const int k = zoomed(view_->buffer_.board()) ? 2 : 1;
             const QRect c = view_->caret_;
             dc.fill_rect(c.x() * k, c.y() * k, c.x() * k + 1, (c.y() + c.height()) * k, 0);
         }

@@ -9,6 +9,7 @@
 #include "core/window_messages.h"
 #include "skin/ui/my_form_view.h"
 #include "whiteboard/board_gestures.h"
+#include "whiteboard/ui/board_back_buffer.h"
 #include "whiteboard/ui/board_print.h"
 
 #include <QImage>
@@ -113,7 +114,6 @@ private:
 
     // Brings the buffer up to the model: a full repaint when it is stale.
     void ensure_buffer();
-    void repaint_buffer();
     void paint_new_actions(int board, int count);
     void update_page_rect(const QRect& page_rect);
     void follow_page_scroll();
@@ -127,12 +127,7 @@ private:
     std::unique_ptr<QMenu> menu_;
     BoardBuilders builders_;
     BoardGestureController gestures_ { builders_, *this };
-    QImage buffer_;
-    int buffer_board_ = -1;
-    bool buffer_stale_ = true;
-    int painted_count_ = 0;
-    // Rubber bands now XORed onto the buffer.
-    std::vector<BoardRubberBand> bands_;
+    BoardBackBuffer buffer_;
     int selected_bmp_ = -1;
     bool following_ = false;  // scrolling to the page's position, not the user's
     QRect caret_;
