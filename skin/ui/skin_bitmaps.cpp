@@ -533,8 +533,9 @@ StripKind full_screen_strip_kind(int bitmap_id)
     }
 }
 
-// Each slot the picture of its command; a pressed one sits a pixel lower and
-// to the right, as a pushed button's face does. Slots the bar does not use
+// Each slot the picture of its command; a highlighted one lit by a plate
+// behind it, a pressed one a pixel lower and to the right, as a pushed
+// button's face. Slots the bar does not use
 // keep a glyph of their own, so that no two slots look alike.
 QImage paint_full_screen_strip(int bitmap_id)
 {
@@ -554,6 +555,15 @@ QImage paint_full_screen_strip(int bitmap_id)
         if (content.command_id == 0) {
             draw_glyph(p, slot, QRectF(box), unused_ink, mix(unused_ink, white_colour, 0.55));
             continue;
+        }
+        if (kind.look == GlyphLook::hot) {
+            // Lit: a soft plate behind the picture.
+            p.save();
+            p.setRenderHint(QPainter::Antialiasing, true);
+            p.setPen(Qt::NoPen);
+            p.setBrush(QColor(255, 255, 255, 130));
+            p.drawRoundedRect(QRectF(box).adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
+            p.restore();
         }
         draw_command_picture(p, box, content.command_id, kind.look);
         if (content.badge_command_id != 0)

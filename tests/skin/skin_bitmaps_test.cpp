@@ -1,3 +1,4 @@
+#include "skin/command_icons.h"
 #include "skin/skin_table.h"
 #include "skin/ui/skin_bitmaps.h"
 #include "tests/support/temp_home.h"
@@ -172,4 +173,37 @@ TEST(SkinScreenshots, BitmapSheets)
         p.end();
         EXPECT_TRUE(sheet.save(QString("%1/bitmaps_scheme_%2.png").arg(dir).arg(s)));
     }
+}
+
+// The full-screen tool bar's strips: one picture per button in each of the
+// three states, the states telling apart; the pressed ones are scheme 0's
+// words 57 and 58.
+TEST(SkinBitmaps, FullScreenStripsShowEachButtonInThreeStates)
+{
+    struct Set {
+        int set, normal, hot, pressed, width;
+    };
+    for (Set s : { Set { 0, 215, 213, 214, 512 }, Set { 1, 247, 248, 249, 32 } }) {
+        for (int id : { s.normal, s.hot, s.pressed })
+            EXPECT_EQ(skin_bitmap(id).size(), QSize(s.width, 15)) << id;
+        const QImage normal = image_of(s.normal);
+        const QImage hot = image_of(s.hot);
+        const QImage pressed = image_of(s.pressed);
+        QImage empty(16, 15, normal.format());
+        empty.fill(Qt::transparent);
+        for (int slot = 0; slot < full_screen_strip_slot_count(s.set); ++slot) {
+            if (full_screen_strip_slot(s.set, slot).command_id == 0)
+                continue;
+            const QImage n = normal.copy(slot * 16, 0, 16, 15);
+            EXPECT_NE(n, empty) << s.set << " " << slot;
+            EXPECT_NE(n, hot.copy(slot * 16, 0, 16, 15)) << s.set << " " << slot;
+            EXPECT_NE(n, pressed.copy(slot * 16, 0, 16, 15)) << s.set << " " << slot;
+        }
+    }
+    EXPECT_EQ(skin_bitmap_info(214).scheme, 0);
+    EXPECT_EQ(skin_bitmap_info(249).word, skin_word::tool_strip_spare);
+    EXPECT_EQ(skin_bitmap_info(215).scheme, -1);
+    // The pen's width and the eraser's share a picture: the eraser's carries a badge.
+    const QImage strip = image_of(215);
+    EXPECT_NE(strip.copy(2 * 16, 0, 16, 15), strip.copy(5 * 16, 0, 16, 15));
 }

@@ -267,6 +267,54 @@ TEST_F(BoardGestures, DraggingPicksTheFrontPictureAndSendsItsNewPosition)
     EXPECT_EQ(page().tool, tool_bitmap_drag);
 }
 
+// A surface with its own counters and without the select tool's picks (the
+// full-screen window's): strokes count apart from the view's, and the pointer
+// mark, a picture and an armed placing click stay as they are.
+TEST_F(BoardGestures, OwnCountersAndNoPicksLeaveTheViewsStateAlone)
+{
+    int pen_moves = 0;
+    int eraser_moves = 0;
+    BoardGestureController own(builders, surface, BoardGestureOptions { &pen_moves, &eraser_moves, false });
+    g_board_pen_moves = 3;
+    page().tool = tool_pen;
+    own.button_down(0, 0, 0);
+    for (int i = 1; i <= 8; ++i)
+        own.mouse_move(0, i, 0);
+    own.button_up(0, 8, 0);
+    EXPECT_EQ(pen_moves, 8);
+    EXPECT_EQ(g_board_pen_moves, 3);
+    EXPECT_EQ(builders.count("line"), 2u);
+    page().tool = tool_eraser;
+    own.button_down(0, 0, 0);
+    own.mouse_move(0, 1, 0);
+    own.button_up(0, 1, 0);
+    EXPECT_EQ(eraser_moves, 1);
+    EXPECT_EQ(g_board_eraser_moves, 0);
+
+    builders.sent.clear();
+    page().show_pointer = 1;
+    page().pointer_x = 100;
+    page().pointer_y = 100;
+    bmp_slot& picture = page().bitmaps[0];
+    picture.used = 1;
+    picture.x = 200;
+    picture.y = 200;
+    picture.width = 50;
+    picture.height = 50;
+    struct Case { int tool; int x; int y; };
+    for (Case c : { Case { tool_select, 90, 90 }, { tool_select, 210, 210 }, { tool_pointer_place, 300, 300 },
+                    { tool_pointer_drag, 90, 90 }, { tool_bitmap_drag, 210, 210 } }) {
+        page().tool = c.tool;
+        own.button_down(0, c.x, c.y);
+        own.mouse_move(0, c.x + 30, c.y + 30);
+        own.button_up(0, c.x + 30, c.y + 30);
+        EXPECT_EQ(page().tool, c.tool) << c.tool;
+    }
+    EXPECT_TRUE(builders.sent.empty());
+    EXPECT_TRUE(surface.bands.empty());
+    EXPECT_EQ(picture.x, 200);
+}
+
 TEST_F(BoardGestures, MovesOutsideOrOverTheCaptionDoNothing)
 {
     page().tool = tool_pen;
