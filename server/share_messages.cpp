@@ -1,7 +1,8 @@
 // Screen and window sharing: who shares what in each room, the answers to
 // the share requests, and the sharer's announcements passed on to the room.
 // A room holds one share at a time (a window or the desktop): a second
-// request is refused (203 / 243). A sharer who stops, leaves the room or
+// request is refused (203 / 243). A member's 226 / 266 (the annotation lost
+// drawings) goes to the sharer alone. A sharer who stops, leaves the room or
 // goes away ends the share for everyone else (210 / 250).
 
 #include "core/messages.h"
@@ -138,6 +139,26 @@ MessageHandler announcement(int fields, bool from_app_sharer, bool from_desk_sha
     };
 }
 
+// A member's annotation lost drawings (undo or clear over the shared screen):
+// only the sharer draws board 9 onto its own screen, so only it repaints.
+void overlay_repaint(ServerCore& server, Client& sender, const IncomingMessage& message)
+{
+    Room* room = sender.room();
+    if (!room)
+        return;
+    const ShareRoomState& state = room->state<ShareRoomState>();
+    const bool app = message.head.number == MSG_APP_OVERLAY_REPAINT;
+    const int sharer = app ? state.app_sharer : state.desk_sharer;
+    const char* why = !sharer ? "no such share runs" : !message.body.empty() ? "a body" : nullptr;
+    if (why) {
+        server_log("share: message %d from %d dropped (%s)", message.head.number, sender.customer_id(), why);
+        return;
+    }
+    IncomingMessage to_sharer = message;
+    to_sharer.head.address = sharer;
+    server.relay(sender, to_sharer, RelayRule { RelayTo::field2, Field2Out::keep });
+}
+
 void sharer_leaves(ServerCore& server, Client& client)
 {
     Room* room = client.room();
@@ -171,5 +192,7 @@ void install_share_messages(MessageTable& table)
     table.add_handler(MSG_SHARE_APP_WINDOW_RECT, announcement(4, true, false), "share");
     table.add_handler(MSG_SHARE_DESK_SIZE, announcement(2, false, true), "share");
     table.add_handler(MSG_SHARE_CURSOR_POS, announcement(2, true, true), "share");
+    table.add_handler(MSG_APP_OVERLAY_REPAINT, overlay_repaint, "share");
+    table.add_handler(MSG_DESK_OVERLAY_REPAINT, overlay_repaint, "share");
     table.on_room_leaving(sharer_leaves);
 }

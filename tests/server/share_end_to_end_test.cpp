@@ -72,6 +72,34 @@ TEST_F(ShareEndToEnd, TheSharersAnnouncementsReachTheOthersAndNobodyElsesDo)
     EXPECT_EQ(ann_.count(MSG_SHARE_APP_WINDOW_RECT), 0u);
 }
 
+TEST_F(ShareEndToEnd, AnOverlayRepaintReachesTheSharerOfItsKindAlone)
+{
+    ann_.send(PeerChannel::main, MSG_SHARE_APP_START, ann_.customer_id());
+    ASSERT_TRUE(ann_.await_number(MSG_202));
+    // The desktop's kind while a window is shared, and one with a body: dropped.
+    // Each member's messages are handled in order, so its last one marks the rest.
+    bob_.send(PeerChannel::main, MSG_DESK_OVERLAY_REPAINT);
+    bob_.send(PeerChannel::main, MSG_APP_OVERLAY_REPAINT, 0, "x");
+    bob_.send(PeerChannel::main, MSG_APP_OVERLAY_REPAINT);
+    cid_.send(PeerChannel::main, MSG_APP_OVERLAY_REPAINT);
+    ASSERT_TRUE(ann_.await_count(MSG_APP_OVERLAY_REPAINT, 2));
+    for (const ArrivedMessage& m : ann_.arrived())
+        if (m.head.number == MSG_APP_OVERLAY_REPAINT)
+            EXPECT_TRUE(m.body.empty());
+
+    // Once the share has ended nothing goes anywhere; the desktop's sharer gets the desktop's kind.
+    ann_.send(PeerChannel::main, MSG_SHARE_APP_STOP, ann_.customer_id());
+    ASSERT_TRUE(bob_.await_number(MSG_SHARE_APP_ENDED));
+    bob_.send(PeerChannel::main, MSG_APP_OVERLAY_REPAINT);
+    cid_.send(PeerChannel::main, MSG_SHARE_DESK_START);
+    ASSERT_TRUE(cid_.await_number(MSG_SHARE_DESK_ALLOWED));
+    bob_.send(PeerChannel::main, MSG_DESK_OVERLAY_REPAINT);
+    EXPECT_TRUE(cid_.await_number(MSG_DESK_OVERLAY_REPAINT));
+    EXPECT_EQ(ann_.count(MSG_APP_OVERLAY_REPAINT), 2u);
+    EXPECT_EQ(ann_.count(MSG_DESK_OVERLAY_REPAINT), 0u);
+    EXPECT_EQ(bob_.count(MSG_APP_OVERLAY_REPAINT) + bob_.count(MSG_DESK_OVERLAY_REPAINT), 0u);
+}
+
 TEST_F(ShareEndToEnd, ASharerWhoLeavesTheRoomOrGoesAwayEndsTheShareForEveryone)
 {
     ann_.send(PeerChannel::main, MSG_SHARE_DESK_START);
