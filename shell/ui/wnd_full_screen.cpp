@@ -12,6 +12,7 @@
 #include "platform/ui/gdi_painter.h"
 #include "platform/ui/translations.h"
 #include "sharing/share_state.h"
+#include "sharing/ui/share_picture.h"
 #include "sharing/ui/share_view.h"
 #include "shell/frame_commands.h"
 #include "shell/ui/brenmo_view.h"
@@ -406,6 +407,8 @@ void CWndFullScreen::paint_share()
 {
     QPainter p(&canvas_);
     paint_background(p, canvas_.rect());
+    // The whole picture first, so a late joiner sees the screen at once; the tiles over it.
+    draw_whole_share_picture(p, g_desktop_mode ? ShareGrid::desk : ShareGrid::app);
     if (share_view_)
         share_view_->paint_tiles(p);
     GdiPainter dc(p);

@@ -9,6 +9,9 @@
 #include "core/meeting_record.h"
 #include "core/message_box.h"
 #include "media/ui/dlg_show_me.h"
+#include "sharing/share_state.h"
+#include "sharing/share_viewer.h"
+#include "sharing/whole_picture.h"
 #include "shell/full_screen_rules.h"
 #include "shell/ui/brenmo_view.h"
 #include "shell/ui/command_registry.h"
@@ -407,6 +410,45 @@ TEST_F(FullScreenTest, SevenAttendeesFillRowsOfThreeThreeAndOneAndTheZoomedOneIs
     w->update();
     pump();
     EXPECT_EQ(w->people_places().size(), sizes.size());
+}
+
+TEST_F(FullScreenTest, TheSharedScreenShowsTheWholePictureTheTilesBoardNineAndTheCursor)
+{
+    frame->switch_to_share_view();
+    g_desktop_mode = 1;
+    g_view_desk_width = 600;
+    g_view_desk_height = 360;
+    // The whole screen as it came, then one newer tile (row 1, column 1: 100, 60 - 200, 120).
+    forget_whole_picture(ShareGrid::desk);
+    QImage screen(320, 200, QImage::Format_RGB32);
+    screen.fill(QColor(20, 90, 200));
+    ASSERT_TRUE(screen.save(QString::fromStdString(whole_picture_path(ShareGrid::desk)), "JPG", 100));
+    QImage tile(100, 60, QImage::Format_RGB32);
+    tile.fill(QColor(220, 30, 30));
+    ASSERT_TRUE(tile.save(QString::fromStdString(tile_picture_path(ShareGrid::desk, 1, 1)), "JPG", 100));
+    tile_of(ShareGrid::desk, 1, 1).fresh = 1;
+    g_share_cursor_x = 500;
+    g_share_cursor_y = 300;
+    g_current_board = 9;
+    CWndFullScreen* w = open();
+    // Drawn over the picture on board 9, as the share view does.
+    g_board[9].tool = tool_line;
+    g_board[9].pen_width = 3;
+    drag(w, { 20, 150 }, { 300, 150 });
+    ASSERT_EQ(g_board[9].visible_count, 1);
+    pump();
+    const QImage shot = w->grab().toImage();
+    EXPECT_NEAR(shot.pixelColor(50, 100).blue(), 200, 10);
+    EXPECT_NEAR(shot.pixelColor(150, 90).red(), 220, 10);
+    EXPECT_EQ(shot.pixelColor(100, 150), QColor(Qt::black));
+    EXPECT_NE(shot.pixelColor(501, 305), shot.pixelColor(530, 305)) << "the sharer's cursor";
+    // The share is scrolled as the window is: the picture moves with it.
+    press_button(w->toolbar(), button_of(full_screen_show_scroll_command));
+    w->horizontal_bar()->setValue(100);
+    pump();
+    EXPECT_NEAR(w->grab().toImage().pixelColor(50, 90).red(), 220, 10);
+    forget_whole_picture(ShareGrid::desk);
+    g_desktop_mode = 0;
 }
 
 // Pictures of the window for people to look at: the whiteboard with the tool
