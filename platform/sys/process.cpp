@@ -1,7 +1,9 @@
 #include "platform/sys/process.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -24,6 +26,52 @@ int run_program(const std::vector<std::string>& argv)
         return program_not_found;
     if (started != 0)
         return -1;
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0) {
+        if (errno != EINTR)
+            return -1;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+int run_program_output(const std::vector<std::string>& argv, std::string& output, bool with_errors, size_t limit)
+{
+    output.clear();
+    if (argv.empty() || argv[0].empty())
+        return -1;
+    int pipe_fds[2] = { -1, -1 };
+    if (::pipe2(pipe_fds, O_CLOEXEC) != 0)
+        return -1;
+    std::vector<char*> args;
+    for (const std::string& a : argv)
+        args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], STDOUT_FILENO);
+    if (with_errors)
+        posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], STDERR_FILENO);
+    pid_t pid = 0;
+    int started = ::posix_spawnp(&pid, argv[0].c_str(), &actions, nullptr, args.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(pipe_fds[1]);
+    if (started != 0) {
+        ::close(pipe_fds[0]);
+        return started == ENOENT ? program_not_found : -1;
+    }
+    char piece[4096];
+    while (true) {
+        ssize_t n = ::read(pipe_fds[0], piece, sizeof piece);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        // Read to the end whatever is kept, so the program never blocks on a full pipe.
+        if (output.size() < limit)
+            output.append(piece, std::min(static_cast<size_t>(n), limit - output.size()));
+    }
+    ::close(pipe_fds[0]);
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0) {
         if (errno != EINTR)

@@ -14,6 +14,12 @@ inline constexpr int program_not_found = -2;
 // -1 when it could not be started or did not exit by itself.
 int run_program(const std::vector<std::string>& argv);
 
+// The same with the program's standard output (and, when with_errors, its
+// standard error) collected into output, of which at most limit bytes are
+// kept; its standard input is empty.
+int run_program_output(const std::vector<std::string>& argv, std::string& output, bool with_errors = false,
+                       size_t limit = 64 * 1024);
+
 // True when name is an executable file in one of PATH's folders.
 bool program_in_path(const std::string& name);
 
