@@ -6,6 +6,7 @@
 #include "core/window_messages.h"
 #include "media/video_frame_codec.h"
 #include "media/video_frame_head.h"
+#include "media/picture_downloads.h"
 #include "media/video_image_files.h"
 #include "media/video_transport.h"
 #include "media/video_windows.h"
@@ -157,6 +158,7 @@ void install_video_parts()
     set_app_handler(MSG_VIDEO_DCT_END, video_dct_decode_frame);
     set_app_handler(MSG_VIDEO_IMAGE_DATA, video_z_down_data_from_server);
     set_app_handler(MSG_VIDEO_IMAGE_DATA_2, video_z_down_data_2_from_server);
+    install_picture_downloads();
     set_video_frame_sender(&video_dct_sender());
     // The view repaints every window of the sender, the page's among them.
     set_video_store_listener([](int sender) {

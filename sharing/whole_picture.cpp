@@ -156,6 +156,8 @@ void picture_end(ShareGrid grid)
         if (!renamed)
             dbg_log("rename failed in %s.\n", end_handler_name(grid));
     }
+    // The picture says what is shared, as a tile of that grid would.
+    g_desktop_mode = grid == ShareGrid::desk ? 1 : 0;
     ++version_of(grid);
     post_window_message(WindowSlot::share_view, WM_MY_MSG_REPAINT);
     post_window_message(WindowSlot::full_screen, WM_MY_MSG_REPAINT);
