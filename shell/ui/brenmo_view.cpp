@@ -2,6 +2,7 @@
 
 #include "core/global_state.h"
 #include "core/message_box.h"
+#include "core/window_messages.h"
 #include "media/ui/video_view.h"
 #include "sharing/ui/share_view.h"
 #include "shell/ui/chat_view.h"
@@ -105,5 +106,7 @@ int CBrenmoView::show_upper_view(int index)
     g_current_view = index;
     splitter_->show_pane_view(0, 0, view);
     splitter_->RecalcLayout();
+    // The full-screen window shows the current view too.
+    post_window_message(WindowSlot::full_screen, WM_MY_MSG_REPAINT);
     return 0;
 }

@@ -668,6 +668,8 @@ void CMainFrame::OnMyMsgBoardZoom(int board, bool on)
     b.scroll_height = on ? zoomed_scroll_height : board_page_height;
     if (board == g_current_board)
         brenmo_view_->board_view()->set_scroll_size(b.scroll_width, b.scroll_height);
+    // The full-screen window scrolls over the zoomed page as well.
+    post_window_message(WindowSlot::full_screen, WM_MY_MSG_REPAINT, static_cast<uintptr_t>(board + 1));
 }
 
 void CMainFrame::OnMyMsgFullScreen()

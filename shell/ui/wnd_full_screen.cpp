@@ -153,9 +153,17 @@ void CWndFullScreen::show_over_screen()
 
 void CWndFullScreen::set_scroll_sizes()
 {
-    if (g_current_view == upper_view_board) {
+    apply_scroll();
+    update();
+}
+
+void CWndFullScreen::apply_scroll()
+{
+    scroll_view_ = g_current_view;
+    scroll_zoomed_ = page_zoomed(g_current_board.load());
+    if (scroll_view_ == upper_view_board) {
         const QPoint at = board_view_ ? board_view_->scroll_position() : QPoint();
-        scroll_ = full_screen_board_scroll(page_zoomed(g_current_board.load()), width(), height(), at.x(), at.y());
+        scroll_ = full_screen_board_scroll(scroll_zoomed_, width(), height(), at.x(), at.y());
     } else {
         scroll_ = full_screen_other_scroll();
     }
@@ -170,7 +178,14 @@ void CWndFullScreen::set_scroll_sizes()
     vertical_->setValue(scroll_.y);
     setting_bars_ = false;
     place_scroll_bars();
-    update();
+}
+
+// The presenter may bring another view forward or zoom the page while the
+// window is shown: its ranges follow before it paints.
+void CWndFullScreen::follow_view()
+{
+    if (g_current_view != scroll_view_ || page_zoomed(g_current_board.load()) != scroll_zoomed_)
+        apply_scroll();
 }
 
 void CWndFullScreen::place_scroll_bars()
@@ -320,6 +335,7 @@ void CWndFullScreen::paint_background(QPainter& p, const QRect& rect)
 void CWndFullScreen::paintEvent(QPaintEvent*)
 {
     try {
+        follow_view();
         QPainter p(this);
         const int view = g_current_view;
         const int board = g_current_board.load();

@@ -81,6 +81,9 @@ private:
 
     void on_scrolled();
     void place_scroll_bars();
+    // The ranges made again when the view or the page's zoom changed since they were set.
+    void follow_view();
+    void apply_scroll();
     int current_tool() const;
     QPoint board_point(QPoint window_point) const;
     bool remote_allowed() const;
@@ -104,6 +107,8 @@ private:
     bool scroll_bars_shown_ = false;
     bool setting_bars_ = false;
     FullScreenScroll scroll_;
+    int scroll_view_ = 0;         // the view and zoom the ranges were set for
+    bool scroll_zoomed_ = false;
     BoardBackBuffer board_buffer_;
     QImage canvas_;
     std::vector<QRect> people_places_;

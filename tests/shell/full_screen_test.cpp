@@ -236,14 +236,15 @@ TEST_F(FullScreenTest, ScrollRangesFollowTheViewAndCloseHandsThePositionBackToTh
     EXPECT_EQ(page.scroll_height, 1000);
     EXPECT_EQ(board_view->scroll_size(), QSize(1600, 1000));
 
-    // A zoomed page scrolls over 3200 x 2000.
-    g_board[0].half_size = 1;
+    // A page zoomed while the window is shown scrolls over 3200 x 2000.
     open();
+    EXPECT_TRUE(frame->commands().trigger(cmd::board_zoom));
+    pump();
     EXPECT_EQ(w->scroll().max_x, 3200 - client.width());
     EXPECT_EQ(w->scroll().max_y, 2000 - client.height());
-    // Any other view: 1600 x 1000 from the top-left with its fixed steps.
+    // Another view brought forward meanwhile: 1600 x 1000 from the top-left with its fixed steps.
     frame->switch_to_video_view();
-    w->set_scroll_sizes();
+    pump();
     EXPECT_EQ(w->scroll(), full_screen_other_scroll());
     EXPECT_EQ(w->horizontal_bar()->singleStep(), 80);
     EXPECT_EQ(w->vertical_bar()->pageStep(), 333);
