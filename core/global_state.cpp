@@ -3,6 +3,7 @@
 #include "core/connections.h"
 #include "core/dbg_log.h"
 #include "core/folders.h"
+#include "core/messages.h"
 #include "core/settings.h"
 #include "core/window_messages.h"
 #include "platform/sys/clock.h"
@@ -348,3 +349,18 @@ SharedText<100> g_browser_frame_name;
 AtomicInt g_meeting_started { 0 };
 AtomicInt g_push_mode { 0 };
 AtomicInt g_current_view { upper_view_video };
+
+AtomicInt g_play_on { 0 };
+AtomicInt g_play_paused { 0 };
+std::atomic<std::FILE*> g_play_file { nullptr };
+
+bool held_while_playing(int number)
+{
+    if (g_play_on == 0)
+        return false;
+    bool push = (number >= MSG_BOARD_SELECT && number <= MSG_BOARD_NOTICE) || number == MSG_APP_OVERLAY_REPAINT
+        || number == MSG_DESK_OVERLAY_REPAINT;
+    if (push)
+        dbg_log("message %d not sent while a meeting record plays.\n", number);
+    return push;
+}

@@ -10,6 +10,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <string>
 
@@ -210,3 +211,13 @@ inline constexpr int upper_view_video = 2;
 inline constexpr int upper_view_share = 3;
 inline constexpr int upper_view_playback = 4;
 extern AtomicInt g_current_view;
+
+// Meeting playback: on while the playback thread runs, paused while the user
+// holds it, and the recording it reads (null when none).
+extern AtomicInt g_play_on;
+extern AtomicInt g_play_paused;
+extern std::atomic<std::FILE*> g_play_file;
+// While a recording plays this client's views follow the recording, so the
+// presenter's push messages (411-417) and the overlay repaints (226, 266)
+// are not sent to the room: true (and one log line) for those numbers then.
+bool held_while_playing(int number);

@@ -170,6 +170,7 @@ enum class WindowSlot : int {
     full_screen,           // the full-screen window
     connect_server,        // CDlgConnectServer
     pictures_page,         // CLeftFormChild4
+    playback_view,         // CFormRightUpper4
     count
 };
 

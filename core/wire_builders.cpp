@@ -2,6 +2,7 @@
 
 #include "core/connections.h"
 #include "core/dbg_log.h"
+#include "core/global_state.h"
 #include "core/text_util.h"
 #include "core/wire_head.h"
 
@@ -13,6 +14,8 @@ namespace {
 // over_limit_line: logged when a body over the limit arrives (nullptr: cut quietly).
 int send_message(Cwf_socket& socket, const WireHead& fields, std::string_view body, const char* over_limit_line)
 {
+    if (held_while_playing(fields.number))
+        return 0;
     if (body.size() > static_cast<size_t>(wire_builder_body_limit)) {
         if (over_limit_line)
             dbg_log(over_limit_line, static_cast<int>(body.size()));

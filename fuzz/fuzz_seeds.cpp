@@ -5,6 +5,7 @@
 
 #include "core/bitmap_file.h"
 #include "core/connections.h"
+#include "core/meeting_record.h"
 #include "core/messages.h"
 #include "core/text_util.h"
 #include "core/wire_head.h"
@@ -323,6 +324,75 @@ void chat_members_seeds()
     seed("chat_members", "cjk_text", record(4, "\xe7\x8e\x8b: \xe4\xbd\xa0\xe5\xa5\xbd{\\}"));
 }
 
+// Records of a meeting recording behind its head, as the playback target reads them.
+std::string recording_record(uint32_t type, const std::string& body)
+{
+    record_head head;
+    head.type = type;
+    head.length = static_cast<uint32_t>(body.size());
+    head.time.year = 2026;
+    head.time.day = 10;
+    head.time.hour = 9;
+    return std::string(record_separator, record_separator_len)
+        + std::string(reinterpret_cast<const char*>(&head), sizeof head) + body;
+}
+
+std::string words(std::initializer_list<int32_t> values)
+{
+    std::string out;
+    for (int32_t v : values)
+        out.append(reinterpret_cast<const char*>(&v), sizeof v);
+    return out;
+}
+
+void playback_seeds()
+{
+    board_action a;
+    a.kind = ACTION_LINE;
+    a.set_gesture_end(1);
+    a.data = { 10, 20, 300, 200, 2, 255, 0, 0, 0 };
+    std::string action(reinterpret_cast<const char*>(&a), sizeof a);
+    std::string line = "hello" + std::string(1, '\0') + "\x40\x40\xe0\x0a\x01";
+    std::string board = recording_record(record_type_general_action, words({ 0, 1 }) + action)
+        + recording_record(record_type_text, words({ 5, 2 }) + action + "words")
+        + recording_record(record_type_board_op, words({ 2, 1, 0, 0, 0, 0 }))
+        + recording_record(record_type_chat, words({ static_cast<int32_t>(line.size()) }) + line)
+        + recording_record(record_type_ui_event, words({ 3, 1, 0, 0, 0, 0 }))
+        + recording_record(record_type_ui_event, words({ 8, 2, 0, 0, 0, 0 }));
+    seed("playback", "board_chat_interface", board);
+    std::string url = "page1:http://127.0.0.1/";
+    seed("playback", "browser_and_screen",
+         recording_record(record_type_id_action, words({ 3, 0, 0, 0, 0, static_cast<int32_t>(url.size()) }) + url)
+             + recording_record(record_type_share_window_rect, words({ 10, 20, 640, 480 }))
+             + recording_record(record_type_share_desktop_size, words({ 1920, 1080 })));
+    std::vector<uint8_t> pcm(talk_block_samples);
+    for (size_t i = 0; i < pcm.size(); ++i)
+        pcm[i] = static_cast<uint8_t>(128 + 60 * ((i / 20) % 2 ? 1 : -1));
+    std::vector<uint8_t> coded(talk_coded_block_bytes + 128);
+    int coded_len = 0;
+    audio_encode_block(pcm.data(), coded.data(), talk_block_samples, &coded_len, 0);
+    std::vector<uint8_t> zbuf(talk_z_buffer_bytes);
+    int z = z_compress_talk_data(coded.data(), static_cast<size_t>(coded_len), zbuf.data(), zbuf.size());
+    if (z > 0)
+        seed("playback", "talk", recording_record(record_type_transform_talk, words({ z, 1001, 8000, 0, 0, 0 })
+                                                                           + std::string(zbuf.begin(), zbuf.begin() + z)));
+    VideoFrameEncoder encoder;
+    VideoStreamPacker packer;
+    std::vector<uint8_t> rgb(160 * 120 * 3);
+    for (size_t i = 0; i < rgb.size(); ++i)
+        rgb[i] = static_cast<uint8_t>(i * 5 / 3);
+    CodedVideoFrame frame;
+    VideoSendBuffers buffers;
+    std::vector<uint8_t> wire;
+    if (encoder.encode(0, 70, rgb, frame) == 0 && packer.pack(frame, buffers.streams) == 0) {
+        buffers.frame_kind = frame.frame_kind;
+        buffers.quality = frame.quality;
+        if (build_video_frame(buffers, wire) > 0)
+            seed("playback", "video", recording_record(record_type_video, words({ static_cast<int32_t>(wire.size()), 1001, 1, 1, 0, 0, 0, 0, 0, 0 })
+                                                                             + bytes_of(wire)));
+    }
+}
+
 } // namespace
 
 // Two bytes of group-file length, the group file, then the contact file.
@@ -353,6 +423,7 @@ int main(int argc, char** argv)
     server_seeds();
     chat_members_seeds();
     contact_file_seeds();
+    playback_seeds();
     std::printf("fuzz_seeds: %d seeds in %s\n", g_written, argv[1]);
     return 0;
 }

@@ -92,6 +92,47 @@ int lpc10_decode_talk_data(const uint8_t* data, int packet_len, int16_t* out, si
     return n + static_cast<int>(rest / 2);
 }
 
+int talk_lpc10_to_samples(const uint8_t* data, int data_len, int packet_len, std::vector<uint8_t>& out)
+{
+    out.clear();
+    std::vector<int16_t> pcm16(lpc10_capacity_samples);
+    int n = lpc10_decode_talk_data(data, packet_len, pcm16.data(), pcm16.size(), data_len);
+    if (n < 0)
+        return -1;
+    // The players take 8-bit sound: the 16-bit samples are brought down to it.
+    out.resize(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i)
+        out[static_cast<size_t>(i)] = static_cast<uint8_t>((pcm16[static_cast<size_t>(i)] >> 8) + 128);
+    return n;
+}
+
+int talk_z_to_samples(const uint8_t* data, size_t len, std::vector<uint8_t>& out)
+{
+    out.assign(talk_unz_buffer_bytes, 0);
+    size_t pcm_len = out.size();
+    if (z_uncompress_talk_data(data, len, out.data(), &pcm_len) < 0) {
+        out.clear();
+        return -1;
+    }
+    out.resize(pcm_len);
+    return static_cast<int>(pcm_len);
+}
+
+int talk_dct_z_to_samples(const uint8_t* data, size_t len, int quality, std::vector<uint8_t>& out)
+{
+    out.clear();
+    std::vector<uint8_t> coded(talk_unz_buffer_bytes);
+    size_t coded_len = coded.size();
+    if (z_uncompress_talk_data(data, len, coded.data(), &coded_len) < 0)
+        return -1;
+    int count = static_cast<int>(coded_len / 2);
+    if (count < 1)
+        return 0;
+    out.resize(static_cast<size_t>(count));
+    audio_decode_block(coded.data(), coded_len, out.data(), count, quality);
+    return count;
+}
+
 int do_talk_data_from_sever(const char* body, int length, int customer_id, int /*private_flag*/)
 {
     if (length <= talk_skip_bytes) {
@@ -118,10 +159,8 @@ int do_talk_data_lpc10_from_sever(const char* body, int length, int customer_id,
         return -1;
     }
     int data_len = length - lpc10_data_offset;
-    const uint8_t* data = reinterpret_cast<const uint8_t*>(body + lpc10_data_offset);
-    std::vector<int16_t> pcm16(lpc10_capacity_samples);
-    int n = lpc10_decode_talk_data(data, packet_len, pcm16.data(), pcm16.size(), data_len);
-    if (n < 0) {
+    std::vector<uint8_t> pcm8;
+    if (talk_lpc10_to_samples(reinterpret_cast<const uint8_t*>(body + lpc10_data_offset), data_len, packet_len, pcm8) < 0) {
         dbg_log("decoded sound too long in do_talk_data_lpc10_from_sever.\n");
         return -1;
     }
@@ -130,10 +169,6 @@ int do_talk_data_lpc10_from_sever(const char* body, int length, int customer_id,
         record_talk(record_type_lpc10_talk, fields, 4, body + lpc10_data_offset, static_cast<size_t>(data_len),
                     "do_talk_data_lpc10_from_sever");
     }
-    // The players take 8-bit sound: the 16-bit samples are brought down to it.
-    std::vector<uint8_t> pcm8(static_cast<size_t>(n));
-    for (int i = 0; i < n; ++i)
-        pcm8[static_cast<size_t>(i)] = static_cast<uint8_t>((pcm16[static_cast<size_t>(i)] >> 8) + 128);
     return queue_sound("do_talk_data_lpc10_from_sever", customer_id, pcm8.data(), pcm8.size());
 }
 
@@ -143,10 +178,9 @@ int do_talk_data_z_from_sever(const char* body, int length, int customer_id, int
         dbg_log("body of %d bytes too short in do_talk_data_z_from_sever.\n", length);
         return -1;
     }
-    std::vector<uint8_t> pcm(talk_unz_buffer_bytes);
-    size_t pcm_len = pcm.size();
-    if (z_uncompress_talk_data(reinterpret_cast<const uint8_t*>(body + talk_skip_bytes),
-                               static_cast<size_t>(length - talk_skip_bytes), pcm.data(), &pcm_len) < 0) {
+    std::vector<uint8_t> pcm;
+    if (talk_z_to_samples(reinterpret_cast<const uint8_t*>(body + talk_skip_bytes), static_cast<size_t>(length - talk_skip_bytes),
+                          pcm) < 0) {
         dbg_log("uncompress failed in do_talk_data_z_from_sever.\n");
         return -1;
     }
@@ -155,7 +189,7 @@ int do_talk_data_z_from_sever(const char* body, int length, int customer_id, int
         record_talk(record_type_compressed_talk, fields, 3, body + talk_skip_bytes,
                     static_cast<size_t>(length - talk_skip_bytes), "do_talk_data_z_from_sever");
     }
-    return queue_sound("do_talk_data_z_from_sever", customer_id, pcm.data(), pcm_len);
+    return queue_sound("do_talk_data_z_from_sever", customer_id, pcm.data(), pcm.size());
 }
 
 int do_talk_data_silence(const char* /*body*/, int /*length*/, int customer_id, int /*private_flag*/)
@@ -186,20 +220,17 @@ int do_talk_data_dct_z_from_sever(const char* body, int length, int customer_id,
         dbg_log("bad body of %d bytes in do_talk_data_dct_z_from_sever.\n", length);
         return -1;
     }
-    std::vector<uint8_t> coded(talk_unz_buffer_bytes);
-    size_t coded_len = coded.size();
-    if (z_uncompress_talk_data(reinterpret_cast<const uint8_t*>(body + dct_data_offset),
-                               static_cast<size_t>(length - dct_data_offset), coded.data(), &coded_len) < 0) {
+    std::vector<uint8_t> pcm;
+    int count = talk_dct_z_to_samples(reinterpret_cast<const uint8_t*>(body + dct_data_offset),
+                                      static_cast<size_t>(length - dct_data_offset), quality, pcm);
+    if (count == -1) {
         dbg_log("uncompress failed in do_talk_data_dct_z_from_sever.\n");
         return -1;
     }
-    int count = static_cast<int>(coded_len / 2);
     if (count < 1) {
         dbg_log("empty block in do_talk_data_dct_z_from_sever.\n");
         return -1;
     }
-    std::vector<uint8_t> pcm(static_cast<size_t>(count));
-    audio_decode_block(coded.data(), coded_len, pcm.data(), count, quality);
     if (!private_flag) {
         int32_t fields[6] = { length - dct_data_offset, customer_id, 8000, quality, 0, 0 };
         record_talk(record_type_transform_talk, fields, 6, body + dct_data_offset,

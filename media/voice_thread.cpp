@@ -110,23 +110,42 @@ int VoiceSemaphore::count() const
 
 int wait_for_any_semaphore(VoiceSemaphore* const* semaphores, size_t count, int wait_ms)
 {
+    return wait_for_any_semaphore(semaphores, count, wait_ms, {});
+}
+
+int wait_for_any_semaphore(VoiceSemaphore* const* semaphores, size_t count, int wait_ms,
+                           const std::function<bool()>& give_up)
+{
     std::unique_lock<std::mutex> hold(semaphore_lock());
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(wait_ms);
-    for (;;) {
+    auto take_one = [&]() -> int {
         for (size_t i = 0; i < count; ++i) {
             if (semaphores[i]->count_ > 0) {
                 --semaphores[i]->count_;
                 return static_cast<int>(i);
             }
         }
+        return -1;
+    };
+    for (;;) {
+        if (give_up && give_up())
+            return -2;
+        int taken = take_one();
+        if (taken >= 0)
+            return taken;
         if (semaphore_wake().wait_until(hold, deadline) == std::cv_status::timeout) {
-            for (size_t i = 0; i < count; ++i) {
-                if (semaphores[i]->count_ > 0) {
-                    --semaphores[i]->count_;
-                    return static_cast<int>(i);
-                }
-            }
-            return -1;
+            if (give_up && give_up())
+                return -2;
+            return take_one();
         }
     }
+}
+
+void wake_semaphore_waiters()
+{
+    {
+        // Taken and let go, so a waiter between its check and its wait cannot miss the wake.
+        std::lock_guard<std::mutex> hold(semaphore_lock());
+    }
+    semaphore_wake().notify_all();
 }

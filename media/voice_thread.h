@@ -11,6 +11,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <string>
 
@@ -62,7 +63,8 @@ public:
     int count() const;
 
 private:
-    friend int wait_for_any_semaphore(VoiceSemaphore* const* semaphores, size_t count, int wait_ms);
+    friend int wait_for_any_semaphore(VoiceSemaphore* const* semaphores, size_t count, int wait_ms,
+                                      const std::function<bool()>& give_up);
     int count_;
     int maximum_;
 };
@@ -70,3 +72,11 @@ private:
 // Waits until one of the semaphores can be taken, takes the first such in
 // order and returns its index; -1 after wait_ms.
 int wait_for_any_semaphore(VoiceSemaphore* const* semaphores, size_t count, int wait_ms);
+// The same wait, which also ends (-2) as soon as give_up says so; give_up is
+// asked under the semaphores' lock whenever a waiter wakes, so it must be
+// quick and take no lock. With no semaphores it is a sleep that ends early.
+int wait_for_any_semaphore(VoiceSemaphore* const* semaphores, size_t count, int wait_ms,
+                           const std::function<bool()>& give_up);
+// Wakes every waiter so that it asks its give_up again (the flags it reads
+// changed).
+void wake_semaphore_waiters();

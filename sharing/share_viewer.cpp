@@ -243,6 +243,22 @@ void clear_share_viewer()
     g_multicast_countdown = 0;
 }
 
+bool store_view_share_rect(int left, int top, int width, int height)
+{
+    bool changed = left != g_view_share_left.exchange(left);
+    changed = (top != g_view_share_top.exchange(top)) || changed;
+    changed = (width != g_view_share_width.exchange(width)) || changed;
+    changed = (height != g_view_share_height.exchange(height)) || changed;
+    return changed;
+}
+
+bool store_view_desk_size(int width, int height)
+{
+    bool changed = width != g_view_desk_width.exchange(width);
+    changed = (height != g_view_desk_height.exchange(height)) || changed;
+    return changed;
+}
+
 void do_share_app_window_rect_from_server(const char* body, int len, int)
 {
     int left = 0, top = 0, width = 0, height = 0;
@@ -252,11 +268,7 @@ void do_share_app_window_rect_from_server(const char* body, int len, int)
         return;
     }
     g_desktop_mode = 0;
-    bool changed = left != g_view_share_left.exchange(left);
-    changed = (top != g_view_share_top.exchange(top)) || changed;
-    changed = (width != g_view_share_width.exchange(width)) || changed;
-    changed = (height != g_view_share_height.exchange(height)) || changed;
-    if (changed)
+    if (store_view_share_rect(left, top, width, height))
         post_window_message(WindowSlot::share_view, WM_MY_MSG_REPAINT);
     g_viewing_app = 1;
     g_current_board = board_annotation;
@@ -275,9 +287,7 @@ void do_share_desk_size_from_server(const char* body, int len, int)
         dbg_log("format error in do_share_desk_size_from_server\n");
         return;
     }
-    bool changed = width != g_view_desk_width.exchange(width);
-    changed = height != g_view_desk_height.exchange(height) || changed;
-    if (changed)
+    if (store_view_desk_size(width, height))
         post_window_message(WindowSlot::share_view, WM_MY_MSG_REPAINT);
     g_viewing_desk = 1;
     g_current_board = board_annotation;

@@ -55,6 +55,11 @@ struct TileRect {
 };
 bool view_tile_rect(ShareGrid grid, int row, int column, TileRect& rect);
 
+// Store the sharer's window rectangle / screen size for the view (27 / 26,
+// and a recording played back); true when it changed.
+bool store_view_share_rect(int left, int top, int width, int height);
+bool store_view_desk_size(int width, int height);
+
 // Clears every pair and count (the global state's set-up).
 void clear_share_viewer();
 

@@ -3027,5 +3027,9 @@ The high the Video FrameRate, the higher the bandwidth usage.</source>
             <source>Couldn't start the system browser.</source>
             <translation>无法启动系统浏览器。</translation>
         </message>
+        <message>
+            <source>Not a meeting record file.</source>
+            <translation>这不是会议录像文件。</translation>
+        </message>
     </context>
 </TS>

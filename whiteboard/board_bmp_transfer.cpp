@@ -259,6 +259,35 @@ int bmp_download_data_from_server(const char* body, int len)
     return 0;
 }
 
+int board_bmp_take_file(int board, int slot, const std::string& z_part_path)
+{
+    std::string z_path;
+    std::string bmp_path;
+    std::string bmp_part;
+    bool ok = board_bmp_paths(board, slot, z_path, bmp_path);
+    if (ok) {
+        bmp_part = bmp_path + ".part";
+        ok = z_uncompress_file(z_part_path, bmp_part, board_bmp_picture_limit) == 0;
+    }
+    if (ok)
+        ok = std::rename(bmp_part.c_str(), bmp_path.c_str()) == 0 && std::rename(z_part_path.c_str(), z_path.c_str()) == 0;
+    if (!ok) {
+        std::remove(z_part_path.c_str());
+        if (!bmp_part.empty())
+            std::remove(bmp_part.c_str());
+        return -1;
+    }
+    {
+        std::lock_guard<std::mutex> hold(board_actions_lock());
+        bmp_slot& s = slot_of(board, slot);
+        set_field(s.z_path, z_path);
+        set_field(s.path, bmp_path);
+        s.used = 1;
+    }
+    record_board_bmp(board, slot, z_path.c_str());
+    return 0;
+}
+
 int bmp_download_end_from_server(const char*, int)
 {
     Download done;
@@ -271,33 +300,12 @@ int bmp_download_end_from_server(const char*, int)
     }
     int result = -1;
     if (done.board >= 0) {
-        std::string z_path;
-        std::string bmp_path;
-        std::string bmp_part;
-        bool ok = done.size > 0 && board_bmp_paths(done.board, done.slot, z_path, bmp_path);
-        if (ok) {
-            bmp_part = bmp_path + ".part";
-            ok = z_uncompress_file(done.part_path, bmp_part, board_bmp_picture_limit) == 0;
-        }
-        if (ok)
-            ok = std::rename(bmp_part.c_str(), bmp_path.c_str()) == 0
-                && std::rename(done.part_path.c_str(), z_path.c_str()) == 0;
-        if (ok) {
-            {
-                std::lock_guard<std::mutex> hold(board_actions_lock());
-                bmp_slot& s = slot_of(done.board, done.slot);
-                set_field(s.z_path, z_path);
-                set_field(s.path, bmp_path);
-                s.used = 1;
-            }
-            record_board_bmp(done.board, done.slot, z_path.c_str());
-            result = 0;
-        } else {
-            dbg_log("bmp download of board %d, slot %d is not a picture file: dropped\n", done.board, done.slot);
+        if (done.size > 0)
+            result = board_bmp_take_file(done.board, done.slot, done.part_path);
+        else
             std::remove(done.part_path.c_str());
-            if (!bmp_part.empty())
-                std::remove(bmp_part.c_str());
-        }
+        if (result != 0)
+            dbg_log("bmp download of board %d, slot %d is not a picture file: dropped\n", done.board, done.slot);
     }
     board_invalidate_windows(done.board >= 0 ? done.board : g_current_board.load());
     return result;

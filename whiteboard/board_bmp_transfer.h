@@ -59,6 +59,11 @@ int bmp_download_next_from_server(const char* body, int len, int board);
 int bmp_download_begin_from_server(const char* body, int len, int board);  // 304
 int bmp_download_data_from_server(const char* body, int len);              // 305
 int bmp_download_end_from_server(const char* body, int len);               // 306
+// Puts a whole compressed picture into a slot (page and slot 0..9): unpacks
+// z_part_path beside the slot's picture and, when it unpacks, renames both
+// into place, marks the slot used and records it. 0, or -1 with both parts
+// removed. The download's end and the playback of a recording use it.
+int board_bmp_take_file(int board, int slot, const std::string& z_part_path);
 // Drops an open download and its partial file (the file connection ended).
 void bmp_download_abort(const char* why);
 bool bmp_download_open();

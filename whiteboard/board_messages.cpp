@@ -24,6 +24,8 @@ namespace {
 // Sends one message on the main connection, field 2 = board.
 int board_send(int board, int number, std::string_view body)
 {
+    if (held_while_playing(number))
+        return 0;
     std::string message(wire_head_len + body.size(), '\0');
     WireHead head { 0, board, number, static_cast<int>(body.size()) };
     if (!format_wire_head(message.data(), head)) {

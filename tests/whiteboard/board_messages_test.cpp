@@ -6,6 +6,7 @@
 #include "core/messages.h"
 #include "core/receive_dispatch.h"
 #include "core/window_messages.h"
+#include "core/wire_builders.h"
 #include "tests/core/loopback.h"
 #include "tests/support/queued_window_messages.h"
 #include "tests/support/temp_home.h"
@@ -578,6 +579,26 @@ TEST_F(BoardMessages, NavigationBuildersSendOnlyAsPresenterWithSync)
     SentMessage select = next_sent();
     EXPECT_EQ(select.head.number, MSG_BOARD_SELECT);
     EXPECT_EQ(select.body, "  30:  40");
+}
+
+TEST_F(BoardMessages, PushMessagesAreHeldWhileARecordPlays)
+{
+    g_current_board = 2;
+    g_board_count = 5;
+    g_is_presenter = 1;
+    set_board_sync(1);
+    g_play_on = 1;
+    send_board_select(5, 6);
+    send_board_zoom(2, 1);
+    send_cmd_data_to_all(MSG_BOARD_VIEW, "   3");
+    send_cmd_to_all(MSG_FULL_SCREEN_VIEW);
+    g_play_on = 0;
+    send_board_select(7, 8);
+    SentMessage first = next_sent();
+    EXPECT_EQ(first.head.number, MSG_BOARD_SELECT);
+    EXPECT_EQ(first.body, "   7:   8");
+    EXPECT_TRUE(log.contains("message 411 not sent while a meeting record plays.\n"));
+    EXPECT_TRUE(log.contains("message 416 not sent while a meeting record plays.\n"));
 }
 
 TEST_F(BoardMessages, HandlersAreInTheMainDispatch)
