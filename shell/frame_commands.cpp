@@ -86,9 +86,9 @@ const std::vector<FrameCommand> commands_table = {
     { cmd::record_start, "Start recording", "", R::own },
     { cmd::record_pause, "Pause recording", "", R::own },
     { cmd::record_stop, "Stop recording", "", R::own },
-    { cmd::play_record, "Play Meeting Record", "", R::always },
-    { cmd::play_pause, "Pause playing meeting record", "", R::always },
-    { cmd::play_stop, "Stop playing meeting record", "", R::always },
+    { cmd::play_record, "Play Meeting Record", "", R::own },
+    { cmd::play_pause, "Pause playing meeting record", "", R::own },
+    { cmd::play_stop, "Stop playing meeting record", "", R::own },
 
     { cmd::misc_bar, "Misc Bar", "", R::always },
     { cmd::ctrl_bar, "Ctrl Bar", "", R::always },
@@ -133,6 +133,8 @@ CommandState read_command_state()
     s.hand_raised = g_hand_raised != 0;
     s.record_on = g_record_on != 0;
     s.record_paused = g_record_paused != 0;
+    s.play_on = g_play_on != 0;
+    s.play_paused = g_play_paused != 0;
     int board = g_current_board;
     if (board_index_valid(board)) {
         const board_record& b = g_board[static_cast<size_t>(board)];
@@ -185,6 +187,9 @@ bool command_enabled(int id, const CommandState& s)
     case cmd::record_start: return !(s.record_on && !s.record_paused);
     case cmd::record_stop: return s.record_on;
     case cmd::record_pause: return s.record_on;
+    case cmd::play_record: return !(s.play_on && !s.play_paused);
+    case cmd::play_pause:
+    case cmd::play_stop: return s.play_on;
     default: return true;
     }
 }
@@ -207,6 +212,7 @@ bool command_checked(int id, const CommandState& s)
     case cmd::board_zoom: return s.board_zoomed;
     case cmd::board_lock: return s.board_locked;
     case cmd::record_pause: return s.record_paused;
+    case cmd::play_pause: return s.play_paused;
     case cmd::misc_bar: return s.show_misc_bar;
     case cmd::ctrl_bar: return s.show_draw_bar;
     case cmd::audio_video_bar: return s.show_talk_bar;
@@ -233,6 +239,7 @@ bool command_checkable(int id)
     case cmd::board_zoom:
     case cmd::board_lock:
     case cmd::record_pause:
+    case cmd::play_pause:
     case cmd::misc_bar:
     case cmd::ctrl_bar:
     case cmd::audio_video_bar:

@@ -133,6 +133,8 @@ struct CommandState {
     bool hand_raised = false;
     bool record_on = false;
     bool record_paused = false;
+    bool play_on = false;
+    bool play_paused = false;
     bool board_locked = false;
     int board_tool = 0;
     bool board_pointer = false;

@@ -927,11 +927,6 @@ bool playback_wait_ended(int wait_ms, const std::function<void()>& step)
     return true;
 }
 
-bool play_record_enabled() { return !(g_play_on.load() == 1 && g_play_paused.load() == 0); }
-bool play_pause_enabled() { return g_play_on.load() == 1; }
-bool play_pause_checked() { return g_play_paused.load() == 1; }
-bool play_stop_enabled() { return g_play_on.load() == 1; }
-
 void clear_meeting_for_playback()
 {
     {

@@ -94,12 +94,6 @@ bool playback_thread_running();
 // had not ended within wait_ms (it is then left to end by itself).
 bool playback_wait_ended(int wait_ms, const std::function<void()>& step = {});
 
-// Update rules of the frame's Play, Pause and Stop playing commands.
-bool play_record_enabled();   // unless playback runs and is not paused
-bool play_pause_enabled();    // while playback runs
-bool play_pause_checked();    // while paused
-bool play_stop_enabled();     // while playback runs
-
 // What a new playback clears so that nothing of an earlier meeting stays:
 // the chat history, every page, the tiles of both grids with their files,
 // and the video windows.

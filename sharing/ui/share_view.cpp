@@ -342,6 +342,13 @@ void CFormRightUpper2::set_cursor(int cursor_id)
 
 void CFormRightUpper2::invalidate(int) { canvas_->update(); }
 
+void CFormRightUpper2::forget_tiles()
+{
+    app_pictures_.fill(QImage());
+    desk_pictures_.fill(QImage());
+    canvas_->update();
+}
+
 intptr_t CFormRightUpper2::handle_window_message(uint32_t msg, uintptr_t wparam, intptr_t lparam)
 {
     ShareSharer& sharer = share_sharer();

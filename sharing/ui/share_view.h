@@ -72,6 +72,8 @@ public:
     // The tiles of the grid shown, at content coordinates; fresh files are
     // loaded first (the full-screen window draws the same pictures).
     void paint_tiles(QPainter& p);
+    // A recording starts to play: the tiles of an earlier meeting are dropped.
+    void forget_tiles();
     CShareCanvas* canvas() const { return canvas_; }
     CMyStatic* title() const { return title_; }
     RemoteControlViewer& remote() { return remote_; }

@@ -15,6 +15,7 @@
 #include "shell/program_parts.h"
 #include "shell/ui/dlg_private_chat.h"
 #include "shell/ui/main_frame.h"
+#include "whiteboard/ui/play_commands.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -63,6 +64,8 @@ bool CBrenmoApp::InitInstance()
 int CBrenmoApp::ExitInstance(int exit_code)
 {
     try {
+        // The playback thread may be sending to a window: it ends while the windows still answer.
+        stop_playback_at_exit();
         GlobalStateSteps& steps = global_state_steps();
         if (window_exists(WindowSlot::share_view) && steps.remove_share_hooks)
             steps.remove_share_hooks();

@@ -46,6 +46,9 @@
 #include "whiteboard/board_model.h"
 #include "whiteboard/ui/board_commands.h"
 #include "whiteboard/ui/board_view.h"
+#include "whiteboard/ui/play_commands.h"
+#include "sharing/ui/share_view.h"
+#include "shell/ui/chat_view.h"
 
 #include "skin/ui/my_menu.h"
 #include "skin/ui/my_rebar.h"
@@ -360,6 +363,19 @@ void CMainFrame::install_handlers()
              [this] { return brenmo_view_ ? brenmo_view_->board_view() : nullptr; }, this))
         r.set_handler(id, handler);
     install_board_file_commands();
+    PlayCommandHooks play_hooks;
+    play_hooks.show_playback_view = [this] { switch_to_playback_view(); };
+    play_hooks.refresh_chat_view = [] {
+        if (CFormRightLower* chat = chat_view())
+            chat->set_whole_text({});
+    };
+    play_hooks.forget_shared_screen = [this] {
+        if (CFormRightUpper2* share = brenmo_view_->share_view())
+            share->forget_tiles();
+    };
+    for (auto& [id, handler] : play_command_handlers(this, play_hooks))
+        r.set_handler(id, handler);
+    main_frame_hooks().play_record_file = [play_hooks](const std::string& path) { play_record_at_start(path, play_hooks); };
 }
 
 CommandState CMainFrame::command_state() const

@@ -99,7 +99,7 @@ TEST(FrameCommands, RulesFollowTheSessionStep)
         EXPECT_EQ(command_enabled(c.id, c.state), c.enabled) << c.name;
 }
 
-TEST(FrameCommands, RecordingStartPauseStop)
+TEST(FrameCommands, RecordingAndPlayingStartPauseStop)
 {
     struct Case {
         bool on, paused;
@@ -118,6 +118,14 @@ TEST(FrameCommands, RecordingStartPauseStop)
         EXPECT_EQ(command_enabled(cmd::record_pause, s), c.pause) << c.on << c.paused;
         EXPECT_EQ(command_enabled(cmd::record_stop, s), c.stop) << c.on << c.paused;
         EXPECT_EQ(command_checked(cmd::record_pause, s), c.pause_checked) << c.on << c.paused;
+        CommandState p;
+        p.play_on = c.on;
+        p.play_paused = c.paused;
+        EXPECT_EQ(command_enabled(cmd::play_record, p), c.start) << c.on << c.paused;
+        EXPECT_EQ(command_enabled(cmd::play_pause, p), c.pause) << c.on << c.paused;
+        EXPECT_EQ(command_enabled(cmd::play_stop, p), c.stop) << c.on << c.paused;
+        EXPECT_EQ(command_checked(cmd::play_pause, p), c.pause_checked) << c.on << c.paused;
+        EXPECT_TRUE(command_checkable(cmd::play_pause));
     }
 }
 

@@ -20,6 +20,7 @@
 #include "sharing/share_state.h"
 #include "dialogs/ui/prop_skin.h"
 #include "media/ui/dlg_volume.h"
+#include "media/voice_audio.h"
 #include "skin/skin_table.h"
 #include "skin/ui/my_button.h"
 #include "skin/ui/my_combo_box.h"
@@ -33,6 +34,7 @@
 #include "whiteboard/board_model.h"
 #include "skin/ui/edit_text_tool.h"
 #include "whiteboard/ui/board_view.h"
+#include "whiteboard/meeting_playback.h"
 #include "whiteboard/ui/playback_view.h"
 #include "media/ui/video_view.h"
 #include "sharing/ui/share_view.h"
@@ -600,7 +602,7 @@ TEST_F(MainFrameTest, CommandsWithoutTheirFeatureStandDisabled)
     g_room_number = 2;
     g_meeting_started = 1;
     frame->commands().refresh();
-    for (int id : { cmd::share_browser, cmd::play_record, cmd::invite_url }) {
+    for (int id : { cmd::share_browser, cmd::invite_url }) {
         EXPECT_FALSE(frame->commands().has_handler(id)) << id;
         EXPECT_FALSE(frame->commands().action(id)->isEnabled()) << id;
         EXPECT_FALSE(frame->commands().trigger(id)) << id;
@@ -608,7 +610,8 @@ TEST_F(MainFrameTest, CommandsWithoutTheirFeatureStandDisabled)
     for (int id : { cmd::connect_server, cmd::login, cmd::join_meeting_room, cmd::start_meeting, cmd::stop_meeting,
                     cmd::logout, cmd::meeting_talk, cmd::about, cmd::share_desktop, cmd::share_application,
                     cmd::pen_colour, cmd::pen_width, cmd::board_font, cmd::paste_window, cmd::print, cmd::options,
-                    cmd::volume_control, cmd::text_chat, cmd::reload_chat, cmd::full_screen })
+                    cmd::volume_control, cmd::text_chat, cmd::reload_chat, cmd::full_screen, cmd::play_record,
+                    cmd::play_pause, cmd::play_stop })
         EXPECT_TRUE(frame->commands().has_handler(id)) << id;
     // Every command is in the registry, and each reaches the user through the menu or a band.
     std::set<QAction*> reachable;
@@ -721,28 +724,129 @@ TEST_F(MainFrameTest, ClosingAsksWhileRecordingOrInARoomAndASecondRequestDoesNot
     g_closing = 0;
 }
 
-TEST_F(MainFrameTest, StartUpWithAMissingRecordingSaysSoOnce)
+// A recording of one chat line, as the recorder writes it.
+std::string write_chat_recording(const std::string& path, const std::string& line)
 {
+    EXPECT_EQ(recorder().start(path), 0);
+    uint32_t len = static_cast<uint32_t>(line.size());
+    recorder().append(record_type_chat, { { &len, sizeof len }, { line.data(), line.size() } }, "test");
+    recorder().stop();
+    return path;
+}
+
+// The players of a playback open their devices from the null backend, whatever an earlier test chose.
+void use_null_sound()
+{
+    use_voice_audio_backend(platform::make_audio_backend("null"));
+}
+
+bool wait_for_playback_end()
+{
+    return playback_wait_ended(10000, [] { QApplication::processEvents(QEventLoop::AllEvents, 5); });
+}
+
+TEST_F(MainFrameTest, StartUpPlaysARecordingAndSaysOnceWhatItCannotPlay)
+{
+    use_null_sound();
     g_auto_connect_allowed = 0;
     g_start_play_record = 1;
     g_start_file_path.set(home.root() + "/missing.mrd");
-    std::vector<std::string> played;
-    main_frame_hooks().play_record_file = [&](const std::string& p) { played.push_back(p); };
     auto frame = make_frame();
     frame->run_start_up_actions();
     EXPECT_EQ(boxes.texts(), std::vector<std::string> { "Failed to open file to read" });
-    EXPECT_TRUE(played.empty());
+    EXPECT_EQ(g_play_on.load(), 0);
     EXPECT_TRUE(frame->isVisible());
 
-    std::string there = home.root() + "/there.mrd";
-    std::fclose(std::fopen(there.c_str(), "w"));
-    g_start_file_path.set(there);
+    std::string empty = home.root() + "/empty.mrd";
+    std::fclose(std::fopen(empty.c_str(), "w"));
+    g_start_file_path.set(empty);
     boxes.clear();
     frame->run_start_up_actions();
-    EXPECT_TRUE(boxes.texts().empty());
-    EXPECT_EQ(played, std::vector<std::string> { there });
-    main_frame_hooks().play_record_file = {};
+    EXPECT_EQ(boxes.texts(), std::vector<std::string> { "Not a meeting record file." });
+    EXPECT_EQ(g_play_on.load(), 0);
+
+    g_start_file_path.set(write_chat_recording(home.root() + "/there.mrd", "played at start"));
+    boxes.clear();
+    frame->run_start_up_actions();
+    EXPECT_TRUE(wait_for_playback_end());
+    pump();
+    EXPECT_TRUE(boxes.texts().empty()) << boxes.texts()[0];
+    CBrenmoView& right = *frame->brenmo_view();
+    EXPECT_EQ(right.visible_upper_view(), right.playback_view());
+    EXPECT_TRUE(chat_view()->rich_edit()->toPlainText().contains("played at start"));
     g_start_play_record = 0;
+}
+
+TEST_F(MainFrameTest, PlayPauseAndStopFollowThePlaybackAndClearAnEarlierMeeting)
+{
+    use_null_sound();
+    auto frame = make_frame();
+    CommandRegistry& commands = frame->commands();
+    EXPECT_TRUE(commands.action(cmd::play_record)->isEnabled());
+    EXPECT_FALSE(commands.action(cmd::play_pause)->isEnabled());
+    EXPECT_FALSE(commands.action(cmd::play_stop)->isEnabled());
+    // What an earlier meeting left: a page with an action and a chat line.
+    board_action a;
+    a.kind = ACTION_LINE;
+    a.set_gesture_end(1);
+    ASSERT_EQ(board_append_action(3, a), 0);
+    chat_view()->set_whole_text("an earlier line");
+    // A recording whose second line comes 30 s after the first: it plays until stopped.
+    std::string path = home.root() + "/long.mrd";
+    ASSERT_EQ(recorder().start(path), 0);
+    for (const char* line : { "first line", "thirty seconds on" }) {
+        static int second = 0;
+        set_record_time_source([] {
+            record_system_time t;
+            t.day = 10;
+            t.second = static_cast<uint16_t>(second);
+            return t;
+        });
+        uint32_t len = static_cast<uint32_t>(std::strlen(line));
+        recorder().append(record_type_chat, { { &len, sizeof len }, { line, len } }, "test");
+        second += 30;
+    }
+    recorder().stop();
+    set_record_time_source(nullptr);
+    QString asked_filters;
+    set_file_dialog_answer([&](const QString& filters, bool save) {
+        asked_filters = filters;
+        EXPECT_FALSE(save);
+        return QString::fromStdString(path);
+    });
+    commands.trigger(cmd::play_record);
+    pump(200);
+    EXPECT_EQ(asked_filters, "Meeting Record Files (*.mrd);;All Files (*.*)");
+    EXPECT_EQ(g_play_on.load(), 1);
+    EXPECT_EQ(g_board[3].visible_count, 0);
+    QString chat = chat_view()->rich_edit()->toPlainText();
+    EXPECT_FALSE(chat.contains("an earlier line"));
+    EXPECT_TRUE(chat.contains("first line"));
+    CBrenmoView& right = *frame->brenmo_view();
+    EXPECT_EQ(right.visible_upper_view(), right.playback_view());
+    commands.refresh();
+    EXPECT_FALSE(commands.action(cmd::play_record)->isEnabled());
+    EXPECT_TRUE(commands.action(cmd::play_pause)->isEnabled());
+    EXPECT_TRUE(commands.action(cmd::play_stop)->isEnabled());
+
+    commands.trigger(cmd::play_pause);
+    commands.refresh();
+    EXPECT_EQ(g_play_paused.load(), 1);
+    EXPECT_TRUE(commands.action(cmd::play_pause)->isChecked());
+    EXPECT_TRUE(commands.action(cmd::play_record)->isEnabled());
+    // Play on a paused playback resumes it and asks for no file.
+    asked_filters.clear();
+    commands.trigger(cmd::play_record);
+    EXPECT_EQ(g_play_paused.load(), 0);
+    EXPECT_TRUE(asked_filters.isEmpty());
+
+    commands.trigger(cmd::play_stop);
+    EXPECT_TRUE(wait_for_playback_end());
+    commands.refresh();
+    EXPECT_EQ(g_play_on.load(), 0);
+    EXPECT_TRUE(commands.action(cmd::play_record)->isEnabled());
+    EXPECT_FALSE(commands.action(cmd::play_stop)->isEnabled());
+    EXPECT_FALSE(chat_view()->rich_edit()->toPlainText().contains("thirty seconds on"));
 }
 
 TEST_F(MainFrameTest, TheViewsMakeTheirTextEntryBoxes)
