@@ -504,6 +504,9 @@ void CLeftFormMembers::OnMyMsgMemberListFirst(const char* record, intptr_t flags
 {
     empty_list();
     add_member(record, flags);
+    // A room entered without the meeting-room dialog (the launcher, Reconnect)
+    // is first heard of here: the page is painted again, and its label with it.
+    update();
 }
 
 void CLeftFormMembers::OnMyMsgMemberListAdd(const char* record, intptr_t flags) { add_member(record, flags); }

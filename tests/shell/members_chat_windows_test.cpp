@@ -166,6 +166,23 @@ TEST_F(Windows, MembersPageListsRecordsNewestFirstAndFollowsTheirStates)
     EXPECT_TRUE(page.button(CLeftFormMembers::id_stop_meeting)->isEnabled());
 }
 
+// Entered without the meeting-room dialog (the launcher's argument, Reconnect),
+// the page learns of the room from its first member record: the label names it.
+TEST_F(Windows, RoomLabelNamesTheRoomOnceItsFirstMemberRecordArrives)
+{
+    g_current_room_name.clear();
+    g_meeting_started = 0;
+    CLeftFormMembers page;
+    page.resize(520, 640);
+    page.show();
+    pump();
+    EXPECT_EQ(page.room_label()->text().toStdString(), " (Stopped)");
+    g_current_room_name.set("Lobby");
+    add("ann", 1001, member_flag_bit_chairman, true);
+    pump();
+    EXPECT_EQ(page.room_label()->text().toStdString(), "Lobby (Stopped)");
+}
+
 TEST_F(Windows, MembersPageButtonsRefuseInThePagesWordsAndSendWhenAllowed)
 {
     CLeftFormMembers page;
