@@ -258,7 +258,9 @@ void g_peer_recv_thread()
             for (int i = 0; i < peer_slot_count; ++i) {
                 Cpeer_slot& s = g_peer_slots[static_cast<size_t>(i)];
                 int fd = s.sock.m_sock;
-                if (s.in_use && fd != 0 && !s.reader_busy) {
+                // A link still connecting holds its socket already; polled
+                // then it reports a hang-up and its reader would close it.
+                if (s.in_use && s.connected && fd != 0 && !s.reader_busy) {
                     watch.push_back(pollfd { fd, POLLIN, 0 });
                     slots.push_back(i);
                 }
@@ -283,7 +285,11 @@ void g_peer_recv_thread()
                 if (s.reader_busy)
                     continue;
                 s.reader_busy = 1;
-                if (!platform::start_thread("peer_client", [index] { g_peer_one_client_thread(index); }))
+                // The reader must own the link polled here, not one that
+                // takes the slot before the thread starts.
+                const uint32_t generation = s.generation;
+                if (!platform::start_thread("peer_client",
+                                            [index, generation] { g_peer_one_client_thread(index, generation); }))
                     s.reader_busy = 0;
             }
         }
@@ -292,12 +298,11 @@ void g_peer_recv_thread()
     }
 }
 
-int g_peer_one_client_thread(int index)
+int g_peer_one_client_thread(int index, uint32_t generation)
 {
     if (index < 0 || index >= peer_slot_count)
         return -1;
     Cpeer_slot& slot = g_peer_slots[static_cast<size_t>(index)];
-    const uint32_t generation = slot.generation;
     auto release_slot = [&](bool close) {
         std::lock_guard<std::mutex> hold(g_peer_pick_lock);
         if (slot.generation != generation)

@@ -72,6 +72,7 @@ int peer_port_setting();
 
 void g_peer_server_thread();
 void g_peer_recv_thread();
-int g_peer_one_client_thread(int index);
+// Reads one link; generation is the slot's when its reader was started.
+int g_peer_one_client_thread(int index, uint32_t generation);
 // Starts the peer server and the peer receiver (program start).
 int start_peer_threads();
