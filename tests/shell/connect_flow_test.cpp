@@ -37,7 +37,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-bool wait_for(const std::function<bool()>& done, std::chrono::milliseconds wait = 5s)
+bool wait_for(const std::function<bool()>& done, std::chrono::milliseconds wait = 20s)
 {
     auto until = std::chrono::steady_clock::now() + wait;
     while (!done()) {
