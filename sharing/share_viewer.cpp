@@ -30,6 +30,15 @@ namespace {
 // Only the first 27 and the first 26 of the program's run ask for every tile at once.
 std::atomic<bool> g_first_rect_seen { false };
 std::atomic<bool> g_first_desk_size_seen { false };
+// A share is brought forward in a viewer's main window once, at its first geometry: a viewer
+// who then turns to another view is left there. A new share or the end of this one asks again.
+std::atomic<bool> g_share_brought_forward { false };
+
+void bring_share_forward()
+{
+    if (!this_instance_shares() && !g_share_brought_forward.exchange(true))
+        post_window_message(WindowSlot::main_frame, WM_MY_MSG_UPPER_VIEW, static_cast<uintptr_t>(upper_view_share));
+}
 std::atomic<bool> g_app_burst_running { false };
 std::atomic<bool> g_desk_burst_running { false };
 
@@ -241,7 +250,10 @@ void clear_share_viewer()
     g_viewing_app = g_viewing_desk = 0;
     g_viewer_tick = 0;
     g_multicast_countdown = 0;
+    g_share_brought_forward = false;
 }
+
+void share_viewer_share_ended() { g_share_brought_forward = false; }
 
 bool store_view_share_rect(int left, int top, int width, int height)
 {
@@ -272,6 +284,7 @@ void do_share_app_window_rect_from_server(const char* body, int len, int)
         post_window_message(WindowSlot::share_view, WM_MY_MSG_REPAINT);
     g_viewing_app = 1;
     g_current_board = board_annotation;
+    bring_share_forward();
     if (!this_instance_shares() && !g_first_rect_seen.exchange(true)) {
         touch_all_tiles(ShareGrid::app);
         for (int i = 0; i < app_grid_size * app_grid_size; ++i)
@@ -291,6 +304,7 @@ void do_share_desk_size_from_server(const char* body, int len, int)
         post_window_message(WindowSlot::share_view, WM_MY_MSG_REPAINT);
     g_viewing_desk = 1;
     g_current_board = board_annotation;
+    bring_share_forward();
     record_share_desktop_size(width, height);
     if (!this_instance_shares() && !g_first_desk_size_seen.exchange(true)) {
         touch_all_tiles(ShareGrid::desk);
@@ -308,12 +322,14 @@ void do_app_tiles_reset_from_server(const char*, int, int)
 {
     reset_grid(ShareGrid::app);
     forget_whole_picture(ShareGrid::app);
+    g_share_brought_forward = false;
 }
 
 void do_desk_tiles_reset_from_server(const char*, int, int)
 {
     reset_grid(ShareGrid::desk);
     forget_whole_picture(ShareGrid::desk);
+    g_share_brought_forward = false;
 }
 
 void install_share_viewer_handlers()

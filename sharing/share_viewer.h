@@ -62,8 +62,12 @@ bool store_view_desk_size(int width, int height);
 
 // Clears every pair and count (the global state's set-up).
 void clear_share_viewer();
+// The share watched here ended (210 / 250): the next one is brought forward again.
+void share_viewer_share_ended();
 
-// The handlers of the main connection (body, length, head field 2).
+// The handlers of the main connection (body, length, head field 2). The first
+// 27 or 26 of a share that another attendee runs asks the main window to
+// show the share view (WM_MY_MSG_UPPER_VIEW).
 void do_share_app_window_rect_from_server(const char* body, int len, int field2);  // 27
 void do_share_desk_size_from_server(const char* body, int len, int field2);        // 26
 void do_share_app_tile_notice_from_server(const char* body, int len, int field2);  // 218

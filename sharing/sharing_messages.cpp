@@ -1,6 +1,7 @@
 #include "sharing/sharing_messages.h"
 
 #include "sharing/co_browse.h"
+#include "sharing/share_viewer.h"
 
 #include "core/connections.h"
 #include "core/dbg_log.h"
@@ -189,11 +190,13 @@ void do_desk_control_refused_from_server(const char*, int, int)
 void do_share_app_ended_from_server(const char*, int, int)
 {
     g_remote_controlling = 0;
+    share_viewer_share_ended();
     post_window_message(WindowSlot::main_frame, WM_MY_MSG_SHARE_APP_ENDED);
 }
 
 void do_share_desk_ended_from_server(const char*, int, int)
 {
+    share_viewer_share_ended();
     post_window_message(WindowSlot::main_frame, WM_MY_MSG_SHARE_DESK_ENDED);
 }
 

@@ -4,7 +4,6 @@
 #include "core/message_box.h"
 #include "core/title_status.h"
 #include "core/ui_text.h"
-#include "platform/ui/control_id.h"
 #include "platform/ui/gdi_painter.h"
 #include "platform/ui/translations.h"
 #include "sharing/share_sharer.h"
@@ -15,6 +14,7 @@
 #include "skin/ui/my_static.h"
 #include "whiteboard/board_model.h"
 #include "whiteboard/ui/board_paint.h"
+#include "whiteboard/ui/board_text_box.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -114,10 +114,7 @@ CFormRightUpper2::CFormRightUpper2(QWidget* parent) : CMyFormView(105, parent)
     title_->setGeometry(2, 2, 128, 20);
     title_->raise();
     title_->show();
-    g_share_text_tool = new CEditTextTool(canvas_);
-    set_control_id(g_share_text_tool, edit_text_tool_id);
-    g_share_text_tool->setGeometry(100, 100, 300, 300);
-    g_share_text_tool->hide();
+    g_share_text_tool = make_board_text_box(canvas_);
     capture_timer_.setInterval(ShareSharer::capture_period_ms);
     connect(&capture_timer_, &QTimer::timeout, this, [] {
         try {
@@ -341,6 +338,24 @@ void CFormRightUpper2::set_cursor(int cursor_id)
 }
 
 void CFormRightUpper2::invalidate(int) { canvas_->update(); }
+
+// The box is the canvas's child, so it stands at the page's text position in content coordinates.
+void CFormRightUpper2::open_text_entry(int board)
+{
+    if (!board_index_valid(board) || !g_share_text_tool)
+        return;
+    const board_record& r = g_board[static_cast<size_t>(board)];
+    const int k = r.half_size == 1 ? 2 : 1;
+    board_text_box_open(g_share_text_tool, board, QPoint(r.text_x * k, r.text_y * k));
+}
+
+void CFormRightUpper2::flush_text_entry(int board, bool keep_open)
+{
+    if (!g_share_text_tool || board_text_box_send(g_share_text_tool, board) < 0)
+        return;
+    if (!keep_open)
+        g_share_text_tool->hide();
+}
 
 void CFormRightUpper2::forget_tiles()
 {

@@ -97,8 +97,8 @@ private:
     void xor_rubber_band(int board, const BoardRubberBand& band) override;
     void set_cursor(int cursor_id) override;
     void capture_mouse() override {}
-    void flush_text_entry(int, bool) override {}
-    void open_text_entry(int) override {}
+    void flush_text_entry(int board, bool keep_open) override;
+    void open_text_entry(int board) override;
     void invalidate(int board) override;
 
     CShareCanvas* canvas_ = nullptr;

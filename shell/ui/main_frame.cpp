@@ -411,9 +411,19 @@ void CMainFrame::run_start_up_actions()
     }
 }
 
+int CMainFrame::show_upper_view_only(int index)
+{
+    const int before = g_current_view;
+    if (brenmo_view_->show_upper_view(index) != 0)
+        return -1;
+    if (index == upper_view_share && before != upper_view_share)
+        view_before_share_ = before;
+    return 0;
+}
+
 int CMainFrame::show_upper_view(int index)
 {
-    if (brenmo_view_->show_upper_view(index) != 0)
+    if (show_upper_view_only(index) != 0)
         return -1;
     if (index == upper_view_share) {
         if (g_is_presenter == 1 && g_push_mode == 1)
@@ -613,21 +623,26 @@ void CMainFrame::OnMyMsgShareDesktopDenied()
 void CMainFrame::OnMyMsgShareAppEnded()
 {
     show_event_printf("Application Sharing Stopped.");
-    if (main_frame_hooks().hide_share_viewer)
-        main_frame_hooks().hide_share_viewer(true);
+    leave_ended_share();
 }
 
 void CMainFrame::OnMyMsgShareDeskEnded()
 {
     show_event_printf("Desktop Sharing Stopped.");
-    if (main_frame_hooks().hide_share_viewer)
-        main_frame_hooks().hide_share_viewer(false);
+    leave_ended_share();
 }
 
-// Following the presenter's view: shown here without sending it on again.
+// A viewer whose share ended is taken back to the view the share covered, rather than left before an empty picture.
+void CMainFrame::leave_ended_share()
+{
+    if (g_current_view == upper_view_share && !this_instance_shares())
+        OnMyMsgUpperView(view_before_share_);
+}
+
+// Following the presenter's view or a share that started: shown here without sending it on again.
 void CMainFrame::OnMyMsgUpperView(int index)
 {
-    if (brenmo_view_->show_upper_view(index) == 0)
+    if (show_upper_view_only(index) == 0)
         commands_->refresh();
 }
 

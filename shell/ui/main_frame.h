@@ -35,7 +35,6 @@ struct MainFrameHooks {
     std::function<void(const std::string& path)> play_record_file; // start-up with a ".mrd" that opens
     std::function<bool(const char* body, int len)> open_private_chat;
     std::function<void()> start_desktop_share;                     // the desktop share was approved
-    std::function<void(bool application)> hide_share_viewer;       // a share ended
     std::function<void()> show_full_screen;
     std::function<void()> leave_full_screen;
     std::function<void(bool frame)> open_shared_browser;
@@ -111,6 +110,9 @@ public:
     void OnMyMsgShareAppEnded();
     void OnMyMsgShareDeskEnded();
     void OnMyMsgUpperView(int index);
+    // Shows an upper view; the one the share view covers is kept to come back to.
+    int show_upper_view_only(int index);
+    void leave_ended_share();
     void OnMyMsgShowTalkBar();
     void OnMyMsgChairmanDenied();
     void OnMyMsgChairmanApproved();
@@ -211,6 +213,7 @@ private:
     // The stored splitter sizes, put in place once the window has its size.
     FrameLayoutSettings stored_layout_;
     bool layout_restored_ = false;
+    int view_before_share_ = upper_view_video;
     WindowSlotBinding slot_binding_ { WindowSlot::main_frame, this };
 };
 

@@ -11,6 +11,10 @@
 #include "core/receive_dispatch.h"
 #include "core/receive_threads.h"
 #include "core/server_notices.h"
+#include "dialogs/event_notice.h"
+#include "sharing/share_viewer.h"
+#include "sharing/sharing_messages.h"
+#include "shell/ui/brenmo_view.h"
 #include "shell/ui/chairman_password_dlg.h"
 #include "shell/ui/command_registry.h"
 #include "shell/ui/main_frame.h"
@@ -20,6 +24,7 @@
 #include "whiteboard/board_messages.h"
 
 #include <QAction>
+#include <algorithm>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTimer>
@@ -109,6 +114,8 @@ protected:
         reset_receive_handlers();
         install_control_handlers();
         install_board_handlers();
+        install_sharing_handlers();
+        install_share_viewer_handlers();
         frame_ = std::make_unique<CMainFrame>();
         frame_->resize(900, 600);
         frame_->show();
@@ -294,4 +301,47 @@ TEST_F(FrameEndToEnd, PresenterInPushModeSendsTheShareViewToTheRoom)
     auto zoom = bob.await_number(MSG_BOARD_ZOOM_IN);
     ASSERT_TRUE(zoom.has_value());
     EXPECT_EQ(zoom->head.address, 0);
+}
+
+TEST_F(FrameEndToEnd, AShareComesForwardWhenItStartsAndGoesWhenItEnds)
+{
+    connect_client();
+    ASSERT_EQ(send_login("ann", ""), 0);
+    ASSERT_TRUE(pump_until([] { return g_logged_in == 1; }));
+    ASSERT_EQ(send_join_meeting_room("Lobby", ""), 0);
+    ASSERT_TRUE(pump_until([] { return g_room_number >= 0; }));
+    HeadlessPeer& bob = peer("bob");
+    ASSERT_GE(bob.join_room("Lobby"), 0);
+    CBrenmoView* views = frame_->brenmo_view();
+    auto showing = [views](int index) { return g_current_view == index && views->visible_upper_view() == views->upper_view(index); };
+    std::vector<std::string> notices;
+    set_event_notice_sink([&notices](const std::string& text) { notices.push_back(text); });
+    frame_->switch_to_board_view();
+
+    // Bob shares a window: its first rectangle brings the share forward.
+    bob.send(PeerChannel::main, MSG_SHARE_APP_START);
+    ASSERT_TRUE(bob.await_number(MSG_202));
+    bob.send(PeerChannel::main, MSG_SHARE_APP_WINDOW_RECT, 0, "  40:  30: 400: 300");
+    ASSERT_TRUE(pump_until([&] { return showing(upper_view_share); }, 20000)) << server_->log_text();
+    EXPECT_EQ(g_current_board, 9);
+    // Its end takes ann back to the whiteboard she was looking at.
+    bob.send(PeerChannel::main, MSG_SHARE_APP_STOP);
+    ASSERT_TRUE(pump_until([&] { return showing(upper_view_board); }, 20000)) << server_->log_text();
+
+    // Bob shares the desktop: forward again; ann turns to the video and stays there while it runs and after it ends.
+    bob.send(PeerChannel::main, MSG_SHARE_DESK_START);
+    ASSERT_TRUE(bob.await_number(MSG_SHARE_DESK_ALLOWED));
+    bob.send(PeerChannel::main, MSG_SHARE_DESK_SIZE, 0, " 800: 600");
+    ASSERT_TRUE(pump_until([&] { return showing(upper_view_share); }, 20000)) << server_->log_text();
+    frame_->switch_to_video_view();
+    bob.send(PeerChannel::main, MSG_SHARE_DESK_SIZE, 0, "1024: 768");
+    ASSERT_TRUE(pump_until([] { return g_view_desk_width == 1024; }, 20000));
+    QApplication::processEvents();
+    EXPECT_TRUE(showing(upper_view_video)) << "a share is brought forward once";
+    bob.send(PeerChannel::main, MSG_SHARE_DESK_STOP);
+    auto told = [&notices](const std::string& text) { return std::count(notices.begin(), notices.end(), text); };
+    ASSERT_TRUE(pump_until([&] { return told("Desktop Sharing Stopped.") == 1; }, 20000)) << ::testing::PrintToString(notices);
+    EXPECT_EQ(told("Application Sharing Stopped."), 1);
+    EXPECT_TRUE(showing(upper_view_video));
+    set_event_notice_sink(nullptr);
 }

@@ -13,6 +13,7 @@
 #include "sharing/whole_picture.h"
 #include "sharing/ui/share_view.h"
 #include "skin/skin_table.h"
+#include "skin/ui/edit_text_tool.h"
 #include "skin/ui/my_static.h"
 #include "tests/core/loopback.h"
 #include "tests/support/temp_home.h"
@@ -24,6 +25,9 @@
 #include <gtest/gtest.h>
 
 #include <poll.h>
+
+#include <cstring>
+#include <tuple>
 
 namespace {
 
@@ -246,7 +250,60 @@ TEST_F(ShareView, TheMouseAndKeysSteerOnlyWithLeaveAndMovesAreThinned)
     EXPECT_EQ(sent[0].first, MSG_REMOTE_DESK_LBUTTON_DBLCLK);
 }
 
-// Not compared: the view with tiles, board 9 and the cursor, in two schemes and both languages.
+namespace {
+
+// The texts sent as board actions so far: where each stands and what it says.
+std::vector<std::tuple<int, int, std::string>> texts_sent(int fd)
+{
+    std::vector<std::tuple<int, int, std::string>> out;
+    for (const auto& [number, body] : sent_on(fd)) {
+        board_action a;
+        if (number != MSG_BOARD_TEXT || body.size() < sizeof a)
+            continue;
+        std::memcpy(&a, body.data(), sizeof a);
+        out.emplace_back(a.data[0], a.data[1], body.substr(sizeof a));
+    }
+    return out;
+}
+
+} // namespace
+
+TEST_F(ShareView, TextTypedOntoTheShareGoesToBoardNineAtTheClick)
+{
+    CFormRightUpper2 view;
+    view.resize(720, 420);
+    view.show();
+    tiles_arrived();
+    sent_on(main_peer_);
+    g_board[9].tool = tool_text;
+    ASSERT_NE(g_share_text_tool, nullptr);
+
+    // The box opens where the press lands, over the picture; the next press sends what was typed.
+    view.on_mouse_press(Qt::LeftButton, { 220, 120 });
+    view.on_mouse_release(Qt::LeftButton, { 220, 120 });
+    EXPECT_EQ(g_current_board, 9);
+    ASSERT_TRUE(g_share_text_tool->isVisible());
+    EXPECT_EQ(g_share_text_tool->parentWidget(), view.canvas());
+    EXPECT_EQ(g_share_text_tool->pos(), QPoint(220, 120));
+    EXPECT_TRUE(texts_sent(main_peer_).empty()) << "an empty box sends nothing";
+    g_share_text_tool->setPlainText("look here");
+    view.on_mouse_press(Qt::LeftButton, { 400, 200 });
+    view.on_mouse_release(Qt::LeftButton, { 400, 200 });
+    EXPECT_EQ(texts_sent(main_peer_), (std::vector<std::tuple<int, int, std::string>> { { 220, 120, "look here" } }));
+    EXPECT_TRUE(g_share_text_tool->toPlainText().isEmpty());
+    EXPECT_TRUE(g_share_text_tool->isVisible()) << "the text tool keeps its box for the next text";
+    EXPECT_EQ(g_share_text_tool->pos(), QPoint(400, 200));
+
+    // Another tool sends the rest and puts the box away.
+    g_share_text_tool->setPlainText("and here");
+    g_board[9].tool = tool_pen;
+    view.on_mouse_press(Qt::LeftButton, { 600, 300 });
+    view.on_mouse_release(Qt::LeftButton, { 600, 300 });
+    EXPECT_FALSE(g_share_text_tool->isVisible());
+    EXPECT_EQ(texts_sent(main_peer_), (std::vector<std::tuple<int, int, std::string>> { { 400, 200, "and here" } }));
+}
+
+// Not compared: the view with tiles, board 9, the cursor and a text being typed, in two schemes and both languages.
 TEST_F(ShareView, Screenshots)
 {
     QString dir = qEnvironmentVariable("TAMBLO_BUILD_DIR", ".") + "/screenshots";
@@ -268,6 +325,10 @@ TEST_F(ShareView, Screenshots)
             view.resize(720, 420);
             tiles_arrived();
             view.show();
+            // A text being typed onto the picture.
+            g_board[9].tool = tool_text;
+            view.on_mouse_press(Qt::LeftButton, { 470, 90 });
+            g_share_text_tool->setPlainText("OK?");
             QApplication::processEvents();
             QImage shot(view.size(), QImage::Format_ARGB32);
             view.render(&shot);
