@@ -58,14 +58,17 @@ int read_until_ended(const ReceiveLoop& loop)
     // One zero byte stays behind the largest body, so text bodies end in one.
     std::array<char, wire_recv_buffer_len + 1> buffer {};
     SocketByteSource source(loop.socket);
+    // A send that failed closed the socket too: the link is lost, though
+    // this loop finds it closed as if by its owner.
+    auto closed_by_owner = [&loop] { return loop.socket.m_sock == 0 && loop.socket.send_failed == 0; };
     for (;;) {
-        if (loop.socket.m_sock == 0)
+        if (closed_by_owner())
             return 0;
         WireHead head;
         HeadReadResult result = read_wire_message(source, buffer.data(), buffer.size(), loop.lines, head);
         if (result == HeadReadResult::failed) {
             // A read woken by the owner's close is no receive error.
-            if (loop.socket.m_sock == 0)
+            if (closed_by_owner())
                 return 0;
             dbg_log("%s", loop.receive_failed_line);
             loop.socket.close_socket();

@@ -159,6 +159,7 @@ Cwf_socket::HandleRef Cwf_socket::adopt(int fd)
 {
     HandleRef h = std::make_shared<Handle>(fd);
     handle_.store(h);
+    send_failed.store(0);
     m_sock.store(fd);
     return h;
 }
@@ -493,6 +494,7 @@ int Cwf_socket::null_socket_exit()
 
 int Cwf_socket::failure_exit(int result, bool select_failed)
 {
+    send_failed.store(1);
     close_socket();
     status_and_log(select_failed ? "Sending data to server failed in %s, select<0, may need reconnect."
                                  : "Sending data to server failed in %s, may need reconnect.",

@@ -77,6 +77,9 @@ public:
     std::atomic<int32_t> connected { 0 };
     std::atomic<uint32_t> last_send_tick { 0 }; // the keep-alive reads it
     std::atomic<int> m_sock { 0 };              // 0: no connection
+    // Set when a failed send closed the connection: its end is a lost link,
+    // not its owner's close, for whoever reads from it.
+    std::atomic<int32_t> send_failed { 0 };
     platform::TimedMutex send_lock;
     std::string proxy_host;         // dotted text, at most 99 characters
     int32_t proxy_port = 0;

@@ -11,6 +11,7 @@
 #include "core/receive_threads.h"
 #include "sharing/sharing_messages.h"
 #include "core/window_messages.h"
+#include "core/wire_builders.h"
 #include "core/wire_head.h"
 #include "tests/core/loopback.h"
 #include "tests/support/headless_peer.h"
@@ -352,6 +353,23 @@ TEST_F(ScriptedServer, AHandlerThatThrowsIsLoggedAndTheLoopGoesOn)
     EXPECT_EQ(read_message().first.number, MSG_ANSWER_622);
     EXPECT_TRUE(log_.contains("exception in g_recv_thread handling message 41\n"));
     EXPECT_EQ(main_.wait_for(0ms), std::future_status::timeout) << "still receiving";
+}
+
+// A send that fails (the keep-alive, say) closes the connection before the
+// reading thread hears of it: the session is still lost, not closed by the user.
+TEST_F(ScriptedServer, ASendThatFailsFirstStillEndsTheSessionAsLost)
+{
+    g_first_connect_notices_sent = 1;
+    ASSERT_GE(accept_main(), 0);
+    read_message();
+    read_message();
+    // Our side of the link can no longer send; reading is untouched.
+    ASSERT_EQ(::shutdown(g_main_sock.m_sock, SHUT_WR), 0);
+    send_cmd(MSG_KEEP_ALIVE);
+    ASSERT_TRUE(ends_within(main_));
+    EXPECT_EQ(main_.get(), -1);
+    EXPECT_EQ(g_main_connection_lost, 1);
+    EXPECT_TRUE(log_.contains("g_recv_thread receive first 20 byte failed.\n"));
 }
 
 TEST_F(ScriptedServer, AutoLoginSendsLoginAndJoinOnce)
