@@ -5,7 +5,7 @@
 // standard input and reads its answers on standard output; every answer
 // ends with a line "." so the test knows where it stops.
 //
-//   tamblo_members_chat_client --port P --name N
+//   tamblo_members_chat_client --port P --name N [--language en|zh_CN]
 //
 // Commands:
 //   join ROOM                  log in as N and enter ROOM
@@ -23,6 +23,8 @@
 //   save rtf|txt PATH          the chat dialog's Save into PATH
 //   record PATH | stoprecord   start or stop recording
 //   reload                     reload the chat from the server
+//   shoot SCHEME PATH          SCHEME made current as the options' skin page does, then
+//                              the page, the chat view and the open chat dialogs in one picture
 //   quit
 #include "core/chat_receive.h"
 #include "core/connections.h"
@@ -45,6 +47,8 @@
 #include "shell/ui/dlg_private_chat.h"
 #include "shell/ui/main_frame.h"
 #include "shell/ui/members_page.h"
+#include "dialogs/ui/prop_skin.h"
+#include "skin/skin_table.h"
 #include "skin/ui/my_button.h"
 #include "skin/ui/my_edit.h"
 #include "skin/ui/my_list_ctrl_owner_draw.h"
@@ -56,7 +60,10 @@
 #include <QSocketNotifier>
 #include <QTest>
 #include <QTextBlock>
+#include <QImage>
+#include <QPainter>
 
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <mutex>
@@ -207,6 +214,13 @@ public:
             recorder().stop();
         } else if (command == "reload") {
             send_reload_chat();
+        } else if (command == "shoot") {
+            std::istringstream args(rest);
+            int scheme = 0;
+            std::string path;
+            args >> scheme >> path;
+            if (!shoot(scheme, path))
+                std::printf("not saved\n");
         } else if (command == "quit") {
             QApplication::quit();
         }
@@ -229,6 +243,63 @@ public:
     }
 
 private:
+    // The windows as a member sees them: the page and the chat view on the
+    // left, the chat dialog and the private chats on the right.
+    bool shoot(int scheme, const std::string& path)
+    {
+        skin_table().select_skin(scheme);
+        frame_->reload_skin();
+        repaint_window_tree(page_.get());
+        page_->resize(520, 420);
+        std::vector<QWidget*> left { page_.get() };
+        // The chat view gets its size and lays out its control only in a shown frame.
+        if (!frame_->isVisible()) {
+            frame_->resize(1000, 720);
+            frame_->show();
+        }
+        if (CFormRightLower* view = chat_view())
+            left.push_back(view);
+        std::vector<QWidget*> right;
+        for (QWidget* w : QApplication::allWidgets())
+            if (w->isVisible() && dynamic_cast<CDlgChat*>(w))
+                right.push_back(w);
+        for (QWidget* w : QApplication::allWidgets())
+            if (w->isVisible() && dynamic_cast<CDlgPrivateChat*>(w))
+                right.push_back(w);
+        for (QWidget* w : right)
+            repaint_window_tree(w);
+        QApplication::processEvents();
+
+        const int gap = 10;
+        auto column = [&](const std::vector<QWidget*>& ws, int* width) {
+            int height = gap;
+            for (QWidget* w : ws) {
+                *width = std::max(*width, w->width());
+                height += w->height() + gap;
+            }
+            return height;
+        };
+        int left_width = 0, right_width = 0;
+        int height = std::max(column(left, &left_width), column(right, &right_width));
+        QImage sheet(gap + left_width + gap + (right.empty() ? 0 : right_width + gap), height, QImage::Format_ARGB32);
+        sheet.fill(QColor(128, 128, 128));
+        QPainter painter(&sheet);
+        auto place = [&](const std::vector<QWidget*>& ws, int x) {
+            int y = gap;
+            for (QWidget* w : ws) {
+                QImage image(w->size(), QImage::Format_ARGB32);
+                image.fill(Qt::transparent);
+                w->render(&image);
+                painter.drawImage(x, y, image);
+                y += w->height() + gap;
+            }
+        };
+        place(left, gap);
+        place(right, gap + left_width + gap);
+        painter.end();
+        return sheet.save(QString::fromStdString(path));
+    }
+
     std::string name_;
     int port_ = 0;
     std::string join_room_;
@@ -246,14 +317,22 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     std::string name = "client";
     int port = 0;
+    std::string language;
     for (int i = 1; i + 1 < argc; i += 2) {
         std::string a = argv[i];
         if (a == "--name")
             name = argv[i + 1];
         else if (a == "--port")
             port = std::atoi(argv[i + 1]);
+        else if (a == "--language")
+            language = argv[i + 1];
     }
     QtWindowMessageBridge::install();
+    // The language as the program takes it from its settings at start.
+    if (!language.empty()) {
+        reg_write("general", "language", language);
+        install_translations();
+    }
     // The peer port goes to the server in the 84 only when the setting names it.
     if (const char* peer_port = std::getenv("TAMBLO_PEER_PORT"))
         reg_write("general", "peer_port", peer_port);

@@ -12,12 +12,14 @@
 #include "tests/support/office_reader.h"
 #include "tests/support/server_process.h"
 #include "tests/support/temp_home.h"
+#include "skin/skin_table.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
 #include <ctime>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -64,7 +66,8 @@ uint16_t free_port()
 // One client process, driven through its standard input and output.
 class ClientProcess {
 public:
-    ClientProcess(const std::string& name, uint16_t server_port, const std::string& home)
+    ClientProcess(const std::string& name, uint16_t server_port, const std::string& home,
+                  const std::vector<std::string>& options = {})
     {
         for (const char* sub : { "/config", "/data", "/run" })
             std::filesystem::create_directories(home + sub);
@@ -92,6 +95,7 @@ public:
             envp.push_back(e.data());
         envp.push_back(nullptr);
         std::vector<std::string> argv { TAMBLO_MEMBERS_CHAT_CLIENT, "--name", name, "--port", std::to_string(server_port) };
+        argv.insert(argv.end(), options.begin(), options.end());
         std::vector<char*> args;
         for (std::string& a : argv)
             args.push_back(a.data());
@@ -181,6 +185,12 @@ public:
             return std::find(ls.begin(), ls.end(), line) != ls.end();
         }, wait_ms);
     }
+    // Logs in and enters "Lobby", the server's room 1.
+    bool enter_lobby()
+    {
+        ask("join Lobby");
+        return has_line("state", "room 1");
+    }
     bool started() const { return pid_ > 0; }
     std::vector<std::string> last;
 
@@ -235,10 +245,8 @@ protected:
         ASSERT_TRUE(ann.started());
         ASSERT_TRUE(bob.started());
         // ann enters first and is the chairman; bob and the headless cid follow.
-        ann.ask("join Lobby");
-        ASSERT_TRUE(ann.has_line("state", "room 1")) << join_lines(ann.last);
-        bob.ask("join Lobby");
-        ASSERT_TRUE(bob.has_line("state", "room 1")) << join_lines(bob.last);
+        ASSERT_TRUE(ann.enter_lobby()) << join_lines(ann.last);
+        ASSERT_TRUE(bob.enter_lobby()) << join_lines(bob.last);
         ASSERT_EQ(cid.connect("127.0.0.1", server.port(), true), 0);
         ASSERT_GE(cid.join_room("Lobby"), 0);
         auto three = [](const std::vector<std::string>& rows) { return rows.size() == 3; };
@@ -425,6 +433,59 @@ TEST_F(MembersChatEndToEnd, StyledChatPrivateChatLateJoinerSavingAndRecording)
     ASSERT_EQ(chat_bodies.size(), 2u);
     EXPECT_EQ(chat_bodies[0], std::string("ann: Hello, room!\r\n\0\xff\x00\x00\x14\x05", 25));
     EXPECT_EQ(chat_bodies[1].substr(0, 5), "bob: ");
+}
+
+// Not compared: what ann (chairman) and bob (presenter, hand raised) see after
+// a styled public chat and a private one, for people to look at, in every
+// scheme, in English and in Chinese.
+TEST(MembersChatPictures, TwoMembersInEverySchemeAndBothLanguages)
+{
+    const char* build_dir = std::getenv("TAMBLO_BUILD_DIR");
+    const std::string dir = std::string(build_dir ? build_dir : ".") + "/screenshots";
+    std::filesystem::create_directories(dir);
+    for (const auto& [language, setting] : std::vector<std::pair<std::string, std::string>> { { "en", "en" }, { "zh", "zh_CN" } }) {
+        SCOPED_TRACE(language);
+        TempHome home;
+        ServerProcess server;
+        ClientProcess ann("ann", server.port(), home.root() + "/ann", { "--language", setting });
+        ClientProcess bob("bob", server.port(), home.root() + "/bob", { "--language", setting });
+        ASSERT_TRUE(ann.started() && bob.started());
+        ASSERT_TRUE(ann.enter_lobby()) << join_lines(ann.last);
+        ASSERT_TRUE(bob.enter_lobby()) << join_lines(bob.last);
+        auto two = [](const std::vector<std::string>& rows) { return rows.size() == 2; };
+        ASSERT_TRUE(ann.until("rows", two)) << join_lines(ann.last);
+        ASSERT_TRUE(bob.until("rows", two)) << join_lines(bob.last);
+        const int bob_id = id_in_rows(ann.last, "bob");
+
+        bob.ask("click " + std::to_string(CLeftFormMembers::id_raise_hand));
+        ann.ask("select bob");
+        ann.ask("menu " + std::to_string(CLeftFormMembers::menu_set_presenter));
+        const std::string hand = language == "en" ? "Hand Raised" : "\xe5\xb7\xb2\xe4\xb8\xbe\xe6\x89\x8b";
+        const std::string show = language == "en" ? "Show" : "\xe6\x98\xbe\xe7\xa4\xba";
+        EXPECT_TRUE(bob.has_line("rows", row("bob", bob_id, 1, hand, "", "", show))) << join_lines(bob.last);
+        EXPECT_TRUE(ann.has_line("rows", row("bob", bob_id, 1, hand, "", "", show))) << join_lines(ann.last);
+
+        ann.ask("chat 200 0 0 12 1 Good morning, bob.");
+        bob.ask("chat 0 128 0 11 6 \xe4\xbd\xa0\xe5\xa5\xbd, ann. The slides are ready.");
+        const std::string bob_line = "run 0 128 0 11 6 bob: \xe4\xbd\xa0\xe5\xa5\xbd, ann. The slides are ready.~";
+        EXPECT_TRUE(ann.has_line("view", bob_line)) << join_lines(ann.last);
+        EXPECT_TRUE(bob.has_line("view", bob_line)) << join_lines(bob.last);
+        ann.ask("pchat bob Can you share your screen?");
+        EXPECT_TRUE(bob.has_line("private", "dialog ann visible")) << join_lines(bob.last);
+        bob.ask("pchat ann Yes, one moment.");
+        EXPECT_TRUE(ann.until("private", [](const std::vector<std::string>& lines) {
+            return contains(lines, "Yes, one moment.");
+        })) << join_lines(ann.last);
+
+        for (int scheme = 0; scheme < skin_filled_count; ++scheme) {
+            for (auto& [who, client] : { std::pair<std::string, ClientProcess*> { "ann", &ann }, { "bob", &bob } }) {
+                const std::string file =
+                    dir + "/members_chat_" + who + "_" + language + "_scheme_" + std::to_string(scheme) + ".png";
+                EXPECT_FALSE(contains(client->ask("shoot " + std::to_string(scheme) + " " + file), "not saved")) << file;
+                EXPECT_TRUE(std::filesystem::exists(file)) << file;
+            }
+        }
+    }
 }
 
 } // namespace
