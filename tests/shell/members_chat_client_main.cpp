@@ -23,6 +23,7 @@
 //   save rtf|txt PATH          the chat dialog's Save into PATH
 //   record PATH | stoprecord   start or stop recording
 //   reload                     reload the chat from the server
+//   passwords OLD NEW          what the next change-password dialog is given ("-" for nothing)
 //   shoot SCHEME PATH          SCHEME made current as the options' skin page does, then
 //                              the page, the chat view and the open chat dialogs in one picture
 //   quit
@@ -41,6 +42,7 @@
 #include "shell/connect_flow.h"
 #include "shell/program_parts.h"
 #include "shell/ui/chairman_password_dlg.h"
+#include "shell/ui/change_passwd_dlg.h"
 #include "shell/ui/chat_rich_text.h"
 #include "shell/ui/chat_view.h"
 #include "shell/ui/dlg_chat.h"
@@ -214,6 +216,12 @@ public:
             recorder().stop();
         } else if (command == "reload") {
             send_reload_chat();
+        } else if (command == "passwords") {
+            std::istringstream args(rest);
+            args >> old_password_ >> new_password_;
+            for (std::string* p : { &old_password_, &new_password_ })
+                if (*p == "-")
+                    p->clear();
         } else if (command == "shoot") {
             std::istringstream args(rest);
             int scheme = 0;
@@ -240,6 +248,15 @@ public:
             send_join_meeting_room(join_room_, "");
             join_room_.clear();
         }
+    }
+
+    // The change-password dialogs typed into as the last "passwords" said.
+    void answer(CDlgChangePasswd* dialog)
+    {
+        dialog->old_edit()->setText(QString::fromStdString(old_password_));
+        dialog->new_edit()->setText(QString::fromStdString(new_password_));
+        dialog->retyped_edit()->setText(QString::fromStdString(new_password_));
+        dialog->OnOK();
     }
 
 private:
@@ -303,6 +320,7 @@ private:
     std::string name_;
     int port_ = 0;
     std::string join_room_;
+    std::string old_password_, new_password_;
     bool login_pending_ = false;
     AnsweringBoxes boxes_;
     std::unique_ptr<CMainFrame> frame_;
@@ -368,6 +386,8 @@ int main(int argc, char** argv)
         if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
             if (dynamic_cast<CDlgMeetingRoomChairmanPasswd*>(dialog))
                 dialog->accept();
+            else if (auto* change = dynamic_cast<CDlgChangePasswd*>(dialog))
+                client.answer(change);
             else
                 dialog->reject();
         }

@@ -168,7 +168,7 @@ public:
     // Asks until one answer line satisfies match (the answers come from the
     // server's relays, which take a round trip).
     bool until(const std::string& command, const std::function<bool(const std::vector<std::string>&)>& match,
-               int wait_ms = 8000)
+               int wait_ms = 20000)
     {
         auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(wait_ms);
         while (std::chrono::steady_clock::now() < deadline) {
@@ -179,7 +179,7 @@ public:
         }
         return false;
     }
-    bool has_line(const std::string& command, const std::string& line, int wait_ms = 8000)
+    bool has_line(const std::string& command, const std::string& line, int wait_ms = 20000)
     {
         return until(command, [&](const std::vector<std::string>& ls) {
             return std::find(ls.begin(), ls.end(), line) != ls.end();
@@ -324,6 +324,43 @@ TEST_F(MembersChatEndToEnd, ChairmanRemovesAMemberWhoIsToldAndDisconnected)
         << join_lines(ann.last);
     // bob may not remove anyone.
     EXPECT_FALSE(contains(ann.ask("boxes"), "boosted"));
+}
+
+// The server decides on passwords; its answers are shown in the page's words.
+TEST_F(MembersChatEndToEnd, PasswordChangesAreAnsweredByTheServerInThePagesWords)
+{
+    struct Case {
+        ClientProcess* client;
+        int button;
+        const char* passwords;
+        const char* answer;
+    } cases[] = {
+        // bob is not the chairman: the page lets him ask, the server says no.
+        { &bob, CLeftFormMembers::id_set_passwd, "- open", "Set meeting room password Failed.~ Possibly, the old password is not correct" },
+        { &ann, CLeftFormMembers::id_set_passwd, "wrong open", "Set meeting room password Failed.~ Possibly, the old password is not correct" },
+        { &ann, CLeftFormMembers::id_set_passwd, "- open", "Set meeting room password success." },
+        { &ann, CLeftFormMembers::id_set_passwd, "- again", "Set meeting room password Failed.~ Possibly, the old password is not correct" },
+        { &ann, CLeftFormMembers::id_set_chairman_passwd, "wrong boss", "Set Chairman passwd failed. Your old password is not correct." },
+        { &ann, CLeftFormMembers::id_set_chairman_passwd, "- boss", "Set Chairman passwd success." },
+        { &bob, CLeftFormMembers::id_set_chairman_passwd, "boss other", "Set Chairman passwd failed. Your old password is not correct." },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.passwords) + " -> " + c.answer);
+        const size_t before = c.client->ask("boxes").size();
+        c.client->ask(std::string("passwords ") + c.passwords);
+        c.client->ask("click " + std::to_string(c.button));
+        EXPECT_TRUE(c.client->until("boxes", [&](const std::vector<std::string>& lines) {
+            return lines.size() > before;
+        })) << join_lines(c.client->last);
+        ASSERT_EQ(c.client->last.size(), before + 1) << join_lines(c.client->last);
+        EXPECT_EQ(c.client->last.back(), std::string("box ") + c.answer);
+    }
+    // The room's new password keeps out a newcomer who does not give it.
+    HeadlessPeer dee { "dee" }, eve { "eve" };
+    ASSERT_EQ(dee.connect("127.0.0.1", server.port(), true), 0);
+    ASSERT_EQ(eve.connect("127.0.0.1", server.port(), true), 0);
+    EXPECT_LT(dee.join_room("Lobby"), 0);
+    EXPECT_EQ(eve.join_room("Lobby", "open"), 1);
 }
 
 TEST_F(MembersChatEndToEnd, PrivateVoiceRequestIsAnsweredAndThePeersLink)
