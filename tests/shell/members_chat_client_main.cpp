@@ -11,6 +11,7 @@
 //   join ROOM                  log in as N and enter ROOM
 //   state                      "room R", "flags chairman presenter hand voice partner", "connected C"
 //   rows                       "row name|id|image|sub1|sub2|sub3|sub4" for each roster row
+//   page                       "label TEXT" of the room, "button ID on|off TEXT" for each button
 //   select NAME                select the member's row
 //   click ID                   press the members page's button ID
 //   menu ID                    run the context menu command ID
@@ -54,6 +55,7 @@
 #include "skin/ui/my_button.h"
 #include "skin/ui/my_edit.h"
 #include "skin/ui/my_list_ctrl_owner_draw.h"
+#include "skin/ui/my_static.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -150,6 +152,17 @@ public:
                     std::printf("|%s", list->item_text(r, c).toStdString().c_str());
                 std::printf("\n");
             }
+        } else if (command == "page") {
+            std::printf("label %s\n", one_line(page_->room_label()->text().toStdString()).c_str());
+            for (int id : { CLeftFormMembers::id_refresh, CLeftFormMembers::id_raise_hand, CLeftFormMembers::id_private_chat,
+                            CLeftFormMembers::id_private_voice, CLeftFormMembers::id_request_chairman,
+                            CLeftFormMembers::id_request_presenter, CLeftFormMembers::id_start_meeting,
+                            CLeftFormMembers::id_stop_meeting, CLeftFormMembers::id_allow_talk, CLeftFormMembers::id_boost,
+                            CLeftFormMembers::id_set_passwd, CLeftFormMembers::id_set_chairman_passwd,
+                            CLeftFormMembers::id_room_options, CLeftFormMembers::id_invite,
+                            CLeftFormMembers::id_show_rooms, CLeftFormMembers::id_leave })
+                if (CMyButton* b = page_->button(id))
+                    std::printf("button %d %s %s\n", id, b->isEnabled() ? "on" : "off", b->text().toStdString().c_str());
         } else if (command == "select") {
             CMyListCtrlOwnerDraw* list = page_->member_list();
             for (int r = 0; r < list->item_count(); ++r)

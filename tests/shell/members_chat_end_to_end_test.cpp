@@ -326,6 +326,60 @@ TEST_F(MembersChatEndToEnd, ChairmanRemovesAMemberWhoIsToldAndDisconnected)
     EXPECT_FALSE(contains(ann.ask("boxes"), "boosted"));
 }
 
+std::string button(int id, bool on, const std::string& text)
+{
+    return "button " + std::to_string(id) + (on ? " on " : " off ") + text;
+}
+
+// The page's other buttons as a new user would press them, with a real server.
+TEST_F(MembersChatEndToEnd, MeetingPresenterPrivateChatRefreshAndLeaveFromThePagesButtons)
+{
+    using Page = CLeftFormMembers;
+    EXPECT_TRUE(bob.has_line("page", "label Lobby (Stopped)")) << join_lines(bob.last);
+    EXPECT_TRUE(contains(bob.last, button(Page::id_start_meeting, true, "Start meeting")));
+    EXPECT_TRUE(contains(bob.last, button(Page::id_stop_meeting, false, "Stop Meeting")));
+
+    // ann starts the meeting: every page says so and the two buttons swap.
+    ann.ask("click " + std::to_string(Page::id_start_meeting));
+    for (ClientProcess* c : { &ann, &bob }) {
+        EXPECT_TRUE(c->has_line("page", "label Lobby (Started)")) << join_lines(c->last);
+        EXPECT_TRUE(contains(c->last, button(Page::id_start_meeting, false, "Start meeting"))) << join_lines(c->last);
+        EXPECT_TRUE(contains(c->last, button(Page::id_stop_meeting, true, "Stop Meeting"))) << join_lines(c->last);
+    }
+
+    // bob asks to present (the room is in free mode): every roster shows it.
+    bob.ask("click " + std::to_string(Page::id_request_presenter));
+    EXPECT_TRUE(bob.has_line("state", "flags 0 1 0 0 -1")) << join_lines(bob.last);
+    EXPECT_TRUE(ann.has_line("rows", row("bob", bob_id, 1, "", "", "", "Show"))) << join_lines(ann.last);
+
+    // Private Chat with ann selected opens bob's dialog only; nothing is sent yet.
+    bob.ask("select ann");
+    bob.ask("click " + std::to_string(Page::id_private_chat));
+    EXPECT_TRUE(contains(bob.ask("private"), "dialog ann visible")) << join_lines(bob.last);
+    EXPECT_FALSE(contains(ann.ask("private"), "dialog"));
+
+    // Refresh empties ann's list and the server fills it again.
+    ann.ask("click " + std::to_string(Page::id_refresh));
+    EXPECT_TRUE(ann.until("rows", [&](const std::vector<std::string>& rows) {
+        return rows.size() == 3 && contains(rows, row("bob", bob_id, 1, "", "", "", "Show"));
+    })) << join_lines(ann.last);
+
+    // ann stops it again.
+    ann.ask("click " + std::to_string(Page::id_stop_meeting));
+    EXPECT_TRUE(bob.has_line("page", "label Lobby (Stopped)")) << join_lines(bob.last);
+
+    // bob leaves: he is told, his roles are gone, and the others' rosters lose him.
+    bob.ask("click " + std::to_string(Page::id_leave));
+    EXPECT_TRUE(bob.until("boxes", [](const std::vector<std::string>& lines) {
+        return contains(lines, "box Leave meeting room success.");
+    })) << join_lines(bob.last);
+    EXPECT_TRUE(bob.has_line("state", "room -1"));
+    EXPECT_TRUE(contains(bob.last, "flags 0 0 0 0 -1")) << join_lines(bob.last);
+    EXPECT_TRUE(ann.until("rows", [&](const std::vector<std::string>& rows) {
+        return rows.size() == 2 && id_in_rows(rows, "bob") == -1;
+    })) << join_lines(ann.last);
+}
+
 // The server decides on passwords; its answers are shown in the page's words.
 TEST_F(MembersChatEndToEnd, PasswordChangesAreAnsweredByTheServerInThePagesWords)
 {
