@@ -505,8 +505,10 @@ void CLeftFormMembers::OnMyMsgMemberListFirst(const char* record, intptr_t flags
     empty_list();
     add_member(record, flags);
     // A room entered without the meeting-room dialog (the launcher, Reconnect)
-    // is first heard of here: the page is painted again, and its label with it.
-    update();
+    // is first heard of here. Only the label is redone: every join in the room
+    // brings a first record, and repainting the whole page for each made a
+    // burst of joins slow.
+    show_room_label();
 }
 
 void CLeftFormMembers::OnMyMsgMemberListAdd(const char* record, intptr_t flags) { add_member(record, flags); }
@@ -641,11 +643,16 @@ intptr_t CLeftFormMembers::handle_window_message(uint32_t msg, uintptr_t wparam,
 
 void CLeftFormMembers::paintEvent(QPaintEvent* event)
 {
+    show_room_label();
+    Cgood_dlg_no_upper::paintEvent(event);
+}
+
+void CLeftFormMembers::show_room_label()
+{
     // Label 1025 tells the room and whether its meeting runs, read at each paint.
     QString label = QString::fromStdString(members_room_label(g_current_room_name.get(), g_meeting_started.load()));
     if (room_label_->text() != label)
         room_label_->setText(label);
-    Cgood_dlg_no_upper::paintEvent(event);
 }
 
 void CLeftFormMembers::resizeEvent(QResizeEvent* event)

@@ -102,6 +102,7 @@ private:
     void repaint_views();
     void repaint_list();
     void place_buttons();
+    void show_room_label();
     MembersSession session() const;
     // Refusal check: true when the action may go on, else its box was shown.
     bool allowed(MembersAction action) const;

@@ -5,12 +5,13 @@
 // standard input and reads its answers on standard output; every answer
 // ends with a line "." so the test knows where it stops.
 //
-//   tamblo_members_chat_client --port P --name N
+//   tamblo_members_chat_client --port P --name N [--language en|zh_CN]
 //
 // Commands:
 //   join ROOM                  log in as N and enter ROOM
 //   state                      "room R", "flags chairman presenter hand voice partner", "connected C"
 //   rows                       "row name|id|image|sub1|sub2|sub3|sub4" for each roster row
+//   page                       "label TEXT" of the room, "button ID on|off TEXT" for each button
 //   select NAME                select the member's row
 //   click ID                   press the members page's button ID
 //   menu ID                    run the context menu command ID
@@ -23,6 +24,9 @@
 //   save rtf|txt PATH          the chat dialog's Save into PATH
 //   record PATH | stoprecord   start or stop recording
 //   reload                     reload the chat from the server
+//   passwords OLD NEW          what the next change-password dialog is given ("-" for nothing)
+//   shoot SCHEME PATH          SCHEME made current as the options' skin page does, then
+//                              the page, the chat view and the open chat dialogs in one picture
 //   quit
 #include "core/chat_receive.h"
 #include "core/connections.h"
@@ -39,15 +43,19 @@
 #include "shell/connect_flow.h"
 #include "shell/program_parts.h"
 #include "shell/ui/chairman_password_dlg.h"
+#include "shell/ui/change_passwd_dlg.h"
 #include "shell/ui/chat_rich_text.h"
 #include "shell/ui/chat_view.h"
 #include "shell/ui/dlg_chat.h"
 #include "shell/ui/dlg_private_chat.h"
 #include "shell/ui/main_frame.h"
 #include "shell/ui/members_page.h"
+#include "dialogs/ui/prop_skin.h"
+#include "skin/skin_table.h"
 #include "skin/ui/my_button.h"
 #include "skin/ui/my_edit.h"
 #include "skin/ui/my_list_ctrl_owner_draw.h"
+#include "skin/ui/my_static.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -56,7 +64,10 @@
 #include <QSocketNotifier>
 #include <QTest>
 #include <QTextBlock>
+#include <QImage>
+#include <QPainter>
 
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <mutex>
@@ -141,6 +152,17 @@ public:
                     std::printf("|%s", list->item_text(r, c).toStdString().c_str());
                 std::printf("\n");
             }
+        } else if (command == "page") {
+            std::printf("label %s\n", one_line(page_->room_label()->text().toStdString()).c_str());
+            for (int id : { CLeftFormMembers::id_refresh, CLeftFormMembers::id_raise_hand, CLeftFormMembers::id_private_chat,
+                            CLeftFormMembers::id_private_voice, CLeftFormMembers::id_request_chairman,
+                            CLeftFormMembers::id_request_presenter, CLeftFormMembers::id_start_meeting,
+                            CLeftFormMembers::id_stop_meeting, CLeftFormMembers::id_allow_talk, CLeftFormMembers::id_boost,
+                            CLeftFormMembers::id_set_passwd, CLeftFormMembers::id_set_chairman_passwd,
+                            CLeftFormMembers::id_room_options, CLeftFormMembers::id_invite,
+                            CLeftFormMembers::id_show_rooms, CLeftFormMembers::id_leave })
+                if (CMyButton* b = page_->button(id))
+                    std::printf("button %d %s %s\n", id, b->isEnabled() ? "on" : "off", b->text().toStdString().c_str());
         } else if (command == "select") {
             CMyListCtrlOwnerDraw* list = page_->member_list();
             for (int r = 0; r < list->item_count(); ++r)
@@ -207,6 +229,19 @@ public:
             recorder().stop();
         } else if (command == "reload") {
             send_reload_chat();
+        } else if (command == "passwords") {
+            std::istringstream args(rest);
+            args >> old_password_ >> new_password_;
+            for (std::string* p : { &old_password_, &new_password_ })
+                if (*p == "-")
+                    p->clear();
+        } else if (command == "shoot") {
+            std::istringstream args(rest);
+            int scheme = 0;
+            std::string path;
+            args >> scheme >> path;
+            if (!shoot(scheme, path))
+                std::printf("not saved\n");
         } else if (command == "quit") {
             QApplication::quit();
         }
@@ -228,10 +263,77 @@ public:
         }
     }
 
+    // The change-password dialogs typed into as the last "passwords" said.
+    void answer(CDlgChangePasswd* dialog)
+    {
+        dialog->old_edit()->setText(QString::fromStdString(old_password_));
+        dialog->new_edit()->setText(QString::fromStdString(new_password_));
+        dialog->retyped_edit()->setText(QString::fromStdString(new_password_));
+        dialog->OnOK();
+    }
+
 private:
+    // The windows as a member sees them: the page and the chat view on the
+    // left, the chat dialog and the private chats on the right.
+    bool shoot(int scheme, const std::string& path)
+    {
+        skin_table().select_skin(scheme);
+        frame_->reload_skin();
+        repaint_window_tree(page_.get());
+        page_->resize(520, 420);
+        std::vector<QWidget*> left { page_.get() };
+        // The chat view gets its size and lays out its control only in a shown frame.
+        if (!frame_->isVisible()) {
+            frame_->resize(1000, 720);
+            frame_->show();
+        }
+        if (CFormRightLower* view = chat_view())
+            left.push_back(view);
+        std::vector<QWidget*> right;
+        for (QWidget* w : QApplication::allWidgets())
+            if (w->isVisible() && dynamic_cast<CDlgChat*>(w))
+                right.push_back(w);
+        for (QWidget* w : QApplication::allWidgets())
+            if (w->isVisible() && dynamic_cast<CDlgPrivateChat*>(w))
+                right.push_back(w);
+        for (QWidget* w : right)
+            repaint_window_tree(w);
+        QApplication::processEvents();
+
+        const int gap = 10;
+        auto column = [&](const std::vector<QWidget*>& ws, int* width) {
+            int height = gap;
+            for (QWidget* w : ws) {
+                *width = std::max(*width, w->width());
+                height += w->height() + gap;
+            }
+            return height;
+        };
+        int left_width = 0, right_width = 0;
+        int height = std::max(column(left, &left_width), column(right, &right_width));
+        QImage sheet(gap + left_width + gap + (right.empty() ? 0 : right_width + gap), height, QImage::Format_ARGB32);
+        sheet.fill(QColor(128, 128, 128));
+        QPainter painter(&sheet);
+        auto place = [&](const std::vector<QWidget*>& ws, int x) {
+            int y = gap;
+            for (QWidget* w : ws) {
+                QImage image(w->size(), QImage::Format_ARGB32);
+                image.fill(Qt::transparent);
+                w->render(&image);
+                painter.drawImage(x, y, image);
+                y += w->height() + gap;
+            }
+        };
+        place(left, gap);
+        place(right, gap + left_width + gap);
+        painter.end();
+        return sheet.save(QString::fromStdString(path));
+    }
+
     std::string name_;
     int port_ = 0;
     std::string join_room_;
+    std::string old_password_, new_password_;
     bool login_pending_ = false;
     AnsweringBoxes boxes_;
     std::unique_ptr<CMainFrame> frame_;
@@ -246,14 +348,22 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     std::string name = "client";
     int port = 0;
+    std::string language;
     for (int i = 1; i + 1 < argc; i += 2) {
         std::string a = argv[i];
         if (a == "--name")
             name = argv[i + 1];
         else if (a == "--port")
             port = std::atoi(argv[i + 1]);
+        else if (a == "--language")
+            language = argv[i + 1];
     }
     QtWindowMessageBridge::install();
+    // The language as the program takes it from its settings at start.
+    if (!language.empty()) {
+        reg_write("general", "language", language);
+        install_translations();
+    }
     // The peer port goes to the server in the 84 only when the setting names it.
     if (const char* peer_port = std::getenv("TAMBLO_PEER_PORT"))
         reg_write("general", "peer_port", peer_port);
@@ -289,6 +399,8 @@ int main(int argc, char** argv)
         if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
             if (dynamic_cast<CDlgMeetingRoomChairmanPasswd*>(dialog))
                 dialog->accept();
+            else if (auto* change = dynamic_cast<CDlgChangePasswd*>(dialog))
+                client.answer(change);
             else
                 dialog->reject();
         }

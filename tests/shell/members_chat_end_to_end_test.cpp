@@ -12,12 +12,14 @@
 #include "tests/support/office_reader.h"
 #include "tests/support/server_process.h"
 #include "tests/support/temp_home.h"
+#include "skin/skin_table.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
 #include <ctime>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -64,7 +66,8 @@ uint16_t free_port()
 // One client process, driven through its standard input and output.
 class ClientProcess {
 public:
-    ClientProcess(const std::string& name, uint16_t server_port, const std::string& home)
+    ClientProcess(const std::string& name, uint16_t server_port, const std::string& home,
+                  const std::vector<std::string>& options = {})
     {
         for (const char* sub : { "/config", "/data", "/run" })
             std::filesystem::create_directories(home + sub);
@@ -92,6 +95,7 @@ public:
             envp.push_back(e.data());
         envp.push_back(nullptr);
         std::vector<std::string> argv { TAMBLO_MEMBERS_CHAT_CLIENT, "--name", name, "--port", std::to_string(server_port) };
+        argv.insert(argv.end(), options.begin(), options.end());
         std::vector<char*> args;
         for (std::string& a : argv)
             args.push_back(a.data());
@@ -164,7 +168,7 @@ public:
     // Asks until one answer line satisfies match (the answers come from the
     // server's relays, which take a round trip).
     bool until(const std::string& command, const std::function<bool(const std::vector<std::string>&)>& match,
-               int wait_ms = 8000)
+               int wait_ms = 20000)
     {
         auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(wait_ms);
         while (std::chrono::steady_clock::now() < deadline) {
@@ -175,11 +179,17 @@ public:
         }
         return false;
     }
-    bool has_line(const std::string& command, const std::string& line, int wait_ms = 8000)
+    bool has_line(const std::string& command, const std::string& line, int wait_ms = 20000)
     {
         return until(command, [&](const std::vector<std::string>& ls) {
             return std::find(ls.begin(), ls.end(), line) != ls.end();
         }, wait_ms);
+    }
+    // Logs in and enters "Lobby", the server's room 1.
+    bool enter_lobby()
+    {
+        ask("join Lobby");
+        return has_line("state", "room 1");
     }
     bool started() const { return pid_ > 0; }
     std::vector<std::string> last;
@@ -235,10 +245,8 @@ protected:
         ASSERT_TRUE(ann.started());
         ASSERT_TRUE(bob.started());
         // ann enters first and is the chairman; bob and the headless cid follow.
-        ann.ask("join Lobby");
-        ASSERT_TRUE(ann.has_line("state", "room 1")) << join_lines(ann.last);
-        bob.ask("join Lobby");
-        ASSERT_TRUE(bob.has_line("state", "room 1")) << join_lines(bob.last);
+        ASSERT_TRUE(ann.enter_lobby()) << join_lines(ann.last);
+        ASSERT_TRUE(bob.enter_lobby()) << join_lines(bob.last);
         ASSERT_EQ(cid.connect("127.0.0.1", server.port(), true), 0);
         ASSERT_GE(cid.join_room("Lobby"), 0);
         auto three = [](const std::vector<std::string>& rows) { return rows.size() == 3; };
@@ -316,6 +324,97 @@ TEST_F(MembersChatEndToEnd, ChairmanRemovesAMemberWhoIsToldAndDisconnected)
         << join_lines(ann.last);
     // bob may not remove anyone.
     EXPECT_FALSE(contains(ann.ask("boxes"), "boosted"));
+}
+
+std::string button(int id, bool on, const std::string& text)
+{
+    return "button " + std::to_string(id) + (on ? " on " : " off ") + text;
+}
+
+// The page's other buttons as a new user would press them, with a real server.
+TEST_F(MembersChatEndToEnd, MeetingPresenterPrivateChatRefreshAndLeaveFromThePagesButtons)
+{
+    using Page = CLeftFormMembers;
+    EXPECT_TRUE(bob.has_line("page", "label Lobby (Stopped)")) << join_lines(bob.last);
+    EXPECT_TRUE(contains(bob.last, button(Page::id_start_meeting, true, "Start meeting")));
+    EXPECT_TRUE(contains(bob.last, button(Page::id_stop_meeting, false, "Stop Meeting")));
+
+    // ann starts the meeting: every page says so and the two buttons swap.
+    ann.ask("click " + std::to_string(Page::id_start_meeting));
+    for (ClientProcess* c : { &ann, &bob }) {
+        EXPECT_TRUE(c->has_line("page", "label Lobby (Started)")) << join_lines(c->last);
+        EXPECT_TRUE(contains(c->last, button(Page::id_start_meeting, false, "Start meeting"))) << join_lines(c->last);
+        EXPECT_TRUE(contains(c->last, button(Page::id_stop_meeting, true, "Stop Meeting"))) << join_lines(c->last);
+    }
+
+    // bob asks to present (the room is in free mode): every roster shows it.
+    bob.ask("click " + std::to_string(Page::id_request_presenter));
+    EXPECT_TRUE(bob.has_line("state", "flags 0 1 0 0 -1")) << join_lines(bob.last);
+    EXPECT_TRUE(ann.has_line("rows", row("bob", bob_id, 1, "", "", "", "Show"))) << join_lines(ann.last);
+
+    // Private Chat with ann selected opens bob's dialog only; nothing is sent yet.
+    bob.ask("select ann");
+    bob.ask("click " + std::to_string(Page::id_private_chat));
+    EXPECT_TRUE(contains(bob.ask("private"), "dialog ann visible")) << join_lines(bob.last);
+    EXPECT_FALSE(contains(ann.ask("private"), "dialog"));
+
+    // Refresh empties ann's list and the server fills it again.
+    ann.ask("click " + std::to_string(Page::id_refresh));
+    EXPECT_TRUE(ann.until("rows", [&](const std::vector<std::string>& rows) {
+        return rows.size() == 3 && contains(rows, row("bob", bob_id, 1, "", "", "", "Show"));
+    })) << join_lines(ann.last);
+
+    // ann stops it again.
+    ann.ask("click " + std::to_string(Page::id_stop_meeting));
+    EXPECT_TRUE(bob.has_line("page", "label Lobby (Stopped)")) << join_lines(bob.last);
+
+    // bob leaves: he is told, his roles are gone, and the others' rosters lose him.
+    bob.ask("click " + std::to_string(Page::id_leave));
+    EXPECT_TRUE(bob.until("boxes", [](const std::vector<std::string>& lines) {
+        return contains(lines, "box Leave meeting room success.");
+    })) << join_lines(bob.last);
+    EXPECT_TRUE(bob.has_line("state", "room -1"));
+    EXPECT_TRUE(contains(bob.last, "flags 0 0 0 0 -1")) << join_lines(bob.last);
+    EXPECT_TRUE(ann.until("rows", [&](const std::vector<std::string>& rows) {
+        return rows.size() == 2 && id_in_rows(rows, "bob") == -1;
+    })) << join_lines(ann.last);
+}
+
+// The server decides on passwords; its answers are shown in the page's words.
+TEST_F(MembersChatEndToEnd, PasswordChangesAreAnsweredByTheServerInThePagesWords)
+{
+    struct Case {
+        ClientProcess* client;
+        int button;
+        const char* passwords;
+        const char* answer;
+    } cases[] = {
+        // bob is not the chairman: the page lets him ask, the server says no.
+        { &bob, CLeftFormMembers::id_set_passwd, "- open", "Set meeting room password Failed.~ Possibly, the old password is not correct" },
+        { &ann, CLeftFormMembers::id_set_passwd, "wrong open", "Set meeting room password Failed.~ Possibly, the old password is not correct" },
+        { &ann, CLeftFormMembers::id_set_passwd, "- open", "Set meeting room password success." },
+        { &ann, CLeftFormMembers::id_set_passwd, "- again", "Set meeting room password Failed.~ Possibly, the old password is not correct" },
+        { &ann, CLeftFormMembers::id_set_chairman_passwd, "wrong boss", "Set Chairman passwd failed. Your old password is not correct." },
+        { &ann, CLeftFormMembers::id_set_chairman_passwd, "- boss", "Set Chairman passwd success." },
+        { &bob, CLeftFormMembers::id_set_chairman_passwd, "boss other", "Set Chairman passwd failed. Your old password is not correct." },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.passwords) + " -> " + c.answer);
+        const size_t before = c.client->ask("boxes").size();
+        c.client->ask(std::string("passwords ") + c.passwords);
+        c.client->ask("click " + std::to_string(c.button));
+        EXPECT_TRUE(c.client->until("boxes", [&](const std::vector<std::string>& lines) {
+            return lines.size() > before;
+        })) << join_lines(c.client->last);
+        ASSERT_EQ(c.client->last.size(), before + 1) << join_lines(c.client->last);
+        EXPECT_EQ(c.client->last.back(), std::string("box ") + c.answer);
+    }
+    // The room's new password keeps out a newcomer who does not give it.
+    HeadlessPeer dee { "dee" }, eve { "eve" };
+    ASSERT_EQ(dee.connect("127.0.0.1", server.port(), true), 0);
+    ASSERT_EQ(eve.connect("127.0.0.1", server.port(), true), 0);
+    EXPECT_LT(dee.join_room("Lobby"), 0);
+    EXPECT_EQ(eve.join_room("Lobby", "open"), 1);
 }
 
 TEST_F(MembersChatEndToEnd, PrivateVoiceRequestIsAnsweredAndThePeersLink)
@@ -425,6 +524,59 @@ TEST_F(MembersChatEndToEnd, StyledChatPrivateChatLateJoinerSavingAndRecording)
     ASSERT_EQ(chat_bodies.size(), 2u);
     EXPECT_EQ(chat_bodies[0], std::string("ann: Hello, room!\r\n\0\xff\x00\x00\x14\x05", 25));
     EXPECT_EQ(chat_bodies[1].substr(0, 5), "bob: ");
+}
+
+// Not compared: what ann (chairman) and bob (presenter, hand raised) see after
+// a styled public chat and a private one, for people to look at, in every
+// scheme, in English and in Chinese.
+TEST(MembersChatPictures, TwoMembersInEverySchemeAndBothLanguages)
+{
+    const char* build_dir = std::getenv("TAMBLO_BUILD_DIR");
+    const std::string dir = std::string(build_dir ? build_dir : ".") + "/screenshots";
+    std::filesystem::create_directories(dir);
+    for (const auto& [language, setting] : std::vector<std::pair<std::string, std::string>> { { "en", "en" }, { "zh", "zh_CN" } }) {
+        SCOPED_TRACE(language);
+        TempHome home;
+        ServerProcess server;
+        ClientProcess ann("ann", server.port(), home.root() + "/ann", { "--language", setting });
+        ClientProcess bob("bob", server.port(), home.root() + "/bob", { "--language", setting });
+        ASSERT_TRUE(ann.started() && bob.started());
+        ASSERT_TRUE(ann.enter_lobby()) << join_lines(ann.last);
+        ASSERT_TRUE(bob.enter_lobby()) << join_lines(bob.last);
+        auto two = [](const std::vector<std::string>& rows) { return rows.size() == 2; };
+        ASSERT_TRUE(ann.until("rows", two)) << join_lines(ann.last);
+        ASSERT_TRUE(bob.until("rows", two)) << join_lines(bob.last);
+        const int bob_id = id_in_rows(ann.last, "bob");
+
+        bob.ask("click " + std::to_string(CLeftFormMembers::id_raise_hand));
+        ann.ask("select bob");
+        ann.ask("menu " + std::to_string(CLeftFormMembers::menu_set_presenter));
+        const std::string hand = language == "en" ? "Hand Raised" : "\xe5\xb7\xb2\xe4\xb8\xbe\xe6\x89\x8b";
+        const std::string show = language == "en" ? "Show" : "\xe6\x98\xbe\xe7\xa4\xba";
+        EXPECT_TRUE(bob.has_line("rows", row("bob", bob_id, 1, hand, "", "", show))) << join_lines(bob.last);
+        EXPECT_TRUE(ann.has_line("rows", row("bob", bob_id, 1, hand, "", "", show))) << join_lines(ann.last);
+
+        ann.ask("chat 200 0 0 12 1 Good morning, bob.");
+        bob.ask("chat 0 128 0 11 6 \xe4\xbd\xa0\xe5\xa5\xbd, ann. The slides are ready.");
+        const std::string bob_line = "run 0 128 0 11 6 bob: \xe4\xbd\xa0\xe5\xa5\xbd, ann. The slides are ready.~";
+        EXPECT_TRUE(ann.has_line("view", bob_line)) << join_lines(ann.last);
+        EXPECT_TRUE(bob.has_line("view", bob_line)) << join_lines(bob.last);
+        ann.ask("pchat bob Can you share your screen?");
+        EXPECT_TRUE(bob.has_line("private", "dialog ann visible")) << join_lines(bob.last);
+        bob.ask("pchat ann Yes, one moment.");
+        EXPECT_TRUE(ann.until("private", [](const std::vector<std::string>& lines) {
+            return contains(lines, "Yes, one moment.");
+        })) << join_lines(ann.last);
+
+        for (int scheme = 0; scheme < skin_filled_count; ++scheme) {
+            for (auto& [who, client] : { std::pair<std::string, ClientProcess*> { "ann", &ann }, { "bob", &bob } }) {
+                const std::string file =
+                    dir + "/members_chat_" + who + "_" + language + "_scheme_" + std::to_string(scheme) + ".png";
+                EXPECT_FALSE(contains(client->ask("shoot " + std::to_string(scheme) + " " + file), "not saved")) << file;
+                EXPECT_TRUE(std::filesystem::exists(file)) << file;
+            }
+        }
+    }
 }
 
 } // namespace
