@@ -67,7 +67,7 @@ std::unique_ptr<XvfbServer> g_xvfb;
 constexpr int screen_width = 1024;
 constexpr int screen_height = 768;
 
-bool pump_until(const std::function<bool()>& done, int wait_ms = 5000)
+bool pump_until(const std::function<bool()>& done, int wait_ms = 20000)
 {
     QElapsedTimer t;
     t.start();
