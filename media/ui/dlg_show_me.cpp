@@ -171,6 +171,13 @@ void CDlgShowMe::show_me_set_frame_timer()
     frame_timer_.start(1000 / rate);
 }
 
+void CDlgShowMe::take_settings()
+{
+    fill_lists();
+    if (shown_)
+        show_me_set_frame_timer();
+}
+
 void CDlgShowMe::do_dct_video()
 {
     if (!shown_)
@@ -232,6 +239,12 @@ void show_me_set_frame_timer()
 {
     if (g_dlg_show_me)
         g_dlg_show_me->show_me_set_frame_timer();
+}
+
+void show_me_take_settings()
+{
+    if (g_dlg_show_me)
+        g_dlg_show_me->take_settings();
 }
 
 void show_me_bring_to_top()

@@ -29,6 +29,7 @@ public:
     // Places the preview and the lists for the current frame size.
     void lay_out_for_size();
     void show_me_set_frame_timer();
+    void take_settings();
     void do_dct_video();
 
     bool is_shown() const { return shown_; }
@@ -76,5 +77,8 @@ extern CDlgShowMe* g_dlg_show_me;
 // raise the dialog above the others, close it. Each does nothing without
 // the dialog.
 void show_me_set_frame_timer();
+// The video settings changed elsewhere (the options' video page): the lists
+// show them and the frame timer starts again.
+void show_me_take_settings();
 void show_me_bring_to_top();
 void show_me_cancel();

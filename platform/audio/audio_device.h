@@ -74,8 +74,10 @@ public:
 // do not reach; set from any thread, it takes effect from the next block.
 void set_capture_gain(uint32_t gain);
 uint32_t capture_gain();
-// Scales samples around silence by the gain.
+// Scales samples around silence by the gain: in place, or while copying
+// them (out may be in).
 void apply_capture_gain(uint8_t* samples, size_t count, uint32_t gain);
+void copy_with_capture_gain(uint8_t* out, const uint8_t* in, size_t count, uint32_t gain);
 
 // spec: "alsa", "null" or "file:<microphone file>[,<output folder>]"; an empty
 // spec means ALSA. Without an output folder the file backend writes its WAVs

@@ -36,6 +36,7 @@
 #include "shell/ui/dlg_chat.h"
 #include "shell/ui/dlg_private_chat.h"
 #include "shell/ui/left_form.h"
+#include "shell/ui/member_pictures_page.h"
 #include "shell/ui/connect_server_dlg.h"
 #include "shell/ui/meeting_room_dlg.h"
 #include "shell/ui/rest_room_dlg.h"
@@ -1007,7 +1008,11 @@ void CMainFrame::OnOptions()
 {
     OptionsSheetHooks hooks;
     hooks.make_contact_page = main_frame_hooks().make_contact_page;
-    hooks.video_changed = [] { show_me_set_frame_timer(); };
+    hooks.video_changed = [] {
+        show_me_take_settings();
+        if (g_left_form_child4)
+            g_left_form_child4->restart_timer();
+    };
     hooks.skin_changed = [this] { reload_skin(); };
     hooks.repaint_frame = [this] { repaint_window_tree(this); };
     CMyPropertySheet* sheet = make_options_sheet(this, hooks);

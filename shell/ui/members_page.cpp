@@ -9,6 +9,7 @@
 #include "core/ui_text.h"
 #include "core/wire_builders.h"
 #include "dialogs/ui/prop_meeting_room_options.h"
+#include "media/ui/video_view.h"
 #include "media/ui/video_wnd.h"
 #include "media/voice_state.h"
 #include "platform/ui/control_id.h"
@@ -445,6 +446,31 @@ void CLeftFormMembers::show_video_of_selection(bool show)
     roster_.show_video(row, show);
     show_row(row);
     repaint_views();
+    if (g_video_view && row >= 0) {
+        int member = roster_.rows()[static_cast<size_t>(row)].customer_id;
+        if (show)
+            g_video_view->video_window_assign(member);
+        else
+            g_video_view->video_window_close_user(member);
+    }
+}
+
+void CLeftFormMembers::show_all_video(bool show)
+{
+    if (show)
+        roster_.show_all_video();
+    else
+        roster_.hide_all_video();
+    show_rows();
+    repaint_views();
+    if (!g_video_view)
+        return;
+    for (const RosterRow& r : roster_.rows()) {
+        if (show)
+            g_video_view->video_window_assign(r.customer_id);
+        else
+            g_video_view->video_window_close_user(r.customer_id);
+    }
 }
 
 void CLeftFormMembers::zoom_selection()
@@ -456,6 +482,8 @@ void CLeftFormMembers::zoom_selection()
     repaint_views();
     if (to_all)
         send_cmd_data_to_all(MSG_ZOOM_ONE_PERSON, format_text("%d", g_zoomed_customer_id.load()));
+    if (g_video_view && g_zoomed_customer_id >= 0)
+        g_video_view->video_window_zoom_user(g_zoomed_customer_id);
 }
 
 void CLeftFormMembers::restore_zoom()
@@ -464,6 +492,9 @@ void CLeftFormMembers::restore_zoom()
     repaint_views();
     if (to_all)
         send_cmd_to_all(MSG_RESTORE_ZOOM);
+    int row = selected_row();
+    if (g_video_view && row >= 0)
+        g_video_view->video_zoom_window_hide(roster_.rows()[static_cast<size_t>(row)].customer_id);
 }
 
 void CLeftFormMembers::run_menu_command(int id)
@@ -471,16 +502,8 @@ void CLeftFormMembers::run_menu_command(int id)
     switch (id) {
     case menu_show_video: show_video_of_selection(true); break;
     case menu_hide_video: show_video_of_selection(false); break;
-    case menu_show_all_video:
-        roster_.show_all_video();
-        show_rows();
-        repaint_views();
-        break;
-    case menu_hide_all_video:
-        roster_.hide_all_video();
-        show_rows();
-        repaint_views();
-        break;
+    case menu_show_all_video: show_all_video(true); break;
+    case menu_hide_all_video: show_all_video(false); break;
     case menu_private_voice: OnPrivateVoiceChat(); break;
     case menu_private_chat: OnPrivateChat(); break;
     case menu_allow_talk: OnAllowTalk(); break;

@@ -107,7 +107,9 @@ private:
     // Refusal check: true when the action may go on, else its box was shown.
     bool allowed(MembersAction action) const;
     void open_private_chat_with_selection();
+    // Each also gives the members video windows, or takes them back.
     void show_video_of_selection(bool show);
+    void show_all_video(bool show);
     void zoom_selection();
     void restore_zoom();
     void send_to_selected(int number);

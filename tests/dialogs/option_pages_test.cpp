@@ -9,7 +9,6 @@
 #include "core/receive_dispatch.h"
 #include "core/receive_threads.h"
 #include "core/text_util.h"
-#include "core/wire_head.h"
 #include "core/message_box.h"
 #include "core/settings.h"
 #include "core/wf_socket.h"
@@ -20,8 +19,8 @@
 #include "dialogs/ui/prop_skin.h"
 #include "dialogs/ui/prop_video.h"
 #include "media/record_sound.h"
-#include "media/voice_codec.h"
 #include "media/voice_state.h"
+#include "platform/audio/audio_device.h"
 #include "platform/ui/translations.h"
 #include "skin/skin_table.h"
 #include "skin/ui/my_button.h"
@@ -43,6 +42,8 @@
 #include <QTranslator>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <thread>
@@ -70,6 +71,58 @@ void choose(CMyComboBox* combo, int index)
     combo->setCurrentIndex(index);
     emit combo->activated(index);
 }
+
+bool pump_until(const std::function<bool()>& done)
+{
+    for (int i = 0; i < 4000 && !done(); ++i)
+        QTest::qWait(5);
+    return done();
+}
+
+// Loud and quiet in turn: every block has sound in it.
+std::string tone_bytes(size_t count)
+{
+    std::string bytes(count, '\0');
+    for (size_t i = 0; i < count; ++i)
+        bytes[i] = static_cast<char>(128 + ((i / 4) % 2 ? 50 : -50));
+    return bytes;
+}
+
+// This program's core in the room "Lobby" of a real server, as alice: the
+// main connection and, when asked, the voice connection, each read by its
+// own thread; all closed again at the end.
+struct ClientInRoom {
+    ClientInRoom(const ServerProcess& server, bool voice)
+    {
+        g_server_host.set("127.0.0.1");
+        g_server_port = server.port();
+        reset_receive_handlers();
+        install_control_handlers();
+        threads.emplace_back([] { g_recv_thread(); });
+        if (!pump_until([] { return g_my_customer_id >= 0; }))
+            return;
+        if (voice)
+            threads.emplace_back([] { g_voice_thread(); });
+        if (send_login("alice", "") != 0 || !pump_until([] { return g_logged_in == 1; }))
+            return;
+        if (send_join_meeting_room("Lobby", "") != 0 || !pump_until([] { return g_room_number > 0; }))
+            return;
+        in_room = true;
+    }
+    ~ClientInRoom()
+    {
+        g_voice_sock.close_socket();
+        g_main_sock.close_socket();
+        for (std::thread& t : threads)
+            t.join();
+        reset_receive_handlers();
+        g_my_customer_id = -1;
+        g_logged_in = 0;
+        g_room_number = -1;
+    }
+    bool in_room = false;
+    std::vector<std::thread> threads;
+};
 
 struct OptionPages : ::testing::Test {
     TempHome home;
@@ -370,23 +423,10 @@ TEST_F(OptionPages, TestReachesTheServerThroughTheStoredProxy)
 TEST_F(OptionPages, MeetingRoomOptionReachesTheRoomOnlyFromTheChairman)
 {
     ServerProcess server;
-    g_server_host.set("127.0.0.1");
-    g_server_port = server.port();
     g_enter_full_screen = 0;
-    reset_receive_handlers();
-    install_control_handlers();
-    std::thread receiver([] { g_recv_thread(); });
-    auto pump_until = [](const std::function<bool()>& done) {
-        for (int i = 0; i < 1000 && !done(); ++i)
-            QTest::qWait(5);
-        return done();
-    };
-    ASSERT_TRUE(pump_until([] { return g_my_customer_id >= 0; }));
     // The first member in the room is its chairman.
-    ASSERT_EQ(send_login("alice", ""), 0);
-    ASSERT_TRUE(pump_until([] { return g_logged_in == 1; }));
-    ASSERT_EQ(send_join_meeting_room("Lobby", ""), 0);
-    ASSERT_TRUE(pump_until([] { return g_room_number > 0; }));
+    ClientInRoom alice(server, false);
+    ASSERT_TRUE(alice.in_room);
     HeadlessPeer bob("bob");
     ASSERT_EQ(bob.connect("127.0.0.1", server.port(), true), 0);
     ASSERT_EQ(bob.login("bob"), 0);
@@ -417,13 +457,6 @@ TEST_F(OptionPages, MeetingRoomOptionReachesTheRoomOnlyFromTheChairman)
     page = open_page();
     EXPECT_TRUE(page->full_screen_check()->isChecked());
     sheet.reset();
-
-    g_main_sock.close_socket();
-    receiver.join();
-    reset_receive_handlers();
-    g_my_customer_id = -1;
-    g_logged_in = 0;
-    g_room_number = -1;
     g_is_chairman = 0;
     g_enter_full_screen = 0;
 }
@@ -468,42 +501,57 @@ TEST_F(OptionPages, Screenshots)
     QCoreApplication::removeTranslator(&chinese);
 }
 
-// The audio quality chosen on the page is what the next talk block tells
-// its listeners (the fifth head field, the first five body bytes).
-TEST_F(OptionPages, TheNextTalkBlockAfterOkCarriesTheNewAudioQuality)
+// The audio quality chosen on the page while talking is what the talk
+// blocks tell the room from then on (the fifth head field, the first five
+// body bytes): the microphone is a sound file, the blocks go through the
+// recorder and a real server to another member.
+TEST_F(OptionPages, TalkAfterOkCarriesTheNewAudioQualityToTheRoom)
 {
-    LoopbackListener listener;
-    g_voice_sock.host.set("127.0.0.1");
-    g_voice_sock.port = listener.port();
-    ASSERT_EQ(g_voice_sock.connect_server(), 0);
-    int server_fd = listener.accept_one();
-    ASSERT_GE(server_fd, 0);
-    g_my_customer_id = 12;
-    g_talk_allowed = 1;
-    g_private_voice_chat = 0;
-    g_private_voice_partner_id = -1;
+    std::ofstream(home.root() + "/mic.raw", std::ios::binary) << tone_bytes(platform::audio_rate_hz * 60);
+    setenv("TAMBLO_AUDIO", ("file:" + home.root() + "/mic.raw," + home.root()).c_str(), 1);
+    ServerProcess server;
     g_audio_quality = 0;
+    ClientInRoom alice(server, true);
+    ASSERT_TRUE(alice.in_room);
+    HeadlessPeer bob("bob");
+    ASSERT_EQ(bob.connect("127.0.0.1", server.port()), 0);
+    ASSERT_GT(bob.join_room("Lobby"), 0);
+    g_talk_allowed = 1;
+    on_talk_start();
 
-    std::vector<uint8_t> pcm(talk_block_samples), coded(talk_coded_block_bytes + 128);
-    for (size_t i = 0; i < pcm.size(); ++i)
-        pcm[i] = static_cast<uint8_t>(128 + ((i / 4) % 2 ? 50 : -50));
-    int len = 0;
-    audio_encode_block(pcm.data(), coded.data(), talk_block_samples, &len, 2);
+    // The quality each talk block bob heard carries, in order.
+    auto heard = [&bob] {
+        std::vector<std::string> qualities;
+        for (const ArrivedMessage& m : bob.arrived())
+            if (m.head.number == MSG_TALK_DCT_Z)
+                qualities.push_back(m.body.substr(0, 5));
+        return qualities;
+    };
+    auto hears = [&bob](int quality) {
+        return bob.await([quality](const ArrivedMessage& m) {
+            return m.head.number == MSG_TALK_DCT_Z && m.body.substr(0, 5) == format_text("%4d:", quality);
+        }, 20000).has_value();
+    };
+    ASSERT_TRUE(hears(0));
     for (int quality : { 2, 1 }) {
         open();
         choose(video()->audio_quality_combo(), quality);
         sheet->m_ok->click();
-        send_talk_data(coded.data(), len, 1);
-        std::string head = read_bytes(server_fd, wire_head_len, 2000);
-        WireHead h;
-        ASSERT_TRUE(parse_wire_head(head.data(), h)) << head;
-        EXPECT_EQ(h.number, MSG_TALK_DCT_Z);
-        std::string body = read_bytes(server_fd, static_cast<size_t>(h.length), 2000);
-        scramble_message_body(body.data(), static_cast<int>(body.size()));
-        EXPECT_EQ(body.substr(0, 5), format_text("%4d:", quality));
+        EXPECT_TRUE(hears(quality)) << quality;
     }
-    g_voice_sock.close_socket();
-    ::close(server_fd);
+    on_talk_stop();
+    // Blocks already on their way keep the quality they left with; none
+    // after the change goes back to an earlier one.
+    std::vector<std::string> qualities = heard();
+    auto first_of = [&](const std::string& q) { return std::find(qualities.begin(), qualities.end(), q) - qualities.begin(); };
+    auto after_last_of = [&](const std::string& q) {
+        return qualities.rend() - std::find(qualities.rbegin(), qualities.rend(), q);
+    };
+    EXPECT_LE(after_last_of("   0:"), first_of("   2:"));
+    EXPECT_LE(after_last_of("   2:"), first_of("   1:"));
+    EXPECT_EQ(qualities.front(), "   0:");
+    EXPECT_EQ(qualities.back(), "   1:");
     g_audio_quality = 0;
     g_talk_allowed = 0;
+    unsetenv("TAMBLO_AUDIO");
 }

@@ -192,6 +192,23 @@ TEST(CaptureGain, ScalesAroundSilence)
         apply_capture_gain(&s, 1, c.gain);
         EXPECT_EQ(s, c.want) << "gain " << c.gain << " sample " << int(c.in);
     }
+    // A whole block, many samples a step, in place or copied, gives what
+    // each sample alone gives.
+    std::vector<uint8_t> block(audio_block_samples + 7);
+    for (size_t i = 0; i < block.size(); ++i)
+        block[i] = static_cast<uint8_t>(i * 37);
+    for (uint32_t gain : { 0u, 0x1234u, 0x8000u, 0xfffeu, 0xffffu }) {
+        std::vector<uint8_t> in_place = block;
+        apply_capture_gain(in_place.data(), in_place.size(), gain);
+        std::vector<uint8_t> copied(block.size());
+        copy_with_capture_gain(copied.data(), block.data(), block.size(), gain);
+        for (size_t i = 0; i < block.size(); ++i) {
+            uint8_t one = block[i];
+            apply_capture_gain(&one, 1, gain);
+            ASSERT_EQ(in_place[i], one) << "gain " << gain << " sample " << i;
+            ASSERT_EQ(copied[i], one) << "gain " << gain << " sample " << i;
+        }
+    }
 }
 
 // The microphone level reaches what a capture device hands over, and is

@@ -239,6 +239,29 @@ TEST_F(FullScreenEndToEnd, TheWindowCoversTheScreenOnTopAndGoesAway)
     }));
 }
 
+// The user's own camera stays in sight: the "Me" dialog open when the
+// full-screen window comes is brought over it.
+TEST_F(FullScreenEndToEnd, TheMeDialogIsBroughtOverTheWindow)
+{
+    setenv("TAMBLO_CAMERA", "synthetic", 1);
+    ASSERT_TRUE(frame_->commands().trigger(cmd::show_video));
+    ASSERT_TRUE(pump_until([] { return g_dlg_show_me && g_dlg_show_me->is_shown(); }));
+    g_dlg_show_me->move(200, 150);
+    pump(100);
+    CWndFullScreen* w = open_full_screen();
+    ASSERT_NE(w, nullptr);
+    QPoint inside = g_dlg_show_me->geometry().center();
+    EXPECT_TRUE(pump_until([inside] {
+        return platform::x11_top_level_window_at(inside.x(), inside.y())
+               == static_cast<platform::XWindowId>(g_dlg_show_me->winId());
+    }));
+    // Elsewhere the full-screen window is on top.
+    EXPECT_EQ(platform::x11_top_level_window_at(800, 600), static_cast<platform::XWindowId>(w->winId()));
+    show_me_cancel();
+    frame_->commands().trigger(cmd::full_screen);
+    EXPECT_TRUE(pump_until([w] { return !w->isVisible(); }));
+}
+
 TEST_F(FullScreenEndToEnd, OverASharedWindowADoubleClickInsideSends68AndOutsideNothing)
 {
     enter_room();

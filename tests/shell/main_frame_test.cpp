@@ -19,6 +19,8 @@
 #include "shell/ui/main_frame.h"
 #include "sharing/share_state.h"
 #include "dialogs/ui/prop_skin.h"
+#include "dialogs/ui/prop_video.h"
+#include "shell/ui/member_pictures_page.h"
 #include "media/ui/dlg_volume.h"
 #include "media/voice_audio.h"
 #include "skin/skin_table.h"
@@ -914,6 +916,45 @@ TEST_F(MainFrameTest, OptionsSheetChangesTheSchemeAndTheBarsFollow)
     ASSERT_NE(volume, nullptr);
     EXPECT_TRUE(volume->isVisible());
     volume->OnCancel();
+}
+
+// New video values from the options take effect where they are used: the
+// "Me" dialog lists the quality and starts its frame timer again, and the
+// member-pictures page's clock that asks for frames runs again.
+TEST_F(MainFrameTest, VideoOptionsReachTheMeDialogAndThePicturesClock)
+{
+    auto frame = make_frame();
+    ASSERT_TRUE(frame->commands().trigger(cmd::show_video));
+    pump();
+    ASSERT_NE(g_dlg_show_me, nullptr);
+    ASSERT_TRUE(g_dlg_show_me->is_shown());
+    ASSERT_NE(g_left_form_child4, nullptr);
+    EXPECT_EQ(g_dlg_show_me->quality_combo()->currentText(), "50");
+    // The clock stopped, and a speed the running timer has not taken yet.
+    g_left_form_child4->timer().stop();
+    g_video_speed = 25;
+    ASSERT_NE(g_dlg_show_me->frame_timer_period_ms(), 40);
+
+    ASSERT_TRUE(frame->commands().trigger(cmd::options));
+    QApplication::processEvents();
+    auto* sheet = frame->findChild<CMyPropertySheet*>();
+    ASSERT_NE(sheet, nullptr);
+    sheet->SetActivePage(1);
+    auto* page = static_cast<CPropVideo*>(sheet->GetPage(1));
+    page->quality_combo()->setCurrentIndex(3);   // 80
+    emit page->quality_combo()->activated(3);
+    sheet->m_ok->click();
+    QApplication::processEvents();
+
+    EXPECT_EQ(g_video_quality, 80);
+    EXPECT_EQ(g_dlg_show_me->quality_combo()->currentText(), "80");
+    EXPECT_EQ(g_dlg_show_me->frame_timer_period_ms(), 40);
+    EXPECT_TRUE(g_dlg_show_me->frame_timer_running());
+    EXPECT_TRUE(g_left_form_child4->timer_running());
+    EXPECT_EQ(g_left_form_child4->timer().interval(), 50);
+    show_me_cancel();
+    g_video_quality = 50;
+    g_video_speed = 5;
 }
 
 namespace {

@@ -10,6 +10,9 @@
 #include "core/messages.h"
 #include "core/ui_text.h"
 #include "core/window_messages.h"
+#include "media/ui/dlg_video_zoom.h"
+#include "media/ui/video_view.h"
+#include "media/video_windows.h"
 #include "media/voice_state.h"
 #include "shell/members_roster.h"
 #include "shell/ui/chat_rich_text.h"
@@ -310,6 +313,56 @@ TEST_F(Windows, ZoomFromThePresenterInPushModeGoesToAllAndATwentyFirstPrivateCha
     destroy_private_chats();
     EXPECT_NE(open_private_chat("ann"), nullptr);
     destroy_private_chats();
+}
+
+// The list's video commands reach the video view: a shown member gets a
+// window (and its paired page window when one is free), a hidden one loses
+// every window, Zoom opens the member's zoom dialog and Restore hides it.
+TEST_F(Windows, VideoCommandsGiveMembersVideoWindowsAndTakeThemBack)
+{
+    video_windows_reset();
+    CFormRightUpper3 view;
+    CLeftFormMembers page;
+    page.show();
+    add("ann", 1001, 0, true);
+    add("bob", 1002, 0);
+    add("cid", 1003, 0);   // rows: cid, bob, ann
+    auto select = [&](int row) {
+        for (int r = 0; r < page.member_list()->item_count(); ++r)
+            page.member_list()->set_item_selected(r, r == row);
+    };
+    struct Step {
+        int command;
+        int row;                    // selected before the command; -1: none
+        std::vector<int> ann, bob, cid;   // the windows showing each afterwards
+    } steps[] = {
+        { CLeftFormMembers::menu_show_video, 1, {}, { 0, 100 }, {} },
+        { CLeftFormMembers::menu_show_video, 1, {}, { 0, 100 }, {} },   // one window is enough
+        { CLeftFormMembers::menu_show_all_video, -1, { 2, 102 }, { 0, 100 }, { 1, 101 } },
+        { CLeftFormMembers::menu_hide_video, 1, { 2, 102 }, {}, { 1, 101 } },
+        { CLeftFormMembers::menu_show_video, 2, { 2, 102 }, {}, { 1, 101 } },
+        { CLeftFormMembers::menu_hide_all_video, -1, {}, {}, {} },
+        { CLeftFormMembers::menu_hide_video, -1, {}, {}, {} },   // refused: nobody selected
+    };
+    for (const Step& s : steps) {
+        select(s.row);
+        page.run_menu_command(s.command);
+        EXPECT_EQ(video_windows_showing(1001), s.ann) << s.command << " row " << s.row;
+        EXPECT_EQ(video_windows_showing(1002), s.bob) << s.command << " row " << s.row;
+        EXPECT_EQ(video_windows_showing(1003), s.cid) << s.command << " row " << s.row;
+    }
+    EXPECT_EQ(box_texts(), std::vector<std::string> { "Please select a member." });
+
+    // Zoom one person: the member gets a window and its zoom dialog; Restore hides it.
+    select(1);
+    page.run_menu_command(CLeftFormMembers::menu_zoom);
+    ASSERT_EQ(video_windows_showing(1002), (std::vector<int> { 0, 100 }));
+    ASSERT_NE(video_zoom_dialog(0), nullptr);
+    EXPECT_TRUE(video_zoom_dialog(0)->isVisible());
+    page.run_menu_command(CLeftFormMembers::menu_restore);
+    EXPECT_FALSE(video_zoom_dialog(0)->isVisible());
+    EXPECT_EQ(video_windows_showing(1002), (std::vector<int> { 0, 100 }));
+    video_windows_reset();
 }
 
 TEST_F(Windows, ChatViewShowsEachLineInItsStyleAndTheReloadStartsItAgain)
