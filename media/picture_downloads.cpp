@@ -8,7 +8,9 @@
 #include "core/receive_dispatch.h"
 #include "core/window_messages.h"
 #include "media/video_image_files.h"
+#include "platform/sys/clock.h"
 
+#include <atomic>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -67,8 +69,9 @@ std::string bmp_path(const std::string& name)
 
 customer_info_record* attendee_of(int customer_id)
 {
+    // The members page fills a record on its own thread and marks it in use last.
     for (customer_info_record& r : customer_info)
-        if (r.in_use && r.customer_id == customer_id)
+        if (std::atomic_ref<int32_t>(r.in_use).load(std::memory_order_acquire) && r.customer_id == customer_id)
             return &r;
     return nullptr;
 }
@@ -114,6 +117,20 @@ int open_spare(const std::string& name, const char* handler)
         return -1;
     }
     return 0;
+}
+
+// The server sends an attendee's picture once this program answered a probe
+// that followed the attendee's record, but the main connection's thread only
+// posted that record to the members page, which may not have taken it in yet.
+customer_info_record* attendee_arriving(int customer_id)
+{
+    for (int waited_ms = 0;; waited_ms += 5) {
+        if (customer_info_record* attendee = attendee_of(customer_id))
+            return attendee;
+        if (waited_ms >= attendee_record_wait_ms)
+            return nullptr;
+        platform::sleep_ms(5);
+    }
 }
 
 } // namespace
@@ -167,9 +184,11 @@ void video_z_down_begin_2_from_server(const char*, int, int field2)
     g_picture_downloading = 1;
     video_image_file_close("");
     g_attendee_begin_id = -1;
-    customer_info_record* attendee = attendee_of(field2);
-    if (!attendee)
+    customer_info_record* attendee = attendee_arriving(field2);
+    if (!attendee) {
+        dbg_log("video_z_down_begin_2_from_server: no attendee %d: the picture is dropped.\n", field2);
         return;
+    }
     std::string name = attendee->name.data();
     if (open_spare(name, "video_z_down_begin_2_from_server") == 0) {
         g_attendee_begin_id = field2;

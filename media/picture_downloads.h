@@ -20,6 +20,9 @@ inline constexpr size_t picture_name_limit = 63;
 // An unpacked picture from the network stops at this size; past it the last one stays.
 inline constexpr long long picture_unpack_limit = 64LL * 1024 * 1024;
 inline constexpr int pictures_wait_ms = 3000;
+// How long an attendee's picture waits for the members page to take in the
+// attendee's record.
+inline constexpr int attendee_record_wait_ms = 3000;
 // A recording's picture record holds at most this much (playback stops past it).
 inline constexpr long long record_picture_limit = 102300;
 inline constexpr size_t record_picture_name_len = 80;

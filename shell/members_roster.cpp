@@ -7,6 +7,7 @@
 #include "media/voice_state.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 
@@ -153,10 +154,11 @@ bool MembersRoster::add_member(const MemberRecord& member, int32_t flags)
     for (customer_info_record& r : customer_info) {
         if (r.in_use != 0)
             continue;
-        r.in_use = 1;
         r.customer_id = member.customer_id;
         copy_to_field(r.name, cut_copy(member.name, roster_name_limit));
         r.flags = flags;
+        // Last: the application connection's thread reads a record once it is in use.
+        std::atomic_ref<int32_t>(r.in_use).store(1, std::memory_order_release);
         return true;
     }
     // Once per filling of the list: a room past 100 would write a line per member.

@@ -18,10 +18,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <set>
+#include <thread>
 
 namespace {
 
@@ -149,6 +151,24 @@ TEST_F(PictureDownloads, AnAttendeesPictureIsShownNumberedAndRecorded)
     EXPECT_EQ(length, packed.size());
     EXPECT_EQ(std::string(records[0].body.data() + 4, 80), std::string("ann") + std::string(77, '\0'));
     EXPECT_EQ(records[0].body.substr(84), packed);
+}
+
+// The members page takes the attendee's record in on its own thread: a
+// picture that comes first waits for it instead of being dropped.
+TEST_F(PictureDownloads, AnAttendeesPictureWaitsForTheRecordStillOnItsWay)
+{
+    const std::string packed = gzip_of(random_bytes(5000, 4));
+    std::thread members_page([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        customer_info[5].customer_id = 1043;
+        std::strcpy(customer_info[5].name.data(), "bea");
+        std::atomic_ref<int32_t>(customer_info[5].in_use).store(1, std::memory_order_release);
+    });
+    by_id(1043, "bea", packed, "4");
+    members_page.join();
+    EXPECT_EQ(read_file(bmp("bea")), packed);
+    EXPECT_TRUE(file_exists(bmp("bea.jpg")));
+    EXPECT_EQ(customer_info[5].picture_number, 4);
 }
 
 TEST_F(PictureDownloads, NamesThatLeaveTheFolderOrTakeTheProgramsFilesWriteNothing)
