@@ -921,6 +921,55 @@ TEST_F(MeetingPlayback, BadRecordsAreSkippedOrEndPlaybackAndNothingIsWrittenOuts
     EXPECT_EQ(playback_pictures().count(), 0);
 }
 
+// The reader reads the file in large pieces: a record, a separator or a run of
+// garbage that crosses the end of one piece must come out as if read byte by byte.
+TEST_F(MeetingPlayback, RecordsCrossingTheReadersPiecesComeOutWhole)
+{
+    recorder().stop();
+    const std::string file_head = read_file(path).substr(0, record_file_head_len);
+    const size_t piece = record_read_piece;
+    const size_t before_first = record_file_head_len + record_separator_len + record_head_len;
+    const std::string last = raw_record(record_type_chat, chat_body("last"));
+    struct Case {
+        const char* what;
+        std::string records;
+        std::vector<std::pair<uint32_t, size_t>> want;  // type and body length of each record read
+        int misplaced;
+    };
+    const Case cases[] = {
+        { "a body longer than a piece", raw_record(19, std::string(piece + 1000, 'b')) + last,
+          { { 19, piece + 1000 }, { record_type_chat, 8 } }, 0 },
+        { "a body ending one byte short of a piece's end", raw_record(19, std::string(piece - before_first - 1, 'b')) + last,
+          { { 19, piece - before_first - 1 }, { record_type_chat, 8 } }, 0 },
+        { "a record head across a piece's end", raw_record(19, std::string(piece - before_first - record_separator_len - 10, 'b')) + last,
+          { { 19, piece - before_first - record_separator_len - 10 }, { record_type_chat, 8 } }, 0 },
+        { "a separator across a piece's end after garbage", std::string(piece - record_file_head_len - 7, 'g') + last,
+          { { record_type_chat, 8 } }, 1 },
+        { "garbage longer than a piece", std::string(2 * piece + 3, 'g') + last, { { record_type_chat, 8 } }, 1 },
+        { "a cut separator at the end", last + std::string(record_separator, 10), { { record_type_chat, 8 } }, 0 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        write_file(path, file_head + c.records);
+        std::FILE* f = std::fopen(path.c_str(), "rb");
+        ASSERT_NE(f, nullptr);
+        RecordReader reader(f);
+        ASSERT_TRUE(reader.read_file_head());
+        std::vector<std::pair<uint32_t, size_t>> got;
+        record_head head {};
+        std::span<const uint8_t> body;
+        std::string last_body;
+        while (reader.next(head, body) == RecordRead::record) {
+            got.emplace_back(head.type, body.size());
+            last_body.assign(body.begin(), body.end());
+        }
+        std::fclose(f);
+        EXPECT_EQ(got, c.want);
+        EXPECT_EQ(last_body, chat_body("last"));
+        EXPECT_EQ(reader.misplaced_separators(), c.misplaced);
+    }
+}
+
 // ---- update rules ----
 
 TEST(PlaybackCommands, PushMessagesAreHeldOnlyWhilePlaying)
