@@ -405,6 +405,14 @@ Outcome play_bitmap_change(const record_head& head, std::span<const uint8_t> bod
     return Outcome::go_on;
 }
 
+Outcome play_board_font(const record_head& head, std::span<const uint8_t> body)
+{
+    if (body.size() < board_logfont_size)
+        return skipped(head, "shorter than a font");
+    board_font_upload_from_server(reinterpret_cast<const char*>(body.data()), 0, static_cast<int>(board_logfont_size));
+    return Outcome::go_on;
+}
+
 Outcome play_board_op(const record_head& head, std::span<const uint8_t> body)
 {
     if (body.size() < 8)
@@ -649,6 +657,7 @@ Outcome play_record(PlayerChoice& choice, const record_head& head, std::span<con
     case record_type_excel_event:
     case record_type_ppt_event: return play_office_event(head, body);
     case record_type_board_op: return play_board_op(head, body);
+    case record_type_board_font: return play_board_font(head, body);
     case record_type_ui_event: return play_ui_event(head, body);
     case record_type_id_action: return play_browser(head, body);
     case record_type_share_app_tile:

@@ -631,8 +631,13 @@ TEST_F(MeetingPlayback, EachRecordReachesTheReceiverThatHandledItLive)
     std::vector<uint8_t> frame;
     ASSERT_GT(build_video_frame(buffers, frame), 0);
     record_video(frame, 1001, 1, 1);
+    // A font a member uploaded.
+    board_logfont font {};
+    font[0] = 22;
+    std::memcpy(font.data() + 28, "Serif", 5);
+    record_board_font(font);
     // Talk is in its own test; a record of a kind not played is passed by.
-    append(19, "nothing to play");
+    append(27, "nothing to play");
 
     // Everything the recording will bring back starts empty.
     board_model_free();
@@ -654,6 +659,10 @@ TEST_F(MeetingPlayback, EachRecordReachesTheReceiverThatHandledItLive)
     EXPECT_EQ(read_file(page2.bitmaps[4].path.data()), bitmap);
     EXPECT_EQ(page2.bitmaps[5].used, 0u);
     EXPECT_FALSE(windows.of(WindowSlot::board_view, WM_MY_MSG_BOARD_ACTIONS_ADDED).empty());
+    bool font_added = false;
+    for (const board_font_entry& f : g_board_font)
+        font_added = font_added || (f.used == 1 && f.logfont == font);
+    EXPECT_TRUE(font_added);
     // The desktop size makes the annotation page current at the end.
     EXPECT_EQ(g_current_board.load(), 9);
 
