@@ -883,6 +883,8 @@ TEST_F(MeetingPlayback, BadRecordsAreSkippedOrEndPlaybackAndNothingIsWrittenOuts
           "skipped: the picture's name is no plain file name.\n" },
         { "a picture named '..'", raw_record(record_type_picture, picture_body("..", gz)), false,
           "skipped: the picture's name is no plain file name.\n" },
+        { "a picture name with a NUL before '/..'", raw_record(record_type_picture, picture_body(std::string("nul\0/../x", 9), gz)),
+          false, nullptr },
         { "a document name with '/'", raw_record(record_type_word_doc, document("../outside.txt")), false,
           "skipped: the document's name is no plain file name.\n" },
         { "a bitmap on page 10", raw_record(record_type_board_bmp, bytes_of({ 10, 0, static_cast<int32_t>(gz.size()) }) + gz),
@@ -926,6 +928,10 @@ TEST_F(MeetingPlayback, BadRecordsAreSkippedOrEndPlaybackAndNothingIsWrittenOuts
     EXPECT_FALSE(file_exists(home.root() + "/data/kelo/escape"));
     EXPECT_FALSE(file_exists(home.root() + "/data/kelo/escape.jpg"));
     EXPECT_FALSE(file_exists(home.user_folder() + "outside.txt"));
+    // A name ends at its NUL: what follows it names nothing.
+    EXPECT_TRUE(file_exists(home.user_folder() + "play_back/nul.jpg"));
+    EXPECT_FALSE(file_exists(home.user_folder() + "x"));
+    EXPECT_FALSE(file_exists(home.user_folder() + "x.jpg"));
     EXPECT_FALSE(file_exists(home.user_folder() + "bmp/10"));
     EXPECT_EQ(playback_pictures().count(), 0);
 }
