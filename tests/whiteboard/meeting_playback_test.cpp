@@ -985,6 +985,31 @@ TEST_F(MeetingPlayback, RecordsCrossingTheReadersPiecesComeOutWhole)
     }
 }
 
+// What Play clears before it starts, so that nothing of an earlier meeting stays.
+TEST_F(MeetingPlayback, PlayClearsWhatAnEarlierMeetingLeft)
+{
+    recorder().stop();
+    std::string line = std::string("an earlier line") + std::string("\0\x10\x20\x30\x0c\x01", 6);
+    receive_chat_text(line.data(), line.size(), 1);
+    ASSERT_EQ(board_append_action(3, sample_action(ACTION_LINE, 1)), 0);
+    for (ShareGrid grid : { ShareGrid::app, ShareGrid::desk }) {
+        write_file(tile_picture_path(grid, 1, 2), "an earlier tile");
+        write_file(tile_z_path(grid, 1, 2), "its packed file");
+    }
+    video_wnd_set_user(0, 1001);
+    ASSERT_FALSE(video_windows_showing(1001).empty());
+
+    clear_meeting_for_playback();
+    EXPECT_EQ(std::string(chat_history().text()), "");
+    EXPECT_EQ(g_board[3].visible_count, 0);
+    for (ShareGrid grid : { ShareGrid::app, ShareGrid::desk }) {
+        EXPECT_FALSE(file_exists(tile_picture_path(grid, 1, 2)));
+        EXPECT_FALSE(file_exists(tile_z_path(grid, 1, 2)));
+    }
+    EXPECT_TRUE(video_windows_showing(1001).empty());
+    EXPECT_FALSE(windows.of(WindowSlot::share_view, WM_MY_MSG_REPAINT).empty());
+}
+
 // ---- update rules ----
 
 TEST(PlaybackCommands, PushMessagesAreHeldOnlyWhilePlaying)
