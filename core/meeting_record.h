@@ -47,6 +47,9 @@ enum RecordType : uint32_t {
     record_type_excel_event = 16,
     record_type_ppt_event = 17,
     record_type_board_op = 18,
+    // A font a member uploaded: the 60-byte font. The number is one the
+    // format left free, so a reader that does not know it passes it by.
+    record_type_board_font = 19,
     record_type_ui_event = 20,
     record_type_id_action = 21,
     record_type_share_app_tile = 22,

@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     g_play_on = 1;
     RecordReader reader(f);
     record_head head {};
-    std::vector<uint8_t> body;
+    std::span<const uint8_t> body;
     if (reader.read_file_head()) {
         for (int i = 0; i < 100 && reader.next(head, body) == RecordRead::record; ++i)
             if (playback_handle_record(head, body) != 0)

@@ -375,7 +375,9 @@ int board_font_upload_from_server(const char* body, int, int len)
     }
     board_logfont logfont {};
     std::memcpy(logfont.data(), body, logfont.size());
-    return board_add_font(logfont);
+    int rc = board_add_font(logfont);
+    record_board_font(logfont);
+    return rc;
 }
 
 int board_set_pointer_from_server(const char* body, int board, int len)

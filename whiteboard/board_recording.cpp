@@ -11,6 +11,11 @@ bool slot_in_range(int board, int slot) { return board_index_valid(board) && slo
 
 } // namespace
 
+int record_board_font(const board_logfont& logfont)
+{
+    return recorder().append(record_type_board_font, { { logfont.data(), logfont.size() } }, "record_board_font");
+}
+
 int record_general_action(const board_action& action, int board)
 {
     if (!board_index_valid(board)) {

@@ -19,4 +19,6 @@ int record_board_bmp(int board, int slot, const char* z_file_path);
 int record_board_bmp_pos(int board, int slot, int x, int y);
 int record_board_bmp_z_order(int board, int slot, int z_order);
 int record_board_bmp_delete(int board, int slot);
+// Type 19: a font added to the shared table, so that texts played back find it.
+int record_board_font(const board_logfont& logfont);
 int record_board_op(int32_t operation, int board, int32_t v1 = 0, int32_t v2 = 0, int32_t v3 = 0);

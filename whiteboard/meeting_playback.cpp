@@ -24,6 +24,7 @@
 #include "whiteboard/board_model.h"
 #include "whiteboard/playback_pictures.h"
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstring>
@@ -99,7 +100,7 @@ PlaybackThread& playback_thread()
 
 // ---- reading the fields of a body ----
 
-int32_t field_at(const std::vector<uint8_t>& body, size_t index)
+int32_t field_at(std::span<const uint8_t> body, size_t index)
 {
     int32_t v = 0;
     std::memcpy(&v, body.data() + index * 4, 4);
@@ -128,7 +129,7 @@ Outcome refused(const record_head& head, int length)
 }
 
 // The sub-head of size fixed_len is there and the data length it gives fits behind it.
-bool data_fits(const std::vector<uint8_t>& body, size_t fixed_len, int64_t data_len)
+bool data_fits(std::span<const uint8_t> body, size_t fixed_len, int64_t data_len)
 {
     return body.size() >= fixed_len && data_len >= 0 && static_cast<uint64_t>(data_len) <= body.size() - fixed_len;
 }
@@ -235,7 +236,7 @@ Outcome post_talk(PlayerChoice& choice, const record_head& head, int talker, std
     }
 }
 
-Outcome play_talk(PlayerChoice& choice, const record_head& head, const std::vector<uint8_t>& body)
+Outcome play_talk(PlayerChoice& choice, const record_head& head, std::span<const uint8_t> body)
 {
     size_t fixed = head.type == record_type_lpc10_talk ? 16 : head.type == record_type_compressed_talk ? 12 : 24;
     if (body.size() < fixed)
@@ -276,7 +277,7 @@ Outcome play_talk(PlayerChoice& choice, const record_head& head, const std::vect
 
 // ---- pictures, whiteboard, chat ----
 
-Outcome play_picture(const record_head& head, const std::vector<uint8_t>& body)
+Outcome play_picture(const record_head& head, std::span<const uint8_t> body)
 {
     constexpr size_t fixed = 84;
     if (body.size() < fixed)
@@ -314,7 +315,7 @@ Outcome play_picture(const record_head& head, const std::vector<uint8_t>& body)
     return Outcome::go_on;
 }
 
-Outcome play_chat(const record_head& head, const std::vector<uint8_t>& body)
+Outcome play_chat(const record_head& head, std::span<const uint8_t> body)
 {
     if (body.size() < 4)
         return skipped(head, "shorter than its sub-head");
@@ -327,7 +328,7 @@ Outcome play_chat(const record_head& head, const std::vector<uint8_t>& body)
     return Outcome::go_on;
 }
 
-Outcome play_action(const record_head& head, const std::vector<uint8_t>& body)
+Outcome play_action(const record_head& head, std::span<const uint8_t> body)
 {
     constexpr size_t fixed = 8 + sizeof(board_action);
     if (body.size() < fixed)
@@ -352,7 +353,7 @@ Outcome play_action(const record_head& head, const std::vector<uint8_t>& body)
 
 bool slot_in_range(int board, int slot) { return board_index_valid(board) && slot >= 0 && slot < board_bmp_count; }
 
-Outcome play_board_bitmap(const record_head& head, const std::vector<uint8_t>& body)
+Outcome play_board_bitmap(const record_head& head, std::span<const uint8_t> body)
 {
     if (body.size() < 12)
         return skipped(head, "shorter than its sub-head");
@@ -382,7 +383,7 @@ Outcome play_board_bitmap(const record_head& head, const std::vector<uint8_t>& b
 }
 
 // 8-10 go through the receivers of 308-310 with the bodies those carry.
-Outcome play_bitmap_change(const record_head& head, const std::vector<uint8_t>& body)
+Outcome play_bitmap_change(const record_head& head, std::span<const uint8_t> body)
 {
     size_t need = head.type == record_type_board_bmp_pos ? 16 : head.type == record_type_board_bmp_z_order ? 12 : 8;
     if (body.size() < need)
@@ -404,7 +405,15 @@ Outcome play_bitmap_change(const record_head& head, const std::vector<uint8_t>& 
     return Outcome::go_on;
 }
 
-Outcome play_board_op(const record_head& head, const std::vector<uint8_t>& body)
+Outcome play_board_font(const record_head& head, std::span<const uint8_t> body)
+{
+    if (body.size() < board_logfont_size)
+        return skipped(head, "shorter than a font");
+    board_font_upload_from_server(reinterpret_cast<const char*>(body.data()), 0, static_cast<int>(board_logfont_size));
+    return Outcome::go_on;
+}
+
+Outcome play_board_op(const record_head& head, std::span<const uint8_t> body)
 {
     if (body.size() < 8)
         return skipped(head, "shorter than its fields");
@@ -422,7 +431,7 @@ Outcome play_board_op(const record_head& head, const std::vector<uint8_t>& body)
 
 // ---- video, documents, interface, browser ----
 
-Outcome play_video(const record_head& head, const std::vector<uint8_t>& body)
+Outcome play_video(const record_head& head, std::span<const uint8_t> body)
 {
     constexpr size_t fixed = 40;
     if (body.size() < fixed)
@@ -440,7 +449,7 @@ Outcome play_video(const record_head& head, const std::vector<uint8_t>& body)
     return Outcome::go_on;
 }
 
-Outcome play_document(const record_head& head, const std::vector<uint8_t>& body)
+Outcome play_document(const record_head& head, std::span<const uint8_t> body)
 {
     constexpr size_t fixed = 132;
     if (body.size() < fixed)
@@ -468,7 +477,7 @@ Outcome play_document(const record_head& head, const std::vector<uint8_t>& body)
     return Outcome::go_on;
 }
 
-Outcome play_office_event(const record_head& head, const std::vector<uint8_t>& body)
+Outcome play_office_event(const record_head& head, std::span<const uint8_t> body)
 {
     if (body.size() < 24)
         return skipped(head, "shorter than its fields");
@@ -505,7 +514,7 @@ Outcome play_office_event(const record_head& head, const std::vector<uint8_t>& b
     return Outcome::go_on;
 }
 
-Outcome play_ui_event(const record_head& head, const std::vector<uint8_t>& body)
+Outcome play_ui_event(const record_head& head, std::span<const uint8_t> body)
 {
     if (body.size() < 8)
         return skipped(head, "shorter than its fields");
@@ -529,7 +538,7 @@ Outcome play_ui_event(const record_head& head, const std::vector<uint8_t>& body)
     return Outcome::go_on;
 }
 
-Outcome play_browser(const record_head& head, const std::vector<uint8_t>& body)
+Outcome play_browser(const record_head& head, std::span<const uint8_t> body)
 {
     constexpr size_t fixed = 24;
     if (body.size() < fixed)
@@ -555,7 +564,7 @@ Outcome play_browser(const record_head& head, const std::vector<uint8_t>& body)
 
 // ---- the shared screen ----
 
-Outcome play_tile(const record_head& head, const std::vector<uint8_t>& body)
+Outcome play_tile(const record_head& head, std::span<const uint8_t> body)
 {
     constexpr size_t fixed = 24;
     if (body.size() < fixed)
@@ -602,7 +611,7 @@ Outcome play_tile(const record_head& head, const std::vector<uint8_t>& body)
     return Outcome::go_on;
 }
 
-Outcome play_share_geometry(const record_head& head, const std::vector<uint8_t>& body)
+Outcome play_share_geometry(const record_head& head, std::span<const uint8_t> body)
 {
     if (this_instance_shares())
         return skipped(head, "this client shares its own screen");
@@ -626,7 +635,7 @@ Outcome play_share_geometry(const record_head& head, const std::vector<uint8_t>&
     return Outcome::go_on;
 }
 
-Outcome play_record(PlayerChoice& choice, const record_head& head, const std::vector<uint8_t>& body)
+Outcome play_record(PlayerChoice& choice, const record_head& head, std::span<const uint8_t> body)
 {
     switch (head.type) {
     case record_type_lpc10_talk:
@@ -648,6 +657,7 @@ Outcome play_record(PlayerChoice& choice, const record_head& head, const std::ve
     case record_type_excel_event:
     case record_type_ppt_event: return play_office_event(head, body);
     case record_type_board_op: return play_board_op(head, body);
+    case record_type_board_font: return play_board_font(head, body);
     case record_type_ui_event: return play_ui_event(head, body);
     case record_type_id_action: return play_browser(head, body);
     case record_type_share_app_tile:
@@ -677,7 +687,7 @@ void play_file(std::FILE* file)
     bool have_reference = false;
     uint32_t reference_tick = 0;
     record_head head {};
-    std::vector<uint8_t> body;
+    std::span<const uint8_t> body;
     while (!stopped() && reader.next(head, body) == RecordRead::record) {
         if (have_reference && !is_talk(head.type)) {
             int64_t gap = record_time_gap_ms(reference.time, head.time);
@@ -703,7 +713,7 @@ void play_file(std::FILE* file)
 
 } // namespace
 
-int playback_handle_record(const record_head& head, const std::vector<uint8_t>& body)
+int playback_handle_record(const record_head& head, std::span<const uint8_t> body)
 {
     return play_record(player_choice(), head, body) == Outcome::end ? -1 : 0;
 }
@@ -717,57 +727,85 @@ bool record_file_head_valid(const void* head, size_t len)
 
 bool RecordReader::read_file_head()
 {
-    std::array<uint8_t, record_file_head_len> head {};
-    size_t got = std::fread(head.data(), 1, head.size(), file_);
-    if (!record_file_head_valid(head.data(), got)) {
-        dbg_log("the file has no meeting record head (%d bytes read): nothing played.\n", static_cast<int>(got));
+    bool whole = fill(record_file_head_len);
+    if (!whole || !record_file_head_valid(buffer_.data() + pos_, end_ - pos_)) {
+        dbg_log("the file has no meeting record head (%d bytes read): nothing played.\n",
+                static_cast<int>(std::min(end_ - pos_, record_file_head_len)));
         return false;
+    }
+    pos_ += record_file_head_len;
+    return true;
+}
+
+bool RecordReader::fill(size_t n)
+{
+    if (end_ - pos_ >= n)
+        return true;
+    // What is left moves to the front; the buffer grows only for a record longer than it.
+    if (pos_ > 0) {
+        std::memmove(buffer_.data(), buffer_.data() + pos_, end_ - pos_);
+        offset_ += static_cast<long long>(pos_);
+        end_ -= pos_;
+        pos_ = 0;
+    }
+    if (buffer_.size() < std::max(n, record_read_piece))
+        buffer_.resize(std::max(n, record_read_piece));
+    while (end_ < n) {
+        size_t got = std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, file_);
+        if (got == 0)
+            return false;
+        end_ += got;
     }
     return true;
 }
 
 bool RecordReader::find_separator()
 {
-    std::array<char, record_separator_len> window {};
-    size_t got = std::fread(window.data(), 1, window.size(), file_);
-    if (got < window.size())
+    if (!fill(record_separator_len))
         return false;
-    if (std::memcmp(window.data(), record_separator, record_separator_len) == 0)
+    if (std::memcmp(buffer_.data() + pos_, record_separator, record_separator_len) == 0) {
+        pos_ += record_separator_len;
         return true;
+    }
     ++misplaced_;
-    long at = std::ftell(file_) - static_cast<long>(record_separator_len);
-    dbg_log("no record separator at %ld of the meeting record: looking for the next one.\n", at);
+    dbg_log("no record separator at %lld of the meeting record: looking for the next one.\n",
+            offset_ + static_cast<long long>(pos_));
+    ++pos_;
     for (;;) {
-        int c = std::fgetc(file_);
-        if (c == EOF)
+        if (!fill(record_separator_len))
             return false;
-        std::memmove(window.data(), window.data() + 1, window.size() - 1);
-        window.back() = static_cast<char>(c);
-        if (std::memcmp(window.data(), record_separator, record_separator_len) == 0)
+        const uint8_t* from = buffer_.data() + pos_;
+        const void* hit = memmem(from, end_ - pos_, record_separator, record_separator_len);
+        if (hit) {
+            pos_ = static_cast<size_t>(static_cast<const uint8_t*>(hit) - buffer_.data()) + record_separator_len;
             return true;
+        }
+        // A separator may begin in the last bytes and end in the next read.
+        pos_ = end_ - (record_separator_len - 1);
     }
 }
 
-RecordRead RecordReader::next(record_head& head, std::vector<uint8_t>& body)
+RecordRead RecordReader::next(record_head& head, std::span<const uint8_t>& body)
 {
-    body.clear();
-    if (!find_separator())
+    body = {};
+    if (!find_separator() || !fill(sizeof head))
         return RecordRead::end;
-    if (std::fread(&head, 1, sizeof head, file_) != sizeof head)
-        return RecordRead::end;
+    std::memcpy(&head, buffer_.data() + pos_, sizeof head);
+    pos_ += sizeof head;
     if (head.length > playback_body_limit) {
         dbg_log("record type %u of %u bytes is longer than %u: playback ends.\n", head.type, head.length,
                 playback_body_limit);
         return RecordRead::refused;
     }
     try {
-        body.resize(head.length);
+        if (!fill(head.length))
+            return RecordRead::end;
     } catch (const std::bad_alloc&) {
         dbg_log("no memory for a record of %u bytes: playback ends.\n", head.length);
         return RecordRead::refused;
     }
-    if (head.length > 0 && std::fread(body.data(), 1, head.length, file_) != head.length)
-        return RecordRead::end;
+    body = std::span<const uint8_t>(buffer_.data() + pos_, head.length);
+    pos_ += head.length;
     return RecordRead::record;
 }
 

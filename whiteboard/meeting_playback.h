@@ -19,10 +19,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
 inline constexpr uint32_t playback_body_limit = 64u * 1024 * 1024;
+inline constexpr size_t record_read_piece = 1024 * 1024;
 inline constexpr int playback_talk_limit = 10240;
 inline constexpr int playback_picture_limit = 102300;
 inline constexpr int playback_video_limit = 102400;
@@ -39,23 +41,31 @@ inline constexpr uint32_t playback_transform_talk_interval_ms = 120;
 // True when the 60 bytes begin with the recording's magic "MR101^~" and its NUL.
 bool record_file_head_valid(const void* head, size_t len);
 
-// Reads records from a file positioned at its first separator. A separator
-// that is not where it should be is logged and the reader moves on to the
-// next one, so bytes that are no record are never read as one.
+// Reads records from a file positioned at its head, through a buffer of its
+// own, so that a record costs no more than its bytes. A separator that is
+// not where it should be is logged and the reader moves on to the next one,
+// so bytes that are no record are never read as one.
 enum class RecordRead { record, end, refused };
 class RecordReader {
 public:
     explicit RecordReader(std::FILE* file) : file_(file) {}
     // The 60-byte head; false (one log line) when it is short or lacks the magic.
     bool read_file_head();
-    // The next record's head and its whole body. end at the end of the file
-    // or a short read; refused (logged) for a length over 64 MiB.
-    RecordRead next(record_head& head, std::vector<uint8_t>& body);
+    // The next record's head and its whole body, which stays valid until the
+    // next call. end at the end of the file or a short read; refused (logged)
+    // for a length over 64 MiB.
+    RecordRead next(record_head& head, std::span<const uint8_t>& body);
     int misplaced_separators() const { return misplaced_; }
 
 private:
+    // At least n bytes from pos_ on; false when the file ends before.
+    bool fill(size_t n);
     bool find_separator();
     std::FILE* file_;
+    std::vector<uint8_t> buffer_;
+    size_t pos_ = 0;
+    size_t end_ = 0;
+    long long offset_ = 0;  // of buffer_[0] in the file
     int misplaced_ = 0;
 };
 
@@ -69,7 +79,7 @@ uint32_t playback_sleep_ms(int64_t gap_ms, uint32_t elapsed_ms, bool after_lpc10
 
 // Hands one record to its receiver as the thread does, without its wait:
 // 0, or -1 when its length is refused and playback would end.
-int playback_handle_record(const record_head& head, const std::vector<uint8_t>& body);
+int playback_handle_record(const record_head& head, std::span<const uint8_t> body);
 
 // Opens a recording for playing: 0 and *out; -1 with the box "Failed to
 // open file to read" when it cannot be opened, -2 with "Not a meeting record

@@ -631,8 +631,13 @@ TEST_F(MeetingPlayback, EachRecordReachesTheReceiverThatHandledItLive)
     std::vector<uint8_t> frame;
     ASSERT_GT(build_video_frame(buffers, frame), 0);
     record_video(frame, 1001, 1, 1);
+    // A font a member uploaded.
+    board_logfont font {};
+    font[0] = 22;
+    std::memcpy(font.data() + 28, "Serif", 5);
+    record_board_font(font);
     // Talk is in its own test; a record of a kind not played is passed by.
-    append(19, "nothing to play");
+    append(27, "nothing to play");
 
     // Everything the recording will bring back starts empty.
     board_model_free();
@@ -654,6 +659,10 @@ TEST_F(MeetingPlayback, EachRecordReachesTheReceiverThatHandledItLive)
     EXPECT_EQ(read_file(page2.bitmaps[4].path.data()), bitmap);
     EXPECT_EQ(page2.bitmaps[5].used, 0u);
     EXPECT_FALSE(windows.of(WindowSlot::board_view, WM_MY_MSG_BOARD_ACTIONS_ADDED).empty());
+    bool font_added = false;
+    for (const board_font_entry& f : g_board_font)
+        font_added = font_added || (f.used == 1 && f.logfont == font);
+    EXPECT_TRUE(font_added);
     // The desktop size makes the annotation page current at the end.
     EXPECT_EQ(g_current_board.load(), 9);
 
@@ -769,8 +778,13 @@ TEST_F(MeetingPlayback, EachTalkBlockPlaysOnceOnItsTalkersPlayerAtItsPace)
            bytes_of({ z_len, 503, 8000 }) + std::string(reinterpret_cast<const char*>(z.data()), static_cast<size_t>(z_len)));
     append(record_type_compressed_talk, bytes_of({ 5, 503, 8000 }) + "junk!");
     play();
+    // The players write on threads of their own: the last block may still be on its way.
+    const size_t want = static_cast<size_t>(2 * blocks_per_talker + 1);
+    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (played().taken().size() < want && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     std::vector<PlayedBlock> blocks = played().taken();
-    ASSERT_EQ(blocks.size(), static_cast<size_t>(2 * blocks_per_talker + 1));
+    ASSERT_EQ(blocks.size(), want);
     std::map<std::string, std::vector<PlayedBlock>> by_player;
     for (const PlayedBlock& b : blocks)
         by_player[b.player].push_back(b);
@@ -874,6 +888,8 @@ TEST_F(MeetingPlayback, BadRecordsAreSkippedOrEndPlaybackAndNothingIsWrittenOuts
           "skipped: the picture's name is no plain file name.\n" },
         { "a picture named '..'", raw_record(record_type_picture, picture_body("..", gz)), false,
           "skipped: the picture's name is no plain file name.\n" },
+        { "a picture name with a NUL before '/..'", raw_record(record_type_picture, picture_body(std::string("nul\0/../x", 9), gz)),
+          false, nullptr },
         { "a document name with '/'", raw_record(record_type_word_doc, document("../outside.txt")), false,
           "skipped: the document's name is no plain file name.\n" },
         { "a bitmap on page 10", raw_record(record_type_board_bmp, bytes_of({ 10, 0, static_cast<int32_t>(gz.size()) }) + gz),
@@ -917,8 +933,86 @@ TEST_F(MeetingPlayback, BadRecordsAreSkippedOrEndPlaybackAndNothingIsWrittenOuts
     EXPECT_FALSE(file_exists(home.root() + "/data/kelo/escape"));
     EXPECT_FALSE(file_exists(home.root() + "/data/kelo/escape.jpg"));
     EXPECT_FALSE(file_exists(home.user_folder() + "outside.txt"));
+    // A name ends at its NUL: what follows it names nothing.
+    EXPECT_TRUE(file_exists(home.user_folder() + "play_back/nul.jpg"));
+    EXPECT_FALSE(file_exists(home.user_folder() + "x"));
+    EXPECT_FALSE(file_exists(home.user_folder() + "x.jpg"));
     EXPECT_FALSE(file_exists(home.user_folder() + "bmp/10"));
     EXPECT_EQ(playback_pictures().count(), 0);
+}
+
+// The reader reads the file in large pieces: a record, a separator or a run of
+// garbage that crosses the end of one piece must come out as if read byte by byte.
+TEST_F(MeetingPlayback, RecordsCrossingTheReadersPiecesComeOutWhole)
+{
+    recorder().stop();
+    const std::string file_head = read_file(path).substr(0, record_file_head_len);
+    const size_t piece = record_read_piece;
+    const size_t before_first = record_file_head_len + record_separator_len + record_head_len;
+    const std::string last = raw_record(record_type_chat, chat_body("last"));
+    struct Case {
+        const char* what;
+        std::string records;
+        std::vector<std::pair<uint32_t, size_t>> want;  // type and body length of each record read
+        int misplaced;
+    };
+    const Case cases[] = {
+        { "a body longer than a piece", raw_record(19, std::string(piece + 1000, 'b')) + last,
+          { { 19, piece + 1000 }, { record_type_chat, 8 } }, 0 },
+        { "a body ending one byte short of a piece's end", raw_record(19, std::string(piece - before_first - 1, 'b')) + last,
+          { { 19, piece - before_first - 1 }, { record_type_chat, 8 } }, 0 },
+        { "a record head across a piece's end", raw_record(19, std::string(piece - before_first - record_separator_len - 10, 'b')) + last,
+          { { 19, piece - before_first - record_separator_len - 10 }, { record_type_chat, 8 } }, 0 },
+        { "a separator across a piece's end after garbage", std::string(piece - record_file_head_len - 7, 'g') + last,
+          { { record_type_chat, 8 } }, 1 },
+        { "garbage longer than a piece", std::string(2 * piece + 3, 'g') + last, { { record_type_chat, 8 } }, 1 },
+        { "a cut separator at the end", last + std::string(record_separator, 10), { { record_type_chat, 8 } }, 0 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        write_file(path, file_head + c.records);
+        std::FILE* f = std::fopen(path.c_str(), "rb");
+        ASSERT_NE(f, nullptr);
+        RecordReader reader(f);
+        ASSERT_TRUE(reader.read_file_head());
+        std::vector<std::pair<uint32_t, size_t>> got;
+        record_head head {};
+        std::span<const uint8_t> body;
+        std::string last_body;
+        while (reader.next(head, body) == RecordRead::record) {
+            got.emplace_back(head.type, body.size());
+            last_body.assign(body.begin(), body.end());
+        }
+        std::fclose(f);
+        EXPECT_EQ(got, c.want);
+        EXPECT_EQ(last_body, chat_body("last"));
+        EXPECT_EQ(reader.misplaced_separators(), c.misplaced);
+    }
+}
+
+// What Play clears before it starts, so that nothing of an earlier meeting stays.
+TEST_F(MeetingPlayback, PlayClearsWhatAnEarlierMeetingLeft)
+{
+    recorder().stop();
+    std::string line = std::string("an earlier line") + std::string("\0\x10\x20\x30\x0c\x01", 6);
+    receive_chat_text(line.data(), line.size(), 1);
+    ASSERT_EQ(board_append_action(3, sample_action(ACTION_LINE, 1)), 0);
+    for (ShareGrid grid : { ShareGrid::app, ShareGrid::desk }) {
+        write_file(tile_picture_path(grid, 1, 2), "an earlier tile");
+        write_file(tile_z_path(grid, 1, 2), "its packed file");
+    }
+    video_wnd_set_user(0, 1001);
+    ASSERT_FALSE(video_windows_showing(1001).empty());
+
+    clear_meeting_for_playback();
+    EXPECT_EQ(std::string(chat_history().text()), "");
+    EXPECT_EQ(g_board[3].visible_count, 0);
+    for (ShareGrid grid : { ShareGrid::app, ShareGrid::desk }) {
+        EXPECT_FALSE(file_exists(tile_picture_path(grid, 1, 2)));
+        EXPECT_FALSE(file_exists(tile_z_path(grid, 1, 2)));
+    }
+    EXPECT_TRUE(video_windows_showing(1001).empty());
+    EXPECT_FALSE(windows.of(WindowSlot::share_view, WM_MY_MSG_REPAINT).empty());
 }
 
 // ---- update rules ----
