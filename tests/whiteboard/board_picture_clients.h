@@ -20,7 +20,7 @@
 
 inline const std::string peer_program = std::string(TAMBLO_TEST_BUILD_DIR) + "/tests/whiteboard/tamblo_board_file_peer";
 
-inline bool wait_until(const std::function<bool()>& done, int wait_ms = 10000)
+inline bool wait_until(const std::function<bool()>& done, int wait_ms = 20000)
 {
     auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(wait_ms);
     while (!done()) {
@@ -115,7 +115,7 @@ public:
         return line == std::string::npos ? std::string() : s.substr(line + 1);
     }
     // Waits until it shows the board this process shows.
-    bool wait_shows(const std::string& want, int wait_ms = 15000) const
+    bool wait_shows(const std::string& want, int wait_ms = 30000) const
     {
         return wait_until([&] { return board() == want; }, wait_ms);
     }

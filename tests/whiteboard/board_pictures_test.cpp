@@ -302,8 +302,12 @@ TEST_F(PicturesThroughServer, PastedPicturesReachEveryMemberAndLateJoinersAndFol
     ASSERT_TRUE(put_test_picture(0, 0, 4, 300, 200, 120, 80));
     ASSERT_TRUE(put_test_picture(0, 1, 5, 90, 140, 500, 60));
     bmp_set_upload_position({ 0, 0, 120, 80 });
-    ASSERT_EQ(bmp_upload_one_file(0, 0), 0);
-    EXPECT_EQ(bmp_upload_one_file(0, 1), -1);
+    {
+        // The first upload cannot end while its connection's sends wait.
+        std::lock_guard<platform::TimedMutex> hold(g_file_sock.send_lock);
+        ASSERT_EQ(bmp_upload_one_file(0, 0), 0);
+        EXPECT_EQ(bmp_upload_one_file(0, 1), -1);
+    }
     EXPECT_EQ(boxes.texts(), std::vector<std::string> { "Should not be here, upload_thread still running." });
     ASSERT_TRUE(bmp_wait_upload_done(5000));
     bmp_set_upload_position({ 0, 1, 500, 60 });
@@ -338,8 +342,7 @@ TEST_F(PicturesThroughServer, PastedPicturesReachEveryMemberAndLateJoinersAndFol
     EXPECT_TRUE(b.wait_shows(shown)) << b.board();
     PeerClient e(home.root(), "eve", server.port(), "pictures");
     ASSERT_TRUE(e.wait_joined());
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    EXPECT_EQ(e.board(), shown);
+    EXPECT_TRUE(e.wait_shows(shown)) << e.board();
     EXPECT_EQ(boxes.texts().size(), 1u);
 }
 
