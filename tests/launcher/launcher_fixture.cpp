@@ -1,6 +1,7 @@
 #include "tests/launcher/launcher_fixture.h"
 
 #include "core/settings.h"
+#include "platform/sys/process.h"
 #include "platform/sys/registry_store.h"
 
 #include <chrono>
@@ -39,7 +40,11 @@ ProgramRun LauncherFixture::run_in_folder(const std::vector<std::string>& argv, 
     std::error_code error;
     std::filesystem::path was = std::filesystem::current_path(error);
     std::filesystem::current_path(folder, error);
-    ProgramRun run = run_program(argv, env, removed, 20000);
+    std::vector<std::string> resolved = argv;
+    if (!resolved.empty())
+        if (std::string found = platform::find_program(resolved[0]); !found.empty())
+            resolved[0] = found;
+    ProgramRun run = run_program(resolved, env, removed, 120000);
     std::filesystem::current_path(was, error);
     return run;
 }

@@ -17,7 +17,7 @@ protected:
     // quillet with args, offscreen, in the test mode; its exit code.
     ProgramRun run_quillet(const std::vector<std::string>& args, const std::vector<std::string>& env_extra = {},
                            const std::vector<std::string>& env_removed = {});
-    // Any program, run in folder with the environment given.
+    // Any program (looked up in PATH), run in folder with the environment given.
     ProgramRun run_in_folder(const std::vector<std::string>& argv, const std::vector<std::string>& env_extra,
                              const std::vector<std::string>& env_removed);
     void store_exe_path(const std::string& path);
