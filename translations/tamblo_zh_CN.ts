@@ -3055,5 +3055,9 @@ The high the Video FrameRate, the higher the bandwidth usage.</source>
             <source>Starts Tamblo from the meeting links of web pages.</source>
             <translation>从网页上的会议链接启动 Tamblo。</translation>
         </message>
+        <message>
+            <source>The package is downloaded and checked.</source>
+            <translation>安装包已下载并通过校验。</translation>
+        </message>
     </context>
 </TS>

@@ -6,15 +6,13 @@
 #include "core/message_box.h"
 #include "core/text_util.h"
 #include "core/ui_text.h"
-#include "core/web_host.h"
-#include "dialogs/update_download.h"
 #include "launcher/desktop_entry.h"
 #include "launcher/launch_link.h"
 #include "launcher/start_program.h"
 #include "launcher/ui/about_quillet_dlg.h"
 #include "launcher/ui/dlg_login.h"
+#include "launcher/ui/package_offer.h"
 #include "platform/sys/paths.h"
-#include "platform/sys/process.h"
 #include "platform/ui/translations.h"
 #include "shell/window_system.h"
 #include "skin/skin_table.h"
@@ -116,10 +114,7 @@ int run_link(const Request& request, LoggedMessageBoxes* logged)
     actions.start_detached = [](const std::string& program, const std::string& argument) {
         return QProcess::startDetached(QString::fromStdString(program), { QString::fromStdString(argument) });
     };
-    actions.download_and_install = [] {
-        // The browser fetches the package from the web host the offer named.
-        return platform::run_program({ "xdg-open", web_host_url(update_package_path) }) == 0 ? 0 : -1;
-    };
+    actions.download_and_install = download_and_install_tamblo;
     return start_program(ctrl, launcher_folder(), actions) == 0 ? 0 : 1;
 }
 
