@@ -95,9 +95,8 @@ std::string find_program(const std::string& name)
         size_t end = folders.find(':', start);
         if (end == std::string::npos)
             end = folders.size();
-        std::string folder = folders.substr(start, end - start);
-        if (folder.empty())
-            folder = ".";
+        // An empty entry is the current folder.
+        std::string folder = end > start ? folders.substr(start, end - start) : std::string(".");
         if (std::string candidate = folder + "/" + name; is_executable_file(candidate))
             return candidate;
         start = end + 1;

@@ -76,6 +76,22 @@ TEST_F(LauncherFixture, AJoinLinkBringsTheNamedUserIntoTheRoom)
     settings_store().read("tamblo", "exe_path", stored);
     EXPECT_EQ(stored, std::filesystem::canonical(TAMBLO_PROGRAM).string());
 
+    // A second link while the meeting runs: the new copy refuses to start, the
+    // running one stays in its room.
+    std::filesystem::remove(pid_file);
+    std::string other = "tamblo://launch?server_addr=127.0.0.1&server_port=" + std::to_string(server.port())
+        + "&server_name=Local&meeting_room_name=Other&c=xxsecretxxx&mp=";
+    EXPECT_EQ(run_quillet({ "--name", "Bob", other }, { "TAMBLO_AUDIO=null", "TAMBLO_CAMERA=none" }).exit_status, 0);
+    bool refused = false;
+    for (int waited_ms = 0; waited_ms < 20000 && !refused; waited_ms += 20) {
+        refused = read_file(boxes_log).find("An instance of Tamblo is already running.\n") != std::string::npos;
+        if (!refused)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_TRUE(refused) << read_file(boxes_log);
+    EXPECT_FALSE(process_gone(tamblo));
+    EXPECT_EQ(server.log_text().find("Bob"), std::string::npos);
+
     ::kill(tamblo, SIGTERM);
     if (!wait_gone(tamblo, 20000))
         ::kill(tamblo, SIGKILL);
