@@ -142,7 +142,7 @@ int main(int argc, char** argv)
     case Kind::link:
         break;
     }
-    if (std::string problem = window_system_problem({}); !problem.empty()) {
+    if (std::string problem = window_system_problem({}, "quillet"); !problem.empty()) {
         std::fputs(problem.c_str(), stderr);
         return 1;
     }

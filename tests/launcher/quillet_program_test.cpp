@@ -169,3 +169,12 @@ TEST_F(LauncherFixture, OptionsAndStrayArguments)
     }
     EXPECT_TRUE(starts().empty());
 }
+
+// Without a display the launcher says what it needs instead of Qt's advice to reinstall.
+TEST_F(LauncherFixture, WithoutAnXDisplayItSaysSo)
+{
+    ProgramRun run = run_program({ TAMBLO_QUILLET, "--name", "Ann", lobby_link }, {}, { "DISPLAY", "QT_QPA_PLATFORM" }, 20000);
+    EXPECT_EQ(run.exit_status, 1);
+    EXPECT_NE(run.output.find("quillet: no X display (DISPLAY is not set)"), std::string::npos) << run.output;
+    EXPECT_TRUE(starts().empty());
+}
