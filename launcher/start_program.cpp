@@ -8,7 +8,6 @@
 #include "core/web_host.h"
 #include "dialogs/update_download.h"
 #include "platform/sys/process.h"
-#include "platform/sys/registry_store.h"
 
 namespace {
 
@@ -32,12 +31,9 @@ std::string not_installed_text()
 
 std::string find_tamblo_program(const std::string& launcher_folder)
 {
-    std::optional<std::string> stored;
-    if (settings_store().read("tamblo", "exe_path", stored) != platform::StoreResult::ok) {
-        message_box_printf("create key failed in reg read!\n");
-        stored.reset();
-    }
-    std::string exe_path = cut_copy(stored.value_or(""), exe_path_limit);
+    // A store that cannot be read is said by reg_read and leaves the path empty.
+    std::string exe_path;
+    reg_read("tamblo", "exe_path", exe_path, exe_path_limit + 1);
     // A stored path is where tamblo was; anything else there is no tamblo.
     if (!exe_path.empty())
         return platform::is_executable_file(exe_path) ? exe_path : std::string();

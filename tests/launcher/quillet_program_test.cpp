@@ -178,3 +178,16 @@ TEST_F(LauncherFixture, WithoutAnXDisplayItSaysSo)
     EXPECT_NE(run.output.find("quillet: no X display (DISPLAY is not set)"), std::string::npos) << run.output;
     EXPECT_TRUE(starts().empty());
 }
+
+// Settings that cannot be read are said, and without a path the offer follows.
+TEST_F(LauncherFixture, UnreadableSettingsAreSaidAndLeadToTheOffer)
+{
+    std::filesystem::remove(home.config_file());
+    std::filesystem::create_directories(home.config_file());
+    EXPECT_EQ(run_quillet({ "--name", "Ann", lobby_link }, { "PATH=/usr/bin:/bin" }, { "PATH" }).exit_status, 0);
+    std::vector<std::string> shown = boxes();
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown[0], "create key failed in reg read!");
+    EXPECT_NE(read_file(boxes_log).find("Your tamblo software is not installed"), std::string::npos);
+    EXPECT_TRUE(starts().empty());
+}
