@@ -65,3 +65,14 @@ std::optional<std::string> launcher_name_refusal(const std::string& name)
         return "The name entered should not be blank.";
     return std::nullopt;
 }
+
+bool take_launcher_name(const std::string& typed, CquilletCtrl& ctrl)
+{
+    std::string name = cut_copy(typed, launcher_name_read_limit);
+    if (std::optional<std::string> refusal = launcher_name_refusal(name)) {
+        message_box_printf("%s", tr_text(refusal->c_str()).c_str());
+        return false;
+    }
+    ctrl.set_user_name(name);
+    return true;
+}

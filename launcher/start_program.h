@@ -35,6 +35,9 @@ int start_program(CquilletCtrl& ctrl, const std::string& launcher_folder, const 
 
 // The refusal of a name the user typed (English source text), or nothing.
 std::optional<std::string> launcher_name_refusal(const std::string& name);
+// Reads at most 127 bytes of typed, and hands them to ctrl; a refused name
+// is said in a message box and false returned.
+bool take_launcher_name(const std::string& typed, CquilletCtrl& ctrl);
 
 // "Your tamblo software is not installed\n ..." with the package's address.
 std::string not_installed_text();

@@ -1,8 +1,5 @@
 #include "launcher/ui/dlg_login.h"
 
-#include "core/message_box.h"
-#include "core/text_util.h"
-#include "core/ui_text.h"
 #include "launcher/start_program.h"
 #include "launcher/ui/quillet_band.h"
 #include "platform/ui/translations.h"
@@ -52,12 +49,9 @@ bool CDlgLogin::OnInitDialog()
 
 void CDlgLogin::OnOK()
 {
-    std::string name = cut_copy(name_edit_->text().toStdString(), launcher_name_read_limit);
-    if (std::optional<std::string> refusal = launcher_name_refusal(name)) {
-        message_box_printf("%s", tr_text(refusal->c_str()).c_str());
+    if (!take_launcher_name(name_edit_->text().toStdString(), ctrl_)) {
         name_edit_->setFocus();
         return;
     }
-    ctrl_.set_user_name(name);
     Cgood_dlg::OnOK();
 }

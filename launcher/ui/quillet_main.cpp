@@ -4,8 +4,6 @@
 
 #include "core/build_config.h"
 #include "core/message_box.h"
-#include "core/text_util.h"
-#include "core/ui_text.h"
 #include "launcher/desktop_entry.h"
 #include "launcher/launch_link.h"
 #include "launcher/start_program.h"
@@ -71,11 +69,6 @@ Request read_arguments(const std::vector<std::string>& args)
     return request;
 }
 
-std::string launcher_folder()
-{
-    return platform::program_folder();
-}
-
 std::string own_path()
 {
     std::error_code error;
@@ -91,14 +84,8 @@ int run_link(const Request& request, LoggedMessageBoxes* logged)
         show_refused_link(refused);
         return 1;
     }
-    if (request.name_given) {
-        std::string name = cut_copy(request.name, launcher_name_read_limit);
-        if (std::optional<std::string> refusal = launcher_name_refusal(name)) {
-            message_box_printf("%s", tr_text(refusal->c_str()).c_str());
-            return 1;
-        }
-        ctrl.set_user_name(name);
-    }
+    if (request.name_given && !take_launcher_name(request.name, ctrl))
+        return 1;
     LauncherActions actions;
     actions.ask_name = [&](CquilletCtrl& c) {
         if (request.name_given)
@@ -115,7 +102,7 @@ int run_link(const Request& request, LoggedMessageBoxes* logged)
         return QProcess::startDetached(QString::fromStdString(program), { QString::fromStdString(argument) });
     };
     actions.download_and_install = download_and_install_tamblo;
-    return start_program(ctrl, launcher_folder(), actions) == 0 ? 0 : 1;
+    return start_program(ctrl, platform::program_folder(), actions) == 0 ? 0 : 1;
 }
 
 } // namespace
