@@ -116,9 +116,12 @@ const Parameter* find_parameter(std::string_view name)
     return nullptr;
 }
 
-// What a refusal names: never more than a short, printable piece of the link.
+// What a refusal names: never more than a short, printable piece of the
+// link, and never nothing.
 std::string shown_name(std::string_view name)
 {
+    if (name.empty())
+        return "query";
     std::string shown;
     for (char c : name.substr(0, 40))
         shown += static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7f ? '?' : c;

@@ -192,6 +192,8 @@ TEST(LaunchLink, HostileLinksAreRefusedWholeNamingWhatIsWrong)
         { "tamblo://launch?server_addr=", "server_addr" },
         { start + "c", "c" },
         { start + "lang=en&lang=zh", "lang" },
+        { start + "=a&=b", "query" },
+        { start + "%00x=1&%00x=2", "%00x" },
         { start + "from_color=1,2", "from_color" },
         { start + "to_color=1,2,3,4", "to_color" },
         { start + "text_color=a,b,c", "text_color" },
