@@ -70,8 +70,8 @@ protected:
     {
         for (const PageLink& link : links) {
             std::filesystem::remove(boxes_log);
-            run_desktop({ "xdg-open", link.href });
-            EXPECT_EQ(read_file(boxes_log), link.box + "\n") << link.href;
+            ProgramRun run = run_desktop({ "xdg-open", link.href });
+            EXPECT_EQ(read_file(boxes_log), link.box + "\n") << link.href << (run.timed_out ? " timed out: " : ": ") << run.output;
         }
     }
 

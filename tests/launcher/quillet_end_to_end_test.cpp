@@ -50,7 +50,9 @@ TEST_F(LauncherFixture, AJoinLinkBringsTheNamedUserIntoTheRoom)
     // tamblo itself, behind a wrapper that tells the test its process id.
     std::string pid_file = folder + "/tamblo.pid";
     std::string wrapper = folder + "/bin/tamblo-wrapper";
-    std::ofstream(wrapper) << "#!/bin/sh\necho $$ > '" << pid_file << "'\nexec '" << TAMBLO_PROGRAM << "' \"$@\"\n";
+    std::string errors = folder + "/tamblo.err";
+    std::ofstream(wrapper) << "#!/bin/sh\necho $$ > '" << pid_file << "'\nexec '" << TAMBLO_PROGRAM << "' \"$@\" 2>>'"
+                           << errors << "'\n";
     std::filesystem::permissions(wrapper, std::filesystem::perms::owner_all);
     store_exe_path(wrapper);
 
@@ -61,7 +63,7 @@ TEST_F(LauncherFixture, AJoinLinkBringsTheNamedUserIntoTheRoom)
 
     auto joined = chair.await(
         [](const ArrivedMessage& m) { return m.head.number == MSG_MEMBER_JOINED && m.body == "Ann"; }, 20000);
-    EXPECT_TRUE(joined) << server.log_text() << "\nboxes:\n" << read_file(boxes_log);
+    EXPECT_TRUE(joined) << server.log_text() << "\nboxes:\n" << read_file(boxes_log) << "\ntamblo:\n" << read_file(errors);
 
     pid_t tamblo = -1;
     for (int waited_ms = 0; waited_ms < 20000 && tamblo <= 0; waited_ms += 20) {
