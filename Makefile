@@ -1,10 +1,11 @@
 # make run   set up, build, start a local server and the client
 # make test  set up, build and run every test
+# make install  build, then install into PREFIX (/usr/local), under DESTDIR when given
 # make run-second  a second client beside the first, with folders of its own
 BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 
-.PHONY: all deps configure build test run run-second bench clean test-asan test-tsan fuzz
+.PHONY: all deps configure build test run run-second bench clean test-asan test-tsan fuzz install
 
 all: build
 
@@ -27,6 +28,10 @@ run: build
 
 run-second: build
 	tools/run-second-client.sh $(BUILD)
+
+PREFIX ?= /usr/local
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
 
 bench: build
 	@tools/run-benchmarks.sh $(BUILD)

@@ -152,3 +152,18 @@ void ScriptedMessageBoxes::clear()
     shown_.clear();
     answers_.clear();
 }
+
+void LoggedMessageBoxes::log_line(const std::string& text) const
+{
+    if (std::FILE* f = std::fopen(path_.c_str(), "a")) {
+        std::fprintf(f, "%s\n", text.c_str());
+        std::fclose(f);
+    }
+}
+
+int LoggedMessageBoxes::show(MessageBoxKind kind, int style, const std::string& text)
+{
+    log_line(text);
+    return kind == MessageBoxKind::ok_box ? message_box_result(style, MessageBoxButton::caption_close)
+                                          : message_box_yes_no_cancel_result(MessageBoxButton::caption_close);
+}

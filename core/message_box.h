@@ -79,3 +79,16 @@ private:
     std::deque<MessageBoxButton> answers_;
     std::vector<Shown> shown_;
 };
+
+// The programs' test mode (TAMBLO_MESSAGE_BOX_LOG=<file>): every text is
+// appended to the file as one line and answered as if closed at once.
+class LoggedMessageBoxes : public MessageBoxPresenter {
+public:
+    explicit LoggedMessageBoxes(std::string path) : path_(std::move(path)) {}
+    int show(MessageBoxKind kind, int style, const std::string& text) override;
+    // Appends a line that is no box's text (a dialog the test mode closes).
+    void log_line(const std::string& text) const;
+
+private:
+    std::string path_;
+};

@@ -55,17 +55,28 @@ std::string update_install_command(const std::string& path)
     return "sudo apt install " + quoted + "'";
 }
 
+namespace {
+
+int say_install_by_hand(const std::string& path)
+{
+    message_box_printf("The package could not be opened for installation. Install it with:\n%s",
+                       update_install_command(path).c_str());
+    return -1;
+}
+
+} // namespace
+
+int open_update_package_now(const std::string& path)
+{
+    int opened = platform::run_program({ "xdg-open", path });
+    if (opened == 0)
+        return 0;
+    dbg_log("xdg-open %s failed (%d).\n", path.c_str(), opened);
+    return say_install_by_hand(path);
+}
+
 void open_update_package(const std::string& path)
 {
-    bool started = platform::start_thread("update install", [path] {
-        int opened = platform::run_program({ "xdg-open", path });
-        if (opened != 0) {
-            dbg_log("xdg-open %s failed (%d).\n", path.c_str(), opened);
-            message_box_printf("The package could not be opened for installation. Install it with:\n%s",
-                               update_install_command(path).c_str());
-        }
-    });
-    if (!started)
-        message_box_printf("The package could not be opened for installation. Install it with:\n%s",
-                           update_install_command(path).c_str());
+    if (!platform::start_thread("update install", [path] { open_update_package_now(path); }))
+        say_install_by_hand(path);
 }

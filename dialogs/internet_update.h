@@ -22,5 +22,8 @@ void g_update_thread();
 // a thread of its own: the installer asks for the password and may stay
 // open); when that fails, tells how to install it by hand.
 void open_update_package(const std::string& path);
+// The same on the calling thread, for a caller that ends once it is opened:
+// 0 when xdg-open took it, else -1 after the hand-made way was shown.
+int open_update_package_now(const std::string& path);
 // The hand-made way: "sudo apt install '<path>'".
 std::string update_install_command(const std::string& path);

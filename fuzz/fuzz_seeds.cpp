@@ -407,6 +407,15 @@ void contact_file_seeds()
     seed("contact_files", "beyond_the_table", u16(0) + many);
 }
 
+// The join page's link and a few that a page should not get away with.
+void launch_link_seeds()
+{
+    seed("launch_link", "join", "tamblo://launch?server_addr=127.0.0.1&server_port=9081&server_name=Local"
+                                "&meeting_room_name=Lobby&c=xxsecretxxx&mp=&from_color=0,70,160&text=Join");
+    seed("launch_link", "escapes", "TAMBLO://launch/?server_addr=h&mp=%25%32%35&server_name=%E4%BC%9A+x&text_color=-5,300,1");
+    seed("launch_link", "hostile", "tamblo://launch?server_addr=-platform&mp=$(touch%20MARK)%0a&c=a:b#x");
+}
+
 int main(int argc, char** argv)
 {
     if (argc != 2) {
@@ -424,6 +433,7 @@ int main(int argc, char** argv)
     chat_members_seeds();
     contact_file_seeds();
     playback_seeds();
+    launch_link_seeds();
     std::printf("fuzz_seeds: %d seeds in %s\n", g_written, argv[1]);
     return 0;
 }

@@ -17,7 +17,7 @@ std::string named_platform(const std::vector<std::string>& args)
 
 } // namespace
 
-std::string window_system_problem(const std::vector<std::string>& args)
+std::string window_system_problem(const std::vector<std::string>& args, const std::string& program)
 {
     std::string platform = named_platform(args);
     if (!platform.empty() && platform.rfind("xcb", 0) != 0)
@@ -27,8 +27,8 @@ std::string window_system_problem(const std::vector<std::string>& args)
     platform::x11_close_display();
     if (reachable)
         return "";
-    std::string what = display && *display ? "tamblo: cannot open the X display \"" + std::string(display) + "\".\n"
-                                           : std::string("tamblo: no X display (DISPLAY is not set).\n");
+    std::string what = display && *display ? program + ": cannot open the X display \"" + std::string(display) + "\".\n"
+                                           : program + ": no X display (DISPLAY is not set).\n";
     return what + "Tamblo needs an X session: start it from a desktop session, or without one under a virtual "
                   "display, for example: xvfb-run -a make run\n";
 }

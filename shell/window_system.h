@@ -8,5 +8,6 @@
 #include <vector>
 
 // The text to print instead of starting, or "" when the windows can open.
-// args are the program's arguments (Qt's "-platform NAME" among them).
-std::string window_system_problem(const std::vector<std::string>& args);
+// args are the program's arguments (Qt's "-platform NAME" among them);
+// program names the one that says it.
+std::string window_system_problem(const std::vector<std::string>& args, const std::string& program = "tamblo");

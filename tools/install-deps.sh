@@ -45,6 +45,8 @@ packages=(
   libreoffice-writer
   # co-browsing: the browser window's engine, and xdg-open for the system browser
   qt6-webengine-dev xdg-utils
+  # the web launcher: its desktop entry checked and its database written; xdg-open and xdg-mime
+  desktop-file-utils
   # the desktop picture's difference: MD4 (nettle); whole pictures on the server (TurboJPEG); librsync for the difference benchmark
   nettle-dev libturbojpeg0-dev librsync-dev
   # invitations: xdg-email and xdg-open (xdg-utils), file for the appointment's type, libical to read it back in tests

@@ -3031,5 +3031,33 @@ The high the Video FrameRate, the higher the bandwidth usage.</source>
             <source>Not a meeting record file.</source>
             <translation>这不是会议录像文件。</translation>
         </message>
+        <message>
+            <source>Your tamblo software is not installed
+ Would you like to download and install it now?
+(If the download does not work, get the package yourself from %s)</source>
+            <translation>您的 tamblo 软件尚未安装
+ 是否立即下载并安装？
+（如果下载不成功，请自行从 %s 获取安装包）</translation>
+        </message>
+        <message>
+            <source>The meeting link is not valid (%s).</source>
+            <translation>会议链接无效（%s）。</translation>
+        </message>
+        <message>
+            <source>Failed to start %s.</source>
+            <translation>无法启动 %s。</translation>
+        </message>
+        <message>
+            <source>quillet Version %1.%2.%3</source>
+            <translation>quillet 版本 %1.%2.%3</translation>
+        </message>
+        <message>
+            <source>Starts Tamblo from the meeting links of web pages.</source>
+            <translation>从网页上的会议链接启动 Tamblo。</translation>
+        </message>
+        <message>
+            <source>The package is downloaded and checked.</source>
+            <translation>安装包已下载并通过校验。</translation>
+        </message>
     </context>
 </TS>

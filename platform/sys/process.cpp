@@ -1,5 +1,7 @@
 #include "platform/sys/process.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -80,12 +82,12 @@ int run_program_output(const std::vector<std::string>& argv, std::string& output
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-bool program_in_path(const std::string& name)
+std::string find_program(const std::string& name)
 {
     if (name.empty())
-        return false;
+        return {};
     if (name.find('/') != std::string::npos)
-        return ::access(name.c_str(), X_OK) == 0;
+        return is_executable_file(name) ? name : std::string();
     const char* path = std::getenv("PATH");
     std::string folders = path ? path : "/usr/bin:/bin";
     size_t start = 0;
@@ -93,14 +95,21 @@ bool program_in_path(const std::string& name)
         size_t end = folders.find(':', start);
         if (end == std::string::npos)
             end = folders.size();
-        std::string folder = folders.substr(start, end - start);
-        if (folder.empty())
-            folder = ".";
-        if (::access((folder + "/" + name).c_str(), X_OK) == 0)
-            return true;
+        // An empty entry is the current folder.
+        std::string folder = end > start ? folders.substr(start, end - start) : std::string(".");
+        if (std::string candidate = folder + "/" + name; is_executable_file(candidate))
+            return candidate;
         start = end + 1;
     }
-    return false;
+    return {};
+}
+
+bool program_in_path(const std::string& name) { return !find_program(name).empty(); }
+
+bool is_executable_file(const std::string& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && ::access(path.c_str(), X_OK) == 0;
 }
 
 } // namespace platform

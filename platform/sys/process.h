@@ -22,5 +22,9 @@ int run_program_output(const std::vector<std::string>& argv, std::string& output
 
 // True when name is an executable file in one of PATH's folders.
 bool program_in_path(const std::string& name);
+// The path of that file ("" when there is none); a name with a '/' is taken as it stands.
+std::string find_program(const std::string& name);
+// An existing regular file (a link followed) that this user may run.
+bool is_executable_file(const std::string& path);
 
 } // namespace platform

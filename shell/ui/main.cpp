@@ -1,4 +1,7 @@
+#include "core/dbg_log.h"
 #include "core/message_box.h"
+#include "core/settings.h"
+#include "platform/sys/registry_store.h"
 #include "platform/ui/translations.h"
 #include "platform/ui/window_bridge.h"
 #include "shell/ui/brenmo_app.h"
@@ -8,28 +11,19 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 
 namespace {
 
-// TAMBLO_MESSAGE_BOX_LOG=<file>: the test mode of the message boxes. Every text
-// is appended to the file as one line and answered as if closed at once.
-class LoggedMessageBoxes : public MessageBoxPresenter {
-public:
-    explicit LoggedMessageBoxes(std::string path) : path_(std::move(path)) {}
-    int show(MessageBoxKind kind, int style, const std::string& text) override
-    {
-        if (std::FILE* f = std::fopen(path_.c_str(), "a")) {
-            std::fprintf(f, "%s\n", text.c_str());
-            std::fclose(f);
-        }
-        return kind == MessageBoxKind::ok_box ? message_box_result(style, MessageBoxButton::caption_close)
-                                              : message_box_yes_no_cancel_result(MessageBoxButton::caption_close);
-    }
-
-private:
-    std::string path_;
-};
+// The web launcher finds the program here, wherever it was installed.
+void remember_program_path()
+{
+    std::error_code error;
+    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error || settings_store().write("tamblo", "exe_path", self.string()) != platform::StoreResult::ok)
+        dbg_log("remember_program_path: exe_path not stored.\n");
+}
 
 } // namespace
 
@@ -55,8 +49,10 @@ int main(int argc, char** argv)
 
     CBrenmoApp app(argc > 1 ? argv[1] : "");
     int code = 0;
-    if (app.InitInstance())
+    if (app.InitInstance()) {
+        remember_program_path();
         code = QApplication::exec();
+    }
     code = app.ExitInstance(code);
     set_message_box_presenter(nullptr);
     return code;

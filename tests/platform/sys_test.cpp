@@ -1,11 +1,15 @@
 #include "platform/sys/clock.h"
 #include "platform/sys/paths.h"
+#include "platform/sys/process.h"
 #include "platform/sys/single_instance.h"
 #include "platform/sys/threads.h"
 #include "platform/sys/timed_lock.h"
 #include "tests/support/temp_home.h"
 
 #include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <future>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -131,4 +135,31 @@ TEST(Threads, StartedThreadRunsDetached)
     std::promise<std::string> ran;
     ASSERT_TRUE(platform::start_thread("tamblo_test", [&] { ran.set_value("yes"); }));
     EXPECT_EQ(ran.get_future().get(), "yes");
+}
+
+// Only a regular file this user may run counts as a program, wherever it stands.
+TEST(Process, FindProgramTakesOnlyRunnableRegularFiles)
+{
+    TempHome home;
+    namespace fs = std::filesystem;
+    const std::string root = home.root();
+    for (const char* folder : { "/a", "/b", "/c" })
+        fs::create_directories(root + folder);
+    fs::create_directories(root + "/a/tool");                          // a folder by the name
+    std::ofstream(root + "/b/tool") << "#!/bin/sh\n";                   // not executable
+    fs::create_symlink(root + "/gone", root + "/c/tool");              // dangling
+    const char* was = std::getenv("PATH");
+    const std::string saved = was ? was : "";
+    ::setenv("PATH", (root + "/a:" + root + "/b:" + root + "/c").c_str(), 1);
+    EXPECT_EQ(platform::find_program("tool"), "");
+    EXPECT_FALSE(platform::program_in_path("tool"));
+    std::ofstream(root + "/d_tool") << "#!/bin/sh\n";
+    fs::permissions(root + "/d_tool", fs::perms::owner_all);
+    fs::remove(root + "/c/tool");
+    fs::create_symlink(root + "/d_tool", root + "/c/tool");              // a link to a program
+    EXPECT_EQ(platform::find_program("tool"), root + "/c/tool");
+    EXPECT_EQ(platform::find_program(root + "/b/tool"), "");
+    EXPECT_EQ(platform::find_program(root + "/d_tool"), root + "/d_tool");
+    EXPECT_FALSE(platform::is_executable_file(root + "/a/tool"));
+    ::setenv("PATH", saved.c_str(), 1);
 }

@@ -2,6 +2,7 @@
 #include "core/lan_multicast.h"
 #include "core/message_box.h"
 #include "core/settings.h"
+#include "platform/sys/registry_store.h"
 #include "platform/ui/translations.h"
 #include "shell/ui/brenmo_app.h"
 #include "shell/ui/main_frame.h"
@@ -132,6 +133,28 @@ TEST(Startup, SecondCopyIsRefusedAndTheFirstKeepsRunning)
     if (!wait_exit(first, first_status, 5000)) {
         ::kill(first, SIGKILL);
         ::waitpid(first, &first_status, 0);
+    }
+}
+
+// The web launcher finds the program where it last started from.
+TEST(Startup, EachStartStoresWhereTheProgramIsForTheLauncher)
+{
+    TempHome home;
+    ASSERT_EQ(settings_store().write("tamblo", "exe_path", "/nowhere/tamblo"), platform::StoreResult::ok);
+    pid_t program = spawn_program({ "QT_QPA_PLATFORM=offscreen", "TAMBLO_MESSAGE_BOX_LOG=" + home.root() + "/boxes.txt" });
+    ASSERT_GT(program, 0);
+    const std::string want = std::filesystem::canonical(TAMBLO_PROGRAM).string();
+    std::optional<std::string> stored;
+    for (int waited_ms = 0; waited_ms < 20000 && stored != want; waited_ms += 20) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        settings_store().read("tamblo", "exe_path", stored);
+    }
+    EXPECT_EQ(stored, want);
+    int status = 0;
+    ::kill(program, SIGTERM);
+    if (!wait_exit(program, status, 5000)) {
+        ::kill(program, SIGKILL);
+        ::waitpid(program, &status, 0);
     }
 }
 
