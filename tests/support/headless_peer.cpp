@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <ctime>
+#include <pthread.h>
 
 namespace {
 
@@ -206,6 +208,20 @@ bool HeadlessPeer::is_open(PeerChannel channel) const
 {
     std::lock_guard lock(lock_);
     return running_[static_cast<size_t>(channel)];
+}
+
+int64_t HeadlessPeer::receiving_cpu_ns() const
+{
+    int64_t sum = 0;
+    for (const std::thread& thread : threads_) {
+        clockid_t clock {};
+        timespec ts {};
+        // A thread that has ended (and is not joined yet) has no clock left: it counts nothing.
+        if (thread.joinable() && pthread_getcpuclockid(const_cast<std::thread&>(thread).native_handle(), &clock) == 0 &&
+            ::clock_gettime(clock, &ts) == 0)
+            sum += static_cast<int64_t>(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+    }
+    return sum;
 }
 
 std::vector<ArrivedMessage> HeadlessPeer::arrived() const

@@ -79,6 +79,9 @@ public:
     void answer_queries(bool on) { answer_queries_ = on; }
 
     bool is_open(PeerChannel channel) const;
+    // The processor time its receiving threads have used, for benchmarks
+    // that take the peers' share out of the process's.
+    int64_t receiving_cpu_ns() const;
     void close();
     Cwf_socket& socket(PeerChannel channel) { return *sockets_[static_cast<size_t>(channel)]; }
 
