@@ -519,7 +519,7 @@ TEST_F(ServerEndToEnd, RunningOutOfDescriptorsNeitherSpinsNorStopsTheServer)
     // The crowd is gone and the silent ones time out: a client gets in again.
     HeadlessPeer& late = peer(true);
     EXPECT_GE(late.customer_id(), 1000);
-    EXPECT_TRUE(server_->running());
+    EXPECT_TRUE(server_->running()) << server_->log_text();
 }
 
 TEST_F(ServerEndToEnd, ReconnectedConnectionReplacesTheOldOne)
