@@ -3059,5 +3059,13 @@ The high the Video FrameRate, the higher the bandwidth usage.</source>
             <source>The package is downloaded and checked.</source>
             <translation>安装包已下载并通过校验。</translation>
         </message>
+        <message>
+            <source>The web host did not answer; the form was not sent.</source>
+            <translation>网站服务器没有应答，表单未发送。</translation>
+        </message>
+        <message>
+            <source>The web host refused the form (%d).</source>
+            <translation>网站服务器拒绝了表单（%d）。</translation>
+        </message>
     </context>
 </TS>

@@ -20,6 +20,9 @@
 #include "platform/ui/file_dialog.h"
 #include "platform/ui/translations.h"
 #include "dialogs/event_notice.h"
+#include "dialogs/internet_update.h"
+#include "dialogs/ui/dlg_customer_feedback.h"
+#include "dialogs/ui/dlg_internet_update.h"
 #include "dialogs/ui/dlg_event_history.h"
 #include "sharing/remote_control.h"
 #include "sharing/share_state.h"
@@ -357,6 +360,8 @@ void CMainFrame::install_handlers()
     r.set_handler(cmd::event_history, [] { show_event_history(); });
     r.set_handler(cmd::options, [this] { OnOptions(); });
     r.set_handler(cmd::volume_control, [this] { OnVolumeControl(); });
+    r.set_handler(cmd::internet_update, [this] { OnInternetUpdate(); });
+    r.set_handler(cmd::customer_feedback, [this] { OnCustomerFeedBack(); });
     r.set_handler(cmd::exit, [this] { close(); });
     r.set_handler(cmd::edit_copy, [this] { OnEditCopy(); });
     r.set_handler(cmd::edit_paste, [this] { OnEditPaste(); });
@@ -1025,6 +1030,19 @@ void CMainFrame::OnVolumeControl()
     auto* dlg = new CDlgVolume(this);
     dlg->setAttribute(Qt::WA_DeleteOnClose);
     dlg->open();
+}
+
+void CMainFrame::OnInternetUpdate()
+{
+    CDlgInternetUpdate dlg(242, 1145, this);
+    if (dlg.exec() == IDOK)
+        open_update_package(update_final_path(update_target()));
+}
+
+void CMainFrame::OnCustomerFeedBack()
+{
+    CDlgCustomerFeedBack dlg(this);
+    dlg.exec();
 }
 
 void CMainFrame::reload_skin()

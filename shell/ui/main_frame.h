@@ -172,6 +172,8 @@ public:
     // The Options sheet, opened without a local event loop (the sheet deletes itself).
     void OnOptions();
     void OnVolumeControl();
+    void OnInternetUpdate();
+    void OnCustomerFeedBack();
     // A new scheme is current: the menus' brush and the bars' pictures are
     // made again from it, and everything repaints.
     void reload_skin();

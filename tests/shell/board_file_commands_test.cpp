@@ -1,10 +1,12 @@
 // The frame's whiteboard-file commands and the speed test as a user meets
 // them: the file dialogs with the whiteboard filter, open and save of the
-// current page, a ".bod" given at start, the upload's question, and the
-// pictures of the dialogs in both languages.
+// current page, a ".bod" given at start, the upload's question, the update
+// and feedback dialogs, and the pictures of the dialogs in both languages.
 
 #include "core/global_state.h"
 #include "core/message_box.h"
+#include "dialogs/ui/dlg_customer_feedback.h"
+#include "dialogs/ui/dlg_internet_update.h"
 #include "dialogs/ui/dlg_net_speed.h"
 #include "platform/ui/file_dialog.h"
 #include "platform/ui/translations.h"
@@ -211,6 +213,52 @@ TEST_F(BoardFileCommands, NetSpeedTestOpensItsDialog)
     EXPECT_TRUE(seen);
     EXPECT_EQ(boxes.texts(), std::vector<std::string> { "Must connect to server before testing net speed." });
     g_connected_to_server = 0;
+}
+
+TEST_F(BoardFileCommands, CustomerFeedbackOpensItsForm)
+{
+    bool seen = false;
+    ModalWatcher watcher([&](QWidget* modal) {
+        seen = qobject_cast<CDlgCustomerFeedBack*>(modal) != nullptr;
+        QTimer::singleShot(0, modal, [modal] { modal->close(); });
+    });
+    trigger(cmd::customer_feedback);
+    EXPECT_TRUE(seen);
+    EXPECT_TRUE(boxes.texts().empty());
+}
+
+// The update dialog opens by its command and by the Yes to the server's new-version offer; No opens nothing.
+TEST_F(BoardFileCommands, InternetUpdateOpensByItsCommandAndTheNewVersionOffer)
+{
+    int opened = 0;
+    ModalWatcher watcher([&](QWidget* modal) {
+        if (qobject_cast<CDlgInternetUpdate*>(modal))
+            ++opened;
+        QTimer::singleShot(0, modal, [modal] { modal->close(); });
+    });
+    trigger(cmd::internet_update);
+    EXPECT_EQ(opened, 1);
+
+    const std::string offer = "Tamblo 1.9.5 available, your current version is:1.9.4, would you like to do update?";
+    g_newest_version_major = 1;
+    g_newest_version_minor = 9;
+    g_newest_version_build = 5;
+    struct Case {
+        MessageBoxButton answer;
+        int opened;
+    } cases[] = { { MessageBoxButton::no, 1 }, { MessageBoxButton::yes, 2 } };
+    for (const Case& c : cases) {
+        boxes.clear();
+        boxes.answer_with(c.answer);
+        frame->handle_window_message(WM_MY_MSG_NEW_VERSION, 0, 0);
+        QElapsedTimer t;
+        t.start();
+        while (boxes.texts().empty() && t.elapsed() < 20000)
+            pump();
+        // A Yes opens the dialog before the box's handler returns.
+        EXPECT_EQ(boxes.texts(), std::vector<std::string> { offer });
+        EXPECT_EQ(opened, c.opened);
+    }
 }
 
 TEST_F(BoardFileCommands, ScreenshotsOfTheFileDialogs)
