@@ -44,6 +44,7 @@ constexpr StringEntry g_strings[] = {
     { 34026, "Share" },
     { 34027, "Video" },
     { 34028, "PlayBack" },
+    { 34037, "/" },  // reads "/ch/" in Chinese: the tell-a-friend form of that language
     { 34044, "Result: success send:%d, failed send:%d, total time used:%d millisecond.\n Network speed is:%d byte/s" },
     { 34049, "Only presenter can do this in Chairman control mode." },
     { 34054, "%s is sharing PowerPoint:\n%s." },

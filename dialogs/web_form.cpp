@@ -3,6 +3,8 @@
 #include "core/dbg_log.h"
 #include "core/http_util.h"
 #include "core/message_box.h"
+#include "core/string_table.h"
+#include "core/ui_text.h"
 #include "core/web_host.h"
 #include "core/wf_socket.h"
 
@@ -37,6 +39,35 @@ std::string web_form_head(const std::string& path, size_t body_length)
            "Cache-Control: no-cache\r\n"
            "Cookie: serial_id=1; company_id=1\r\n"
            "\r\n";
+}
+
+const char* tell_friend_refusal(const TellFriendFields& f)
+{
+    const std::pair<const std::string*, const char*> order[] = {
+        { &f.friend_name, "Friend's name should not be empty" },
+        { &f.friend_email, "Friend's email should not be empty." },
+        { &f.name, "Please enter your name." },
+        { &f.email, "Please enter your email." },
+        { &f.subject, "Please enter mail subject." },
+        { &f.content, "Please enter mail content." },
+    };
+    for (const auto& [value, text] : order)
+        if (value->empty())
+            return text;
+    return nullptr;
+}
+
+std::string tell_friend_body(const TellFriendFields& f)
+{
+    return web_form_body({ { "name", f.name }, { "email", f.email }, { "friend_name", f.friend_name },
+                           { "friend_email", f.friend_email }, { "subject", f.subject }, { "content", f.content } });
+}
+
+std::string tell_friend_form_path()
+{
+    constexpr int language_folder_string = 34037;
+    const std::string folder = tr_text(string_table_text(language_folder_string));
+    return std::string("/cgi-bin/brenmo/customer") + (folder == "/ch/" ? "/ch/" : "/") + "tell_friend2.pl";
 }
 
 namespace {

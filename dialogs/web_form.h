@@ -12,6 +12,16 @@ inline constexpr const char* feedback_form_path = "/cgi-bin/brenmo/customer/feed
 inline constexpr const char* form_page_path = "/cgi-bin/brenmo/customer/feed_back1.pl";
 inline constexpr int web_form_wait_ms = 10000;
 
+// What the tell-a-friend form holds, as typed.
+struct TellFriendFields {
+    std::string friend_name, friend_email, name, email, subject, content;
+};
+// The text refusing the first empty field, in the form's order; nullptr when all are filled.
+const char* tell_friend_refusal(const TellFriendFields& f);
+std::string tell_friend_body(const TellFriendFields& f);
+// The form of the user's language: ".../customer/tell_friend2.pl" or ".../customer/ch/tell_friend2.pl".
+std::string tell_friend_form_path();
+
 // "name=value&..." with every value form-encoded.
 std::string web_form_body(const std::vector<std::pair<std::string, std::string>>& fields);
 // The request head for a body of body_length bytes, up to and with its empty line.

@@ -3067,5 +3067,9 @@ The high the Video FrameRate, the higher the bandwidth usage.</source>
             <source>The web host refused the form (%d).</source>
             <translation>网站服务器拒绝了表单（%d）。</translation>
         </message>
+        <message>
+            <source>/</source>
+            <translation>/ch/</translation>
+        </message>
     </context>
 </TS>

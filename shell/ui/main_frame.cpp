@@ -24,6 +24,7 @@
 #include "dialogs/ui/dlg_customer_feedback.h"
 #include "dialogs/ui/dlg_internet_update.h"
 #include "dialogs/ui/dlg_event_history.h"
+#include "dialogs/ui/dlg_tell_friend.h"
 #include "sharing/remote_control.h"
 #include "sharing/share_state.h"
 #include "sharing/share_viewer.h"
@@ -362,6 +363,7 @@ void CMainFrame::install_handlers()
     r.set_handler(cmd::volume_control, [this] { OnVolumeControl(); });
     r.set_handler(cmd::internet_update, [this] { OnInternetUpdate(); });
     r.set_handler(cmd::customer_feedback, [this] { OnCustomerFeedBack(); });
+    r.set_handler(cmd::tell_friend, [this] { OnTellFriend(); });
     r.set_handler(cmd::exit, [this] { close(); });
     r.set_handler(cmd::edit_copy, [this] { OnEditCopy(); });
     r.set_handler(cmd::edit_paste, [this] { OnEditPaste(); });
@@ -1042,6 +1044,12 @@ void CMainFrame::OnInternetUpdate()
 void CMainFrame::OnCustomerFeedBack()
 {
     CDlgCustomerFeedBack dlg(this);
+    dlg.exec();
+}
+
+void CMainFrame::OnTellFriend()
+{
+    CDlgTellFriend dlg(this);
     dlg.exec();
 }
 

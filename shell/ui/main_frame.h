@@ -174,6 +174,7 @@ public:
     void OnVolumeControl();
     void OnInternetUpdate();
     void OnCustomerFeedBack();
+    void OnTellFriend();
     // A new scheme is current: the menus' brush and the bars' pictures are
     // made again from it, and everything repaints.
     void reload_skin();

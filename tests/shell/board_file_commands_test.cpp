@@ -1,12 +1,13 @@
 // The frame's whiteboard-file commands and the speed test as a user meets
 // them: the file dialogs with the whiteboard filter, open and save of the
-// current page, a ".bod" given at start, the upload's question, the update
-// and feedback dialogs, and the pictures of the dialogs in both languages.
+// current page, a ".bod" given at start, the upload's question, the update,
+// feedback and tell-a-friend dialogs, and the pictures of the dialogs in both languages.
 
 #include "core/global_state.h"
 #include "core/message_box.h"
 #include "dialogs/ui/dlg_customer_feedback.h"
 #include "dialogs/ui/dlg_internet_update.h"
+#include "dialogs/ui/dlg_tell_friend.h"
 #include "dialogs/ui/dlg_net_speed.h"
 #include "platform/ui/file_dialog.h"
 #include "platform/ui/translations.h"
@@ -215,28 +216,38 @@ TEST_F(BoardFileCommands, NetSpeedTestOpensItsDialog)
     g_connected_to_server = 0;
 }
 
-TEST_F(BoardFileCommands, CustomerFeedbackOpensItsForm)
+TEST_F(BoardFileCommands, FeedbackAndTellFriendOpenTheirForms)
 {
-    bool seen = false;
-    ModalWatcher watcher([&](QWidget* modal) {
-        seen = qobject_cast<CDlgCustomerFeedBack*>(modal) != nullptr;
-        QTimer::singleShot(0, modal, [modal] { modal->close(); });
-    });
-    trigger(cmd::customer_feedback);
-    EXPECT_TRUE(seen);
+    // A watcher each: the second dialog may stand where the first stood.
+    std::vector<bool> seen;
+    for (int command : { cmd::customer_feedback, cmd::tell_friend }) {
+        ModalWatcher watcher([&](QWidget* modal) {
+            seen.push_back(command == cmd::customer_feedback ? qobject_cast<CDlgCustomerFeedBack*>(modal) != nullptr
+                                                             : qobject_cast<CDlgTellFriend*>(modal) != nullptr);
+            QTimer::singleShot(0, modal, [modal] { modal->close(); });
+        });
+        trigger(command);
+    }
+    EXPECT_EQ(seen, (std::vector<bool> { true, true }));
     EXPECT_TRUE(boxes.texts().empty());
 }
 
 // The update dialog opens by its command and by the Yes to the server's new-version offer; No opens nothing.
 TEST_F(BoardFileCommands, InternetUpdateOpensByItsCommandAndTheNewVersionOffer)
 {
+    // A watcher for each opening: a later dialog may stand where an earlier one stood.
     int opened = 0;
-    ModalWatcher watcher([&](QWidget* modal) {
-        if (qobject_cast<CDlgInternetUpdate*>(modal))
-            ++opened;
-        QTimer::singleShot(0, modal, [modal] { modal->close(); });
-    });
-    trigger(cmd::internet_update);
+    auto watch = [&] {
+        return std::make_unique<ModalWatcher>([&](QWidget* modal) {
+            if (qobject_cast<CDlgInternetUpdate*>(modal))
+                ++opened;
+            QTimer::singleShot(0, modal, [modal] { modal->close(); });
+        });
+    };
+    {
+        auto watcher = watch();
+        trigger(cmd::internet_update);
+    }
     EXPECT_EQ(opened, 1);
 
     const std::string offer = "Tamblo 1.9.5 available, your current version is:1.9.4, would you like to do update?";
@@ -248,6 +259,7 @@ TEST_F(BoardFileCommands, InternetUpdateOpensByItsCommandAndTheNewVersionOffer)
         int opened;
     } cases[] = { { MessageBoxButton::no, 1 }, { MessageBoxButton::yes, 2 } };
     for (const Case& c : cases) {
+        auto watcher = watch();
         boxes.clear();
         boxes.answer_with(c.answer);
         frame->handle_window_message(WM_MY_MSG_NEW_VERSION, 0, 0);
