@@ -11,6 +11,25 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+void lay_out_web_form(Cgood_dlg* dlg, QGridLayout* fields, const char* text_label, CMyEdit* text)
+{
+    auto* submit = new CMyButton(IDOK, tr_ui("Submit"), dlg);
+    auto* cancel = new CMyButton(IDCANCEL, tr_ui("Cancel"), dlg);
+    QObject::connect(submit, &QPushButton::clicked, dlg, [dlg] { dlg->OnOK(); });
+    QObject::connect(cancel, &QPushButton::clicked, dlg, [dlg] { dlg->OnCancel(); });
+    fields->setColumnStretch(1, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(submit);
+    buttons->addWidget(cancel);
+    auto* layout = new QVBoxLayout(dlg);
+    layout->setContentsMargins(14, 10, 14, 12);
+    layout->addLayout(fields);
+    layout->addWidget(new CMyStatic(-1, tr_ui(text_label), dlg));
+    layout->addWidget(text, 1);
+    layout->addLayout(buttons);
+}
+
 CDlgCustomerFeedBack::CDlgCustomerFeedBack(QWidget* parent) : Cgood_dlg(243, parent)
 {
     setWindowTitle(tr_ui("Customer Feed Back"));
@@ -21,27 +40,12 @@ CDlgCustomerFeedBack::CDlgCustomerFeedBack(QWidget* parent) : Cgood_dlg(243, par
     comment_ = new CMyEdit(1002, this);
     comment_->setAcceptRichText(false);
     comment_->setMinimumSize(380, 160);
-    auto* submit = new CMyButton(IDOK, tr_ui("Submit"), this);
-    auto* cancel = new CMyButton(IDCANCEL, tr_ui("Cancel"), this);
-    connect(submit, &QPushButton::clicked, this, [this] { OnOK(); });
-    connect(cancel, &QPushButton::clicked, this, [this] { OnCancel(); });
-
     auto* fields = new QGridLayout;
     fields->addWidget(new CMyStatic(-1, tr_ui("Your Name:"), this), 0, 0);
     fields->addWidget(name_, 0, 1);
     fields->addWidget(new CMyStatic(-1, tr_ui("Your Email:"), this), 1, 0);
     fields->addWidget(email_, 1, 1);
-    fields->setColumnStretch(1, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(submit);
-    buttons->addWidget(cancel);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(14, 10, 14, 12);
-    layout->addLayout(fields);
-    layout->addWidget(new CMyStatic(-1, tr_ui("Your Comment and Suggestions:"), this));
-    layout->addWidget(comment_, 1);
-    layout->addLayout(buttons);
+    lay_out_web_form(this, fields, "Your Comment and Suggestions:", comment_);
     name_->setFocus();
 }
 

@@ -7,9 +7,14 @@
 
 class CMyEdit;
 class CMyEdit_no_scroll;
+class QGridLayout;
 
 inline constexpr int feedback_comment_limit = 10229;
 inline constexpr int feedback_field_limit = 127;
+
+// Lays out a form: its fields, the label and edit of its long text, and
+// "Submit" and "Cancel" wired to the dialog's OnOK and OnCancel.
+void lay_out_web_form(Cgood_dlg* dlg, QGridLayout* fields, const char* text_label, CMyEdit* text);
 
 class CDlgCustomerFeedBack : public Cgood_dlg {
     Q_OBJECT

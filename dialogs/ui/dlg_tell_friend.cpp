@@ -5,13 +5,10 @@
 #include "dialogs/ui/dlg_customer_feedback.h"
 #include "dialogs/web_form.h"
 #include "platform/ui/translations.h"
-#include "skin/ui/my_button.h"
 #include "skin/ui/my_edit.h"
 #include "skin/ui/my_static.h"
 
 #include <QGridLayout>
-#include <QHBoxLayout>
-#include <QVBoxLayout>
 
 CDlgTellFriend::CDlgTellFriend(QWidget* parent) : Cgood_dlg(251, parent)
 {
@@ -30,25 +27,10 @@ CDlgTellFriend::CDlgTellFriend(QWidget* parent) : Cgood_dlg(251, parent)
     name_ = field(1147, "Your Name:");
     email_ = field(1149, "Your Email:");
     subject_ = field(1150, "Mail Subject:");
-    fields->setColumnStretch(1, 1);
     content_ = new CMyEdit(1002, this);
     content_->setAcceptRichText(false);
     content_->setMinimumSize(380, 140);
-    auto* submit = new CMyButton(IDOK, tr_ui("Submit"), this);
-    auto* cancel = new CMyButton(IDCANCEL, tr_ui("Cancel"), this);
-    connect(submit, &QPushButton::clicked, this, [this] { OnOK(); });
-    connect(cancel, &QPushButton::clicked, this, [this] { OnCancel(); });
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(submit);
-    buttons->addWidget(cancel);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(14, 10, 14, 12);
-    layout->addLayout(fields);
-    layout->addWidget(new CMyStatic(-1, tr_ui("Mail Content:"), this));
-    layout->addWidget(content_, 1);
-    layout->addLayout(buttons);
+    lay_out_web_form(this, fields, "Mail Content:", content_);
     friend_name_->setFocus();
 }
 
