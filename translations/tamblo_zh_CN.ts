@@ -3071,5 +3071,47 @@ The high the Video FrameRate, the higher the bandwidth usage.</source>
             <source>/</source>
             <translation>/ch/</translation>
         </message>
+        <message>
+            <source>The package could not be opened for installation. Install it with:
+%s</source>
+            <translation>无法打开安装包进行安装。请用以下命令安装：
+%s</translation>
+        </message>
+        <message>
+            <source>The update cannot be checked: dpkg-deb could not be run.</source>
+            <translation>无法检查更新：无法运行 dpkg-deb。</translation>
+        </message>
+        <message>
+            <source>The update cannot be checked: gpgv could not be run.</source>
+            <translation>无法检查更新：无法运行 gpgv。</translation>
+        </message>
+        <message>
+            <source>The update cannot be checked: the signing keyring %s is missing.</source>
+            <translation>无法检查更新：签名密钥环 %s 不存在。</translation>
+        </message>
+        <message>
+            <source>The update download failed: the file is larger than %lld bytes.</source>
+            <translation>更新下载失败：文件大于 %lld 字节。</translation>
+        </message>
+        <message>
+            <source>The update download failed: the web host answered %d.</source>
+            <translation>更新下载失败：网站服务器返回 %d。</translation>
+        </message>
+        <message>
+            <source>The update download failed: the web host did not say how long the file is.</source>
+            <translation>更新下载失败：网站服务器未告知文件长度。</translation>
+        </message>
+        <message>
+            <source>The update download failed: the web host sent more than the file's length.</source>
+            <translation>更新下载失败：网站服务器发送的数据超过了文件长度。</translation>
+        </message>
+        <message>
+            <source>The update package is not a Tamblo package for this computer (%s, %s).</source>
+            <translation>更新包不是适用于本计算机的 Tamblo 安装包（%s，%s）。</translation>
+        </message>
+        <message>
+            <source>The update package is not signed with the update key.</source>
+            <translation>更新包未使用更新密钥签名。</translation>
+        </message>
     </context>
 </TS>
