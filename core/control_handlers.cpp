@@ -336,8 +336,11 @@ void do_restore_zoom_from_server(const char*, int, int)
         post_window_message(slot, WM_MY_MSG_REPAINT);
 }
 
+AtomicInt g_probes_received { 0 };
+
 void do_probe_from_server(const char*, int, int)
 {
+    ++g_probes_received;
     if (g_room_number >= 0)
         send_cmd(MSG_PROBE_ANSWER);
 }

@@ -5,6 +5,8 @@
 // Handlers run on the main receive thread: they store what arrived in the
 // global state and post or send a window message; they never touch a window.
 
+#include "core/global_state.h"
+
 #include <string>
 
 // Builders. Each returns 0, or -1 when it refuses (a message box names the
@@ -40,6 +42,10 @@ inline constexpr size_t room_body_limit = 64;
 inline constexpr size_t chat_text_limit = 8166;
 inline constexpr size_t chat_body_limit = 8172;
 inline constexpr size_t rest_room_chat_limit = 1000;
+
+// The server's probes (782) counted as they come: one asked for with 581
+// comes back after everything sent before it on the main connection.
+extern AtomicInt g_probes_received;
 
 // Handlers: body (not terminated), its length, head field 2. The main
 // dispatch itself handles 34-36, 38, 39, 173, 174, 692 and 693.

@@ -1,11 +1,15 @@
 #include "whiteboard/board_file.h"
 
 #include "core/connections.h"
+#include "core/control_messages.h"
 #include "core/dbg_log.h"
 #include "core/file_util.h"
 #include "core/message_box.h"
+#include "core/messages.h"
+#include "core/wire_builders.h"
 #include "whiteboard/board_bmp_transfer.h"
 #include "whiteboard/board_messages.h"
+#include "platform/sys/clock.h"
 
 #include <algorithm>
 #include <array>
@@ -468,6 +472,19 @@ std::string_view snapshot_text(const BoardSnapshot& s, const board_action& a)
     return {};
 }
 
+// The pictures go on the file connection, the clear and the actions on the
+// main one: a picture the server takes in before the clear would go with it.
+// A probe asked for now comes back once the server has handled what went
+// before it.
+void wait_for_server_in_step()
+{
+    constexpr int wait_ms = 5000;
+    const int seen = g_probes_received.load();
+    send_cmd(MSG_581);
+    for (int waited = 0; g_probes_received.load() == seen && waited < wait_ms; waited += 5)
+        platform::sleep_ms(5);
+}
+
 } // namespace
 
 int board_upload_board_to_server(int board)
@@ -527,6 +544,8 @@ int board_upload_board_to_server(int board)
     // The fonts went by the current page's font; the user's own choice stays.
     if (board_index_valid(current))
         g_board[static_cast<size_t>(current)].font_index = kept_font;
+    if (std::any_of(snap->record.bitmaps.begin(), snap->record.bitmaps.end(), [](const bmp_slot& s) { return s.used == 1; }))
+        wait_for_server_in_step();
     for (int i = 0; i < board_bmp_count; ++i) {
         const bmp_slot& s = snap->record.bitmaps[static_cast<size_t>(i)];
         if (s.used != 1)

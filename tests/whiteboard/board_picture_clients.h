@@ -46,6 +46,7 @@ public:
         set_main_handler(MSG_HELLO_MAIN, do_customer_id_from_server);
         set_main_handler(MSG_LOGIN_OK, do_login_ok_from_server);
         set_main_handler(MSG_ROOM_ENTERED, do_room_entered_from_server);
+        set_main_handler(MSG_PROBE, do_probe_from_server);
         g_server_host.set("127.0.0.1");
         g_server_port = port;
         g_login_name.set("paster");
