@@ -2,6 +2,7 @@
 // files hold, every field ends inside its record, no line break reaches a
 // field that the file writes back, and what is written reads back the same.
 
+#include "core/folders.h"
 #include "dialogs/contacts.h"
 #include "fuzz/fuzz_input.h"
 
@@ -24,6 +25,9 @@ struct UserFolder {
             std::abort();
         ::setenv("XDG_DATA_HOME", root, 1);
         set_message_box_presenter(&boxes);
+        // The files live in the user's folder, which the program makes at start.
+        if (create_work_folders() != 0)
+            std::abort();
     }
     QuietMessageBoxes boxes;
 };
