@@ -14,6 +14,7 @@
 #include "tests/skin/paint_probe.h"
 #include "tests/skin/screenshots.h"
 #include "tests/support/child_process.h"
+#include "tests/dialogs/web_host_spool.h"
 #include "tests/support/server_process.h"
 #include "tests/support/temp_home.h"
 
@@ -59,24 +60,12 @@ std::map<std::string, std::string> fields_of(const std::string& body)
     return { fields.begin(), fields.end() };
 }
 
-std::vector<fs::path> spool_files(const fs::path& spool)
-{
-    std::vector<fs::path> files;
-    for (const auto& entry : fs::directory_iterator(spool))
-        files.push_back(entry.path());
-    return files;
-}
-
 TEST(CustomerFeedBackDialog, WhatIsTypedLandsInTheSpool)
 {
     TempHome home;
     ScriptedMessageBoxes boxes;
-    fs::path spool = fs::path(home.root()) / "spool";
-    fs::create_directories(spool);
-    ServerProcess web({ "--web", "127.0.0.1:0", "--web-root", home.root(), "--web-spool", spool.string() });
-    ASSERT_NE(web.web_port(), 0);
-    reg_write("general", "web_host", "127.0.0.1");
-    reg_write_int("general", "web_port", web.web_port());
+    WebHostSpool host(home.root());
+    ASSERT_NE(host.web.web_port(), 0);
 
     // 10229 characters are sent and the one beyond them is not.
     QString long_comment = QString::fromUtf8("\xe6\x84\x8f a&b=c+d%\n").repeated(1023).left(feedback_comment_limit);
@@ -94,10 +83,10 @@ TEST(CustomerFeedBackDialog, WhatIsTypedLandsInTheSpool)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         boxes.clear();
-        std::vector<fs::path> before = spool_files(spool);
+        std::vector<fs::path> before = host.files();
         EXPECT_EQ(submit(c.name, c.email, c.comment), IDOK);
         EXPECT_EQ(boxes.texts(), std::vector<std::string> { success });
-        std::vector<fs::path> after = spool_files(spool);
+        std::vector<fs::path> after = host.files();
         ASSERT_EQ(after.size(), before.size() + 1);
         fs::path kept;
         for (const fs::path& p : after)

@@ -12,6 +12,7 @@
 #include "skin/ui/my_edit.h"
 #include "tests/skin/paint_probe.h"
 #include "tests/skin/screenshots.h"
+#include "tests/dialogs/web_host_spool.h"
 #include "tests/support/server_process.h"
 #include "tests/support/temp_home.h"
 
@@ -58,12 +59,9 @@ TEST(TellFriendDialog, EmptyFieldsAreRefusedInOrderThenTheMessageLandsInTheSpool
 {
     TempHome home;
     ScriptedMessageBoxes boxes;
-    fs::path spool = fs::path(home.root()) / "spool";
-    fs::create_directories(spool);
-    ServerProcess web({ "--web", "127.0.0.1:0", "--web-root", home.root(), "--web-spool", spool.string() });
-    ASSERT_NE(web.web_port(), 0);
-    reg_write("general", "web_host", "127.0.0.1");
-    reg_write_int("general", "web_port", web.web_port());
+    WebHostSpool host(home.root());
+    ASSERT_NE(host.web.web_port(), 0);
+    const fs::path& spool = host.spool;
 
     // Emptied one after another from the last: each time the first empty one is named.
     const std::pair<const char*, const char*> order[] = {

@@ -26,6 +26,7 @@
 #include "shell/ui/brenmo_app.h"
 #include "shell/ui/command_registry.h"
 #include "shell/ui/main_frame.h"
+#include "tests/support/gzip.h"
 #include "tests/support/headless_peer.h"
 #include "tests/support/server_process.h"
 #include "whiteboard/board_model.h"
@@ -36,7 +37,6 @@
 #include <QImage>
 #include <QEventLoop>
 #include <QTimer>
-#include <zlib.h>
 
 #include <atomic>
 #include <cstdlib>
@@ -117,21 +117,6 @@ inline std::string jpeg_of(const QImage& image)
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, "JPG", 90);
     return bytes.toStdString();
-}
-
-inline std::string gzip_of(const std::string& plain)
-{
-    std::string out(compressBound(static_cast<uLong>(plain.size())) + 64, '\0');
-    z_stream z {};
-    deflateInit2(&z, 6, Z_DEFLATED, 31, 8, Z_DEFAULT_STRATEGY);
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(plain.data()));
-    z.avail_in = static_cast<uInt>(plain.size());
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = static_cast<uInt>(out.size());
-    deflate(&z, Z_FINISH);
-    out.resize(z.total_out);
-    deflateEnd(&z);
-    return out;
 }
 
 inline QImage coloured(int w, int h, QColor colour)

@@ -20,6 +20,7 @@
 #include "shell/ui/brenmo_app.h"
 #include "shell/ui/brenmo_view.h"
 #include "shell/ui/main_frame.h"
+#include "tests/support/gzip.h"
 #include "tests/support/headless_peer.h"
 #include "tests/support/record_file.h"
 #include "tests/support/server_process.h"
@@ -31,7 +32,6 @@
 #include <QImage>
 #include <QTest>
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <cstring>
 #include <filesystem>
@@ -59,41 +59,6 @@ std::string jpeg_of(const QImage& image)
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, "JPG", 95);
     return bytes.toStdString();
-}
-
-std::string gzip_of(const std::string& plain)
-{
-    uLongf len = compressBound(static_cast<uLong>(plain.size())) + 64;
-    std::string out(len, '\0');
-    z_stream z {};
-    deflateInit2(&z, 6, Z_DEFLATED, 31, 8, Z_DEFAULT_STRATEGY);
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(plain.data()));
-    z.avail_in = static_cast<uInt>(plain.size());
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = static_cast<uInt>(out.size());
-    deflate(&z, Z_FINISH);
-    out.resize(z.total_out);
-    deflateEnd(&z);
-    return out;
-}
-
-std::string gunzip_of(const std::string& packed)
-{
-    std::string out;
-    z_stream z {};
-    inflateInit2(&z, 31);
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(packed.data()));
-    z.avail_in = static_cast<uInt>(packed.size());
-    char piece[65536];
-    int result = Z_OK;
-    while (result == Z_OK) {
-        z.next_out = reinterpret_cast<Bytef*>(piece);
-        z.avail_out = sizeof piece;
-        result = inflate(&z, Z_NO_FLUSH);
-        out.append(piece, sizeof piece - z.avail_out);
-    }
-    inflateEnd(&z);
-    return result == Z_STREAM_END ? out : std::string("<bad>");
 }
 
 // The bytes of the last file a peer was sent as begin / data / end on its application connection.
