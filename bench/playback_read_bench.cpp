@@ -16,6 +16,7 @@
 #include "media/voice_codec.h"
 #include "platform/camera/capture_source.h"
 #include "sharing/share_recording.h"
+#include "tests/support/record_file.h"
 #include "tests/support/temp_home.h"
 #include "whiteboard/board_recording.h"
 #include "whiteboard/meeting_playback.h"
@@ -52,16 +53,7 @@ double median(std::vector<double> v)
 
 record_system_time meeting_time(int64_t ms)
 {
-    int64_t t = ((12LL * 24 + 14) * 60) * 60000 + ms;  // the 12th, 14:00
-    record_system_time st;
-    st.year = 2026;
-    st.month = 5;
-    st.day = static_cast<uint16_t>(t / 86400000);
-    st.hour = static_cast<uint16_t>(t / 3600000 % 24);
-    st.minute = static_cast<uint16_t>(t / 60000 % 60);
-    st.second = static_cast<uint16_t>(t / 1000 % 60);
-    st.millisecond = static_cast<uint16_t>(t % 1000);
-    return st;
+    return record_time(2026, 5, ((12LL * 24 + 14) * 60) * 60000 + ms);  // the 12th, 14:00
 }
 
 // A talk block as the voice receiver records it: a tone coded and packed.

@@ -22,6 +22,7 @@
 #include "whiteboard/board_model.h"
 #include "whiteboard/board_recording.h"
 #include "whiteboard/playback_pictures.h"
+#include "tests/support/record_file.h"
 #include "tests/support/temp_home.h"
 
 #include <gtest/gtest.h>
@@ -206,16 +207,7 @@ struct RecordClock {
     int64_t offset_ms = 0;
     record_system_time at(int64_t ms) const
     {
-        int64_t t = ((10LL * 24 + 9) * 60 + 30) * 60000 + 15250 + ms;  // the 10th, 09:30:15.250
-        record_system_time st;
-        st.year = 2026;
-        st.month = 3;
-        st.day = static_cast<uint16_t>(t / 86400000);
-        st.hour = static_cast<uint16_t>(t / 3600000 % 24);
-        st.minute = static_cast<uint16_t>(t / 60000 % 60);
-        st.second = static_cast<uint16_t>(t / 1000 % 60);
-        st.millisecond = static_cast<uint16_t>(t % 1000);
-        return st;
+        return record_time(2026, 3, ((10LL * 24 + 9) * 60 + 30) * 60000 + 15250 + ms);  // the 10th, 09:30:15.250
     }
 };
 
