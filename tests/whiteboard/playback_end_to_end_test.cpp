@@ -299,10 +299,16 @@ TEST_F(PlaybackEndToEnd, AFreshProgramPlaysBackWhatTheRecordingProgramHeld)
     EXPECT_EQ(read_file(shown + "ann.jpg"), ann_picture);
     EXPECT_EQ(read_file(shown + "bob.jpg"), bob_picture);
 
+    // The players take their last blocks on threads of their own, after the
+    // playback thread has ended.
     std::vector<std::vector<uint8_t>> played_talk;
-    for (const KeptBlock& b : kept_sound().taken())
-        if (std::find(recorded_talk.begin(), recorded_talk.end(), b.samples) != recorded_talk.end())
-            played_talk.push_back(b.samples);
+    pump_until([&] {
+        played_talk.clear();
+        for (const KeptBlock& b : kept_sound().taken())
+            if (std::find(recorded_talk.begin(), recorded_talk.end(), b.samples) != recorded_talk.end())
+                played_talk.push_back(b.samples);
+        return played_talk.size() >= recorded_talk.size();
+    });
     EXPECT_EQ(played_talk.size(), recorded_talk.size());
     EXPECT_TRUE(played_talk == recorded_talk) << "talk blocks played out of order or more than once";
 }
