@@ -306,6 +306,12 @@ int open_in_system_browser(const std::string& url)
     return result;
 }
 
+CoBrowserWindow& co_browser_window()
+{
+    static CoBrowserWindow window;
+    return window;
+}
+
 Cshare_ie& share_ie()
 {
     static Cshare_ie instance;

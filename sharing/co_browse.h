@@ -142,6 +142,16 @@ private:
 };
 Cshare_ie& share_ie();
 
+// The browser window as the rest of the program reaches it; the window fills
+// these in when it is made. Share Browser's "Tamblo Browser" shows it with
+// push mode on; the system browser is given its current page.
+struct CoBrowserWindow {
+    std::function<void()> show_pushing;
+    // The address the window's current page shows; empty when there is none.
+    std::function<std::string()> current_url;
+};
+CoBrowserWindow& co_browser_window();
+
 // Receivers of 570 and 571: keep the address, post to the files page, record.
 void do_auto_ie_open_url_from_server(const char* body, int len, int field2);
 void do_auto_ie_open_frame_url_from_server(const char* body, int len, int field2);
