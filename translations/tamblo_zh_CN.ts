@@ -2076,6 +2076,18 @@ Your file size is:%d</source>
             <translation>无法启动 Microsoft Excel。</translation>
         </message>
         <message>
+            <source>Couldn't start LibreOffice Impress.</source>
+            <translation>无法启动 LibreOffice Impress。</translation>
+        </message>
+        <message>
+            <source>Couldn't start LibreOffice Writer.</source>
+            <translation>无法启动 LibreOffice Writer。</translation>
+        </message>
+        <message>
+            <source>Couldn't start LibreOffice Calc.</source>
+            <translation>无法启动 LibreOffice Calc。</translation>
+        </message>
+        <message>
             <source>%s is sharing PowerPoint:
 %s.</source>
             <translation>%s 正在共享 PowerPoint：

@@ -5,9 +5,11 @@
 #include "core/message_box.h"
 #include "core/messages.h"
 #include "core/ui_text.h"
+#include "dialogs/event_notice.h"
 #include "platform/ui/file_dialog.h"
 #include "platform/ui/translations.h"
 #include "sharing/file_share.h"
+#include "sharing/office_share.h"
 #include "sharing/ui/clipboard_share.h"
 #include "sharing/ui/dlg_download_progress.h"
 #include "sharing/ui/dlg_upload_progress.h"
@@ -17,6 +19,7 @@
 #include "skin/ui/my_static.h"
 #include "skin/ui/my_status_bar.h"
 #include "skin/ui/wnd_status_indicator.h"
+#include "whiteboard/meeting_playback.h"
 
 #include <QDir>
 #include <QResizeEvent>
@@ -56,6 +59,9 @@ int run_upload_dialog()
     return dlg.exec();
 }
 
+// Positions travel in wparam as the receivers' signed values.
+int as_int(uintptr_t wparam) { return static_cast<int>(static_cast<intptr_t>(wparam)); }
+
 int run_download_dialog()
 {
     CDlgDownloadProgress dlg;
@@ -75,6 +81,20 @@ void install_file_share_windows()
 {
     file_share_windows().run_upload_dialog = run_upload_dialog;
     file_share_windows().run_download_dialog = run_download_dialog;
+    FilesPageSteps& steps = files_page_steps();
+    steps.powerpoint_position = [] { share_ppt().do_timer_ppt(); };
+    steps.word_position = [] { share_word().do_timer_word(); };
+    steps.excel_position = [] { share_excel().do_timer_excel(); };
+    // A played-back document lies in "share/" under its recorded name; its
+    // open message follows.
+    PlaybackOfficeHooks& playback = playback_office_hooks();
+    playback.document_arrived = [](uint32_t type, const std::string& name) {
+        OfficeShare& share = type == record_type_word_doc    ? static_cast<OfficeShare&>(share_word())
+                             : type == record_type_excel_doc ? static_cast<OfficeShare&>(share_excel())
+                                                             : static_cast<OfficeShare&>(share_ppt());
+        share.set_local_file_name(name);
+    };
+    playback.excel_cell = [](int column, int row) { share_excel().set_received_cell(column, row); };
 }
 
 CLeftFormFiles::CLeftFormFiles(QWidget* parent) : Cgood_dlg_no_upper(151, parent)
@@ -283,6 +303,39 @@ intptr_t CLeftFormFiles::handle_window_message(uint32_t msg, uintptr_t wparam, i
     case WM_MY_MSG_FILE_LIST_FIRST: add_entry(body, lparam, true); break;
     case WM_MY_MSG_FILE_LIST_ADD: add_entry(body, lparam, false); break;
     case WM_MY_MSG_FILE_LIST_CHANGED: OnRefresh(); break;
+    case WM_MY_MSG_PPT_FILE_READY:
+        office_file_ready(share_ppt(), ppt_file_downloading, "m_ppt_file_down_in_progress==1 in OnMyMsgPPTFileReady\r\n");
+        break;
+    case WM_MY_MSG_WORD_FILE_READY:
+        office_file_ready(share_word(), word_file_downloading, "m_word_file_down_in_progress==1 in OnMyMsgWordFileReady\r\n");
+        break;
+    case WM_MY_MSG_EXCEL_FILE_READY:
+        office_file_ready(share_excel(), excel_file_downloading,
+                          "m_excel_file_down_in_progress==1 in OnMyMsgExcelFileReady\r\n");
+        break;
+    // Playback wrote the document into "share/" and set its name before.
+    case WM_MY_MSG_PPT_OPEN: share_ppt().open_shared_file(); break;
+    case WM_MY_MSG_WORD_OPEN: share_word().open_shared_file(); break;
+    case WM_MY_MSG_EXCEL_OPEN: share_excel().open_shared_file(); break;
+    case WM_MY_MSG_PPT_SHOW: share_ppt().show(as_int(wparam), static_cast<int>(lparam)); break;
+    case WM_MY_MSG_WORD_POSITION: share_word().set_scroll_position(as_int(wparam)); break;
+    case WM_MY_MSG_EXCEL_SHEET:
+        share_excel().set_current_sheet(as_int(wparam));
+        share_excel().set_scroll_position();
+        break;
+    case WM_MY_MSG_EXCEL_CHART: share_excel().set_current_chart(as_int(wparam)); break;
+    case WM_MY_MSG_PPT_CLOSE: share_ppt().close_app(); break;
+    case WM_MY_MSG_WORD_CLOSE: share_word().close_app(); break;
+    case WM_MY_MSG_EXCEL_CLOSE: share_excel().close_app(); break;
+    case WM_MY_MSG_PPT_SHARED:
+        show_event_printf("%s is sharing PowerPoint:\n%s.", g_ppt_sharer.get().c_str(), share_ppt().local_file_name().c_str());
+        break;
+    case WM_MY_MSG_WORD_SHARED:
+        show_event_printf("%s is sharing Word:\n%s", g_word_sharer.get().c_str(), share_word().local_file_name().c_str());
+        break;
+    case WM_MY_MSG_EXCEL_SHARED:
+        show_event_printf("%s is sharing Excel:\n%s.", g_excel_sharer.get().c_str(), share_excel().local_file_name().c_str());
+        break;
     case WM_MY_MSG_CLIPBOARD_OFFERED: {
         std::string name = g_clipboard_file_name.get();
         if (message_box_id_yes_no(34059) == IDYES)

@@ -27,7 +27,9 @@ struct FilesPageSteps {
 };
 FilesPageSteps& files_page_steps();
 
-// Makes the progress dialogs the transfers run (once, at start).
+// Makes the progress dialogs the transfers run, puts Office sharing's
+// position steps on the page's timer and gives playback the shared
+// documents' names (once, at start).
 void install_file_share_windows();
 
 class CLeftFormFiles : public Cgood_dlg_no_upper, public WindowTarget {

@@ -2,6 +2,9 @@
 
 #include "core/global_state.h"
 #include "core/message_box.h"
+#include "platform/ui/file_dialog.h"
+#include "platform/ui/translations.h"
+#include "sharing/office_share.h"
 #include "sharing/share_sharer.h"
 #include "sharing/sharing_messages.h"
 #include "sharing/ui/choose_app_dlg.h"
@@ -33,6 +36,19 @@ void OnShareDesktop()
     else
         return;
     send_share_desk_start();
+}
+
+int OnShareOffice(QWidget* frame, OfficeKind kind)
+{
+    OfficeFileChooser choose = [frame](const char* filter) {
+        return choose_open_file(frame, tr_ui(filter)).toStdString();
+    };
+    switch (kind) {
+    case OfficeKind::presentation: return share_ppt().do_share(choose);
+    case OfficeKind::text: return share_word().do_share(choose);
+    case OfficeKind::sheet: return share_excel().do_share(choose);
+    }
+    return -1;
 }
 
 void start_approved_desktop_share(QWidget* frame)

@@ -333,6 +333,9 @@ void CMainFrame::install_handlers()
     r.set_handler(cmd::show_video, [this] { OnShowVideo(); });
     r.set_handler(cmd::share_application, [this] { OnShareApplication(); });
     r.set_handler(cmd::share_desktop, [this] { OnShareDesktop(); });
+    r.set_handler(cmd::share_powerpoint, [this] { OnShareOffice(OfficeKind::presentation); });
+    r.set_handler(cmd::share_word, [this] { OnShareOffice(OfficeKind::text); });
+    r.set_handler(cmd::share_excel, [this] { OnShareOffice(OfficeKind::sheet); });
     r.set_handler(cmd::request_remote_control, [] { toggle_remote_control(); });
     r.set_handler(cmd::text_chat, [this] { show_chat_dialog(this); });
     r.set_handler(cmd::reload_chat, [] { send_reload_chat(); });
@@ -621,6 +624,16 @@ void CMainFrame::OnShareDesktop()
         return;
     }
     ::OnShareDesktop();
+}
+
+void CMainFrame::OnShareOffice(OfficeKind kind)
+{
+    std::string refusal = sharing_refusal(command_state());
+    if (!refusal.empty()) {
+        message_box_printf("%s", tr_text(refusal.c_str()).c_str());
+        return;
+    }
+    ::OnShareOffice(this, kind);
 }
 
 void CMainFrame::OnMyMsgShareDesktopDenied()

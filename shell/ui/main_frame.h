@@ -24,6 +24,7 @@ class CMySplitterWnd;
 class CMyStatusBar;
 class CMyToolBar;
 class CommandRegistry;
+enum class OfficeKind;
 class SessionCommands;
 class QMenu;
 
@@ -139,6 +140,7 @@ public:
     void OnStopMeeting();
     void OnShareApplication();
     void OnShareDesktop();
+    void OnShareOffice(OfficeKind kind);
     void OnLogout();
     void OnWorkOffline();
     void OnMeetingTalk();
