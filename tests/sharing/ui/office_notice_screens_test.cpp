@@ -1,9 +1,11 @@
-// Pictures of what a viewer of office sharing sees appear: the files
-// page's notices that a member shares a presentation, a text and a
-// spreadsheet, under an X server of their own, in both languages.
+// Pictures of what office sharing shows: the files page's notices that a
+// member shares a presentation, a text and a spreadsheet, and the box when
+// the office cannot be started, under an X server of their own, in both
+// languages.
 
 #include "core/global_state.h"
 #include "core/settings.h"
+#include "core/ui_text.h"
 #include "core/window_messages.h"
 #include "dialogs/event_notice.h"
 #include "dialogs/ui/dlg_event.h"
@@ -13,6 +15,8 @@
 #include "sharing/office_share.h"
 #include "sharing/ui/files_page.h"
 #include "skin/skin_table.h"
+#include "skin/ui/dlg_messagebox.h"
+#include "skin/ui/my_static.h"
 #include "tests/skin/screenshots.h"
 #include "tests/support/temp_home.h"
 #include "tests/support/xvfb.h"
@@ -65,7 +69,12 @@ void shoot(const char* language)
         page.show();
         for (uint32_t msg : { WM_MY_MSG_PPT_SHARED, WM_MY_MSG_WORD_SHARED, WM_MY_MSG_EXCEL_SHARED })
             page.handle_window_message(msg, 0, 0);
+        CDlg_messagebox box;
+        box.m_text = tr_text("Couldn't start LibreOffice Impress.");
+        box.show();
+        box.move(380, 60);
         pump(400);
+        EXPECT_LE(box.m_static->sizeHint().width(), box.m_static->width());
         std::vector<CDlgEvent*> notices = open_notices();
         ASSERT_EQ(notices.size(), 3u);
         const QRect screen = QGuiApplication::primaryScreen()->geometry();

@@ -176,6 +176,8 @@ protected:
             setenv(name.c_str(), value.c_str(), 1);
         ASSERT_TRUE(pump_until([this] { return file_exists(control_ + "/ready-bob"); }));
         frame_->commands().refresh();
+        // The server's greetings on the way in are not the tests' business.
+        boxes_.clear();
     }
 
     void TearDown() override
@@ -400,4 +402,57 @@ TEST_F(OfficeShareEndToEnd, RefusedSharesAndNamesEndCleanlyBeforeTheNextShareGoe
     EXPECT_EQ(in_share, std::vector<std::string> { local });
     EXPECT_FALSE(fs::exists(bob_home_ + "/kelo/tamblo/evil.ppt"));
     EXPECT_EQ(read_file(control_ + "/boxes-bob.txt"), "");
+}
+
+// A recording played back hands the files page each document under its
+// recorded name in "share/", then the open message; the office opens that
+// file, and a sheet message takes the recorded cell.
+TEST(OfficePlayback, TheFilesPageOpensEachPlayedDocumentUnderItsRecordedName)
+{
+    TempHome home;
+    std::map<OfficeKind, FakeOfficeDriver*> fakes;
+    set_office_driver_factory([&fakes](OfficeKind kind) {
+        auto driver = std::make_unique<FakeOfficeDriver>(kind);
+        fakes[kind] = driver.get();
+        return driver;
+    });
+    share_ppt_reset();
+    share_word_reset();
+    share_excel_reset();
+    install_file_share_windows();
+    {
+        CLeftFormFiles page;
+        struct Case {
+            OfficeKind kind;
+            uint32_t record_type;
+            uint32_t open_message;
+            const char* name;
+        };
+        const Case cases[] = {
+            { OfficeKind::presentation, record_type_ppt_doc, WM_MY_MSG_PPT_OPEN, "deck.ppt" },
+            { OfficeKind::text, record_type_word_doc, WM_MY_MSG_WORD_OPEN, "letter.doc" },
+            { OfficeKind::sheet, record_type_excel_doc, WM_MY_MSG_EXCEL_OPEN, "figures.xls" },
+        };
+        for (const Case& c : cases) {
+            playback_office_hooks().document_arrived(c.record_type, c.name);
+            page.handle_window_message(c.open_message, 0, 0);
+            EXPECT_EQ(fakes.at(c.kind)->opened_path, home.user_folder() + "share/" + c.name) << c.name;
+            EXPECT_FALSE(share_of(c.kind).sharing());
+        }
+        FakeOfficeDriver& sheet = *fakes.at(OfficeKind::sheet);
+        sheet.sheets = 3;
+        sheet.take_calls();
+        playback_office_hooks().excel_cell(7, 300);
+        page.handle_window_message(WM_MY_MSG_EXCEL_SHEET, 2, 0);
+        std::vector<std::string> calls = sheet.take_calls();
+        for (const char* call : { "activate_sheet 2", "set_scroll_column 7", "set_scroll_row 300" })
+            EXPECT_NE(std::find(calls.begin(), calls.end(), call), calls.end()) << call;
+    }
+    set_office_driver_factory(nullptr);
+    share_ppt_reset();
+    share_word_reset();
+    share_excel_reset();
+    file_share_windows() = {};
+    files_page_steps() = {};
+    playback_office_hooks() = {};
 }
