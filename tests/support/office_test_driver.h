@@ -23,6 +23,8 @@ struct OfficeTestDriver {
     std::function<void(OfficeKind kind, const std::string& path, int slides, int sheets)> make_document;
     // The sharer's user closes the application.
     std::function<void(OfficeDriver& driver)> close_application;
+    // Its windows need an X server: the tests start one of their own.
+    bool needs_display = false;
 };
 
 void register_office_test_driver(OfficeTestDriver driver);

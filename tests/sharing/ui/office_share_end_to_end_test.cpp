@@ -32,6 +32,7 @@
 #include "tests/support/record_file.h"
 #include "tests/support/server_process.h"
 #include "tests/support/temp_home.h"
+#include "tests/support/xvfb.h"
 #include "whiteboard/meeting_playback.h"
 
 #include <QAction>
@@ -130,6 +131,10 @@ protected:
         setenv("TAMBLO_CAMERA", "none", 1);
         set_message_box_presenter(&boxes_);
         driver_ = &office_test_driver();
+        if (driver_->needs_display) {
+            xvfb_ = std::make_unique<XvfbServer>("1024x768x24");
+            ASSERT_TRUE(xvfb_->running());
+        }
         fs::create_directories(control_);
         fs::create_directories(bob_home_);
         fs::create_directories(work_);
@@ -252,6 +257,7 @@ protected:
     std::string config_path_ = home_.root() + "/server.ini";
     std::string chosen_path_;
     std::vector<std::string> asked_filters_;
+    std::unique_ptr<XvfbServer> xvfb_;
     std::unique_ptr<ServerProcess> server_;
     std::unique_ptr<CMainFrame> frame_;
     std::unique_ptr<ChildProcess> bob_;
