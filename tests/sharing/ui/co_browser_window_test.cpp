@@ -361,6 +361,7 @@ TEST_F(CoBrowserWindowTest, Screenshots)
     dlg_->setGeometry(0, 0, 760, 480);
     const QString dir = screenshot_dir();
     EXPECT_TRUE(for_each_language_and_scheme([&](const QString& language, int scheme) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
         QImage image = dlg_->grab().toImage();
         EXPECT_TRUE(image.save(QString("%1/co_browser_%2_scheme_%3.png").arg(dir, language).arg(scheme)));
     }));
