@@ -43,8 +43,6 @@ bool CBrenmoApp::InitInstance()
     g_global_state_ready = 1;
     install_event_notices();
     install_file_share_windows();
-    install_co_browser_window();
-    main_frame_hooks().open_shared_browser = open_shared_browser;
 
     if (!command_line_.empty()) {
         g_auto_connect_allowed = 0;

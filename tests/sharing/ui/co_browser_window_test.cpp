@@ -1,11 +1,13 @@
 // The browser window offscreen over the real engine: two local web servers
 // (the second reached as "localhost", so its frames are of another origin),
-// the real tamblo-server, and a headless attendee in the same room who
-// records what this window pushes and sends what a pushing attendee sends.
+// the real tamblo-server, the program's main frame that opens the window for
+// received pages, and a headless attendee in the same room who records what
+// this window pushes and sends what a pushing attendee sends.
 
 #include "core/connections.h"
 #include "core/control_messages.h"
 #include "core/dbg_log.h"
+#include "core/folders.h"
 #include "core/messages.h"
 #include "core/receive_dispatch.h"
 #include "core/receive_threads.h"
@@ -17,6 +19,7 @@
 #include "sharing/ui/dlg_ie.h"
 #include "sharing/ui/form_ie.h"
 #include "sharing/ui/web_browser2.h"
+#include "shell/ui/main_frame.h"
 #include "skin/ui/my_button.h"
 #include "skin/ui/my_edit.h"
 #include "skin/ui/my_tab_ctrl.h"
@@ -25,6 +28,7 @@
 #include "tests/support/headless_peer.h"
 #include "tests/support/server_process.h"
 #include "tests/support/temp_home.h"
+#include "tests/support/web_server.h"
 
 #include <QTest>
 #include <QWebEngineView>
@@ -39,47 +43,7 @@ constexpr int wait_ms = 20000;
 
 bool wait_for(const std::function<bool()>& done) { return QTest::qWaitFor(done, wait_ms); }
 
-// python3 -m http.server on 127.0.0.1 at a free port; its request log says
-// what the browser asked for.
-class WebServer {
-public:
-    WebServer(const std::string& folder, const std::string& log)
-        : port_(unused_tcp_port()), log_(log),
-          process_({ "sh", "-c",
-                     "exec python3 -m http.server --bind 127.0.0.1 " + std::to_string(port_) + " --directory '" + folder
-                         + "' 2>'" + log + "'" })
-    {
-    }
-    bool up() const { return wait_for_loopback_port(port_, wait_ms); }
-    uint16_t port() const { return port_; }
-    int requests(const std::string& path) const
-    {
-        std::string text = read_file(log_);
-        std::string needle = "\"GET " + path + " HTTP";
-        int count = 0;
-        for (size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1))
-            ++count;
-        return count;
-    }
-
-private:
-    uint16_t port_ = 0;
-    std::string log_;
-    ChildProcess process_;
-};
-
 std::string long_frame_name() { return std::string(101, 'f'); }
-
-// The main frame's part of 0x8086 / 0x8087, as the program's frame does it.
-class MainFrameStandIn : public WindowTarget {
-public:
-    intptr_t handle_window_message(uint32_t msg, uintptr_t, intptr_t) override
-    {
-        if (msg == WM_MY_MSG_OPEN_SHARED_BROWSER || msg == WM_MY_MSG_IE_OPEN_FRAME_URL)
-            open_shared_browser(msg == WM_MY_MSG_IE_OPEN_FRAME_URL);
-        return 0;
-    }
-};
 
 } // namespace
 
@@ -94,12 +58,15 @@ protected:
 #endif
         site_ = home_.root() + "/site";
         std::filesystem::create_directories(site_);
-        a_ = std::make_unique<WebServer>(site_, home_.root() + "/a.log");
-        b_ = std::make_unique<WebServer>(site_, home_.root() + "/b.log");
+        a_ = std::make_unique<LoggedWebServer>(site_, home_.root() + "/a.log");
+        b_ = std::make_unique<LoggedWebServer>(site_, home_.root() + "/b.log");
         ASSERT_TRUE(a_->up());
         ASSERT_TRUE(b_->up());
         write_pages();
 
+        init_global_state();
+        create_work_folders();
+        frame_ = std::make_unique<CMainFrame>();
         install_sharing_handlers();
         set_main_handler(MSG_HELLO_MAIN, do_customer_id_from_server);
         set_main_handler(MSG_LOGIN_OK, do_login_ok_from_server);
@@ -129,6 +96,7 @@ protected:
             reader_.join();
         reset_receive_handlers();
         destroy_dlg_ie();
+        frame_.reset();
     }
 
     std::string a(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(a_->port()) + "/" + path; }
@@ -187,12 +155,12 @@ protected:
 
     TempHome home_;
     std::string site_;
-    std::unique_ptr<WebServer> a_, b_;
+    std::unique_ptr<LoggedWebServer> a_, b_;
     ServerProcess server_;
     HeadlessPeer peer_ { "pusher" };
     std::thread reader_;
-    MainFrameStandIn main_frame_;
-    WindowSlotBinding main_frame_slot_ { WindowSlot::main_frame, &main_frame_ };
+    // The program's frame: received pages reach the window through its 0x8086 / 0x8087.
+    std::unique_ptr<CMainFrame> frame_;
     CDlgIE* dlg_ = nullptr;
 };
 
