@@ -8,6 +8,7 @@
 #include "core/control_messages.h"
 #include "core/dbg_log.h"
 #include "core/folders.h"
+#include "core/settings.h"
 #include "core/messages.h"
 #include "core/receive_dispatch.h"
 #include "core/receive_threads.h"
@@ -195,10 +196,39 @@ TEST_F(CoBrowserWindowTest, StartsOnOneUnnamedBlankPageHoldsSixteenAndClosingThe
     EXPECT_EQ(dlg_->tab()->item_count(), 1);
     EXPECT_EQ(dlg_->page_slots().used_count(), 0);
     EXPECT_TRUE(wait_for([this] { return page_on(0, "about:blank"); }));
-    // The emptied page 0 takes the next page.
-    go(a("other.html"));
+    // The emptied page 0 takes the next page, typed and entered.
+    QLineEdit* address = dlg_->findChild<QLineEdit*>("ctl_1160");
+    address->setText(QString::fromStdString(a("other.html")));
+    address->setFocus();
+    QTest::keyClick(address, Qt::Key_Return);
     EXPECT_EQ(dlg_->tab()->item_count(), 1);
     EXPECT_EQ(dlg_->page_slots().used_count(), 1);
+}
+
+TEST_F(CoBrowserWindowTest, BackForwardAndHomeFollowTheCurrentPage)
+{
+    ASSERT_EQ(reg_write("browser", "home_page", a("q.html?home=1")), 0);
+    auto button = [this](int id) { return dlg_->findChild<QPushButton*>(QString("ctl_%1").arg(id)); };
+    EXPECT_FALSE(button(1163)->isEnabled());
+    EXPECT_FALSE(button(1164)->isEnabled());
+    go(a("c1.html"));
+    ASSERT_TRUE(wait_for([this] { return page_on(1, a("c1.html")); }));
+    QTest::mouseClick(button(1167), Qt::LeftButton);
+    ASSERT_TRUE(wait_for([this] { return page_on(1, a("q.html?home=1")); }));
+    EXPECT_EQ(dlg_->findChild<QLineEdit*>("ctl_1160")->text().toStdString(), a("q.html?home=1"));
+    ASSERT_TRUE(wait_for([&] { return button(1163)->isEnabled(); }));
+    EXPECT_FALSE(button(1164)->isEnabled());
+    QTest::mouseClick(button(1163), Qt::LeftButton);
+    ASSERT_TRUE(wait_for([this] { return page_on(1, a("c1.html")); }));
+    ASSERT_TRUE(wait_for([&] { return button(1164)->isEnabled() && !button(1163)->isEnabled(); }));
+    QTest::mouseClick(button(1164), Qt::LeftButton);
+    ASSERT_TRUE(wait_for([this] { return page_on(1, a("q.html?home=1")); }));
+    QTest::mouseClick(button(1166), Qt::LeftButton);
+    EXPECT_TRUE(wait_for([this] { return a_->requests("/q.html?home=1") >= 2 && page_on(1, a("q.html?home=1")); }));
+    // Page 0 keeps its own history: choosing it shows its buttons.
+    QTest::mouseClick(dlg_->tab(), Qt::LeftButton, {}, dlg_->tab()->item_rect(0).center());
+    EXPECT_FALSE(button(1163)->isEnabled());
+    EXPECT_EQ(dlg_->findChild<QLineEdit*>("ctl_1160")->text(), "about:blank");
 }
 
 TEST_F(CoBrowserWindowTest, PushSendsPagesAndFramesAndNothingWithPushOff)
