@@ -18,6 +18,7 @@
 #include "sharing/ui/form_ie.h"
 #include "sharing/ui/web_browser2.h"
 #include "tests/support/headless_peer.h"
+#include "tests/support/program_connection.h"
 #include "tests/support/server_process.h"
 #include "tests/support/temp_home.h"
 #include "tests/support/web_server.h"
@@ -107,18 +108,8 @@ int main(int argc, char** argv)
             return 1;
         }
         install_sharing_handlers();
-        set_main_handler(MSG_HELLO_MAIN, do_customer_id_from_server);
-        set_main_handler(MSG_LOGIN_OK, do_login_ok_from_server);
-        set_main_handler(MSG_ROOM_ENTERED, do_room_entered_from_server);
-        g_server_host.set("127.0.0.1");
-        g_server_port = server.port();
-        g_login_name.set("follower");
-        g_access_code.set("any");
-        g_room_name.set("bench");
-        g_room_password.set("");
-        g_room_number = -1;
-        g_auto_login = 1;
-        std::thread reader([] { g_recv_thread(); });
+        ProgramConnection follower;
+        follower.start(server.port(), "follower", "bench");
         const std::string base = "http://127.0.0.1:" + std::to_string(web.port()) + "/";
         std::vector<double> page_pushed, page_direct, frame_pushed, frame_direct;
         bool ok = run_until([] { return g_room_number.load() >= 0; });
@@ -164,8 +155,7 @@ int main(int argc, char** argv)
         } else {
             std::fprintf(stderr, "co_browse_bench: a round did not finish within %d ms\n", wait_ms);
         }
-        g_main_sock.close_socket();
-        reader.join();
+        follower.stop();
         destroy_dlg_ie();
     }
     return code;

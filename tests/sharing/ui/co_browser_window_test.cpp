@@ -27,6 +27,7 @@
 #include "tests/skin/screenshots.h"
 #include "tests/support/child_process.h"
 #include "tests/support/headless_peer.h"
+#include "tests/support/program_connection.h"
 #include "tests/support/server_process.h"
 #include "tests/support/temp_home.h"
 #include "tests/support/web_server.h"
@@ -69,20 +70,9 @@ protected:
         create_work_folders();
         frame_ = std::make_unique<CMainFrame>();
         install_sharing_handlers();
-        set_main_handler(MSG_HELLO_MAIN, do_customer_id_from_server);
-        set_main_handler(MSG_LOGIN_OK, do_login_ok_from_server);
-        set_main_handler(MSG_ROOM_ENTERED, do_room_entered_from_server);
         ASSERT_EQ(peer_.connect("127.0.0.1", server_.port(), true), 0);
         ASSERT_GE(peer_.join_room("browse"), 0);
-        g_server_host.set("127.0.0.1");
-        g_server_port = server_.port();
-        g_login_name.set("browser");
-        g_access_code.set("any");
-        g_room_name.set("browse");
-        g_room_password.set("");
-        g_room_number = -1;
-        g_auto_login = 1;
-        reader_ = std::thread([] { g_recv_thread(); });
+        program_.start(server_.port(), "browser", "browse");
         ASSERT_TRUE(wait_for([] { return g_room_number.load() >= 0; }));
         peer_.clear();
         dlg_ = dlg_ie();
@@ -92,9 +82,7 @@ protected:
     void TearDown() override
     {
         g_ie_push_mode = 0;
-        g_main_sock.close_socket();
-        if (reader_.joinable())
-            reader_.join();
+        program_.stop();
         reset_receive_handlers();
         destroy_dlg_ie();
         frame_.reset();
@@ -159,7 +147,7 @@ protected:
     std::unique_ptr<LoggedWebServer> a_, b_;
     ServerProcess server_;
     HeadlessPeer peer_ { "pusher" };
-    std::thread reader_;
+    ProgramConnection program_;
     // The program's frame: received pages reach the window through its 0x8086 / 0x8087.
     std::unique_ptr<CMainFrame> frame_;
     CDlgIE* dlg_ = nullptr;
@@ -363,4 +351,32 @@ TEST_F(CoBrowserWindowTest, Screenshots)
         QImage image = dlg_->grab().toImage();
         EXPECT_TRUE(image.save(QString("%1/co_browser_%2_scheme_%3.png").arg(dir, language).arg(scheme)));
     }));
+}
+
+// Two attendees' real windows: this one pushes, a second program follows.
+// What the second loads shows in the web servers' logs beside this one's.
+TEST_F(CoBrowserWindowTest, ASecondAttendeesWindowFollowsPagesAndFramesWithoutReloading)
+{
+    std::string other = home_.root() + "/second";
+    std::string ready = other + "/ready";
+    ChildProcess second({ "env", "XDG_DATA_HOME=" + other + "/data", "XDG_CONFIG_HOME=" + other + "/config",
+                          "XDG_RUNTIME_DIR=" + other + "/run", TAMBLO_CO_BROWSE_FOLLOWER, std::to_string(server_.port()),
+                          "second", "browse", ready });
+    ASSERT_TRUE(wait_for([&ready] { return std::filesystem::exists(ready); }));
+
+    QTest::mouseClick(dlg_->findChild<QPushButton*>("ctl_1176"), Qt::LeftButton);
+    go(a("top.html"));
+    ASSERT_TRUE(wait_for([this] { return page_on(1, a("top.html")); }));
+    ASSERT_TRUE(wait_for([this] { return a_->requests("/top.html") == 2 && b_->requests("/c1.html") == 2; }));
+    run_in_page(1, "frames['nav'].document.getElementById('to-content').click()");
+    ASSERT_TRUE(wait_for([this] { return b_->requests("/c2.html") == 2; }));
+    // Tab changes send equal addresses: the second shows the tab and loads nothing again.
+    QTest::mouseClick(dlg_->tab(), Qt::LeftButton, {}, dlg_->tab()->item_rect(0).center());
+    QTest::mouseClick(dlg_->tab(), Qt::LeftButton, {}, dlg_->tab()->item_rect(1).center());
+    go(a("other.html"));
+    ASSERT_TRUE(wait_for([this] { return a_->requests("/other.html") == 2; }));
+    EXPECT_EQ(a_->requests("/top.html"), 2);
+    EXPECT_EQ(b_->requests("/c1.html"), 2);
+    EXPECT_EQ(b_->requests("/c2.html"), 2);
+    EXPECT_EQ(a_->requests("/nav.html"), 2);
 }
