@@ -2114,6 +2114,34 @@ Your file size is:%d</source>
             <translation>空白</translation>
         </message>
         <message>
+            <source>Go</source>
+            <translation>转到</translation>
+        </message>
+        <message>
+            <source>Close Current Window</source>
+            <translation>关闭当前窗口</translation>
+        </message>
+        <message>
+            <source>Back</source>
+            <translation>后退</translation>
+        </message>
+        <message>
+            <source>Forward</source>
+            <translation>前进</translation>
+        </message>
+        <message>
+            <source>Stop</source>
+            <translation>停止</translation>
+        </message>
+        <message>
+            <source>Home</source>
+            <translation>主页</translation>
+        </message>
+        <message>
+            <source>Push</source>
+            <translation>推送</translation>
+        </message>
+        <message>
             <source>You have to login to share Internet Explorer.</source>
             <translation>您必须登录后才能共享 Internet Explorer。</translation>
         </message>

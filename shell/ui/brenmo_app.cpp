@@ -8,6 +8,7 @@
 #include "core/message_box.h"
 #include "core/title_status.h"
 #include "dialogs/ui/event_notices.h"
+#include "sharing/ui/dlg_ie.h"
 #include "sharing/ui/files_page.h"
 #include "platform/sys/clock.h"
 #include "platform/sys/single_instance.h"
@@ -84,6 +85,8 @@ int CBrenmoApp::ExitInstance(int exit_code)
         if (g_global_state_ready == 1)
             free_global_resources();
         remove_event_notices();
+        // The browser pages end before the engine's profile and the application.
+        destroy_dlg_ie();
         main_frame_.reset();
         // The private chats have no parent: they go with the program.
         destroy_private_chats();

@@ -4,6 +4,7 @@
 #include "platform/sys/registry_store.h"
 #include "platform/ui/translations.h"
 #include "platform/ui/window_bridge.h"
+#include "sharing/ui/web_browser2.h"
 #include "shell/ui/brenmo_app.h"
 #include "shell/window_system.h"
 #include "skin/ui/dlg_messagebox.h"
@@ -33,6 +34,7 @@ int main(int argc, char** argv)
         std::fputs(problem.c_str(), stderr);
         return 1;
     }
+    prepare_web_engine();
     QApplication qapp(argc, argv);
     QApplication::setApplicationName("Tamblo");
     QtWindowMessageBridge::install();

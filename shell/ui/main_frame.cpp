@@ -28,6 +28,7 @@
 #include "sharing/remote_control.h"
 #include "sharing/share_state.h"
 #include "sharing/share_viewer.h"
+#include "sharing/ui/dlg_ie.h"
 #include "sharing/ui/share_commands.h"
 #include "shell/ui/about_dlg.h"
 #include "shell/ui/brenmo_view.h"
@@ -342,6 +343,8 @@ void CMainFrame::install_handlers()
     main_frame_hooks().open_private_chat = [](const char* body, int len) {
         return private_chat_from_server(body, len) == 0;
     };
+    install_co_browser_window();
+    main_frame_hooks().open_shared_browser = open_shared_browser;
     for (const FrameCommand& c : frame_commands()) {
         if (c.tool_code >= 0)
             r.set_handler(c.id, [this, code = c.tool_code] { OnBoardTool(code); });
