@@ -13,6 +13,8 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 CPropContact::CPropContact(QWidget* parent) : CMyPropertyPage(107, tr_ui("Contact"), parent)
 {
     auto* group_label = new CMyStatic(1089, tr_ui("Group:"), this);
