@@ -533,6 +533,8 @@ TEST_F(ContactWindows, GroupsAreAddedRenamedAndDeletedThroughTheGroupDialog)
     click_row(page->contact_list(), "Mia Member");
     page->delete_button()->click();
     EXPECT_EQ(contacts(), "");
+    // Its group stays as it was.
+    EXPECT_EQ(groups(), renamed + "50|fifty\n");
     {
         ModalScript script({ ModalScript::on<CDlgGroups>([](CDlgGroups& d) {
             click_row(d.list(), u8("三组"));
