@@ -2358,6 +2358,14 @@ Your file size is:%d</source>
             <translation>确定要删除 %s 吗？</translation>
         </message>
         <message>
+            <source>Email, first name and last name may not contain '|', and no field may contain a line break.</source>
+            <translation>电子邮件、名和姓不能包含 '|'，任何一项都不能包含换行。</translation>
+        </message>
+        <message>
+            <source>A group name may not contain a line break.</source>
+            <translation>分组名称不能包含换行。</translation>
+        </message>
+        <message>
             <source>Generate Invite URL</source>
             <translation>生成邀请链接</translation>
         </message>

@@ -1,5 +1,6 @@
 #include "dialogs/ui/options_sheet.h"
 
+#include "dialogs/ui/prop_contact.h"
 #include "dialogs/ui/prop_proxy.h"
 #include "dialogs/ui/prop_skin.h"
 #include "dialogs/ui/prop_video.h"
@@ -9,10 +10,7 @@
 CMyPropertySheet* make_options_sheet(QWidget* parent, const OptionsSheetHooks& hooks)
 {
     auto* sheet = new CMyPropertySheet(tr_ui("Options..."), parent);
-    if (hooks.make_contact_page) {
-        if (CMyPropertyPage* contact = hooks.make_contact_page(sheet))
-            sheet->AddPage(contact);
-    }
+    sheet->AddPage(new CPropContact(sheet));
     sheet->AddPage(new CPropProxy(sheet));
     sheet->AddPage(new CPropVideo(sheet, hooks.video_changed));
     sheet->AddPage(new CPropSkin(sheet, hooks.skin_changed, hooks.repaint_frame));

@@ -1,17 +1,14 @@
 #pragma once
 // The frame's Options command: the sheet "Options..." with its pages in
-// order (the contact page first, once the contacts bring one), then proxy,
-// video and audio, and skin.
+// order: contacts, proxy, video and audio, skin.
 
 #include <functional>
 
-class CMyPropertyPage;
 class CMyPropertySheet;
 class QWidget;
 
 // What the sheet asks of the main frame; an empty entry is skipped.
 struct OptionsSheetHooks {
-    std::function<CMyPropertyPage*(QWidget* sheet)> make_contact_page;
     std::function<void()> video_changed;   // new video values are in force
     std::function<void()> skin_changed;    // a new scheme is current: rebuild the bars, repaint
     std::function<void()> repaint_frame;   // the sheet was cancelled

@@ -1030,7 +1030,6 @@ void CMainFrame::OnAppAbout()
 void CMainFrame::OnOptions()
 {
     OptionsSheetHooks hooks;
-    hooks.make_contact_page = main_frame_hooks().make_contact_page;
     hooks.video_changed = [] {
         show_me_take_settings();
         if (g_left_form_child4)

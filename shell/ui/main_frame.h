@@ -18,7 +18,6 @@
 class CBrenmoView;
 class CLeftForm;
 class CMyMenu;
-class CMyPropertyPage;
 class CMyRebar;
 class CMySplitterWnd;
 class CMyStatusBar;
@@ -40,7 +39,6 @@ struct MainFrameHooks {
     std::function<void()> leave_full_screen;
     std::function<void(bool frame)> open_shared_browser;
     std::function<void(const std::string& path)> play_sound;       // a member joined
-    std::function<CMyPropertyPage*(QWidget* sheet)> make_contact_page; // the Options sheet's first page
 };
 MainFrameHooks& main_frame_hooks();
 

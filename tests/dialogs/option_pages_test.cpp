@@ -157,9 +157,9 @@ struct OptionPages : ::testing::Test {
             sheet->SetActivePage(i);
         QApplication::processEvents();
     }
-    CPropProxy* proxy() const { return static_cast<CPropProxy*>(sheet->GetPage(0)); }
-    CPropVideo* video() const { return static_cast<CPropVideo*>(sheet->GetPage(1)); }
-    CPropSkin* skin() const { return static_cast<CPropSkin*>(sheet->GetPage(2)); }
+    CPropProxy* proxy() const { return static_cast<CPropProxy*>(sheet->GetPage(1)); }
+    CPropVideo* video() const { return static_cast<CPropVideo*>(sheet->GetPage(2)); }
+    CPropSkin* skin() const { return static_cast<CPropSkin*>(sheet->GetPage(3)); }
 };
 
 } // namespace
@@ -167,8 +167,10 @@ struct OptionPages : ::testing::Test {
 TEST_F(OptionPages, TheSheetHoldsItsPagesInOrder)
 {
     open();
-    ASSERT_EQ(sheet->GetPageCount(), 3);
+    ASSERT_EQ(sheet->GetPageCount(), 4);
     EXPECT_EQ(sheet->windowTitle().toStdString(), "Options...");
+    EXPECT_EQ(sheet->GetPage(0)->template_id(), 107);
+    EXPECT_EQ(sheet->GetPage(0)->caption().toStdString(), "Contact");
     EXPECT_EQ(proxy()->template_id(), 170);
     EXPECT_EQ(video()->template_id(), 185);
     EXPECT_EQ(skin()->template_id(), 267);
@@ -479,7 +481,7 @@ TEST_F(OptionPages, Screenshots)
             skin_table().select_skin(scheme);
             open();
             for (int i = 0; i < sheet->GetPageCount(); ++i) {
-                if (scheme > 0 && i != 2)
+                if (scheme > 0 && sheet->GetPage(i) != skin())
                     continue;
                 sheet->SetActivePage(i);
                 QApplication::processEvents();

@@ -896,9 +896,9 @@ TEST_F(MainFrameTest, OptionsSheetChangesTheSchemeAndTheBarsFollow)
     auto* sheet = frame->findChild<CMyPropertySheet*>();
     ASSERT_NE(sheet, nullptr);
     EXPECT_TRUE(sheet->isVisible());
-    ASSERT_EQ(sheet->GetPageCount(), 3);
-    sheet->SetActivePage(2);
-    auto* page = static_cast<CPropSkin*>(sheet->GetPage(2));
+    ASSERT_EQ(sheet->GetPageCount(), 4);
+    sheet->SetActivePage(3);
+    auto* page = static_cast<CPropSkin*>(sheet->GetPage(3));
     page->skin_combo()->setCurrentIndex(3);
     emit page->skin_combo()->activated(3);
     QPointer<CMyPropertySheet> alive(sheet);
@@ -939,8 +939,8 @@ TEST_F(MainFrameTest, VideoOptionsReachTheMeDialogAndThePicturesClock)
     QApplication::processEvents();
     auto* sheet = frame->findChild<CMyPropertySheet*>();
     ASSERT_NE(sheet, nullptr);
-    sheet->SetActivePage(1);
-    auto* page = static_cast<CPropVideo*>(sheet->GetPage(1));
+    sheet->SetActivePage(2);
+    auto* page = static_cast<CPropVideo*>(sheet->GetPage(2));
     page->quality_combo()->setCurrentIndex(3);   // 80
     emit page->quality_combo()->activated(3);
     sheet->m_ok->click();
