@@ -25,6 +25,7 @@
 #include "dialogs/ui/dlg_internet_update.h"
 #include "dialogs/ui/dlg_event_history.h"
 #include "dialogs/ui/dlg_tell_friend.h"
+#include "dialogs/ui/dlg_notify_attenders.h"
 #include "sharing/remote_control.h"
 #include "sharing/share_state.h"
 #include "sharing/share_viewer.h"
@@ -364,6 +365,7 @@ void CMainFrame::install_handlers()
     r.set_handler(cmd::internet_update, [this] { OnInternetUpdate(); });
     r.set_handler(cmd::customer_feedback, [this] { OnCustomerFeedBack(); });
     r.set_handler(cmd::tell_friend, [this] { OnTellFriend(); });
+    r.set_handler(cmd::invite_outlook, [this] { OnNotifyAttenders(); });
     r.set_handler(cmd::exit, [this] { close(); });
     r.set_handler(cmd::edit_copy, [this] { OnEditCopy(); });
     r.set_handler(cmd::edit_paste, [this] { OnEditPaste(); });
@@ -1050,6 +1052,12 @@ void CMainFrame::OnCustomerFeedBack()
 void CMainFrame::OnTellFriend()
 {
     CDlgTellFriend dlg(this);
+    dlg.exec();
+}
+
+void CMainFrame::OnNotifyAttenders()
+{
+    CDlgNotifyAttenders dlg(main_frame_hooks().make_contact_page, this);
     dlg.exec();
 }
 
