@@ -151,7 +151,8 @@ bool CDlgNotifySetting::OnInitDialog()
 void CDlgNotifySetting::OnOK()
 {
     NotifySettings s;
-    s.server.display_name = text_of(server_->currentText());
+    // The whole name, so that a long one still finds its entry.
+    s.server.display_name = cut_copy(server_->currentText().toStdString(), invite_display_name_limit);
     s.server.auth_code = text_of(code_->text());
     s.server.room_name = text_of(room_->currentText());
     s.server.room_password = text_of(password_->text());

@@ -84,7 +84,8 @@ protected:
         for (auto& e : server_entry)
             e = {};
         add_server(2, "Main server", "10.1.2.3", 1863);
-        add_server(7, "Second", "10.9.9.9", 443);
+        // Longer than the other values may be: it must still name its entry.
+        add_server(7, "Second \xe6\x9c\x8d\xe5\x8a\xa1\xe5\x99\xa8 " + std::string(80, 'x'), "10.9.9.9", 443);
         room_list_clear();
         room_list_add("Lobby");
         room_list_add("Board Room");
@@ -98,7 +99,7 @@ protected:
         g_server_host.set("");
         load_default_servers();
     }
-    static void add_server(int slot, const char* name, const char* host, int port)
+    static void add_server(int slot, const std::string& name, const char* host, int port)
     {
         server_entry_record& e = server_entry[static_cast<size_t>(slot)];
         e.in_use = 1;
@@ -208,7 +209,7 @@ TEST_F(NotifyDialogs, SettingsListsAndPresets)
     now = std::time(nullptr);
     localtime_r(&now, &after);
 
-    EXPECT_EQ(combo_texts(dlg.server_combo()), (std::vector<std::string> { "Main server", "Second" }));
+    EXPECT_EQ(combo_texts(dlg.server_combo()), (std::vector<std::string> { "Main server", server_entry[7].show_name.data() }));
     EXPECT_EQ(dlg.server_combo()->currentIndex(), 0);
     EXPECT_EQ(combo_texts(dlg.room_combo()), (std::vector<std::string> { "Lobby", "Board Room" }));
     EXPECT_EQ(dlg.room_combo()->currentText(), "Board Room");
@@ -265,7 +266,7 @@ TEST_F(NotifyDialogs, SettingsOkRefusesWhatCannotBeSent)
     EXPECT_FALSE(dlg.isVisible());
     EXPECT_EQ(dlg.result(), IDOK);
     const NotifySettings& s = dlg.settings();
-    EXPECT_EQ(s.server.display_name, "Second");
+    EXPECT_EQ(s.server.display_name, server_entry[7].show_name.data());
     EXPECT_EQ(s.server.host, "10.9.9.9");
     EXPECT_EQ(s.server.port, 443);
     EXPECT_EQ(s.server.room_name, "Room 9");
@@ -310,8 +311,8 @@ TEST_F(NotifyDialogs, AGroupIsInvitedThroughTheMailProgramAndTheCalendar)
 {
     MailDesktop desktop(home);
     ASSERT_TRUE(desktop.running());
-    desktop.install_mail_program();
-    desktop.install_calendar();
+    ASSERT_NO_FATAL_FAILURE(desktop.install_mail_program());
+    ASSERT_NO_FATAL_FAILURE(desktop.install_calendar());
     WebHostSpool web(home.root());
     ASSERT_NE(web.web.web_port(), 0);
     add_server(2, "Local meeting", "127.0.0.1", web.web.port());
@@ -340,7 +341,14 @@ TEST_F(NotifyDialogs, AGroupIsInvitedThroughTheMailProgramAndTheCalendar)
     dlg.notify_group_button()->click();
 
     const std::string notice = "Notification mails handed to your mail program: 1. Failed: 1.";
-    ASSERT_TRUE(wait_until([&] { return !boxes.texts().empty(); }, pump)) << "no end notice";
+    // What the program logged tells why, should the mail program or the calendar not be reached.
+    auto logged = [&] {
+        std::string all;
+        for (const std::string& line : log.lines())
+            all += line;
+        return all;
+    };
+    ASSERT_TRUE(wait_until([&] { return !boxes.texts().empty(); }, pump)) << "no end notice\n" << logged();
     EXPECT_EQ(boxes.texts(), std::vector<std::string> { notice });
     EXPECT_TRUE(log.contains("invitation to \"-oProxyCommand=x@example.org\" skipped: not a mail address.\n"));
 
@@ -369,7 +377,7 @@ TEST_F(NotifyDialogs, AGroupIsInvitedThroughTheMailProgramAndTheCalendar)
     EXPECT_EQ(m.fields["body"], invitation_mail_text("Ann", "Lee", s, link));
     EXPECT_NE(m.fields["body"].find("Bring the numbers.\r\nC:\\sales\\q3"), std::string::npos);
 
-    ASSERT_TRUE(wait_until([&] { return !desktop.calendar_opens().empty(); }, pump));
+    ASSERT_TRUE(wait_until([&] { return !desktop.calendar_opens().empty(); }, pump)) << logged();
     const std::string ics_path = desktop.calendar_opens()[0];
     EXPECT_EQ(ics_path.rfind(home.user_folder() + "invite/", 0), 0u) << ics_path;
     EXPECT_EQ(m.fields["attach"], std::filesystem::canonical(ics_path).string());
