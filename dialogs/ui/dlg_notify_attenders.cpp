@@ -128,8 +128,10 @@ void CDlgNotifyAttenders::OnEditContact()
     if (!make_contact_page_)
         return;
     CMyPropertySheet sheet(tr_ui("Options..."), this);
-    if (CMyPropertyPage* page = make_contact_page_(&sheet))
-        sheet.AddPage(page);
+    CMyPropertyPage* page = make_contact_page_(&sheet);
+    if (!page)
+        return;
+    sheet.AddPage(page);
     sheet.DoModal();
     read_address_book();
 }
