@@ -177,8 +177,8 @@ TEST_F(NotifyDialogs, EditContactRunsTheContactSheetAndReadsTheFilesAgain)
     EXPECT_EQ(dlg.contact_list()->item_count(), 5);
 }
 
-// Nothing to send to: the user is told, and no settings dialog opens.
-TEST_F(NotifyDialogs, NoOneToNotifyIsToldBeforeTheSettings)
+// Nothing to send to: the user is told, and no settings dialog opens; cancelled settings send nothing.
+TEST_F(NotifyDialogs, NoOneToNotifyOrCancelledSettingsSendNothing)
 {
     std::ofstream(home.user_folder() + "group.txt") << group_file << "4|Empty\n";
     CDlgNotifyAttenders dlg;
@@ -195,6 +195,15 @@ TEST_F(NotifyDialogs, NoOneToNotifyIsToldBeforeTheSettings)
     EXPECT_EQ(boxes.texts(), (std::vector<std::string> { "Please select a person to notify.",
                                                          "There is no one in this group to notify." }));
     EXPECT_EQ(opened, 0);
+
+    // A chosen person, but the settings cancelled: nothing is written or handed on.
+    boxes.clear();
+    select_value(dlg.group_combo(), all_groups_id);
+    dlg.contact_list()->set_item_selected(0, true);
+    dlg.notify_one_button()->click();
+    EXPECT_EQ(opened, 1);
+    EXPECT_TRUE(boxes.texts().empty());
+    EXPECT_FALSE(std::filesystem::exists(home.user_folder() + "invite"));
 }
 
 TEST_F(NotifyDialogs, SettingsListsAndPresets)
