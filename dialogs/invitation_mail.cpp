@@ -5,6 +5,8 @@
 #include "core/message_box.h"
 #include "core/text_util.h"
 #include "core/ui_text.h"
+#include "core/web_host.h"
+#include "dialogs/contacts.h"
 #include "platform/sys/process.h"
 #include "platform/sys/threads.h"
 
@@ -291,6 +293,39 @@ bool mail_address_usable(const std::string& address)
     size_t at = address.find('@');
     return at != std::string::npos && at > 0 && at + 1 < address.size();
 }
+
+std::vector<Addressee> contact_addressees(int index)
+{
+    if (index < 0 || index >= contact_count || contact_info[static_cast<size_t>(index)].in_use == 0)
+        return {};
+    ContactFields c = contact_fields(index);
+    return { Addressee { c.email, c.first_name, c.last_name } };
+}
+
+std::vector<Addressee> group_addressees(int group_filter)
+{
+    std::vector<Addressee> people;
+    for (const ContactRow& row : contact_rows(group_filter)) {
+        std::vector<Addressee> one = contact_addressees(row.index);
+        people.insert(people.end(), one.begin(), one.end());
+    }
+    return people;
+}
+
+std::string complete_notify_settings(NotifySettings& s)
+{
+    std::string refusal = schedule_date_refusal(s.year, s.month, s.day);
+    if (!refusal.empty())
+        return refusal;
+    std::optional<InviteServer> server = invite_server_by_display_name(s.server.display_name);
+    if (!server)
+        return "There is no server to invite to, please connect to a server first.";
+    s.server.host = server->host;
+    s.server.port = server->port;
+    return {};
+}
+
+std::string notify_join_link(const InviteValues& server) { return email_join_link(web_host_url(""), server); }
 
 NotifyOutcome send_invitation_mails(const NotifySettings& settings, const std::vector<Addressee>& addressees,
                                     const std::string& link)

@@ -61,6 +61,17 @@ struct Addressee {
     std::string first_name;
     std::string last_name;
 };
+// "Notify One Person": the contact in that slot (nothing when it is free).
+std::vector<Addressee> contact_addressees(int index);
+// "Notify Goup": everyone the contact list shows for that group ("All": everyone).
+std::vector<Addressee> group_addressees(int group_filter);
+
+// The settings dialog's OK: the date must exist, and the server named by its
+// display name (else the current server) gives host and port. "" when the
+// settings can be sent, else the English refusal.
+std::string complete_notify_settings(NotifySettings& settings);
+// The mail's join link on the service's web host.
+std::string notify_join_link(const InviteValues& server);
 
 struct NotifyOutcome {
     bool mailer_missing = false;   // no xdg-email, or it found no mail program

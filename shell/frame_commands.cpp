@@ -102,7 +102,7 @@ const std::vector<FrameCommand> commands_table = {
     { cmd::event_history, "View Event History...", "", R::always },
     { cmd::net_speed_test, "Net Speed Test", "", R::connected },
     { cmd::invite_url, "Create Invite URL", "", R::always },
-    { cmd::invite_outlook, "Invite Through Outlook", "", R::always },
+    { cmd::invite_outlook, "Invite by E-mail...", "", R::always },
     { cmd::help, "help...", "", R::always },
     { cmd::about, "About Tamblo", "", R::always },
     { cmd::exit, "E&xit", "", R::always },

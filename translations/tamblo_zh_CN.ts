@@ -2538,6 +2538,46 @@ Your file size is:%d</source>
             <translation>'&gt;加入会议&lt;/a&gt;</translation>
         </message>
         <message>
+            <source>Invite by E-mail...</source>
+            <translation>通过电子邮件邀请...</translation>
+        </message>
+        <message>
+            <source>hours</source>
+            <translation>小时</translation>
+        </message>
+        <message>
+            <source>minutes</source>
+            <translation>分钟</translation>
+        </message>
+        <message>
+            <source>Please note, Meeting Room Name and Meeting Room Passwd is case sensitive and should be exactly match. OK writes the appointment for your calendar and opens one mail for each person in your mail program.</source>
+            <translation>请注意，会议室名称和会议室密码区分大小写，必须完全一致。点击“确定”后，将为您的日历写入会议预约，并在您的邮件程序中为每个人打开一封邮件。</translation>
+        </message>
+        <message>
+            <source>There is no one in this group to notify.</source>
+            <translation>此分组中没有可通知的人。</translation>
+        </message>
+        <message>
+            <source>There is no server to invite to, please connect to a server first.</source>
+            <translation>没有可邀请加入的服务器，请先连接服务器。</translation>
+        </message>
+        <message>
+            <source>The scheduled date does not exist, please choose another day.</source>
+            <translation>预定的日期不存在，请选择其他日期。</translation>
+        </message>
+        <message>
+            <source>Failed to start xdg-email, please make sure xdg-utils and a mail program are installed on your computer.</source>
+            <translation>启动 xdg-email 失败，请确认您的计算机上已安装 xdg-utils 和邮件程序。</translation>
+        </message>
+        <message>
+            <source>Failed to write the appointment file, no invitation was sent.</source>
+            <translation>写入会议预约文件失败，未发送任何邀请。</translation>
+        </message>
+        <message>
+            <source>Notification mails handed to your mail program: %d. Failed: %d.</source>
+            <translation>已交给邮件程序的通知邮件：%d 封。失败：%d 封。</translation>
+        </message>
+        <message>
             <source>Proxy Settings</source>
             <translation>代理设置</translation>
         </message>

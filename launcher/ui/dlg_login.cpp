@@ -18,16 +18,7 @@ CDlgLogin::CDlgLogin(CquilletCtrl& ctrl, QWidget* parent) : Cgood_dlg(201, paren
     auto* label = new CMyStatic(202, tr_ui("Please enter the name you want to show in the conference:"), this);
     label->setWordWrap(true);
     name_edit_ = new CMyEdit_no_scroll(201, this);
-    auto* ok = new CMyButton(1, tr_ui("OK"), this);
-    auto* cancel = new CMyButton(2, tr_ui("Cancel"), this);
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, [this] { OnOK(); });
-    connect(cancel, &QPushButton::clicked, this, [this] { OnCancel(); });
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    QHBoxLayout* buttons = ok_cancel_row();
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(14, 10, 14, 12);
     layout->addWidget(band_);

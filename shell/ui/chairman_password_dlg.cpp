@@ -17,16 +17,7 @@ CDlgMeetingRoomChairmanPasswd::CDlgMeetingRoomChairmanPasswd(QWidget* parent) : 
     edit_->setEchoMode(QLineEdit::Password);
     edit_->setMaxLength(chairman_password_limit);
     auto* hint = new CMyStatic(-1, tr_ui("(If no passwd set, just leave it blank)"), this);
-    auto* ok = new CMyButton(1, tr_ui("OK"), this);
-    auto* cancel = new CMyButton(2, tr_ui("Cancel"), this);
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, [this] { OnOK(); });
-    connect(cancel, &QPushButton::clicked, this, [this] { OnCancel(); });
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    QHBoxLayout* buttons = ok_cancel_row();
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(12, 10, 12, 10);
     layout->addWidget(prompt);

@@ -25,6 +25,7 @@
 #include "dialogs/ui/dlg_internet_update.h"
 #include "dialogs/ui/dlg_event_history.h"
 #include "dialogs/ui/dlg_tell_friend.h"
+#include "dialogs/ui/dlg_notify_attenders.h"
 #include "sharing/remote_control.h"
 #include "sharing/share_state.h"
 #include "sharing/share_viewer.h"
@@ -33,6 +34,7 @@
 #include "shell/ui/about_dlg.h"
 #include "shell/ui/brenmo_view.h"
 #include "dialogs/ui/options_sheet.h"
+#include "dialogs/ui/prop_contact.h"
 #include "dialogs/ui/prop_skin.h"
 #include "media/ui/dlg_volume.h"
 #include "shell/ui/chairman_password_dlg.h"
@@ -370,6 +372,7 @@ void CMainFrame::install_handlers()
     r.set_handler(cmd::internet_update, [this] { OnInternetUpdate(); });
     r.set_handler(cmd::customer_feedback, [this] { OnCustomerFeedBack(); });
     r.set_handler(cmd::tell_friend, [this] { OnTellFriend(); });
+    r.set_handler(cmd::invite_outlook, [this] { OnNotifyAttenders(); });
     r.set_handler(cmd::exit, [this] { close(); });
     r.set_handler(cmd::edit_copy, [this] { OnEditCopy(); });
     r.set_handler(cmd::edit_paste, [this] { OnEditPaste(); });
@@ -1065,6 +1068,12 @@ void CMainFrame::OnCustomerFeedBack()
 void CMainFrame::OnTellFriend()
 {
     CDlgTellFriend dlg(this);
+    dlg.exec();
+}
+
+void CMainFrame::OnNotifyAttenders()
+{
+    CDlgNotifyAttenders dlg([](QWidget* sheet) -> CMyPropertyPage* { return new CPropContact(sheet); }, this);
     dlg.exec();
 }
 

@@ -17,16 +17,7 @@ CDlgMeetingRoomPasswd::CDlgMeetingRoomPasswd(QWidget* parent) : Cgood_dlg(149, p
     edit_ = new CMyEdit_no_scroll(1002, this);
     edit_->setEchoMode(QLineEdit::Password);
     auto* hint = new CMyStatic(-1, tr_ui("(If no passwd set for the meeting room, just leave it blank)"), this);
-    auto* ok = new CMyButton(1, tr_ui("OK"), this);
-    auto* cancel = new CMyButton(2, tr_ui("Cancel"), this);
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, [this] { OnOK(); });
-    connect(cancel, &QPushButton::clicked, this, [this] { OnCancel(); });
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    QHBoxLayout* buttons = ok_cancel_row();
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(14, 10, 14, 12);
     layout->addWidget(prompt);

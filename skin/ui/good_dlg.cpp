@@ -2,6 +2,10 @@
 
 #include "core/dbg_log.h"
 #include "core/message_box.h"
+#include "platform/ui/translations.h"
+#include "skin/ui/my_button.h"
+
+#include <QHBoxLayout>
 
 #include <QPaintEvent>
 
@@ -14,6 +18,20 @@ Cgood_dlg::Cgood_dlg(int template_id, QWidget* parent)
         if (hit == HitArea::close)
             OnCancel();
     });
+}
+
+QHBoxLayout* Cgood_dlg::ok_cancel_row()
+{
+    auto* ok = new CMyButton(IDOK, tr_ui("OK"), this);
+    auto* cancel = new CMyButton(IDCANCEL, tr_ui("Cancel"), this);
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, [this] { OnOK(); });
+    connect(cancel, &QPushButton::clicked, this, [this] { OnCancel(); });
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    row->addWidget(ok);
+    row->addWidget(cancel);
+    return row;
 }
 
 bool Cgood_dlg::OnInitDialog()

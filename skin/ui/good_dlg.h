@@ -6,6 +6,8 @@
 
 #include <QDialog>
 
+class QHBoxLayout;
+
 class Cgood_dlg : public QDialog {
     Q_OBJECT
 public:
@@ -24,6 +26,9 @@ public:
     CaptionController& caption() { return *caption_; }
 
 protected:
+    // The right-aligned "OK" (default) and "Cancel" row that ends most dialogs.
+    QHBoxLayout* ok_cancel_row();
+
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

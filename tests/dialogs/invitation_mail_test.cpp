@@ -6,8 +6,7 @@
 
 #include "core/message_box.h"
 #include "dialogs/invitation_mail.h"
-#include "tests/support/temp_home.h"
-#include "tests/support/xvfb.h"
+#include "tests/dialogs/mail_desktop.h"
 
 #include <libical/ical.h>
 
@@ -21,141 +20,24 @@
 
 namespace {
 
-std::string percent_decode(const std::string& text)
-{
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size()) {
-            out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
-            i += 2;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
-
-struct Mailto {
-    std::string to;
-    std::map<std::string, std::string> fields;
-};
-
-Mailto parse_mailto(const std::string& uri)
-{
-    Mailto m;
-    std::string rest = uri.substr(std::string("mailto:").size());
-    size_t q = rest.find('?');
-    m.to = percent_decode(rest.substr(0, q));
-    std::string query = q == std::string::npos ? "" : rest.substr(q + 1);
-    size_t start = 0;
-    while (start < query.size()) {
-        size_t end = query.find('&', start);
-        if (end == std::string::npos)
-            end = query.size();
-        std::string pair = query.substr(start, end - start);
-        size_t eq = pair.find('=');
-        m.fields[pair.substr(0, eq)] = percent_decode(pair.substr(eq + 1));
-        start = end + 1;
-    }
-    return m;
-}
-
-std::vector<std::string> lines_of(const std::string& text)
-{
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return lines;
-}
-
-template <typename F>
-bool wait_until(F done, int ms = 15000)
-{
-    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (std::chrono::steady_clock::now() < until) {
-        if (done())
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return done();
-}
-
-// Sets variables for the test and puts every one back afterwards.
-class EnvGuard {
-public:
-    void set(const char* name, const std::string& value) { remember(name), ::setenv(name, value.c_str(), 1); }
-    void unset(const char* name) { remember(name), ::unsetenv(name); }
-    ~EnvGuard()
-    {
-        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
-            if (it->second)
-                ::setenv(it->first.c_str(), it->second->c_str(), 1);
-            else
-                ::unsetenv(it->first.c_str());
-        }
-    }
-
-private:
-    void remember(const char* name)
-    {
-        const char* v = std::getenv(name);
-        saved_.emplace_back(name, v ? std::optional<std::string>(v) : std::nullopt);
-    }
-    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
-};
-
-void write_executable(const std::string& path, const std::string& text)
-{
-    std::ofstream(path) << text;
-    std::filesystem::permissions(path, std::filesystem::perms::owner_all);
-}
-
-// A desktop of the test's own, with no mail or calendar program until the test names one.
 class InvitationMail : public ::testing::Test {
 protected:
     TempHome home;
-    XvfbServer xvfb;
-    EnvGuard env;
+    MailDesktop desktop { home };
+    EnvGuard& env = desktop.env;
     ScriptedMessageBoxes boxes;
-    std::string mail_log;
-    std::string calendar_log;
+    const std::string& mail_log = desktop.mail_log;
+    const std::string& calendar_log = desktop.calendar_log;
 
     void SetUp() override
     {
-        ASSERT_TRUE(xvfb.running());
+        ASSERT_TRUE(desktop.running());
         set_message_box_presenter(&boxes);
-        env.set("XDG_DATA_DIRS", home.root() + "/system-data");
-        for (const char* name : { "XDG_CURRENT_DESKTOP", "XDG_SESSION_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
-                                  "GNOME_DESKTOP_SESSION_ID", "MATE_DESKTOP_SESSION_ID", "LXQT_SESSION_CONFIG",
-                                  "DBUS_SESSION_BUS_ADDRESS", "MAILER", "WAYLAND_DISPLAY" })
-            env.unset(name);
-        // No browser to fall back on: a mailto nobody takes fails instead of opening one.
-        env.set("BROWSER", home.root() + "/no-browser");
-        std::filesystem::create_directories(home.root() + "/data/applications");
-        std::filesystem::create_directories(home.root() + "/config");
-        mail_log = home.root() + "/mail.log";
-        calendar_log = home.root() + "/calendar.log";
     }
     void TearDown() override { set_message_box_presenter(nullptr); }
 
-    // A recording program with its .desktop file, the default for the type.
-    void install_program(const std::string& name, const char* type, const std::string& log)
-    {
-        std::string script = home.root() + "/" + name + ".sh";
-        write_executable(script, "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + log + "'\n");
-        std::ofstream(home.root() + "/data/applications/" + name + ".desktop")
-            << "[Desktop Entry]\nType=Application\nName=" << name << "\nExec=" << script << " %u\nMimeType=" << type
-            << ";\n";
-        ASSERT_EQ(std::system(("xdg-mime default " + name + ".desktop " + type).c_str()), 0);
-    }
-    void install_mail_program() { install_program("tamblo-test-mail", "x-scheme-handler/mailto", mail_log); }
-    void install_calendar() { install_program("tamblo-test-calendar", "text/calendar", calendar_log); }
+    void install_mail_program() { desktop.install_mail_program(); }
+    void install_calendar() { desktop.install_calendar(); }
 
     static NotifySettings settings()
     {

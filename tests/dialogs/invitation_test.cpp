@@ -8,6 +8,7 @@
 #include "core/ui_text.h"
 #include "dialogs/invitation_mail.h"
 #include "dialogs/invite_link.h"
+#include "tests/dialogs/mail_desktop.h"
 
 #include <libical/ical.h>
 
@@ -16,21 +17,6 @@
 #include <map>
 
 namespace {
-
-// "%xx" sequences back to bytes.
-std::string percent_decode(const std::string& text)
-{
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size()) {
-            out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
-            i += 2;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
 
 // The query's fields, split at '&' and '=' before their values are decoded.
 std::map<std::string, std::string> query_fields(const std::string& query)

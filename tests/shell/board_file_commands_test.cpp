@@ -9,11 +9,13 @@
 #include "dialogs/ui/dlg_internet_update.h"
 #include "dialogs/ui/dlg_tell_friend.h"
 #include "dialogs/ui/dlg_net_speed.h"
+#include "dialogs/ui/dlg_notify_attenders.h"
 #include "platform/ui/file_dialog.h"
 #include "platform/ui/translations.h"
 #include "shell/ui/command_registry.h"
 #include "shell/ui/main_frame.h"
 #include "skin/ui/my_button.h"
+#include "tests/skin/modal_watcher.h"
 #include "tests/skin/screenshots.h"
 #include "tests/support/temp_home.h"
 #include "whiteboard/board_file.h"
@@ -46,28 +48,6 @@ long long file_size_of(const std::string& path)
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     return in ? static_cast<long long>(in.tellg()) : -1;
 }
-
-// Calls act with the modal window that opens next (a file dialog, the
-// speed test, the Connect dialog), each time one opens, until stopped.
-class ModalWatcher {
-public:
-    explicit ModalWatcher(std::function<void(QWidget*)> act) : act_(std::move(act))
-    {
-        QObject::connect(&timer_, &QTimer::timeout, [this] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (modal && modal != last_) {
-                last_ = modal;
-                act_(modal);
-            }
-        });
-        timer_.start(20);
-    }
-
-private:
-    std::function<void(QWidget*)> act_;
-    QWidget* last_ = nullptr;
-    QTimer timer_;
-};
 
 class BoardFileCommands : public ::testing::Test {
 protected:
@@ -216,19 +196,23 @@ TEST_F(BoardFileCommands, NetSpeedTestOpensItsDialog)
     g_connected_to_server = 0;
 }
 
-TEST_F(BoardFileCommands, FeedbackAndTellFriendOpenTheirForms)
+TEST_F(BoardFileCommands, FeedbackTellFriendAndInviteByMailOpenTheirDialogs)
 {
-    // A watcher each: the second dialog may stand where the first stood.
+    const std::pair<int, std::function<bool(QWidget*)>> cases[] = {
+        { cmd::customer_feedback, [](QWidget* w) { return qobject_cast<CDlgCustomerFeedBack*>(w) != nullptr; } },
+        { cmd::tell_friend, [](QWidget* w) { return qobject_cast<CDlgTellFriend*>(w) != nullptr; } },
+        { cmd::invite_outlook, [](QWidget* w) { return qobject_cast<CDlgNotifyAttenders*>(w) != nullptr; } },
+    };
+    // A watcher each: a later dialog may stand where an earlier one stood.
     std::vector<bool> seen;
-    for (int command : { cmd::customer_feedback, cmd::tell_friend }) {
+    for (const auto& [command, is_its_dialog] : cases) {
         ModalWatcher watcher([&](QWidget* modal) {
-            seen.push_back(command == cmd::customer_feedback ? qobject_cast<CDlgCustomerFeedBack*>(modal) != nullptr
-                                                             : qobject_cast<CDlgTellFriend*>(modal) != nullptr);
+            seen.push_back(is_its_dialog(modal));
             QTimer::singleShot(0, modal, [modal] { modal->close(); });
         });
         trigger(command);
     }
-    EXPECT_EQ(seen, (std::vector<bool> { true, true }));
+    EXPECT_EQ(seen, (std::vector<bool> { true, true, true }));
     EXPECT_TRUE(boxes.texts().empty());
 }
 
