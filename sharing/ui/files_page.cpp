@@ -7,6 +7,7 @@
 #include "core/ui_text.h"
 #include "platform/ui/file_dialog.h"
 #include "platform/ui/translations.h"
+#include "sharing/co_browse.h"
 #include "sharing/file_share.h"
 #include "sharing/ui/clipboard_share.h"
 #include "sharing/ui/dlg_download_progress.h"
@@ -75,6 +76,7 @@ void install_file_share_windows()
 {
     file_share_windows().run_upload_dialog = run_upload_dialog;
     file_share_windows().run_download_dialog = run_download_dialog;
+    files_page_steps().browser_position = [] { share_ie().do_timer_ie(); };
 }
 
 CLeftFormFiles::CLeftFormFiles(QWidget* parent) : Cgood_dlg_no_upper(151, parent)
@@ -289,6 +291,8 @@ intptr_t CLeftFormFiles::handle_window_message(uint32_t msg, uintptr_t wparam, i
             download_clipboard(name);
         break;
     }
+    case WM_MY_MSG_AUTO_IE_OPEN_URL: share_ie().open_url(); break;
+    case WM_MY_MSG_AUTO_IE_OPEN_FRAME_URL: share_ie().open_frame_url(); break;
     default: break;
     }
     return 0;

@@ -27,7 +27,8 @@ struct FilesPageSteps {
 };
 FilesPageSteps& files_page_steps();
 
-// Makes the progress dialogs the transfers run (once, at start).
+// Makes the progress dialogs the transfers run and puts the system
+// browser's re-send on the page's timer (once, at start).
 void install_file_share_windows();
 
 class CLeftFormFiles : public Cgood_dlg_no_upper, public WindowTarget {

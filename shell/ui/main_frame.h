@@ -139,6 +139,8 @@ public:
     void OnStopMeeting();
     void OnShareApplication();
     void OnShareDesktop();
+    // The choose-browser dialog, then the browser window pushing or the system browser's share.
+    void OnShareBrowser();
     void OnLogout();
     void OnWorkOffline();
     void OnMeetingTalk();
