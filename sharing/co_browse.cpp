@@ -347,8 +347,9 @@ int Cshare_ie::do_share(std::string_view current_url)
 void Cshare_ie::do_timer_ie()
 {
     // Leaving the room has many roads (leave, kicked out, logout, a lost
-    // connection); each ends with the room number changed.
-    if (!m_last_url.empty() && (g_logged_in != 1 || g_room_number != m_room))
+    // connection); each ends with the room number changed. A recording played
+    // outside any room keeps its -1, so its re-sends do not reopen the page.
+    if (!m_last_url.empty() && g_room_number != m_room)
         share_ie_close();
     if (m_sharing != 1 || m_last_url.empty())
         return;

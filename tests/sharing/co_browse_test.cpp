@@ -294,9 +294,11 @@ TEST_F(CoBrowseThroughServer, LeavingTheRoomEndsTheShareAndForgetsTheLastPage)
         share_ie().open_url();
     };
     receive("http://127.0.0.1:9/followed");
-    g_logged_in = 0;
     share_ie().do_timer_ie();
-    g_logged_in = 1;
+    EXPECT_EQ(share_ie().last_url(), "http://127.0.0.1:9/followed");
+    g_room_number = -1;
+    share_ie().do_timer_ie();
+    g_room_number = room;
     EXPECT_EQ(share_ie().last_url(), "");
     g_auto_ie_url.set("");
     receive("http://127.0.0.1:9/followed");
@@ -317,6 +319,28 @@ TEST_F(CoBrowseThroughServer, ReceivedAddressesOpenOnceAndOnlyWebPages)
     receive("javascript:alert(1)");
     receive("http://127.0.0.1:9/two");
     EXPECT_EQ(opened_, (std::vector<std::string> { "http://127.0.0.1:9/one", "http://127.0.0.1:9/two" }));
+}
+
+// A recording played back outside any room hands its 570s to the same receiver.
+TEST(CoBrowsePlayback, RecordedResendsOutsideARoomOpenThePageOnce)
+{
+    TempHome home;
+    std::vector<std::string> opened;
+    set_system_browser_opener([&opened](const std::string& url) {
+        opened.push_back(url);
+        return 0;
+    });
+    g_room_number = -1;
+    const std::string url = "http://127.0.0.1:9/recorded";
+    for (int resend = 0; resend < 3; ++resend) {
+        do_auto_ie_open_url_from_server(url.data(), static_cast<int>(url.size()), 0);
+        share_ie().open_url();
+        for (int tick = 0; tick < ie_resend_ticks; ++tick)
+            share_ie().do_timer_ie();
+    }
+    EXPECT_EQ(opened, std::vector<std::string> { url });
+    set_system_browser_opener(nullptr);
+    share_ie().share_ie_close();
 }
 
 TEST(CoBrowseServer, SendersOutsideARoomAreDropped)
