@@ -338,6 +338,7 @@ int Cshare_ie::do_share(std::string_view current_url)
         return -1;
     m_sharing = 1;
     m_tick = 0;
+    m_room = g_room_number;
     m_last_url = url;
     send_to_room(MSG_AUTO_IE_OPEN_URL, url, record_id_shared_browser_url);
     return 0;
@@ -345,6 +346,11 @@ int Cshare_ie::do_share(std::string_view current_url)
 
 void Cshare_ie::do_timer_ie()
 {
+    // Leaving the room has many roads (leave, kicked out, logout, a lost
+    // connection); each ends with the room number changed. A recording played
+    // outside any room keeps its -1, so its re-sends do not reopen the page.
+    if (!m_last_url.empty() && g_room_number != m_room)
+        share_ie_close();
     if (m_sharing != 1 || m_last_url.empty())
         return;
     if (++m_tick % ie_resend_ticks == 0)
@@ -362,6 +368,7 @@ int Cshare_ie::open_received(const std::string& url)
         return -1;
     }
     m_last_url = url;
+    m_room = g_room_number;
     return open_in_system_browser(url);
 }
 
@@ -374,7 +381,23 @@ void Cshare_ie::share_ie_close()
 {
     m_sharing = 0;
     m_tick = 0;
+    m_room = -1;
     m_last_url.clear();
+}
+
+int share_browser_choice(int choice)
+{
+    if (choice != 1 && choice != 2)
+        return 0;
+    share_ie().share_ie_close();
+    CoBrowserWindow& window = co_browser_window();
+    if (choice == 1) {
+        g_ie_push_mode = 1;
+        if (window.show_pushing)
+            window.show_pushing();
+        return 0;
+    }
+    return share_ie().do_share(window.current_url ? window.current_url() : std::string());
 }
 
 // ---- receivers --------------------------------------------------------------

@@ -122,7 +122,8 @@ public:
     // page (the browser window's current http(s) address) opened and sent.
     // -1 when refused or nothing opened.
     int do_share(std::string_view current_url);
-    // The files page's one-second timer.
+    // The files page's one-second timer. Once the room the share or the last
+    // received address belongs to is left, the share ends.
     void do_timer_ie();
     // 570 / 571 received (g_auto_ie_url): opened unless equal to the last.
     int open_url();
@@ -138,6 +139,7 @@ private:
     int m_sharing = 0;
     int m_received = 0;
     int m_tick = 0;
+    int m_room = -1;
     std::string m_last_url;
 };
 Cshare_ie& share_ie();
@@ -152,9 +154,15 @@ struct CoBrowserWindow {
 };
 CoBrowserWindow& co_browser_window();
 
+// Share Browser with the choose-browser dialog's answer: 1 the browser
+// window with push mode on, 2 its page through the system browser, anything
+// else nothing. Either choice ends a system-browser share still re-sending.
+// -1 when the system browser's share was refused.
+int share_browser_choice(int choice);
+
 // Receivers of 570 and 571: keep the address, post to the files page, record.
 void do_auto_ie_open_url_from_server(const char* body, int len, int field2);
 void do_auto_ie_open_frame_url_from_server(const char* body, int len, int field2);
 
-// Plugs the 570 / 571 receivers in and the timer step into the files page.
+// Plugs the 570 / 571 receivers in.
 void install_co_browse_handlers();

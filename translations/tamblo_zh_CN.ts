@@ -2858,16 +2858,16 @@ The high the Video FrameRate, the higher the bandwidth usage.</source>
             <translation>选择浏览器</translation>
         </message>
         <message>
-            <source>It is recommended to choose "Tamblo Browser", if you choose Microsoft IE, it will not work for more than one window and will not work for windows that have frame.</source>
-            <translation>建议选择“Tamblo 浏览器”。如果选择 Microsoft IE，将无法用于多个窗口，也无法用于带有框架的窗口。</translation>
+            <source>It is recommended to choose "Tamblo Browser": pages you browse in the system browser are not followed by the others.</source>
+            <translation>建议选择“Tamblo 浏览器”：您在系统浏览器中浏览的网页，其他与会者不会跟随。</translation>
         </message>
         <message>
             <source>Tamblo Browser</source>
             <translation>Tamblo 浏览器</translation>
         </message>
         <message>
-            <source>Microsoft IE</source>
-            <translation>Microsoft IE</translation>
+            <source>System Browser</source>
+            <translation>系统浏览器</translation>
         </message>
         <message>
             <source>Guest</source>

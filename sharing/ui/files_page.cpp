@@ -8,6 +8,7 @@
 #include "dialogs/event_notice.h"
 #include "platform/ui/file_dialog.h"
 #include "platform/ui/translations.h"
+#include "sharing/co_browse.h"
 #include "sharing/file_share.h"
 #include "sharing/office_share.h"
 #include "sharing/ui/clipboard_share.h"
@@ -85,6 +86,7 @@ void install_file_share_windows()
     steps.powerpoint_position = [] { share_ppt().do_timer_ppt(); };
     steps.word_position = [] { share_word().do_timer_word(); };
     steps.excel_position = [] { share_excel().do_timer_excel(); };
+    steps.browser_position = [] { share_ie().do_timer_ie(); };
     // A played-back document lies in "share/" under its recorded name; its
     // open message follows.
     PlaybackOfficeHooks& playback = playback_office_hooks();
@@ -342,6 +344,8 @@ intptr_t CLeftFormFiles::handle_window_message(uint32_t msg, uintptr_t wparam, i
             download_clipboard(name);
         break;
     }
+    case WM_MY_MSG_AUTO_IE_OPEN_URL: share_ie().open_url(); break;
+    case WM_MY_MSG_AUTO_IE_OPEN_FRAME_URL: share_ie().open_frame_url(); break;
     default: break;
     }
     return 0;

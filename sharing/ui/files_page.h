@@ -28,8 +28,8 @@ struct FilesPageSteps {
 FilesPageSteps& files_page_steps();
 
 // Makes the progress dialogs the transfers run, puts Office sharing's
-// position steps on the page's timer and gives playback the shared
-// documents' names (once, at start).
+// position steps and the system browser's re-send on the page's timer, and
+// gives playback the shared documents' names (once, at start).
 void install_file_share_windows();
 
 class CLeftFormFiles : public Cgood_dlg_no_upper, public WindowTarget {

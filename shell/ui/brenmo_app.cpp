@@ -8,6 +8,7 @@
 #include "core/message_box.h"
 #include "core/title_status.h"
 #include "dialogs/ui/event_notices.h"
+#include "sharing/co_browse.h"
 #include "sharing/ui/dlg_ie.h"
 #include "sharing/ui/files_page.h"
 #include "platform/sys/clock.h"
@@ -67,6 +68,7 @@ int CBrenmoApp::ExitInstance(int exit_code)
     try {
         // The playback thread may be sending to a window: it ends while the windows still answer.
         stop_playback_at_exit();
+        share_ie().share_ie_close();
         GlobalStateSteps& steps = global_state_steps();
         if (window_exists(WindowSlot::share_view) && steps.remove_share_hooks)
             steps.remove_share_hooks();

@@ -21,11 +21,13 @@
 #include "platform/ui/translations.h"
 #include "dialogs/event_notice.h"
 #include "dialogs/internet_update.h"
+#include "dialogs/ui/dlg_choose_browser.h"
 #include "dialogs/ui/dlg_customer_feedback.h"
 #include "dialogs/ui/dlg_internet_update.h"
 #include "dialogs/ui/dlg_event_history.h"
 #include "dialogs/ui/dlg_tell_friend.h"
 #include "dialogs/ui/dlg_notify_attenders.h"
+#include "sharing/co_browse.h"
 #include "sharing/remote_control.h"
 #include "sharing/share_state.h"
 #include "sharing/share_viewer.h"
@@ -339,6 +341,7 @@ void CMainFrame::install_handlers()
     r.set_handler(cmd::share_powerpoint, [this] { OnShareOffice(OfficeKind::presentation); });
     r.set_handler(cmd::share_word, [this] { OnShareOffice(OfficeKind::text); });
     r.set_handler(cmd::share_excel, [this] { OnShareOffice(OfficeKind::sheet); });
+    r.set_handler(cmd::share_browser, [this] { OnShareBrowser(); });
     r.set_handler(cmd::request_remote_control, [] { toggle_remote_control(); });
     r.set_handler(cmd::text_chat, [this] { show_chat_dialog(this); });
     r.set_handler(cmd::reload_chat, [] { send_reload_chat(); });
@@ -640,6 +643,18 @@ void CMainFrame::OnShareOffice(OfficeKind kind)
         return;
     }
     ::OnShareOffice(this, kind);
+}
+
+void CMainFrame::OnShareBrowser()
+{
+    std::string refusal = sharing_refusal(command_state());
+    if (!refusal.empty()) {
+        message_box_printf("%s", tr_text(refusal.c_str()).c_str());
+        return;
+    }
+    CDlgChooseBrowser dlg(this);
+    dlg.exec();
+    share_browser_choice(dlg.choice());
 }
 
 void CMainFrame::OnMyMsgShareDesktopDenied()

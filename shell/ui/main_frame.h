@@ -139,6 +139,8 @@ public:
     void OnShareApplication();
     void OnShareDesktop();
     void OnShareOffice(OfficeKind kind);
+    // The choose-browser dialog, then the browser window pushing or the system browser's share.
+    void OnShareBrowser();
     void OnLogout();
     void OnWorkOffline();
     void OnMeetingTalk();

@@ -153,6 +153,7 @@ protected:
     void TearDown() override
     {
         set_system_browser_opener(nullptr);
+        co_browser_window() = CoBrowserWindow {};
         share_ie().share_ie_close();
         ie_push_rules().clear();
         g_ie_push_mode = 0;
@@ -229,6 +230,82 @@ TEST_F(CoBrowseThroughServer, SystemBrowserSendsOnceAndEveryFifthTickUntilClosed
     EXPECT_EQ(shown[0].text, "There is no page to open: open it in \"Tamblo Browser\" first.");
 }
 
+TEST_F(CoBrowseThroughServer, ShareBrowserChoiceOpensTheChosenBrowserAndEndsTheLastShare)
+{
+    g_logged_in = 1;
+    int pushing_shown = 0;
+    const std::string page = "http://127.0.0.1:9/current?x=1:2";
+    co_browser_window().show_pushing = [&pushing_shown] { ++pushing_shown; };
+    co_browser_window().current_url = [&page] { return page; };
+    // Each choice is followed by five ticks; sent counts every 570 so far.
+    struct Case {
+        int choice;
+        int push_mode, pushing_shown;
+        bool sharing;
+        size_t opened, sent;
+    } cases[] = {
+        { 0, 0, 0, false, 0, 0 },  // Cancel
+        { 2, 0, 0, true, 1, 2 },   // opened and sent, then the fifth tick's re-send
+        { 0, 0, 0, true, 1, 3 },   // Cancel leaves the running share alone
+        { 1, 1, 1, false, 1, 3 },  // the browser window takes over: no more re-sends
+        { 2, 1, 1, true, 2, 5 },
+        { 7, 1, 1, true, 2, 6 },
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(share_browser_choice(c.choice), 0) << c.choice;
+        EXPECT_EQ(g_ie_push_mode.load(), c.push_mode) << c.choice;
+        EXPECT_EQ(pushing_shown, c.pushing_shown) << c.choice;
+        EXPECT_EQ(share_ie().sharing(), c.sharing) << c.choice;
+        EXPECT_EQ(opened_.size(), c.opened) << c.choice;
+        for (int tick = 0; tick < ie_resend_ticks; ++tick)
+            share_ie().do_timer_ie();
+        sync();
+        EXPECT_EQ(bodies(MSG_AUTO_IE_OPEN_URL).size(), c.sent) << c.choice;
+    }
+    EXPECT_EQ(bodies(MSG_AUTO_IE_OPEN_URL), std::vector<std::string>(6, page));
+
+    // Before the browser window exists: push mode only, and no page for the system browser.
+    co_browser_window() = CoBrowserWindow {};
+    g_ie_push_mode = 0;
+    EXPECT_EQ(share_browser_choice(1), 0);
+    EXPECT_EQ(g_ie_push_mode.load(), 1);
+    EXPECT_EQ(share_browser_choice(2), -1);
+    EXPECT_EQ(boxes_.texts(), std::vector<std::string> { "There is no page to open: open it in \"Tamblo Browser\" first." });
+    EXPECT_FALSE(share_ie().sharing());
+}
+
+TEST_F(CoBrowseThroughServer, LeavingTheRoomEndsTheShareAndForgetsTheLastPage)
+{
+    g_logged_in = 1;
+    const int room = g_room_number;
+    ASSERT_EQ(share_ie().do_share("http://127.0.0.1:9/shared"), 0);
+    g_room_number = -1;
+    for (int tick = 0; tick < 2 * ie_resend_ticks; ++tick)
+        share_ie().do_timer_ie();
+    EXPECT_FALSE(share_ie().sharing());
+    g_room_number = room;
+    sync();
+    EXPECT_EQ(bodies(MSG_AUTO_IE_OPEN_URL).size(), 1u);
+
+    // A follower back in a room opens the page again, though it saw it before.
+    auto receive = [this](const std::string& url) {
+        peer_.send(PeerChannel::main, MSG_AUTO_IE_OPEN_URL, 999, url);
+        ASSERT_TRUE(wait_until([&url] { return g_auto_ie_url.get() == url; }));
+        share_ie().open_url();
+    };
+    receive("http://127.0.0.1:9/followed");
+    share_ie().do_timer_ie();
+    EXPECT_EQ(share_ie().last_url(), "http://127.0.0.1:9/followed");
+    g_room_number = -1;
+    share_ie().do_timer_ie();
+    g_room_number = room;
+    EXPECT_EQ(share_ie().last_url(), "");
+    g_auto_ie_url.set("");
+    receive("http://127.0.0.1:9/followed");
+    EXPECT_EQ(opened_, (std::vector<std::string> { "http://127.0.0.1:9/shared", "http://127.0.0.1:9/followed",
+                                                   "http://127.0.0.1:9/followed" }));
+}
+
 TEST_F(CoBrowseThroughServer, ReceivedAddressesOpenOnceAndOnlyWebPages)
 {
     auto receive = [this](const std::string& url) {
@@ -242,6 +319,28 @@ TEST_F(CoBrowseThroughServer, ReceivedAddressesOpenOnceAndOnlyWebPages)
     receive("javascript:alert(1)");
     receive("http://127.0.0.1:9/two");
     EXPECT_EQ(opened_, (std::vector<std::string> { "http://127.0.0.1:9/one", "http://127.0.0.1:9/two" }));
+}
+
+// A recording played back outside any room hands its 570s to the same receiver.
+TEST(CoBrowsePlayback, RecordedResendsOutsideARoomOpenThePageOnce)
+{
+    TempHome home;
+    std::vector<std::string> opened;
+    set_system_browser_opener([&opened](const std::string& url) {
+        opened.push_back(url);
+        return 0;
+    });
+    g_room_number = -1;
+    const std::string url = "http://127.0.0.1:9/recorded";
+    for (int resend = 0; resend < 3; ++resend) {
+        do_auto_ie_open_url_from_server(url.data(), static_cast<int>(url.size()), 0);
+        share_ie().open_url();
+        for (int tick = 0; tick < ie_resend_ticks; ++tick)
+            share_ie().do_timer_ie();
+    }
+    EXPECT_EQ(opened, std::vector<std::string> { url });
+    set_system_browser_opener(nullptr);
+    share_ie().share_ie_close();
 }
 
 TEST(CoBrowseServer, SendersOutsideARoomAreDropped)

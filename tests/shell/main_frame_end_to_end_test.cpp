@@ -95,7 +95,7 @@ std::vector<Row> rows_for(const Expect& e)
         { cmd::misc_bar, true, true },
         { cmd::share_desktop, e.meeting, false },
         { cmd::share_application, e.meeting, false },
-        { cmd::share_browser, false, false },    // co-browsing is not in the program yet
+        { cmd::share_browser, e.meeting, false },
         { cmd::text_chat, e.in_room, false },
         { cmd::reload_chat, e.in_room, false },
         { cmd::about, true, false },

@@ -36,6 +36,7 @@
 #include "tests/core/loopback.h"
 #include "tests/support/child_process.h"
 #include "tests/support/headless_peer.h"
+#include "tests/support/second_program.h"
 #include "tests/support/server_process.h"
 #include "tests/support/temp_home.h"
 
@@ -84,33 +85,6 @@ void answer_next_password_dialog(const QString& password)
         dlg->OnOK();
     });
 }
-
-// A second copy of the real program beside this one, as `make run-second`
-// starts it: settings and folders of its own, its peer port in its settings,
-// offscreen, its message boxes answered at once and written to a file.
-class SecondProgram {
-public:
-    SecondProgram(const std::string& root, int peer_port, const std::string& argument) : root_(root)
-    {
-        std::filesystem::create_directories(root + "/config/kelo");
-        std::filesystem::create_directories(root + "/data");
-        std::filesystem::create_directories(root + "/run");
-        std::filesystem::permissions(root + "/run", std::filesystem::perms::owner_all);
-        if (!std::filesystem::exists(root + "/config/kelo/tamblo.ini"))
-            std::ofstream(root + "/config/kelo/tamblo.ini") << "[general]\npeer_port=" << peer_port << "\n";
-        process_ = std::make_unique<ChildProcess>(std::vector<std::string> {
-            "env", "-u", "TAMBLO_PEER_PORT", "-u", "DISPLAY", "QT_QPA_PLATFORM=offscreen", "TAMBLO_CAMERA=none",
-            "XDG_CONFIG_HOME=" + root + "/config", "XDG_DATA_HOME=" + root + "/data", "XDG_RUNTIME_DIR=" + root + "/run",
-            "TAMBLO_MESSAGE_BOX_LOG=" + boxes_path(), TAMBLO_PROGRAM, argument });
-    }
-    void stop() { process_->stop(); }
-    std::string boxes() const { return file_exists(boxes_path()) ? read_file(boxes_path()) : ""; }
-
-private:
-    std::string boxes_path() const { return root_ + "/boxes.txt"; }
-    std::string root_;
-    std::unique_ptr<ChildProcess> process_;
-};
 
 class MeetingPath : public ::testing::Test {
 protected:
@@ -546,7 +520,7 @@ TEST_F(MeetingPath, ASecondProgramBesideItShowsUpAndBothLeaveAndComeBackCleanly)
     const int bob_peer_port = unused_tcp_port();
     const std::string bob_home = home_.root() + "/second";
     const std::string bob_argument = format_text("127.0.0.1:Local:%d:Lobby:xxyyy:bob:", server_->port());
-    auto bob = std::make_unique<SecondProgram>(bob_home, bob_peer_port, bob_argument);
+    auto bob = std::make_unique<SecondProgram>(TAMBLO_PROGRAM, bob_home, bob_peer_port, bob_argument);
     ASSERT_TRUE(pump_until([&] { return member_names() == std::vector<std::string> { "ann", "bob" }; }, 20000))
         << member_names().size();
     // The server heard where its direct voice links go, so it can tell the others.
@@ -564,7 +538,7 @@ TEST_F(MeetingPath, ASecondProgramBesideItShowsUpAndBothLeaveAndComeBackCleanly)
     // Bob's program ends and starts again: gone from the room, then back in it.
     bob->stop();
     EXPECT_TRUE(pump_until([&] { return member_names() == std::vector<std::string> { "ann" }; }));
-    bob = std::make_unique<SecondProgram>(bob_home, bob_peer_port, bob_argument);
+    bob = std::make_unique<SecondProgram>(TAMBLO_PROGRAM, bob_home, bob_peer_port, bob_argument);
     EXPECT_TRUE(pump_until([&] { return member_names() == std::vector<std::string> { "ann", "bob" }; }, 20000));
     EXPECT_EQ(bob->boxes().find("failed"), std::string::npos) << bob->boxes();
     bob->stop();
