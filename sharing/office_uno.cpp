@@ -779,7 +779,7 @@ public:
     {
         call<bool>("activate_chart", [this, index] {
             Reference<sheet::XSpreadsheet> on = sheet(index);
-            Reference<drawing::XDrawPage> page = Reference<drawing::XDrawPageSupplier>(on, UNO_QUERY_THROW)->getDrawPage();
+            Reference<drawing::XDrawPage> page = draw_page(on);
             for (sal_Int32 i = 0; page.is() && i < page->getCount(); ++i) {
                 Reference<drawing::XShape> shape(page->getByIndex(i), UNO_QUERY);
                 if (!is_chart(shape))
@@ -842,6 +842,14 @@ private:
     {
         Reference<sheet::XCellRangeAddressable> at(view()->getActiveSheet(), UNO_QUERY);
         return at.is() ? at->getRangeAddress().Sheet + 1 : 0;
+    }
+    // The sheet's drawing layer, where its charts stand (the only way to it is marked deprecated).
+    static Reference<drawing::XDrawPage> draw_page(const Reference<sheet::XSpreadsheet>& on)
+    {
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+        return Reference<drawing::XDrawPageSupplier>(on, UNO_QUERY_THROW)->getDrawPage();
+#pragma GCC diagnostic pop
     }
     static bool is_chart(const Reference<drawing::XShape>& shape)
     {

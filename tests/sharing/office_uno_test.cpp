@@ -8,6 +8,7 @@
 #include "sharing/office_uno.h"
 #include "sharing/office_uno_link.h"
 #include "tests/support/child_process.h"
+#include "tests/support/flat_odf.h"
 #include "tests/support/temp_home.h"
 #include "tests/support/wait_until.h"
 #include "tests/support/xvfb.h"
@@ -44,51 +45,6 @@ namespace {
 constexpr int office_wait_ms = 30000;
 
 void write_file(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
-
-const char* office_namespaces =
-    "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
-    "xmlns:style=\"urn:oasis:names:tc:opendocument:xmlns:style:1.0\" "
-    "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
-    "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" "
-    "xmlns:draw=\"urn:oasis:names:tc:opendocument:xmlns:drawing:1.0\" "
-    "xmlns:presentation=\"urn:oasis:names:tc:opendocument:xmlns:presentation:1.0\" "
-    "xmlns:office_ns=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" office:version=\"1.3\"";
-
-std::string flat_document(const char* mime, const std::string& body)
-{
-    return std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document ") + office_namespaces +
-           " office:mimetype=\"" + mime + "\"><office:body>" + body + "</office:body></office:document>\n";
-}
-
-std::string presentation(int slides)
-{
-    std::string pages;
-    for (int i = 1; i <= slides; ++i)
-        pages += "<draw:page draw:name=\"page" + std::to_string(i) + "\"/>";
-    return flat_document("application/vnd.oasis.opendocument.presentation", "<office:presentation>" + pages + "</office:presentation>");
-}
-
-std::string long_text(int paragraphs)
-{
-    std::string body;
-    for (int i = 1; i <= paragraphs; ++i)
-        body += "<text:p>Paragraph " + std::to_string(i) + " of the shared text.</text:p>";
-    return flat_document("application/vnd.oasis.opendocument.text", "<office:text>" + body + "</office:text>");
-}
-
-std::string workbook(int sheets)
-{
-    std::string body;
-    for (int s = 1; s <= sheets; ++s) {
-        body += "<table:table table:name=\"Sheet" + std::to_string(s) + "\">";
-        for (int r = 1; r <= 4; ++r)
-            body += "<table:table-row><table:table-cell office:value-type=\"float\" office:value=\"" + std::to_string(r) +
-                    "\"/><table:table-cell office:value-type=\"float\" office:value=\"" + std::to_string(r * s) +
-                    "\"/></table:table-row>";
-        body += "</table:table>";
-    }
-    return flat_document("application/vnd.oasis.opendocument.spreadsheet", "<office:spreadsheet>" + body + "</office:spreadsheet>");
-}
 
 // Sets an environment variable for the test and puts it back after.
 class ScopedEnv {
@@ -143,15 +99,12 @@ class OfficeUnoTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!libreoffice_present())
+        if (!std::filesystem::exists(office_uno::office_program_folder() + "/soffice"))
             GTEST_SKIP() << "LibreOffice is not installed";
         ASSERT_TRUE(xvfb_.running());
         folder_ = home_.root() + "/docs/";
         std::filesystem::create_directories(folder_);
     }
-
-    static bool libreoffice_present() { return platform_has_soffice(); }
-    static bool platform_has_soffice() { return std::filesystem::exists(office_uno::office_program_folder() + "/soffice"); }
 
     std::string document(const std::string& name, const std::string& text)
     {
@@ -183,7 +136,7 @@ protected:
 
 TEST_F(OfficeUnoTest, PresentationSlidesInTheViewAndInTheRunningShowAreSetAndReadBack)
 {
-    auto ppt = open<PresentationDriver>(OfficeKind::presentation, document("slides.fodp", presentation(4)));
+    auto ppt = open<PresentationDriver>(OfficeKind::presentation, document("slides.fodp", flat_presentation(4)));
     ASSERT_TRUE(ppt->has_document());
     EXPECT_EQ(ppt->slide_count(), 4);
     EXPECT_EQ(ppt->window_count(), 1);
@@ -230,7 +183,7 @@ TEST_F(OfficeUnoTest, PresentationSlidesInTheViewAndInTheRunningShowAreSetAndRea
 
 TEST_F(OfficeUnoTest, TextScrollPositionInTwipsIsSetAndReadBackAndKeptInsideTheDocument)
 {
-    auto word = open<TextDriver>(OfficeKind::text, document("long.fodt", long_text(400)));
+    auto word = open<TextDriver>(OfficeKind::text, document("long.fodt", flat_text(400)));
     ASSERT_TRUE(word->has_document());
     EXPECT_EQ(word->scroll_position(), 0);
     for (int twips : { 20000, 3000, 45000, 0 }) {
@@ -252,7 +205,7 @@ TEST_F(OfficeUnoTest, TextScrollPositionInTwipsIsSetAndReadBackAndKeptInsideTheD
 
 TEST_F(OfficeUnoTest, SheetsScrollCellsAndASelectedChartAreSetAndReadBack)
 {
-    auto excel = open<SheetDriver>(OfficeKind::sheet, document("book.fods", workbook(3)));
+    auto excel = open<SheetDriver>(OfficeKind::sheet, document("book.fods", flat_workbook(3)));
     ASSERT_TRUE(excel->has_document());
     EXPECT_EQ(excel->sheet_count(), 3);
     EXPECT_EQ(excel->active_sheet_index(), 1);
@@ -305,7 +258,7 @@ TEST_F(OfficeUnoTest, SheetsScrollCellsAndASelectedChartAreSetAndReadBack)
 TEST_F(OfficeUnoTest, MinimisingTheWindowIsSeenAndRestoringItToo)
 {
     ChildProcess openbox({ "openbox", "--sm-disable" });
-    auto word = open<TextDriver>(OfficeKind::text, document("short.fodt", long_text(5)));
+    auto word = open<TextDriver>(OfficeKind::text, document("short.fodt", flat_text(5)));
     OfficeUser user;
     ASSERT_TRUE(user.connect(office_pipe_name(OfficeKind::text)));
     EXPECT_TRUE(word->visible());
@@ -322,7 +275,7 @@ TEST_F(OfficeUnoTest, MinimisingTheWindowIsSeenAndRestoringItToo)
 
 TEST_F(OfficeUnoTest, ClosingTheDocumentInTheOfficeEndsItsInstanceAndTheDriverSeesItGone)
 {
-    auto ppt = open<PresentationDriver>(OfficeKind::presentation, document("closing.fodp", presentation(2)));
+    auto ppt = open<PresentationDriver>(OfficeKind::presentation, document("closing.fodp", flat_presentation(2)));
     OfficeUser user;
     ASSERT_TRUE(user.connect(office_pipe_name(OfficeKind::presentation)));
     EXPECT_FALSE(ppt->gone());
@@ -356,7 +309,7 @@ TEST_F(OfficeUnoTest, QuitEndsOnlyItsOwnOfficeAndLeavesOneWithUnsavedWorkRunning
     work->getText()->setString("The user's unsaved letter");
     ASSERT_TRUE(Reference<util::XModifiable>(work, UNO_QUERY_THROW)->isModified());
 
-    auto word = open<TextDriver>(OfficeKind::text, document("shared.fodt", long_text(20)));
+    auto word = open<TextDriver>(OfficeKind::text, document("shared.fodt", flat_text(20)));
     ASSERT_TRUE(word->has_document());
     // The sharer's own document, changed: quit leaves its office running.
     OfficeUser sharer;
@@ -389,7 +342,7 @@ TEST_F(OfficeUnoTest, FilesTheOfficeCannotShowFailAsCallsAndLeaveItAnswering)
     std::unique_ptr<OfficeDriver> ppt = make_uno_office_driver(OfficeKind::presentation);
     EXPECT_FALSE(ppt->gone());
     EXPECT_FALSE(ppt->is_good());
-    EXPECT_THROW(ppt->open(document("early.fodp", presentation(1))), OfficeCallFailed);
+    EXPECT_THROW(ppt->open(document("early.fodp", flat_presentation(1))), OfficeCallFailed);
     ASSERT_EQ(ppt->start(), 0);
     struct Case {
         const char* name;
@@ -397,7 +350,7 @@ TEST_F(OfficeUnoTest, FilesTheOfficeCannotShowFailAsCallsAndLeaveItAnswering)
     } cases[] = {
         { "missing.odp", "" },
         { "broken.odp", std::string("PK\3\4 not a zip at all") },
-        { "letter.fodt", long_text(3) }, // a text, not a presentation
+        { "letter.fodt", flat_text(3) }, // a text, not a presentation
     };
     for (const Case& c : cases) {
         std::string path = folder_ + c.name;
