@@ -200,6 +200,11 @@ protected:
     bool has_window() const;
     bool any_modified_document() const;
     void forget_document();
+    // Quits when still held and lets the office go; every kind's destructor
+    // calls it first, while the kind's own references still exist.
+    void shut_down();
+    // On the call thread: every reference into the office dropped.
+    virtual void release_references() { forget_document(); }
 
 private:
     bool connect_started_office(const std::string& pipe);
@@ -213,6 +218,7 @@ private:
     bool handle_ = false;
     bool ever_started_ = false;
     bool closed_instance_ended_ = false;
+    bool shut_down_ = false;
 
 protected:
     // The call thread's side.
@@ -224,19 +230,27 @@ protected:
     office_uno::CallThread calls_;
 };
 
-UnoOfficeDriver::~UnoOfficeDriver()
+UnoOfficeDriver::~UnoOfficeDriver() { shut_down(); }
+
+void UnoOfficeDriver::shut_down()
 {
+    if (shut_down_)
+        return;
+    shut_down_ = true;
     if (handle_) {
         try {
             quit();
         } catch (...) {
         }
     }
-    // A call still hanging on the office fails once its bridge is gone.
-    if (calls_.busy())
-        bridge_.dispose();
-    else
-        calls_.run(office_call_limit_ms, "release", [this] { forget_document(); });
+    // A call still hanging on the office fails once its bridge is gone, and
+    // what the calls held is then let go without asking the office; an
+    // office left running with the user's work keeps running.
+    bridge_.dispose();
+    try {
+        calls_.run(office_start_limit_ms, "release", [this] { release_references(); });
+    } catch (const OfficeCallFailed&) {
+    }
 }
 
 bool UnoOfficeDriver::connect_started_office(const std::string& pipe)
@@ -534,6 +548,7 @@ void UnoOfficeDriver::end_office()
 class UnoPresentationDriver : public UnoOfficeDriver, public PresentationDriver {
 public:
     UnoPresentationDriver() : UnoOfficeDriver(OfficeKind::presentation, "com.sun.star.presentation.PresentationDocument") {}
+    ~UnoPresentationDriver() override { shut_down(); }
 
     int slide_count() override
     {
@@ -646,6 +661,7 @@ private:
 class UnoTextDriver : public UnoOfficeDriver, public TextDriver {
 public:
     UnoTextDriver() : UnoOfficeDriver(OfficeKind::text, "com.sun.star.text.TextDocument") {}
+    ~UnoTextDriver() override { shut_down(); }
 
     int scroll_position() override
     {
@@ -670,6 +686,12 @@ public:
     }
 
 private:
+    void release_references() override
+    {
+        bar_.clear();
+        bar_model_.clear();
+        forget_document();
+    }
     // The document view's vertical scroll bar, found through the window's
     // accessibility tree: its value is the view's top in twips.
     Reference<accessibility::XAccessibleValue> scroll_bar()
@@ -748,6 +770,7 @@ private:
 class UnoSheetDriver : public UnoOfficeDriver, public SheetDriver {
 public:
     UnoSheetDriver() : UnoOfficeDriver(OfficeKind::sheet, "com.sun.star.sheet.SpreadsheetDocument") {}
+    ~UnoSheetDriver() override { shut_down(); }
 
     int sheet_count() override
     {

@@ -107,6 +107,7 @@ bool Bridge::connect(const std::string& pipe_name)
         bridge_ = made;
         context_ = context;
         desktop_ = desktop;
+        connected_ = true;
         return true;
     } catch (const uno::Exception& e) {
         throw OfficeCallFailed("no office on the pipe: " + from_ou(e.Message));

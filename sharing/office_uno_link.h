@@ -49,13 +49,14 @@ public:
     // OfficeCallFailed when the other side answers but is no office.
     bool connect(const std::string& pipe_name);
     // Connected and the bridge has not died.
-    bool alive() const { return desktop_.is() && !dead_->load(); }
+    bool alive() const { return connected_.load() && !dead_->load(); }
     const css::uno::Reference<css::frame::XDesktop2>& desktop() const { return desktop_; }
     const css::uno::Reference<css::uno::XComponentContext>& context() const { return context_; }
     // Ends the bridge: calls still waiting on it fail at once. Any thread.
     void dispose();
 
 private:
+    std::atomic<bool> connected_ { false };
     std::shared_ptr<std::atomic<bool>> dead_ = std::make_shared<std::atomic<bool>>(false);
     std::mutex lock_; // the bridge reference, which dispose() may take from another thread
     css::uno::Reference<css::bridge::XBridge> bridge_;
