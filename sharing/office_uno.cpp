@@ -185,9 +185,9 @@ protected:
     // On the call thread.
     Reference<frame::XModel> document() const
     {
-        if (!model_.is())
+        if (!uno_->model.is())
             throw OfficeCallFailed("no document");
-        return model_;
+        return uno_->model;
     }
     Reference<frame::XController> controller() const
     {
@@ -200,11 +200,8 @@ protected:
     bool has_window() const;
     bool any_modified_document() const;
     void forget_document();
-    // Quits when still held and lets the office go; every kind's destructor
-    // calls it first, while the kind's own references still exist.
+    // Quits when still held and lets the office go.
     void shut_down();
-    // On the call thread: every reference into the office dropped.
-    virtual void release_references() { forget_document(); }
 
 private:
     bool connect_started_office(const std::string& pipe);
@@ -221,9 +218,16 @@ private:
     bool shut_down_ = false;
 
 protected:
-    // The call thread's side.
-    office_uno::Bridge bridge_;
-    Reference<frame::XModel> model_;
+    // The call thread's side: every reference into the office. Held apart so
+    // that a driver ending with the process can leave it as it stands.
+    struct OfficeState {
+        office_uno::Bridge bridge;
+        Reference<frame::XModel> model;
+        // The text view's scroll bar, and the document it was found in.
+        Reference<accessibility::XAccessibleValue> bar;
+        Reference<frame::XModel> bar_model;
+    };
+    std::unique_ptr<OfficeState> uno_ = std::make_unique<OfficeState>();
     std::shared_ptr<std::atomic<bool>> closed_by_user_ = std::make_shared<std::atomic<bool>>(false);
     bool visible_wanted_ = false;
     // Last: it ends first, while what its calls use is still there.
@@ -237,6 +241,12 @@ void UnoOfficeDriver::shut_down()
     if (shut_down_)
         return;
     shut_down_ = true;
+    if (office_uno::process_ending()) {
+        // UNO may have ended before this driver: nothing of it is touched.
+        // An office still held keeps running on its own.
+        (void)uno_.release();
+        return;
+    }
     if (handle_) {
         try {
             quit();
@@ -246,9 +256,9 @@ void UnoOfficeDriver::shut_down()
     // A call still hanging on the office fails once its bridge is gone, and
     // what the calls held is then let go without asking the office; an
     // office left running with the user's work keeps running.
-    bridge_.dispose();
+    uno_->bridge.dispose();
     try {
-        calls_.run(office_start_limit_ms, "release", [this] { release_references(); });
+        calls_.run(office_start_limit_ms, "release", [this] { uno_.reset(); });
     } catch (const OfficeCallFailed&) {
     }
 }
@@ -259,7 +269,7 @@ bool UnoOfficeDriver::connect_started_office(const std::string& pipe)
     long long ended_at = -1;
     while (now_ms() < until) {
         try {
-            if (calls_.run<bool>(office_call_limit_ms, "connect", [this, pipe] { return bridge_.connect(pipe); }))
+            if (calls_.run<bool>(office_call_limit_ms, "connect", [this, pipe] { return uno_->bridge.connect(pipe); }))
                 return true;
         } catch (const OfficeCallFailed& e) {
             dbg_log("office %s: %s\n", office_app_name(kind_), e.what());
@@ -280,7 +290,7 @@ int UnoOfficeDriver::start()
     if (handle_)
         return 0;
     // The office this driver left running (it held a modified document) is taken up again.
-    if (ever_started_ && !closed_by_user_->load() && bridge_.alive() && (!own_process_ || process_.running())) {
+    if (ever_started_ && !closed_by_user_->load() && uno_->bridge.alive() && (!own_process_ || process_.running())) {
         handle_ = true;
         return 0;
     }
@@ -327,11 +337,11 @@ int UnoOfficeDriver::start()
 
 bool UnoOfficeDriver::is_good()
 {
-    if (!handle_ || !bridge_.alive() || closed_by_user_->load())
+    if (!handle_ || !uno_->bridge.alive() || closed_by_user_->load())
         return false;
     try {
         return calls_.run<bool>(office_probe_limit_ms, "is_good", [this] {
-            return !Reference<lang::XServiceInfo>(bridge_.desktop(), UNO_QUERY_THROW)->getImplementationName().isEmpty();
+            return !Reference<lang::XServiceInfo>(uno_->bridge.desktop(), UNO_QUERY_THROW)->getImplementationName().isEmpty();
         });
     } catch (const OfficeCallFailed&) {
         return false;
@@ -342,7 +352,7 @@ bool UnoOfficeDriver::gone()
 {
     if (!ever_started_)
         return false;
-    if (!bridge_.alive() || (own_process_ && !process_.running()))
+    if (!uno_->bridge.alive() || (own_process_ && !process_.running()))
         return true;
     if (!closed_by_user_->load())
         return false;
@@ -364,16 +374,16 @@ bool UnoOfficeDriver::gone()
 
 Reference<awt::XWindow> UnoOfficeDriver::container_window() const
 {
-    if (!model_.is())
+    if (!uno_->model.is())
         return {};
-    Reference<frame::XController> c = model_->getCurrentController();
+    Reference<frame::XController> c = uno_->model->getCurrentController();
     Reference<frame::XFrame> frame = c.is() ? c->getFrame() : Reference<frame::XFrame>();
     return frame.is() ? frame->getContainerWindow() : Reference<awt::XWindow>();
 }
 
 bool UnoOfficeDriver::has_window() const
 {
-    Reference<frame::XController> c = model_.is() ? model_->getCurrentController() : Reference<frame::XController>();
+    Reference<frame::XController> c = uno_->model.is() ? uno_->model->getCurrentController() : Reference<frame::XController>();
     return c.is() && c->getFrame().is();
 }
 
@@ -422,7 +432,7 @@ void UnoOfficeDriver::open(const std::string& path)
                 property("UpdateDocMode", Any(sal_Int16(0))),
             };
             Sequence<beans::PropertyValue> arguments(given, 3);
-            Reference<frame::XComponentLoader> loader(bridge_.desktop(), UNO_QUERY_THROW);
+            Reference<frame::XComponentLoader> loader(uno_->bridge.desktop(), UNO_QUERY_THROW);
             Reference<lang::XComponent> component = loader->loadComponentFromURL(url, "_blank", 0, arguments);
             Reference<frame::XModel> model(component, UNO_QUERY);
             if (!model.is())
@@ -434,7 +444,7 @@ void UnoOfficeDriver::open(const std::string& path)
                 throw OfficeCallFailed(path + " is not a " + document_service_);
             }
             Reference<lang::XComponent>(model, UNO_QUERY_THROW)->addEventListener(new DocumentWatch(closed));
-            model_ = model;
+            uno_->model = model;
             return true;
         },
         office_load_limit_ms);
@@ -444,10 +454,10 @@ void UnoOfficeDriver::open(const std::string& path)
 bool UnoOfficeDriver::has_document()
 {
     return call<bool>("has_document", [this] {
-        if (!model_.is())
+        if (!uno_->model.is())
             return false;
         try {
-            return model_->getCurrentController().is();
+            return uno_->model->getCurrentController().is();
         } catch (const lang::DisposedException&) {
             return false;
         }
@@ -457,19 +467,19 @@ bool UnoOfficeDriver::has_document()
 bool UnoOfficeDriver::modified()
 {
     return call<bool>("modified", [this] {
-        Reference<util::XModifiable> doc(model_, UNO_QUERY);
+        Reference<util::XModifiable> doc(uno_->model, UNO_QUERY);
         return doc.is() && doc->isModified();
     });
 }
 
-void UnoOfficeDriver::forget_document() { model_.clear(); }
+void UnoOfficeDriver::forget_document() { uno_->model.clear(); }
 
 void UnoOfficeDriver::close_document()
 {
     // Our own close is no user's.
     closed_by_user_ = std::make_shared<std::atomic<bool>>(false);
     call<bool>("close_document", [this] {
-        Reference<frame::XModel> model = model_;
+        Reference<frame::XModel> model = uno_->model;
         forget_document();
         if (!model.is())
             return true;
@@ -486,7 +496,7 @@ void UnoOfficeDriver::close_document()
 
 bool UnoOfficeDriver::any_modified_document() const
 {
-    Reference<container::XEnumerationAccess> components = bridge_.desktop()->getComponents();
+    Reference<container::XEnumerationAccess> components = uno_->bridge.desktop()->getComponents();
     if (!components.is())
         return false;
     Reference<container::XEnumeration> each = components->createEnumeration();
@@ -503,7 +513,7 @@ void UnoOfficeDriver::quit()
     if (!handle_)
         return;
     handle_ = false;
-    if (bridge_.alive()) {
+    if (uno_->bridge.alive()) {
         bool keep = true;
         try {
             keep = calls_.run<bool>(office_call_limit_ms, "quit", [this] { return any_modified_document(); });
@@ -521,12 +531,12 @@ void UnoOfficeDriver::quit()
 void UnoOfficeDriver::end_office()
 {
     handle_ = false;
-    if (bridge_.alive()) {
+    if (uno_->bridge.alive()) {
         try {
             calls_.run<bool>(office_call_limit_ms, "terminate", [this] {
                 forget_document();
                 try {
-                    bridge_.desktop()->terminate();
+                    uno_->bridge.desktop()->terminate();
                 } catch (const lang::DisposedException&) {
                     // The bridge went with the office.
                 }
@@ -536,7 +546,7 @@ void UnoOfficeDriver::end_office()
             dbg_log("office %s: %s\n", office_app_name(kind_), e.what());
         }
     }
-    bridge_.dispose();
+    uno_->bridge.dispose();
     if (own_process_ && !process_.wait_ended(office_exit_wait_ms))
         process_.stop(office_exit_wait_ms);
     own_process_ = false;
@@ -548,7 +558,6 @@ void UnoOfficeDriver::end_office()
 class UnoPresentationDriver : public UnoOfficeDriver, public PresentationDriver {
 public:
     UnoPresentationDriver() : UnoOfficeDriver(OfficeKind::presentation, "com.sun.star.presentation.PresentationDocument") {}
-    ~UnoPresentationDriver() override { shut_down(); }
 
     int slide_count() override
     {
@@ -661,7 +670,6 @@ private:
 class UnoTextDriver : public UnoOfficeDriver, public TextDriver {
 public:
     UnoTextDriver() : UnoOfficeDriver(OfficeKind::text, "com.sun.star.text.TextDocument") {}
-    ~UnoTextDriver() override { shut_down(); }
 
     int scroll_position() override
     {
@@ -686,29 +694,23 @@ public:
     }
 
 private:
-    void release_references() override
-    {
-        bar_.clear();
-        bar_model_.clear();
-        forget_document();
-    }
     // The document view's vertical scroll bar, found through the window's
     // accessibility tree: its value is the view's top in twips.
     Reference<accessibility::XAccessibleValue> scroll_bar()
     {
         Reference<frame::XModel> doc = document();
-        if (bar_.is() && bar_model_ == doc) {
+        if (uno_->bar.is() && uno_->bar_model == doc) {
             try {
-                Reference<accessibility::XAccessibleContext>(bar_, UNO_QUERY_THROW)->getAccessibleRole();
-                return bar_;
+                Reference<accessibility::XAccessibleContext>(uno_->bar, UNO_QUERY_THROW)->getAccessibleRole();
+                return uno_->bar;
             } catch (const lang::DisposedException&) {
             }
         }
-        bar_ = find_scroll_bar();
-        bar_model_ = doc;
-        if (!bar_.is())
+        uno_->bar = find_scroll_bar();
+        uno_->bar_model = doc;
+        if (!uno_->bar.is())
             throw OfficeCallFailed("the text window has no vertical scroll bar");
-        return bar_;
+        return uno_->bar;
     }
 
     Reference<accessibility::XAccessibleValue> find_scroll_bar() const
@@ -760,9 +762,6 @@ private:
         Reference<accessibility::XAccessibleStateSet> states = c->getAccessibleStateSet();
         return states.is() && states->contains(accessibility::AccessibleStateType::VERTICAL);
     }
-
-    Reference<accessibility::XAccessibleValue> bar_;
-    Reference<frame::XModel> bar_model_;
 };
 
 // ---- spreadsheets -----------------------------------------------------------
@@ -770,7 +769,6 @@ private:
 class UnoSheetDriver : public UnoOfficeDriver, public SheetDriver {
 public:
     UnoSheetDriver() : UnoOfficeDriver(OfficeKind::sheet, "com.sun.star.sheet.SpreadsheetDocument") {}
-    ~UnoSheetDriver() override { shut_down(); }
 
     int sheet_count() override
     {

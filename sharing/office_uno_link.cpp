@@ -54,6 +54,12 @@ std::string office_program_folder()
     return TAMBLO_LIBREOFFICE_PROGRAM;
 }
 
+namespace {
+std::atomic<bool> ending { false };
+}
+
+bool process_ending() { return ending.load(); }
+
 Reference<uno::XComponentContext> local_context()
 {
     static std::mutex lock;
@@ -65,6 +71,8 @@ Reference<uno::XComponentContext> local_context()
     try {
         rtl::Bootstrap::set("URE_BOOTSTRAP", to_ou("vnd.sun.star.pathname:" + office_program_folder() + "/fundamentalrc"));
         *context = cppu::defaultBootstrap_InitialComponentContext();
+        // Runs before the destructors of objects made earlier, such as a driver kept to the end.
+        std::atexit([] { ending = true; });
     } catch (const uno::Exception& e) {
         throw OfficeCallFailed("no UNO environment: " + from_ou(e.Message));
     }

@@ -31,6 +31,9 @@ std::string office_program_folder();
 // This process's UNO environment; throws OfficeCallFailed when the office's
 // fundamentalrc cannot be read.
 css::uno::Reference<css::uno::XComponentContext> local_context();
+// The process is ending (exit() has begun since the environment was made):
+// UNO's own statics may be gone, so references are left as they stand.
+bool process_ending();
 
 rtl::OUString to_ou(const std::string& text);
 std::string from_ou(const rtl::OUString& text);

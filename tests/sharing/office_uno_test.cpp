@@ -370,6 +370,31 @@ TEST_F(OfficeUnoTest, QuitEndsOnlyItsOwnOfficeAndLeavesOneWithUnsavedWorkRunning
     users_office.stop(office_wait_ms);
 }
 
+// The driver lives to the end of the program; the office it left running
+// with the user's unsaved work outlives it untouched, and the program ends cleanly.
+TEST_F(OfficeUnoTest, AnOfficeLeftWithUnsavedWorkOutlivesTheProgramThatEnds)
+{
+    const std::string pid_file = home_.root() + "/keeper_pid";
+    ProgramRun run = run_program({ TAMBLO_OFFICE_KEEPER, document("kept.fodt", flat_text(10)), pid_file }, {}, {}, 120000);
+    ASSERT_FALSE(run.timed_out);
+    ASSERT_EQ(run.exit_status, 0) << run.output;
+    const std::string program_pid = read_file(pid_file);
+    ASSERT_FALSE(program_pid.empty());
+    OfficeUser user;
+    ASSERT_TRUE(user.connect("tamblo_" + program_pid + "_writer"));
+    Reference<text::XTextDocument> kept(user.document(), UNO_QUERY_THROW);
+    EXPECT_TRUE(Reference<util::XModifiable>(kept, UNO_QUERY_THROW)->isModified());
+    EXPECT_EQ(office_uno::from_ou(kept->getText()->getString()), "typed before the program ended");
+    // The test ends that office itself.
+    Reference<util::XModifiable>(kept, UNO_QUERY_THROW)->setModified(false);
+    try {
+        user.bridge().desktop()->terminate();
+    } catch (const uno::RuntimeException&) {
+        // The bridge went with the office.
+    }
+    EXPECT_TRUE(wait_until([&] { return !user.bridge().alive(); }, office_wait_ms));
+}
+
 TEST_F(OfficeUnoTest, FilesTheOfficeCannotShowFailAsCallsAndLeaveItAnswering)
 {
     std::unique_ptr<OfficeDriver> ppt = make_uno_office_driver(OfficeKind::presentation);
