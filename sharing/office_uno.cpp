@@ -200,8 +200,6 @@ protected:
     bool has_window() const;
     bool any_modified_document() const;
     void forget_document();
-    // Quits when still held and lets the office go.
-    void shut_down();
 
 private:
     bool connect_started_office(const std::string& pipe);
@@ -215,7 +213,8 @@ private:
     bool handle_ = false;
     bool ever_started_ = false;
     bool closed_instance_ended_ = false;
-    bool shut_down_ = false;
+    // Swapped for a fresh one by each open: set when that document goes.
+    std::shared_ptr<std::atomic<bool>> closed_by_user_ = std::make_shared<std::atomic<bool>>(false);
 
 protected:
     // The call thread's side: every reference into the office. Held apart so
@@ -228,19 +227,13 @@ protected:
         Reference<frame::XModel> bar_model;
     };
     std::unique_ptr<OfficeState> uno_ = std::make_unique<OfficeState>();
-    std::shared_ptr<std::atomic<bool>> closed_by_user_ = std::make_shared<std::atomic<bool>>(false);
     bool visible_wanted_ = false;
     // Last: it ends first, while what its calls use is still there.
     office_uno::CallThread calls_;
 };
 
-UnoOfficeDriver::~UnoOfficeDriver() { shut_down(); }
-
-void UnoOfficeDriver::shut_down()
+UnoOfficeDriver::~UnoOfficeDriver()
 {
-    if (shut_down_)
-        return;
-    shut_down_ = true;
     if (office_uno::process_ending()) {
         // UNO may have ended before this driver: nothing of it is touched.
         // An office still held keeps running on its own.

@@ -30,7 +30,13 @@ int main(int argc, char** argv)
     kept->open(argv[1]);
     // The user types into the shared document.
     office_uno::Bridge user;
-    for (int tries = 0; !user.connect(office_pipe_name(OfficeKind::text)); ++tries) {
+    for (int tries = 0;; ++tries) {
+        try {
+            if (user.connect(office_pipe_name(OfficeKind::text)))
+                break;
+        } catch (const OfficeCallFailed&) {
+            // Dropped while the office settles: asked again.
+        }
         if (tries > 200)
             return 3;
         std::this_thread::sleep_for(std::chrono::milliseconds(100));

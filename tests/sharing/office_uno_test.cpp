@@ -77,7 +77,16 @@ class OfficeUser {
 public:
     bool connect(const std::string& pipe)
     {
-        return wait_until([&] { return bridge_.connect(pipe); }, office_wait_ms);
+        // A connection the office drops while it still settles is tried again, as the driver does.
+        return wait_until(
+            [&] {
+                try {
+                    return bridge_.connect(pipe);
+                } catch (const OfficeCallFailed&) {
+                    return false;
+                }
+            },
+            office_wait_ms);
     }
     // The office's one document.
     Reference<frame::XModel> document()
