@@ -43,6 +43,8 @@ packages=(
   libv4l-dev libjpeg62-turbo-dev
   # the chat's saved RTF files are read back by LibreOffice's headless converter
   libreoffice-writer
+  # office sharing drives LibreOffice's Impress, Writer and Calc through UNO (the SDK's cppumaker, headers, libraries)
+  libreoffice-impress libreoffice-calc libreoffice-dev
   # co-browsing: the browser window's engine, and xdg-open for the system browser
   qt6-webengine-dev xdg-utils
   # the web launcher: its desktop entry checked and its database written; xdg-open and xdg-mime

@@ -7,6 +7,8 @@
 #include "sharing/ui/web_browser2.h"
 #include "shell/ui/brenmo_app.h"
 #include "shell/window_system.h"
+#include "sharing/office_share.h"
+#include "sharing/office_uno.h"
 #include "skin/ui/dlg_messagebox.h"
 
 #include <QApplication>
@@ -39,6 +41,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName("Tamblo");
     QtWindowMessageBridge::install();
     install_translations();
+    set_office_driver_factory(make_uno_office_driver);
 
     SkinnedMessageBoxPresenter skinned_boxes;
     std::unique_ptr<LoggedMessageBoxes> logged_boxes;

@@ -1,3 +1,4 @@
+#include "platform/sys/child_program.h"
 #include "platform/sys/clock.h"
 #include "platform/sys/paths.h"
 #include "platform/sys/process.h"
@@ -5,8 +6,10 @@
 #include "platform/sys/threads.h"
 #include "platform/sys/timed_lock.h"
 #include "tests/support/temp_home.h"
+#include "tests/support/wait_until.h"
 
 #include <atomic>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -162,4 +165,40 @@ TEST(Process, FindProgramTakesOnlyRunnableRegularFiles)
     EXPECT_EQ(platform::find_program(root + "/d_tool"), root + "/d_tool");
     EXPECT_FALSE(platform::is_executable_file(root + "/a/tool"));
     ::setenv("PATH", saved.c_str(), 1);
+}
+
+// A kept program ends with everything it started, and nothing else does.
+TEST(ChildProgram, StopEndsItsWholeGroupAndNoOtherProgram)
+{
+    TempHome home;
+    const std::string pid_file = home.root() + "/grandchild";
+    platform::ChildProgram launcher;
+    ASSERT_TRUE(launcher.start({ "sh", "-c", "sleep 300 & echo $! > " + pid_file + "; wait" }));
+    platform::ChildProgram other;
+    ASSERT_TRUE(other.start({ "sleep", "300" }));
+    ASSERT_TRUE(wait_until([&] { return !read_file(pid_file).empty(); }));
+    const pid_t grandchild = std::stoi(read_file(pid_file));
+    EXPECT_TRUE(launcher.running());
+    launcher.stop(20000);
+    EXPECT_FALSE(launcher.running());
+    EXPECT_EQ(launcher.pid(), -1);
+    // Reparented and reaped by whoever adopts it; gone once it is.
+    EXPECT_TRUE(wait_until([&] { return ::kill(grandchild, 0) != 0; }));
+    EXPECT_TRUE(other.running());
+    other.stop(20000);
+    EXPECT_FALSE(other.running());
+}
+
+TEST(ChildProgram, RunsWithTheEnvironmentGivenOnTopAndIsReapedWhenItEnds)
+{
+    TempHome home;
+    const std::string out = home.root() + "/env";
+    platform::ChildProgram program;
+    ASSERT_TRUE(program.start({ "sh", "-c", "echo \"$TAMBLO_CHILD_TEST $HOME\" > " + out },
+                              { "TAMBLO_CHILD_TEST=given", "HOME=/replaced" }));
+    EXPECT_TRUE(program.wait_ended(20000));
+    EXPECT_EQ(read_file(out), "given /replaced\n");
+    EXPECT_FALSE(program.running());
+    EXPECT_FALSE(program.start({ "tamblo-no-such-program" }));
+    EXPECT_FALSE(program.start({}));
 }
