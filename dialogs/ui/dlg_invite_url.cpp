@@ -48,16 +48,13 @@ CDlgInviteURL::CDlgInviteURL(QWidget* parent) : Cgood_dlg(266, parent)
     connect(close, &QPushButton::clicked, this, [this] { OnCancel(); });
 
     auto* fields = new QGridLayout;
-    fields->addWidget(new CMyStatic(-1, tr_ui("Server:"), this), 0, 0);
-    fields->addWidget(server_, 0, 1);
-    fields->addWidget(new CMyStatic(-1, tr_ui("Port:"), this), 0, 2);
-    fields->addWidget(port_, 0, 3);
-    fields->addWidget(new CMyStatic(-1, tr_ui("Auth Code:"), this), 1, 0);
-    fields->addWidget(code_, 1, 1, 1, 3);
-    fields->addWidget(new CMyStatic(-1, tr_ui("Meeting Room Name:"), this), 2, 0);
-    fields->addWidget(room_, 2, 1, 1, 3);
-    fields->addWidget(new CMyStatic(-1, tr_ui("Meeting Room Passwd:"), this), 3, 0);
-    fields->addWidget(password_, 3, 1, 1, 3);
+    int row = 0;
+    for (auto [label, control] : std::initializer_list<std::pair<const char*, QWidget*>> {
+             { "Server:", server_ }, { "Port:", port_ }, { "Auth Code:", code_ }, { "Meeting Room Name:", room_ },
+             { "Meeting Room Passwd:", password_ } }) {
+        fields->addWidget(new CMyStatic(-1, tr_ui(label), this), row, 0);
+        fields->addWidget(control, row++, 1);
+    }
     fields->setColumnStretch(1, 1);
 
     auto* note = new CMyStatic(
