@@ -23,6 +23,7 @@
 #include "dialogs/internet_update.h"
 #include "dialogs/ui/dlg_customer_feedback.h"
 #include "dialogs/ui/dlg_internet_update.h"
+#include "dialogs/ui/dlg_invite_url.h"
 #include "dialogs/ui/dlg_event_history.h"
 #include "dialogs/ui/dlg_tell_friend.h"
 #include "sharing/remote_control.h"
@@ -364,6 +365,7 @@ void CMainFrame::install_handlers()
     r.set_handler(cmd::internet_update, [this] { OnInternetUpdate(); });
     r.set_handler(cmd::customer_feedback, [this] { OnCustomerFeedBack(); });
     r.set_handler(cmd::tell_friend, [this] { OnTellFriend(); });
+    r.set_handler(cmd::invite_url, [this] { OnInviteURL(); });
     r.set_handler(cmd::exit, [this] { close(); });
     r.set_handler(cmd::edit_copy, [this] { OnEditCopy(); });
     r.set_handler(cmd::edit_paste, [this] { OnEditPaste(); });
@@ -1037,7 +1039,8 @@ void CMainFrame::OnVolumeControl()
 void CMainFrame::OnInternetUpdate()
 {
     CDlgInternetUpdate dlg(242, 1145, this);
-    if (dlg.exec() == IDOK)
+    // Only a package that arrived whole and passed its checks is opened.
+    if (dlg.exec() == IDOK && g_update_progress.state == UpdateState::ready)
         open_update_package(update_final_path(update_target()));
 }
 
@@ -1050,6 +1053,12 @@ void CMainFrame::OnCustomerFeedBack()
 void CMainFrame::OnTellFriend()
 {
     CDlgTellFriend dlg(this);
+    dlg.exec();
+}
+
+void CMainFrame::OnInviteURL()
+{
+    CDlgInviteURL dlg(this);
     dlg.exec();
 }
 

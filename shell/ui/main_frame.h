@@ -175,6 +175,7 @@ public:
     void OnInternetUpdate();
     void OnCustomerFeedBack();
     void OnTellFriend();
+    void OnInviteURL();
     // A new scheme is current: the menus' brush and the bars' pictures are
     // made again from it, and everything repaints.
     void reload_skin();

@@ -7,6 +7,7 @@
 #include "core/message_box.h"
 #include "dialogs/ui/dlg_customer_feedback.h"
 #include "dialogs/ui/dlg_internet_update.h"
+#include "dialogs/ui/dlg_invite_url.h"
 #include "dialogs/ui/dlg_tell_friend.h"
 #include "dialogs/ui/dlg_net_speed.h"
 #include "platform/ui/file_dialog.h"
@@ -30,6 +31,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 
 namespace {
 
@@ -216,19 +218,23 @@ TEST_F(BoardFileCommands, NetSpeedTestOpensItsDialog)
     g_connected_to_server = 0;
 }
 
-TEST_F(BoardFileCommands, FeedbackAndTellFriendOpenTheirForms)
+TEST_F(BoardFileCommands, FeedbackTellFriendAndInviteOpenTheirDialogs)
 {
     // A watcher each: the second dialog may stand where the first stood.
+    const std::pair<int, std::function<bool(QWidget*)>> commands[] = {
+        { cmd::customer_feedback, [](QWidget* w) { return qobject_cast<CDlgCustomerFeedBack*>(w) != nullptr; } },
+        { cmd::tell_friend, [](QWidget* w) { return qobject_cast<CDlgTellFriend*>(w) != nullptr; } },
+        { cmd::invite_url, [](QWidget* w) { return qobject_cast<CDlgInviteURL*>(w) != nullptr; } },
+    };
     std::vector<bool> seen;
-    for (int command : { cmd::customer_feedback, cmd::tell_friend }) {
-        ModalWatcher watcher([&](QWidget* modal) {
-            seen.push_back(command == cmd::customer_feedback ? qobject_cast<CDlgCustomerFeedBack*>(modal) != nullptr
-                                                             : qobject_cast<CDlgTellFriend*>(modal) != nullptr);
+    for (const auto& [command, is_its_dialog] : commands) {
+        ModalWatcher watcher([&, is_its_dialog = is_its_dialog](QWidget* modal) {
+            seen.push_back(is_its_dialog(modal));
             QTimer::singleShot(0, modal, [modal] { modal->close(); });
         });
         trigger(command);
     }
-    EXPECT_EQ(seen, (std::vector<bool> { true, true }));
+    EXPECT_EQ(seen, (std::vector<bool> { true, true, true }));
     EXPECT_TRUE(boxes.texts().empty());
 }
 
