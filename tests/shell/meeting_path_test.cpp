@@ -620,6 +620,9 @@ TEST_F(MeetingPath, TheInviteLinkOfTheMembersPageBringsTheInviteeIntoTheSameRoom
     bool shown = false;
     QTimer::singleShot(0, [&] {
         QWidget* modal = QApplication::activeModalWidget();
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (qobject_cast<CDlgInviteURL*>(w) && w->isVisible())
+                modal = w;
         if (auto* dlg = qobject_cast<CDlgInviteURL*>(modal)) {
             shown = true;
             EXPECT_EQ(dlg->server_combo()->currentText(), "Test server");
