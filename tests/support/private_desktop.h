@@ -1,6 +1,6 @@
 #pragma once
-// A desktop of the test's own for xdg-open and xdg-email: no desktop
-// session, no system applications, no browser to fall back on, and recording
+// A desktop of the test's own for xdg-open and xdg-email: the generic
+// desktop of xdg-utils, no session, no system applications, no browser to fall back on, and recording
 // programs made the default for the types a test names. Needs a TempHome
 // (its XDG_DATA_HOME and XDG_CONFIG_HOME) and a DISPLAY (xdg-open's generic
 // mode asks for one). Every variable it changes comes back afterwards.
@@ -18,7 +18,11 @@ public:
     explicit PrivateDesktop(const std::string& home_root) : root_(home_root)
     {
         set("XDG_DATA_DIRS", root_ + "/system-data");
-        for (const char* name : { "XDG_CURRENT_DESKTOP", "XDG_SESSION_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
+        // Named, so that xdg-utils do not probe the display (xprop) or the
+        // session bus to guess the desktop: a probe can wait forever on a
+        // display another X server answers for.
+        set("XDG_CURRENT_DESKTOP", "X-Generic");
+        for (const char* name : { "XDG_SESSION_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
                                   "GNOME_DESKTOP_SESSION_ID", "MATE_DESKTOP_SESSION_ID", "LXQT_SESSION_CONFIG",
                                   "DBUS_SESSION_BUS_ADDRESS", "WAYLAND_DISPLAY" })
             unset(name);
