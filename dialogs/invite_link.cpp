@@ -52,6 +52,68 @@ std::optional<InviteServer> invite_server_by_display_name(const std::string& dis
     return InviteServer { host, g_server_port.load() };
 }
 
+InviteStart invite_start()
+{
+    InviteStart start;
+    const std::string current = g_server_display_name.get();
+    bool current_listed = false;
+    for (int i = 0; i < server_count; ++i) {
+        server_entry_record entry = server_entry_copy(i);
+        if (!entry.in_use)
+            continue;
+        if (!current_listed && current == entry.show_name.data()) {
+            current_listed = true;
+            start.server_index = static_cast<int>(start.servers.size());
+        }
+        start.servers.emplace_back(entry.show_name.data());
+    }
+    if (!current_listed && !current.empty() && !g_server_host.get().empty()) {
+        start.server_index = static_cast<int>(start.servers.size());
+        start.servers.push_back(current);
+    }
+
+    const std::string launch_room = g_room_name.get();
+    bool room_listed = false;
+    for (const room_entry_record& room : room_entry) {
+        if (!room.in_use)
+            continue;
+        if (!room_listed && launch_room == room.name.data()) {
+            room_listed = true;
+            start.room_index = static_cast<int>(start.rooms.size());
+        }
+        start.rooms.emplace_back(room.name.data());
+    }
+    start.room_text = launch_room.empty() && !start.rooms.empty() ? start.rooms[0] : launch_room;
+    start.auth_code = g_access_code.get();
+    start.room_password = g_room_password.get();
+
+    const int port = g_server_port.load();
+    for (int i = 0; i < port_choice_count; ++i) {
+        if (port_choices()[static_cast<size_t>(i)].port == port) {
+            start.port_index = i;
+            break;
+        }
+    }
+    return start;
+}
+
+std::optional<InviteValues> invite_values(const InviteForm& form)
+{
+    InviteValues v;
+    v.display_name = cut_copy(form.display_name, invite_display_name_limit);
+    std::optional<InviteServer> server = invite_server_by_display_name(v.display_name);
+    if (!server)
+        return std::nullopt;
+    v.host = server->host;
+    v.port = server->port;
+    if (form.port_index > port_choice_default && form.port_index < port_choice_count)
+        v.port = port_choices()[static_cast<size_t>(form.port_index)].port;
+    v.auth_code = cut_copy(form.auth_code, invite_code_limit);
+    v.room_name = cut_copy(form.room_name, invite_room_limit);
+    v.room_password = cut_copy(form.room_password, invite_password_limit);
+    return v;
+}
+
 std::string invite_url_query(const InviteValues& v)
 {
     auto value = [](const std::string& text) { return percent_encode_bytes(text, query_value_byte); };

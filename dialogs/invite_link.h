@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 // What a link carries: s, sn, sp, c, mr, ps.
 struct InviteValues {
@@ -30,6 +31,35 @@ struct InviteServer {
 // The server entry in use with exactly this display name; else the server
 // of the current connection; nothing when there is neither.
 std::optional<InviteServer> invite_server_by_display_name(const std::string& display_name);
+
+// What the invitation-link dialog starts with.
+struct InviteStart {
+    // The display names of the server entries in use, in table order, and
+    // the current server's after them when no entry bears its name, so the
+    // link names the server the user is on.
+    std::vector<std::string> servers;
+    int server_index = 0;        // the current server's, else the first
+    std::vector<std::string> rooms;
+    int room_index = 0;          // the launch room's, else the first
+    std::string room_text;       // the launch room name, or the first room's when there is none
+    std::string auth_code;       // the launch values
+    std::string room_password;
+    int port_index = 0;          // the port choice equal to the current port, else "Default"
+};
+InviteStart invite_start();
+
+// What Generate reads from the dialog.
+struct InviteForm {
+    std::string display_name;
+    int port_index = 0;
+    std::string auth_code;
+    std::string room_name;
+    std::string room_password;
+};
+// The link's values: the texts cut to their limits, the server entry with
+// the display name (else the current server), the chosen port unless the
+// choice is "Default". Nothing when no server is known at all.
+std::optional<InviteValues> invite_values(const InviteForm& form);
 
 // "s=%s&sn=%s&sp=%d&c=%s&mr=%s&ps=%s&ct=20", each value with '%', '&', '=',
 // '#' and '+' written as "%XX", so the page can take the query apart again.

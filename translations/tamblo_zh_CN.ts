@@ -3160,6 +3160,14 @@ The high the Video FrameRate, the higher the bandwidth usage.</source>
             <translation>/ch/</translation>
         </message>
         <message>
+            <source>\</source>
+            <translation>\ch\</translation>
+        </message>
+        <message>
+            <source>The invitation link needs a server: please connect to a server first.</source>
+            <translation>邀请链接需要服务器：请先连接服务器。</translation>
+        </message>
+        <message>
             <source>The package could not be opened for installation. Install it with:
 %s</source>
             <translation>无法打开安装包进行安装。请用以下命令安装：

@@ -24,6 +24,7 @@
 #include "dialogs/ui/dlg_choose_browser.h"
 #include "dialogs/ui/dlg_customer_feedback.h"
 #include "dialogs/ui/dlg_internet_update.h"
+#include "dialogs/ui/dlg_invite_url.h"
 #include "dialogs/ui/dlg_event_history.h"
 #include "dialogs/ui/dlg_tell_friend.h"
 #include "dialogs/ui/dlg_notify_attenders.h"
@@ -376,6 +377,7 @@ void CMainFrame::install_handlers()
     r.set_handler(cmd::customer_feedback, [this] { OnCustomerFeedBack(); });
     r.set_handler(cmd::tell_friend, [this] { OnTellFriend(); });
     r.set_handler(cmd::invite_outlook, [this] { OnNotifyAttenders(); });
+    r.set_handler(cmd::invite_url, [this] { OnInviteURL(); });
     r.set_handler(cmd::exit, [this] { close(); });
     r.set_handler(cmd::edit_copy, [this] { OnEditCopy(); });
     r.set_handler(cmd::edit_paste, [this] { OnEditPaste(); });
@@ -1070,7 +1072,8 @@ void CMainFrame::OnVolumeControl()
 void CMainFrame::OnInternetUpdate()
 {
     CDlgInternetUpdate dlg(242, 1145, this);
-    if (dlg.exec() == IDOK)
+    // Only a package that arrived whole and passed its checks is opened.
+    if (dlg.exec() == IDOK && g_update_progress.state == UpdateState::ready)
         open_update_package(update_final_path(update_target()));
 }
 
@@ -1089,6 +1092,12 @@ void CMainFrame::OnTellFriend()
 void CMainFrame::OnNotifyAttenders()
 {
     CDlgNotifyAttenders dlg([](QWidget* sheet) -> CMyPropertyPage* { return new CPropContact(sheet); }, this);
+    dlg.exec();
+}
+
+void CMainFrame::OnInviteURL()
+{
+    CDlgInviteURL dlg(this);
     dlg.exec();
 }
 

@@ -178,6 +178,7 @@ public:
     void OnCustomerFeedBack();
     void OnTellFriend();
     void OnNotifyAttenders();
+    void OnInviteURL();
     // A new scheme is current: the menus' brush and the bars' pictures are
     // made again from it, and everything repaints.
     void reload_skin();

@@ -183,6 +183,133 @@ TEST(InviteLink, TheServerIsTheNamedEntryElseTheCurrentOne)
     load_default_servers();
 }
 
+namespace {
+
+// A server table of two entries, a room list and the session's values as a
+// test names them; the defaults come back afterwards.
+struct InviteState {
+    struct Entry {
+        int index;
+        const char* name;
+        const char* host;
+        int port;
+    };
+    InviteState(std::initializer_list<Entry> entries, std::initializer_list<const char*> rooms)
+    {
+        for (auto& e : server_entry)
+            e = {};
+        for (const Entry& e : entries) {
+            server_entry[static_cast<size_t>(e.index)].in_use = 1;
+            copy_to_field(server_entry[static_cast<size_t>(e.index)].show_name, e.name);
+            copy_to_field(server_entry[static_cast<size_t>(e.index)].host, e.host);
+            server_entry[static_cast<size_t>(e.index)].port = e.port;
+        }
+        for (auto& r : room_entry)
+            r = {};
+        size_t i = 3;  // rooms need not start at the table's top
+        for (const char* room : rooms) {
+            room_entry[i].in_use = 1;
+            copy_to_field(room_entry[i++].name, room);
+        }
+    }
+    ~InviteState()
+    {
+        for (auto& r : room_entry)
+            r = {};
+        for (auto* text : { &g_server_host, &g_server_display_name })
+            text->set("");
+        g_room_name.set("");
+        g_access_code.set("");
+        g_room_password.set("");
+        g_server_port = 0;
+        load_default_servers();
+    }
+};
+
+void set_session(const char* display_name, const char* host, int port, const char* room)
+{
+    g_server_display_name.set(display_name);
+    g_server_host.set(host);
+    g_server_port = port;
+    g_room_name.set(room);
+}
+
+} // namespace
+
+TEST(InviteDialog, StartsWithTheCurrentServerTheLaunchRoomAndThePortInUse)
+{
+    InviteState state({ { 2, "Main", "10.0.0.2", 9081 }, { 7, "Backup", "10.0.0.7", 1863 } }, { "Lobby", "Board" });
+    g_access_code.set("c0de");
+    g_room_password.set("p&s=w");
+    struct Case {
+        const char* display_name;
+        const char* host;
+        int port;
+        const char* room;
+        std::vector<std::string> servers;
+        int server_index;
+        int room_index;
+        const char* room_text;
+        int port_index;
+    } cases[] = {
+        // The entry of the current server, a listed room, its port "Default".
+        { "Backup", "10.0.0.7", 9081, "Board", { "Main", "Backup" }, 1, 1, "Board", 0 },
+        // A port of the choices is chosen; a room not listed is typed over the first.
+        { "Main", "10.0.0.2", 443, "Garden", { "Main", "Backup" }, 0, 0, "Garden", 2 },
+        // A server typed by hand is listed after the entries, so the link names it.
+        { "Customer IP", "127.0.0.5", 7000, "Lobby", { "Main", "Backup", "Customer IP" }, 2, 0, "Lobby", 0 },
+        // Not connected yet: the first of each, the first room's name.
+        { "", "", 0, "", { "Main", "Backup" }, 0, 0, "Lobby", 0 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.display_name);
+        set_session(c.display_name, c.host, c.port, c.room);
+        InviteStart start = invite_start();
+        EXPECT_EQ(start.servers, c.servers);
+        EXPECT_EQ(start.server_index, c.server_index);
+        EXPECT_EQ(start.rooms, (std::vector<std::string> { "Lobby", "Board" }));
+        EXPECT_EQ(start.room_index, c.room_index);
+        EXPECT_EQ(start.room_text, c.room_text);
+        EXPECT_EQ(start.port_index, c.port_index);
+        EXPECT_EQ(start.auth_code, "c0de");
+        EXPECT_EQ(start.room_password, "p&s=w");
+    }
+}
+
+TEST(InviteDialog, GenerateTakesTheNamedServerElseTheCurrentOneAndThePortChosen)
+{
+    InviteState state({ { 2, "Main", "10.0.0.2", 9081 }, { 7, "Backup", "10.0.0.7", 1863 } }, {});
+    set_session("Customer IP", "127.0.0.5", 7000, "");
+    const std::string long_room = std::string(62, 'r') + "\xe5\xbc\xa0";  // 65 bytes, the last character cut whole
+    struct Case {
+        const char* display_name;
+        int port_index;
+        const char* host;
+        int port;
+    } cases[] = {
+        { "Main", 0, "10.0.0.2", 9081 },
+        { "Backup", 0, "10.0.0.7", 1863 },
+        { "Backup", 8, "10.0.0.7", 8080 },
+        { "Customer IP", 0, "127.0.0.5", 7000 },
+        { "Nobody's", 2, "127.0.0.5", 443 },
+        { "Main", 99, "10.0.0.2", 9081 },  // no such choice: the server's own port
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.display_name) + " " + std::to_string(c.port_index));
+        auto values = invite_values({ c.display_name, c.port_index, std::string(50, 'c'), long_room, "p&s=w" });
+        ASSERT_TRUE(values);
+        EXPECT_EQ(values->host, c.host);
+        EXPECT_EQ(values->port, c.port);
+        EXPECT_EQ(values->display_name, c.display_name);
+        EXPECT_EQ(values->auth_code, std::string(invite_code_limit, 'c'));
+        EXPECT_EQ(values->room_name, std::string(62, 'r'));
+        EXPECT_EQ(values->room_password, "p&s=w");
+    }
+    // Neither an entry nor a current server: no link to give.
+    set_session("", "", 0, "");
+    EXPECT_FALSE(invite_values({ "Nobody's", 0, "", "", "" }));
+}
+
 TEST(NotifySchedule, ListsAndDates)
 {
     std::vector<int> years = schedule_years(2031);

@@ -302,6 +302,19 @@ TEST_F(UpdateDownloadTest, TheProgramsThreadTakesTheWebHostAndKeyringOfItsSettin
     EXPECT_EQ(update_install_command("/a b/it's.deb"), "sudo apt install '/a b/it'\\''s.deb'");
 }
 
+TEST_F(UpdateDownloadTest, WithoutXdgOpenInstallSaysHowToInstallByHand)
+{
+    const std::string no_programs = home_.root() + "/no-programs";
+    fs::create_directories(no_programs);
+    const std::string path = getenv("PATH") ? getenv("PATH") : "";
+    ::setenv("PATH", no_programs.c_str(), 1);
+    const int opened = open_update_package_now("/tmp/it's here/tamblo_install.deb");
+    ::setenv("PATH", path.c_str(), 1);
+    EXPECT_EQ(opened, -1);
+    EXPECT_EQ(boxes_.texts(), std::vector<std::string> { "The package could not be opened for installation. Install it "
+                                                         "with:\nsudo apt install '/tmp/it'\\''s here/tamblo_install.deb'" });
+}
+
 TEST(UpdateHead, LengthLinesAreReadStrictly)
 {
     struct Case {

@@ -7,6 +7,7 @@
 #include "core/message_box.h"
 #include "dialogs/ui/dlg_customer_feedback.h"
 #include "dialogs/ui/dlg_internet_update.h"
+#include "dialogs/ui/dlg_invite_url.h"
 #include "dialogs/ui/dlg_tell_friend.h"
 #include "dialogs/ui/dlg_net_speed.h"
 #include "dialogs/ui/dlg_notify_attenders.h"
@@ -32,6 +33,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 
 namespace {
 
@@ -196,23 +198,24 @@ TEST_F(BoardFileCommands, NetSpeedTestOpensItsDialog)
     g_connected_to_server = 0;
 }
 
-TEST_F(BoardFileCommands, FeedbackTellFriendAndInviteByMailOpenTheirDialogs)
+TEST_F(BoardFileCommands, FeedbackTellFriendAndInvitationsOpenTheirDialogs)
 {
-    const std::pair<int, std::function<bool(QWidget*)>> cases[] = {
+    // A watcher each: a later dialog may stand where an earlier one stood.
+    const std::pair<int, std::function<bool(QWidget*)>> commands[] = {
         { cmd::customer_feedback, [](QWidget* w) { return qobject_cast<CDlgCustomerFeedBack*>(w) != nullptr; } },
         { cmd::tell_friend, [](QWidget* w) { return qobject_cast<CDlgTellFriend*>(w) != nullptr; } },
         { cmd::invite_outlook, [](QWidget* w) { return qobject_cast<CDlgNotifyAttenders*>(w) != nullptr; } },
+        { cmd::invite_url, [](QWidget* w) { return qobject_cast<CDlgInviteURL*>(w) != nullptr; } },
     };
-    // A watcher each: a later dialog may stand where an earlier one stood.
     std::vector<bool> seen;
-    for (const auto& [command, is_its_dialog] : cases) {
-        ModalWatcher watcher([&](QWidget* modal) {
+    for (const auto& [command, is_its_dialog] : commands) {
+        ModalWatcher watcher([&, is_its_dialog = is_its_dialog](QWidget* modal) {
             seen.push_back(is_its_dialog(modal));
             QTimer::singleShot(0, modal, [modal] { modal->close(); });
         });
         trigger(command);
     }
-    EXPECT_EQ(seen, (std::vector<bool> { true, true, true }));
+    EXPECT_EQ(seen, (std::vector<bool> { true, true, true, true }));
     EXPECT_TRUE(boxes.texts().empty());
 }
 

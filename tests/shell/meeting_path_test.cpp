@@ -2,6 +2,7 @@
 // start-up, frame and dialogs against a real tamblo-server, with headless
 // peers as the other attendees. Message boxes are answered by the script.
 
+#include "core/build_config.h"
 #include "core/connection_threads.h"
 #include "core/control_messages.h"
 #include "core/connections.h"
@@ -11,7 +12,10 @@
 #include "core/receive_threads.h"
 #include "core/settings.h"
 #include "core/text_util.h"
+#include "dialogs/internet_update.h"
 #include "dialogs/ui/dlg_event_history.h"
+#include "dialogs/ui/dlg_invite_url.h"
+#include "launcher/launch_link.h"
 #include "shell/connect_flow.h"
 #include "shell/room_rules.h"
 #include "shell/ui/brenmo_app.h"
@@ -29,18 +33,25 @@
 #include "shell/ui/user_login_dlg.h"
 #include "skin/ui/my_button.h"
 #include "skin/ui/my_check_box.h"
+#include "skin/ui/my_combo_box.h"
 #include "skin/ui/my_edit.h"
 #include "skin/ui/my_ip_address_ctrl.h"
 #include "skin/ui/my_list_box.h"
 #include "skin/ui/my_list_ctrl.h"
 #include "tests/core/loopback.h"
+#include "tests/dialogs/download_driver.h"
 #include "tests/support/child_process.h"
 #include "tests/support/headless_peer.h"
+#include "tests/support/http_exchange.h"
+#include "tests/support/private_desktop.h"
 #include "tests/support/second_program.h"
 #include "tests/support/server_process.h"
 #include "tests/support/temp_home.h"
+#include "tests/support/update_package.h"
+#include "tests/support/xvfb.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QElapsedTimer>
 #include <QTest>
 #include <QTimer>
@@ -542,4 +553,145 @@ TEST_F(MeetingPath, ASecondProgramBesideItShowsUpAndBothLeaveAndComeBackCleanly)
     EXPECT_TRUE(pump_until([&] { return member_names() == std::vector<std::string> { "ann", "bob" }; }, 20000));
     EXPECT_EQ(bob->boxes().find("failed"), std::string::npos) << bob->boxes();
     bob->stop();
+}
+
+TEST_F(MeetingPath, TheInviteLinkOfTheMembersPageBringsTheInviteeIntoTheSameRoom)
+{
+    const std::string site = home_.root() + "/site";
+    std::filesystem::create_directories(site);
+    std::ofstream(config_path_) << "[general]\naccess_code = c0de#1+2%\n[room]\nname = Lobby\n[room]\nname = Secret\n"
+                                   "password = p&s=w\n";
+    server_ = std::make_unique<ServerProcess>(
+        std::vector<std::string> { "--config", config_path_, "--web", "127.0.0.1:0", "--web-root", site });
+    ASSERT_NE(server_->web_port(), 0);
+    reg_write_int("general", "web_port", server_->web_port());
+    store_server_in_list();
+    start();
+
+    // Ann comes in with the server's code and enters the room with its password.
+    ASSERT_TRUE(pump_until([&] { return session().connect_dialog() && session().connect_dialog()->isVisible(); }, 20000));
+    session().connect_dialog()->server_list()->setCurrentRow(0);
+    session().connect_dialog()->OnOK();
+    ASSERT_TRUE(pump_until([&] { return session().login_dialog() && session().login_dialog()->isVisible(); }, 20000));
+    session().login_dialog()->name_edit()->setText("ann");
+    session().login_dialog()->code_edit()->setText("c0de#1+2%");
+    session().login_dialog()->OnOK();
+    ASSERT_TRUE(pump_until([&] { return session().meeting_room_dialog() && session().meeting_room_dialog()->isVisible(); },
+                           20000));
+    CDlgMeetingRoom* rooms = session().meeting_room_dialog();
+    ASSERT_TRUE(pump_until([&] { return !rooms->room_list()->findItems("Secret", Qt::MatchExactly).isEmpty(); }, 20000));
+    rooms->room_list()->setCurrentItem(rooms->room_list()->findItems("Secret", Qt::MatchExactly)[0]);
+    answer_next_password_dialog("p&s=w");
+    rooms->OnJoin();
+    ASSERT_TRUE(pump_until([] { return g_current_room_name.get() == "Secret"; }, 20000));
+    ASSERT_TRUE(pump_until([&] { return !session().meeting_room_dialog(); }, 20000));
+
+    // "Invite": the dialog knows the meeting; Generate puts the link on the clipboard.
+    CMyButton* invite = members()->button(CLeftFormMembers::id_invite);
+    ASSERT_NE(invite, nullptr);
+    ASSERT_TRUE(invite->isEnabled());
+    QApplication::clipboard()->clear();
+    bool shown = false;
+    QTimer::singleShot(0, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (qobject_cast<CDlgInviteURL*>(w) && w->isVisible())
+                modal = w;
+        if (auto* dlg = qobject_cast<CDlgInviteURL*>(modal)) {
+            shown = true;
+            EXPECT_EQ(dlg->server_combo()->currentText(), "Test server");
+            EXPECT_EQ(dlg->room_combo()->currentText(), "Secret");
+            EXPECT_EQ(dlg->code_edit()->text(), "c0de#1+2%");
+            EXPECT_EQ(dlg->password_edit()->text(), "p&s=w");
+            dlg->generate_button()->click();
+        }
+        if (modal)
+            modal->close();
+    });
+    invite->click();
+    ASSERT_TRUE(shown);
+    const std::string link = QApplication::clipboard()->text().toStdString();
+    const std::string base = format_text("http://127.0.0.1:%d", server_->web_port());
+    ASSERT_EQ(link.rfind(base + "/cgi-bin/brenmo/customer/cu_start_from_link_enc.pl?", 0), 0u) << link;
+
+    // Bob opens it: the page's "Join Meeting" starts his program, which comes into Ann's room.
+    HttpReply page = parse_http_reply(
+        http_exchange(server_->web_port(), "GET " + link.substr(base.size()) + " HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n"));
+    ASSERT_EQ(page.status, 200) << page.body;
+    CquilletCtrl ctrl;
+    std::string refused;
+    ASSERT_EQ(apply_launch_link(html_attribute_after(page.body, "id=\"join\" href=\""), ctrl, refused), 0) << refused;
+    EXPECT_EQ(ctrl.mp(), "p&s=w");
+    ctrl.set_user_name("bob");
+    SecondProgram bob(home_.root() + "/second", unused_tcp_port(), ctrl.launch_argument());
+    EXPECT_TRUE(pump_until([&] { return member_names() == std::vector<std::string> { "ann", "bob" }; }, 20000))
+        << bob.boxes();
+    bob.stop();
+}
+
+// The update as the program offers it: the server announces a newer version,
+// Yes opens the download, and Install hands the checked package to the
+// desktop's installer (a recording handler), once. A package signed by
+// another key, fetched from the menu's command, is never offered.
+TEST_F(MeetingPath, TheAnnouncedUpdateIsCheckedAndHandedToTheDesktopsInstallerOnce)
+{
+    XvfbServer xvfb;
+    ASSERT_TRUE(xvfb.running());
+    PrivateDesktop desktop(home_.root());
+    const std::string installer_log = home_.root() + "/installer.log";
+    ASSERT_TRUE(desktop.install_recording_handler("test-installer", "application/vnd.debian.binary-package", installer_log));
+    const std::string made = home_.root() + "/made";
+    std::filesystem::create_directories(made);
+    const std::string package = build_test_package(made, "tamblo.deb", "tamblo", machine_architecture(), 4000);
+    ASSERT_FALSE(package.empty());
+    TestSigningKey key(made + "/key");
+    TestSigningKey stranger(made + "/stranger");
+    ASSERT_TRUE(key.ready() && stranger.ready());
+    const std::string release = home_.root() + "/site/home/release";
+    std::filesystem::create_directories(release);
+    std::filesystem::copy_file(package, release + "/tamblo_install.deb");
+    ASSERT_TRUE(key.sign(package, release + "/tamblo_install.deb.sig"));
+    struct KeyringChoice {
+        explicit KeyringChoice(const std::string& path) { ::setenv("TAMBLO_UPDATE_KEYRING", path.c_str(), 1); }
+        ~KeyringChoice() { ::unsetenv("TAMBLO_UPDATE_KEYRING"); }
+    } keyring(key.keyring());
+
+    std::ofstream(config_path_) << "[general]\nnewest_version = 1.9.5\n[room]\nname = Lobby\n";
+    server_ = std::make_unique<ServerProcess>(
+        std::vector<std::string> { "--config", config_path_, "--web", "127.0.0.1:0", "--web-root", home_.root() + "/site" });
+    ASSERT_NE(server_->web_port(), 0);
+    reg_write_int("general", "web_port", server_->web_port());
+    store_server_in_list();
+    // The greeting and the offer, in whichever order they come.
+    boxes_.answer_with(MessageBoxButton::yes);
+    boxes_.answer_with(MessageBoxButton::yes);
+    const std::string final_path = home_.user_folder() + "install/tamblo_install.deb";
+    {
+        DownloadDriver driver;
+        start();
+        ASSERT_TRUE(pump_until([&] { return session().connect_dialog() && session().connect_dialog()->isVisible(); }, 20000));
+        session().connect_dialog()->server_list()->setCurrentRow(0);
+        session().connect_dialog()->OnOK();
+        ASSERT_TRUE(pump_until([&] { return file_exists(installer_log) && !read_file(installer_log).empty(); }, 20000))
+            << ::testing::PrintToString(boxes_.texts());
+        EXPECT_TRUE(driver.installed);
+    }
+    EXPECT_TRUE(contains(boxes_.texts(), format_text("Tamblo 1.9.5 available, your current version is:%d.%d.%d, would you "
+                                                     "like to do update?",
+                                                     TAMBLO_VERSION_MAJOR, TAMBLO_VERSION_MINOR, TAMBLO_VERSION_BUILD)))
+        << ::testing::PrintToString(boxes_.texts());
+    EXPECT_EQ(read_file(installer_log), final_path + "\n");
+    EXPECT_EQ(read_file(final_path), read_file(package));
+    EXPECT_FALSE(file_exists(final_path + ".part"));
+
+    // The command of the menu, and a package the update key did not sign.
+    ASSERT_TRUE(stranger.sign(package, release + "/tamblo_install.deb.sig"));
+    boxes_.clear();
+    DownloadDriver driver;
+    frame_->commands().trigger(cmd::internet_update);
+    EXPECT_TRUE(driver.started);
+    EXPECT_FALSE(driver.installed);
+    EXPECT_TRUE(driver.cancelled);
+    EXPECT_EQ(boxes_.texts(), std::vector<std::string> { "The update package is not signed with the update key." });
+    EXPECT_EQ(read_file(installer_log), final_path + "\n");
 }

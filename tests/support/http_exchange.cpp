@@ -109,3 +109,13 @@ std::string html_unescape(const std::string& text)
     }
     return out;
 }
+
+std::string html_attribute_after(const std::string& page, const std::string& marker)
+{
+    size_t at = page.find(marker);
+    if (at == std::string::npos)
+        return {};
+    at += marker.size();
+    size_t end = page.find('"', at);
+    return end == std::string::npos ? std::string() : html_unescape(page.substr(at, end - at));
+}

@@ -20,3 +20,6 @@ struct HttpReply {
 HttpReply parse_http_reply(const std::string& bytes);
 // The decoded text of an HTML attribute: entities &amp; &lt; &gt; &quot; &#39; undone.
 std::string html_unescape(const std::string& text);
+// The decoded value of the attribute whose opening quote ends marker (say
+// `id="join" href="`); empty when the page has none.
+std::string html_attribute_after(const std::string& page, const std::string& marker);
