@@ -623,7 +623,7 @@ TEST_F(MeetingPath, TheInviteLinkOfTheMembersPageBringsTheInviteeIntoTheSameRoom
     ASSERT_EQ(apply_launch_link(html_attribute_after(page.body, "id=\"join\" href=\""), ctrl, refused), 0) << refused;
     EXPECT_EQ(ctrl.mp(), "p&s=w");
     ctrl.set_user_name("bob");
-    SecondProgram bob(home_.root() + "/second", unused_tcp_port(), ctrl.launch_argument());
+    SecondProgram bob(TAMBLO_PROGRAM, home_.root() + "/second", unused_tcp_port(), ctrl.launch_argument());
     EXPECT_TRUE(pump_until([&] { return member_names() == std::vector<std::string> { "ann", "bob" }; }, 20000))
         << bob.boxes();
     bob.stop();
