@@ -735,6 +735,7 @@ namespace {
 void set_share_file_name(OfficeShare& share, const char* receiver, uint32_t ready_message, const char* body, int len)
 {
     std::string name = body_text(body, len);
+    share.set_announcement_taken(false);
     DownloadState state = download_state();
     if (download_file_open() || state == DownloadState::announced || state == DownloadState::running) {
         dbg_log("%s:%s, download already in process\n", receiver, name.c_str());
@@ -759,6 +760,7 @@ void set_share_file_name(OfficeShare& share, const char* receiver, uint32_t read
     g_file_transfer.download_total = 0;
     g_file_transfer.download_done = 0;
     g_file_transfer.download_cancel = 0;
+    share.set_announcement_taken(true);
     post_window_message(WindowSlot::files_page, ready_message);
 }
 

@@ -63,6 +63,10 @@ public:
     std::string local_file_name() const { return m_local_file_name.get(); }
     // Set by the announcement's receiver and by playback.
     void set_local_file_name(std::string_view name);
+    // The last announcement was taken (not dropped for a download under way
+    // or a bad name): only then does the "is sharing" notice name its file.
+    bool announcement_taken() const { return m_announcement_taken.load() != 0; }
+    void set_announcement_taken(bool taken) { m_announcement_taken.store(taken ? 1 : 0); }
     OfficeDriver* application() { return m_app.get(); }
     int sharer_fail_count() const { return m_fail_count; }
     int viewer_fail_count() const { return m_viewer_fail_count; }
@@ -100,6 +104,7 @@ protected:
     const char* m_class;
     std::unique_ptr<OfficeDriver> m_app;
     AtomicInt m_sharing { 0 };
+    AtomicInt m_announcement_taken { 0 };
     SharedText<127> m_local_file_name;
     int m_fail_count = 0;          // sharer: ticks without a visible application
     int m_viewer_fail_count = 0;   // viewer: positions not applied

@@ -63,6 +63,17 @@ int run_upload_dialog()
 // Positions travel in wparam as the receivers' signed values.
 int as_int(uintptr_t wparam) { return static_cast<int>(static_cast<intptr_t>(wparam)); }
 
+// A dropped announcement still brings the server's "is sharing": the notice
+// would name the file of an earlier share.
+void office_shared_notice(const OfficeShare& share, const char* format, const std::string& sharer)
+{
+    if (!share.announcement_taken()) {
+        dbg_log("shared notice without a taken announcement: %s\n", sharer.c_str());
+        return;
+    }
+    show_event_printf(format, sharer.c_str(), share.local_file_name().c_str());
+}
+
 int run_download_dialog()
 {
     CDlgDownloadProgress dlg;
@@ -330,13 +341,13 @@ intptr_t CLeftFormFiles::handle_window_message(uint32_t msg, uintptr_t wparam, i
     case WM_MY_MSG_WORD_CLOSE: share_word().close_app(); break;
     case WM_MY_MSG_EXCEL_CLOSE: share_excel().close_app(); break;
     case WM_MY_MSG_PPT_SHARED:
-        show_event_printf("%s is sharing PowerPoint:\n%s.", g_ppt_sharer.get().c_str(), share_ppt().local_file_name().c_str());
+        office_shared_notice(share_ppt(), "%s is sharing PowerPoint:\n%s.", g_ppt_sharer.get());
         break;
     case WM_MY_MSG_WORD_SHARED:
-        show_event_printf("%s is sharing Word:\n%s", g_word_sharer.get().c_str(), share_word().local_file_name().c_str());
+        office_shared_notice(share_word(), "%s is sharing Word:\n%s", g_word_sharer.get());
         break;
     case WM_MY_MSG_EXCEL_SHARED:
-        show_event_printf("%s is sharing Excel:\n%s.", g_excel_sharer.get().c_str(), share_excel().local_file_name().c_str());
+        office_shared_notice(share_excel(), "%s is sharing Excel:\n%s.", g_excel_sharer.get());
         break;
     case WM_MY_MSG_CLIPBOARD_OFFERED: {
         std::string name = g_clipboard_file_name.get();

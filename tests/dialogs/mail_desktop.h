@@ -130,7 +130,10 @@ public:
         : root_(home.root()), mail_log(root_ + "/mail.log"), calendar_log(root_ + "/calendar.log")
     {
         env.set("XDG_DATA_DIRS", root_ + "/system-data");
-        for (const char* name : { "XDG_CURRENT_DESKTOP", "XDG_SESSION_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
+        // Named, so that xdg-utils do not probe the display or a session bus
+        // to guess the desktop: such a probe can wait for ever.
+        env.set("XDG_CURRENT_DESKTOP", "X-Generic");
+        for (const char* name : { "XDG_SESSION_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
                                   "GNOME_DESKTOP_SESSION_ID", "MATE_DESKTOP_SESSION_ID", "LXQT_SESSION_CONFIG",
                                   "DBUS_SESSION_BUS_ADDRESS", "MAILER", "WAYLAND_DISPLAY" })
             env.unset(name);

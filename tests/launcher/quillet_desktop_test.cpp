@@ -46,12 +46,13 @@ protected:
     }
 
     // What xdg-open sees: the installed share, this user's private folders,
-    // the Xvfb, no browser and no desktop of its own.
+    // the Xvfb, no browser and no desktop of its own (named generic, so that
+    // xdg-utils probe neither the display nor a session bus to guess one).
     ProgramRun run_desktop(const std::vector<std::string>& argv)
     {
         return run_in_folder(argv,
                              { "XDG_DATA_DIRS=" + prefix + "/share", "PATH=" + prefix + "/bin:/usr/bin:/bin",
-                               "DISPLAY=" + xvfb.display() },
+                               "DISPLAY=" + xvfb.display(), "XDG_CURRENT_DESKTOP=X-Generic" },
                              { "BROWSER", "XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
                                "GNOME_DESKTOP_SESSION_ID", "XDG_SESSION_DESKTOP", "PATH", "DISPLAY" });
     }

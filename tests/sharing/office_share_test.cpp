@@ -687,6 +687,10 @@ TEST_F(OfficeShareTest, AnnouncementsPrepareTheDownloadIntoTheShareFolder)
     EXPECT_TRUE(log_.contains("do_excel_set_share_file_name_from_server:book.xls, download already in process\n"));
     EXPECT_EQ(page_.received.size(), 1u);
     EXPECT_EQ(g_file_transfer.download_remote_name.get(), "deck.ppt");
+    // Only the taken announcement's "is sharing" notice may name a file.
+    EXPECT_TRUE(share_ppt().announcement_taken());
+    EXPECT_FALSE(share_word().announcement_taken());
+    EXPECT_FALSE(share_excel().announcement_taken());
     recorder().stop();
     EXPECT_TRUE(read_records(record_path()).empty());
 }

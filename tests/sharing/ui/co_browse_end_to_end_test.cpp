@@ -93,7 +93,9 @@ protected:
         // session bus: BROWSER is what it has.
         env_.set("XDG_DATA_DIRS", home_.root() + "/system-data");
         env_.set("XDG_CONFIG_DIRS", home_.root() + "/system-config");
-        for (const char* name : { "XDG_CURRENT_DESKTOP", "XDG_SESSION_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
+        // Named, so that xdg-utils do not probe the display to guess the desktop.
+        env_.set("XDG_CURRENT_DESKTOP", "X-Generic");
+        for (const char* name : { "XDG_SESSION_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
                                   "GNOME_DESKTOP_SESSION_ID", "MATE_DESKTOP_SESSION_ID", "LXQT_SESSION_CONFIG",
                                   "WAYLAND_DISPLAY", "DESKTOP" })
             env_.unset(name);

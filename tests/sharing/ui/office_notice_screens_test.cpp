@@ -59,6 +59,9 @@ void shoot(const char* language)
     share_ppt().set_local_file_name("1193015_Quarterly review.ppt");
     share_word().set_local_file_name("1193016_Minutes of the board meeting.doc");
     share_excel().set_local_file_name("1193017_figures.xls");
+    share_ppt().set_announcement_taken(true);
+    share_word().set_announcement_taken(true);
+    share_excel().set_announcement_taken(true);
     for (int scheme : { 0, 3 }) {
         skin_table().select_skin(scheme);
         g_skin_not_show_animation = 1;
