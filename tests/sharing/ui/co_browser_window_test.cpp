@@ -15,15 +15,20 @@
 #include "core/text_util.h"
 #include "core/window_messages.h"
 #include "core/wire_builders.h"
+#include "dialogs/ui/dlg_choose_browser.h"
+#include "platform/ui/control_id.h"
+#include "shell/frame_commands.h"
 #include "sharing/co_browse.h"
 #include "sharing/sharing_messages.h"
 #include "sharing/ui/dlg_ie.h"
 #include "sharing/ui/form_ie.h"
 #include "sharing/ui/web_browser2.h"
+#include "shell/ui/command_registry.h"
 #include "shell/ui/main_frame.h"
 #include "skin/ui/my_button.h"
 #include "skin/ui/my_edit.h"
 #include "skin/ui/my_tab_ctrl.h"
+#include "tests/skin/modal_watcher.h"
 #include "tests/skin/screenshots.h"
 #include "tests/support/child_process.h"
 #include "tests/support/headless_peer.h"
@@ -262,6 +267,55 @@ TEST_F(CoBrowserWindowTest, PushSendsPagesAndFramesAndNothingWithPushOff)
     sync();
     EXPECT_TRUE(bodies(MSG_IE_OPEN_URL).empty()) << "push mode is off";
     EXPECT_TRUE(bodies(MSG_IE_OPEN_FRAME_URL).empty());
+}
+
+// The user's path: Share Browser, then "Tamblo Browser" pushes from this
+// window; Share Browser again, then "System Browser" hands its current page
+// to the system browser and sends it to the room.
+TEST_F(CoBrowserWindowTest, ShareBrowserChoosesThisWindowPushingOrItsPageInTheSystemBrowser)
+{
+    std::vector<std::string> opened;
+    set_system_browser_opener([&opened](const std::string& url) {
+        opened.push_back(url);
+        return 0;
+    });
+    auto share_browser_choosing = [this](int button) {
+        bool chosen = false;
+        ModalWatcher watcher([&chosen, button](QWidget* modal) {
+            auto* dlg = qobject_cast<CDlgChooseBrowser*>(modal);
+            if (!dlg) {
+                modal->close();
+                return;
+            }
+            chosen = true;
+            QTest::mouseClick(dlg->findChild<CMyButton*>(control_name(button)), Qt::LeftButton);
+        });
+        EXPECT_TRUE(frame_->commands().trigger(cmd::share_browser));
+        return chosen;
+    };
+    // The meeting has started: Share Browser is offered. (The test's
+    // connection was made without the Connect dialog, which marks it.)
+    ASSERT_EQ(g_logged_in.load(), 1);
+    g_connected_to_server = 1;
+    g_meeting_started = 1;
+    frame_->commands().refresh();
+    dlg_->hide();
+    ASSERT_TRUE(share_browser_choosing(1159));
+    EXPECT_EQ(g_ie_push_mode.load(), 1);
+    EXPECT_TRUE(dlg_->isVisible());
+    go(a("q.html"));
+    ASSERT_TRUE(wait_for([this] { return page_on(1, a("q.html")); }));
+    sync();
+    EXPECT_EQ(bodies(MSG_IE_OPEN_URL), std::vector<std::string> { dlg_->page(1)->m_window_name + ":" + a("q.html") });
+
+    ASSERT_TRUE(share_browser_choosing(1160));
+    EXPECT_EQ(opened, std::vector<std::string> { a("q.html") });
+    ASSERT_TRUE(peer_.await_count(MSG_AUTO_IE_OPEN_URL, 1, wait_ms));
+    EXPECT_EQ(bodies(MSG_AUTO_IE_OPEN_URL), std::vector<std::string> { a("q.html") });
+    share_ie().share_ie_close();
+    set_system_browser_opener(nullptr);
+    g_meeting_started = 0;
+    g_connected_to_server = 0;
 }
 
 TEST_F(CoBrowserWindowTest, FollowsReceivedPagesAndFramesWithoutReloadingAnEqualAddressOrEchoing)
