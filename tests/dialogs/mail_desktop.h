@@ -6,6 +6,8 @@
 // scripts named by .desktop files and `xdg-mime default`; what they were
 // handed is read back line by line.
 
+#include "tests/support/env_guard.h"
+#include "tests/support/private_desktop.h"
 #include "tests/support/temp_home.h"
 #include "tests/support/xvfb.h"
 
@@ -94,30 +96,6 @@ bool wait_until(F done, int wait_ms = 20000)
     return wait_until(done, [] {}, wait_ms);
 }
 
-// Sets variables for the test and puts every one back afterwards.
-class EnvGuard {
-public:
-    void set(const char* name, const std::string& value) { remember(name), ::setenv(name, value.c_str(), 1); }
-    void unset(const char* name) { remember(name), ::unsetenv(name); }
-    ~EnvGuard()
-    {
-        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
-            if (it->second)
-                ::setenv(it->first.c_str(), it->second->c_str(), 1);
-            else
-                ::unsetenv(it->first.c_str());
-        }
-    }
-
-private:
-    void remember(const char* name)
-    {
-        const char* v = std::getenv(name);
-        saved_.emplace_back(name, v ? std::optional<std::string>(v) : std::nullopt);
-    }
-    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
-};
-
 inline void write_executable(const std::string& path, const std::string& text)
 {
     std::ofstream(path) << text;
@@ -127,20 +105,9 @@ inline void write_executable(const std::string& path, const std::string& text)
 class MailDesktop {
 public:
     explicit MailDesktop(const TempHome& home)
-        : root_(home.root()), mail_log(root_ + "/mail.log"), calendar_log(root_ + "/calendar.log")
+        : root_(home.root()), desktop_(root_), mail_log(root_ + "/mail.log"), calendar_log(root_ + "/calendar.log")
     {
-        env.set("XDG_DATA_DIRS", root_ + "/system-data");
-        // Named, so that xdg-utils do not probe the display or a session bus
-        // to guess the desktop: such a probe can wait for ever.
-        env.set("XDG_CURRENT_DESKTOP", "X-Generic");
-        for (const char* name : { "XDG_SESSION_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
-                                  "GNOME_DESKTOP_SESSION_ID", "MATE_DESKTOP_SESSION_ID", "LXQT_SESSION_CONFIG",
-                                  "DBUS_SESSION_BUS_ADDRESS", "MAILER", "WAYLAND_DISPLAY" })
-            env.unset(name);
-        // No browser to fall back on: a mailto nobody takes fails instead of opening one.
-        env.set("BROWSER", root_ + "/no-browser");
-        std::filesystem::create_directories(root_ + "/data/applications");
-        std::filesystem::create_directories(root_ + "/config");
+        env.unset("MAILER");
     }
 
     bool running() const { return xvfb_.running(); }
@@ -148,12 +115,7 @@ public:
     // A recording program with its .desktop file, the default for the type.
     void install_program(const std::string& name, const char* type, const std::string& log)
     {
-        std::string script = root_ + "/" + name + ".sh";
-        write_executable(script, "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + log + "'\n");
-        std::ofstream(root_ + "/data/applications/" + name + ".desktop")
-            << "[Desktop Entry]\nType=Application\nName=" << name << "\nExec=" << script << " %u\nMimeType=" << type
-            << ";\n";
-        ASSERT_EQ(std::system(("xdg-mime default " + name + ".desktop " + type).c_str()), 0);
+        ASSERT_TRUE(desktop_.install_recording_handler(name, type, log)) << type;
     }
     void install_mail_program() { install_program("tamblo-test-mail", "x-scheme-handler/mailto", mail_log); }
     void install_calendar() { install_program("tamblo-test-calendar", "text/calendar", calendar_log); }
@@ -164,6 +126,7 @@ public:
 private:
     XvfbServer xvfb_;
     std::string root_;
+    PrivateDesktop desktop_;
 
 public:
     EnvGuard env;

@@ -5,6 +5,8 @@
 // (its XDG_DATA_HOME and XDG_CONFIG_HOME) and a DISPLAY (xdg-open's generic
 // mode asks for one). Every variable it changes comes back afterwards.
 
+#include "tests/support/env_guard.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -30,15 +32,6 @@ public:
         std::filesystem::create_directories(root_ + "/data/applications");
         std::filesystem::create_directories(root_ + "/config");
     }
-    ~PrivateDesktop()
-    {
-        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
-            if (it->second)
-                ::setenv(it->first.c_str(), it->second->c_str(), 1);
-            else
-                ::unsetenv(it->first.c_str());
-        }
-    }
     PrivateDesktop(const PrivateDesktop&) = delete;
     PrivateDesktop& operator=(const PrivateDesktop&) = delete;
 
@@ -56,13 +49,8 @@ public:
     }
 
 private:
-    void set(const char* name, const std::string& value) { remember(name), ::setenv(name, value.c_str(), 1); }
-    void unset(const char* name) { remember(name), ::unsetenv(name); }
-    void remember(const char* name)
-    {
-        const char* v = std::getenv(name);
-        saved_.emplace_back(name, v ? std::optional<std::string>(v) : std::nullopt);
-    }
+    void set(const char* name, const std::string& value) { env_.set(name, value); }
+    void unset(const char* name) { env_.unset(name); }
     std::string root_;
-    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+    EnvGuard env_;
 };
