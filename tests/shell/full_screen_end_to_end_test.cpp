@@ -43,7 +43,7 @@
 #include "tests/support/headless_peer.h"
 #include "tests/support/server_process.h"
 #include "tests/support/temp_home.h"
-#include "tests/support/xvfb.h"
+#include "tests/support/xvfb_main.h"
 #include "whiteboard/board_gestures.h"
 #include "whiteboard/board_messages.h"
 #include "whiteboard/board_model.h"
@@ -63,7 +63,6 @@
 
 namespace {
 
-std::unique_ptr<XvfbServer> g_xvfb;
 constexpr int screen_width = 1024;
 constexpr int screen_height = 768;
 
@@ -420,21 +419,5 @@ TEST_F(FullScreenEndToEnd, APresentersPushTakesTheOthersInAndOut)
 
 int main(int argc, char** argv)
 {
-    bool listing = false;
-    for (int i = 1; i < argc; ++i)
-        listing = listing || std::strcmp(argv[i], "--gtest_list_tests") == 0;
-    // Listing the cases needs no X server.
-    if (!listing)
-        g_xvfb = std::make_unique<XvfbServer>("1024x768x24");
-    qputenv("QT_QPA_PLATFORM", listing || !g_xvfb->running() ? "offscreen" : "xcb");
-    int code = 0;
-    {
-        QApplication app(argc, argv);
-        QtWindowMessageBridge::install();
-        install_program_parts();
-        ::testing::InitGoogleTest(&argc, argv);
-        code = RUN_ALL_TESTS();
-    }
-    g_xvfb.reset();
-    return code;
+    return run_tests_on_own_xvfb(argc, argv, [] { install_program_parts(); });
 }

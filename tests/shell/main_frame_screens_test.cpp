@@ -15,7 +15,7 @@
 #include "shell/ui/main_frame.h"
 #include "skin/skin_table.h"
 #include "tests/support/temp_home.h"
-#include "tests/support/xvfb.h"
+#include "tests/support/xvfb_main.h"
 #include "whiteboard/board_model.h"
 
 #include <QApplication>
@@ -33,7 +33,6 @@
 
 namespace {
 
-std::unique_ptr<XvfbServer> g_xvfb;
 
 void pump(int ms)
 {
@@ -150,20 +149,5 @@ TEST_F(MainFrameScreens, ChineseInEveryScheme)
 
 int main(int argc, char** argv)
 {
-    bool listing = false;
-    for (int i = 1; i < argc; ++i)
-        listing = listing || std::strcmp(argv[i], "--gtest_list_tests") == 0;
-    // Listing the cases needs no X server.
-    if (!listing)
-        g_xvfb = std::make_unique<XvfbServer>("1024x768x24");
-    qputenv("QT_QPA_PLATFORM", listing || !g_xvfb->running() ? "offscreen" : "xcb");
-    int code = 0;
-    {
-        QApplication app(argc, argv);
-        QtWindowMessageBridge::install();
-        ::testing::InitGoogleTest(&argc, argv);
-        code = RUN_ALL_TESTS();
-    }
-    g_xvfb.reset();
-    return code;
+    return run_tests_on_own_xvfb(argc, argv);
 }

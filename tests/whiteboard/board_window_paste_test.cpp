@@ -10,7 +10,7 @@
 #include "platform/x11/x11_input.h"
 #include "tests/support/child_process.h"
 #include "tests/support/temp_home.h"
-#include "tests/support/xvfb.h"
+#include "tests/support/xvfb_main.h"
 #include "whiteboard/board_messages.h"
 #include "whiteboard/board_model.h"
 #include "whiteboard/ui/board_commands.h"
@@ -31,7 +31,6 @@
 
 namespace {
 
-std::unique_ptr<XvfbServer> g_xvfb;
 
 void pump(int ms)
 {
@@ -199,21 +198,5 @@ TEST(BoardWindowPaste, TheClickOnAnotherProgramsWindowPastesThatWindow)
 
 int main(int argc, char** argv)
 {
-    bool listing = false;
-    for (int i = 1; i < argc; ++i)
-        listing = listing || std::strcmp(argv[i], "--gtest_list_tests") == 0;
-    // Listing the cases needs no X server.
-    if (!listing)
-        g_xvfb = std::make_unique<XvfbServer>("1024x768x24");
-    qputenv("QT_QPA_PLATFORM", listing || !g_xvfb->running() ? "offscreen" : "xcb");
-    int code = 0;
-    {
-        QApplication app(argc, argv);
-        QtWindowMessageBridge::install();
-        ::testing::InitGoogleTest(&argc, argv);
-        code = RUN_ALL_TESTS();
-    }
-    platform::x11_close_display();
-    g_xvfb.reset();
-    return code;
+    return run_tests_on_own_xvfb(argc, argv, {}, [] { platform::x11_close_display(); });
 }
