@@ -38,15 +38,7 @@ CDlgContact::CDlgContact(int template_id, const char* caption, QWidget* parent) 
     fields->setColumnStretch(1, 1);
     fields->setColumnMinimumWidth(1, 240);
 
-    auto* ok = new CMyButton(IDOK, tr_ui("OK"), this);
-    auto* cancel = new CMyButton(IDCANCEL, tr_ui("Cancel"), this);
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, [this] { OnOK(); });
-    connect(cancel, &QPushButton::clicked, this, [this] { OnCancel(); });
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    QHBoxLayout* buttons = ok_cancel_row();
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(16, 12, 16, 12);

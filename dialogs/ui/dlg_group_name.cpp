@@ -21,15 +21,7 @@ CDlgGroupName::CDlgGroupName(int template_id, const char* caption, const char* p
     edit_ = new CMyEdit_no_scroll(1002, this);
     limit_utf8_bytes(edit_, static_cast<int>(group_name_dialog_limit));
     edit_->setMinimumWidth(260);
-    auto* ok = new CMyButton(IDOK, tr_ui("OK"), this);
-    auto* cancel = new CMyButton(IDCANCEL, tr_ui("Cancel"), this);
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, [this] { OnOK(); });
-    connect(cancel, &QPushButton::clicked, this, [this] { OnCancel(); });
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    QHBoxLayout* buttons = ok_cancel_row();
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(16, 12, 16, 12);
