@@ -16,6 +16,7 @@
 #include "shell/connect_flow.h"
 #include "shell/login_rules.h"
 #include "shell/room_rules.h"
+#include "tests/support/answering_boxes.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -27,21 +28,6 @@
 #include <unistd.h>
 
 namespace {
-
-class AnsweringBoxes : public MessageBoxPresenter {
-public:
-    explicit AnsweringBoxes(std::string path) : path_(std::move(path)) {}
-    int show(MessageBoxKind kind, int style, const std::string& text) override
-    {
-        std::ofstream(path_, std::ios::app) << text << "\n";
-        if (kind == MessageBoxKind::yes_no_cancel_box)
-            return IDYES;
-        return style == MB_STYLE_YES_NO ? IDYES : IDOK;
-    }
-
-private:
-    std::string path_;
-};
 
 } // namespace
 

@@ -20,6 +20,7 @@
 #include "shell/connect_flow.h"
 #include "shell/login_rules.h"
 #include "shell/room_rules.h"
+#include "tests/support/answering_boxes.h"
 #include "tests/support/office_test_driver.h"
 
 #include <QApplication>
@@ -34,21 +35,6 @@
 namespace {
 
 volatile std::sig_atomic_t g_stop_asked = 0;
-
-class AnsweringBoxes : public MessageBoxPresenter {
-public:
-    explicit AnsweringBoxes(std::string path) : path_(std::move(path)) {}
-    int show(MessageBoxKind kind, int style, const std::string& text) override
-    {
-        std::ofstream(path_, std::ios::app) << text << "\n--\n";
-        if (kind == MessageBoxKind::yes_no_cancel_box)
-            return IDYES;
-        return style == MB_STYLE_YES_NO ? IDYES : IDOK;
-    }
-
-private:
-    std::string path_;
-};
 
 // Written whole and then renamed, so the test never reads half a state.
 void write_state(const std::string& path)
