@@ -210,7 +210,8 @@ TEST_F(TileTransfer, TheViewerAsksForAnnouncedTilesAndUnpacksThem)
     };
     upload(tile_number(1, 2), 1, z);
     viewer_tile& view = view_tile_of(ShareGrid::app, 1, 2);
-    ASSERT_TRUE(eventually([&view] { return view.local_version == 1; }));
+    // The version is taken before the file is unpacked; fresh follows the unpacking.
+    ASSERT_TRUE(eventually([&view] { return view.local_version == 1 && tile_of(ShareGrid::app, 1, 2).fresh == 1; }));
     EXPECT_EQ(view.local_size, static_cast<int>(z.size()));
     EXPECT_EQ(view.server_version, 1);
     EXPECT_EQ(read_all(tile_picture_path(ShareGrid::app, 1, 2)), picture);
