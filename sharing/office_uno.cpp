@@ -280,8 +280,10 @@ bool UnoOfficeDriver::connect_started_office(const std::string& pipe)
 
 int UnoOfficeDriver::start()
 {
-    if (handle_)
+    // A held office that the user closed or that ended is started anew.
+    if (handle_ && !gone())
         return 0;
+    handle_ = false;
     // The office this driver left running (it held a modified document) is taken up again.
     if (ever_started_ && !closed_by_user_->load() && uno_->bridge.alive() && (!own_process_ || process_.running())) {
         handle_ = true;
@@ -521,9 +523,10 @@ void UnoOfficeDriver::quit()
 }
 
 // Terminates the desktop, then ends our process by its id.
+// The handle stays as it is: an office closed by its user is still held,
+// and seen gone, until the share lets it go.
 void UnoOfficeDriver::end_office()
 {
-    handle_ = false;
     if (uno_->bridge.alive()) {
         try {
             calls_.run<bool>(office_call_limit_ms, "terminate", [this] {

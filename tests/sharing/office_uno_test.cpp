@@ -327,8 +327,10 @@ TEST_F(OfficeUnoTest, ClosingTheDocumentInTheOfficeEndsItsInstanceAndTheDriverSe
     EXPECT_TRUE(wait_until([&] { return !user.bridge().alive(); }, office_wait_ms));
     office_uno::Bridge again;
     EXPECT_FALSE(again.connect(office_pipe_name(OfficeKind::presentation)));
-    ppt->quit();
-    // Started again, it is a new instance.
+    // Held until it is let go, so that whoever holds it keeps seeing it gone.
+    EXPECT_TRUE(ppt->started());
+    EXPECT_TRUE(ppt->gone());
+    // Started again while still held, it is a new instance.
     ASSERT_EQ(ppt->start(), 0);
     EXPECT_FALSE(ppt->gone());
     // The probe's short limit may meet an office still busy starting.

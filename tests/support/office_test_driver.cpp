@@ -1,5 +1,13 @@
 #include "tests/support/office_test_driver.h"
 
+#include "sharing/office_uno.h"
+#include "sharing/office_uno_link.h"
+#include "tests/support/office_files.h"
+#include "tests/support/wait_until.h"
+
+#include <com/sun/star/container/XEnumerationAccess.hpp>
+#include <com/sun/star/frame/XDesktop2.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
 
 #include <cstdlib>
 #include <fstream>
@@ -51,9 +59,47 @@ OfficeTestDriver fake_driver()
     return d;
 }
 
+// The text scrolls well past the furthest position the tests ask for (54321 twips).
+constexpr int text_paragraphs = 800;
+
+// LibreOffice itself, each kind in an office of its own, as the program runs it.
+OfficeTestDriver uno_driver()
+{
+    OfficeTestDriver d;
+    d.name = "uno";
+    d.factory = make_uno_office_driver;
+    d.make_document = [](OfficeKind kind, const std::string& path, int slides, int sheets) {
+        write_office_file(kind, path, kind == OfficeKind::presentation ? slides : kind == OfficeKind::text ? text_paragraphs : sheets);
+    };
+    // The user closes the document in the office's own window, through a
+    // connection of their own; its instance ends with it.
+    d.close_application = [](OfficeDriver& driver) {
+        using namespace com::sun::star;
+        office_uno::Bridge user;
+        bool connected = wait_until([&] {
+            try {
+                return user.connect(office_pipe_name(driver.kind()));
+            } catch (const OfficeCallFailed&) {
+                return false;
+            }
+        });
+        if (!connected)
+            throw std::runtime_error("the sharer's office does not answer");
+        uno::Reference<container::XEnumeration> each = user.desktop()->getComponents()->createEnumeration();
+        while (each->hasMoreElements())
+            if (uno::Reference<util::XCloseable> document(each->nextElement(), uno::UNO_QUERY); document.is())
+                document->close(true);
+        user.dispose();
+        if (!wait_until([&] { return driver.gone(); }))
+            throw std::runtime_error("the sharer's driver never saw its office close");
+    };
+    d.needs_display = true;
+    return d;
+}
+
 std::map<std::string, OfficeTestDriver>& drivers()
 {
-    static std::map<std::string, OfficeTestDriver> all { { "fake", fake_driver() } };
+    static std::map<std::string, OfficeTestDriver> all { { "fake", fake_driver() }, { "uno", uno_driver() } };
     return all;
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // The office the end-to-end tests of office sharing run with, on the sharer
 // (this process) and the viewers (peer programs) alike. The scripted fake
-// by default; TAMBLO_TEST_OFFICE_DRIVER names another one registered before
-// the tests run, e.g. the real office's, so that the same tests drive it.
+// by default; TAMBLO_TEST_OFFICE_DRIVER names another: "uno" is LibreOffice
+// itself (documents it writes as .ppt, .doc, .xls), or one registered
+// before the tests run, so that the same tests drive it.
 //
 // The tests move the sharer's document only through the OfficeDriver
 // interface (goto slide, scroll, activate sheet or chart) and read the
