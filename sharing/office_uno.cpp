@@ -284,8 +284,12 @@ int UnoOfficeDriver::start()
     if (handle_ && !gone())
         return 0;
     handle_ = false;
-    // The office this driver left running (it held a modified document) is taken up again.
-    if (ever_started_ && !closed_by_user_->load() && uno_->bridge.alive() && (!own_process_ || process_.running())) {
+    // The office this driver left running (it held a modified document) is
+    // taken up again, and so is one whose shared document the user closed
+    // while it held other unsaved work: ending it would lose that work.
+    if (ever_started_ && uno_->bridge.alive() && (!own_process_ || process_.running())) {
+        closed_by_user_ = std::make_shared<std::atomic<bool>>(false);
+        closed_instance_ended_ = false;
         handle_ = true;
         return 0;
     }

@@ -338,6 +338,44 @@ TEST_F(OfficeUnoTest, ClosingTheDocumentInTheOfficeEndsItsInstanceAndTheDriverSe
     ppt->quit();
 }
 
+// The user closes the shared document while the same office holds another
+// one with unsaved changes: the office stays, and the next start takes it up
+// instead of ending it with the user's work.
+TEST_F(OfficeUnoTest, AnOfficeHoldingOtherUnsavedWorkOutlivesItsClosedDocumentAndIsTakenUpAgain)
+{
+    auto word = open<TextDriver>(OfficeKind::text, document("shared.fodt", flat_text(20)));
+    const std::string pipe = office_pipe_name(OfficeKind::text);
+    {
+        OfficeUser user;
+        ASSERT_TRUE(user.connect(pipe));
+        Reference<frame::XModel> shared = user.document();
+        Reference<frame::XComponentLoader> loader(user.bridge().desktop(), UNO_QUERY_THROW);
+        Reference<text::XTextDocument> notes(loader->loadComponentFromURL("private:factory/swriter", "_blank", 0, {}),
+                                             UNO_QUERY_THROW);
+        notes->getText()->setString("The user's unsaved notes");
+        Reference<util::XCloseable>(shared, UNO_QUERY_THROW)->close(true);
+    }
+    // Asked anew each time: the office may drop a connection while it settles.
+    auto notes_kept = [&pipe] {
+        OfficeUser user;
+        if (!user.connect(pipe))
+            return false;
+        Reference<container::XEnumeration> each = user.bridge().desktop()->getComponents()->createEnumeration();
+        while (each->hasMoreElements()) {
+            Reference<text::XTextDocument> doc(each->nextElement(), UNO_QUERY);
+            if (doc.is() && doc->getText()->getString() == "The user's unsaved notes")
+                return bool(Reference<util::XModifiable>(doc, UNO_QUERY_THROW)->isModified());
+        }
+        return false;
+    };
+    EXPECT_TRUE(wait_until([&] { return word->gone(); }));
+    ASSERT_EQ(word->start(), 0);
+    EXPECT_FALSE(word->gone());
+    EXPECT_TRUE(notes_kept()) << "the office with the user's notes was ended";
+    word->quit();
+    EXPECT_TRUE(notes_kept()) << "quit ended an office holding unsaved work";
+}
+
 TEST_F(OfficeUnoTest, QuitEndsOnlyItsOwnOfficeAndLeavesOneWithUnsavedWorkRunning)
 {
     // The user's own LibreOffice, on the test home's own profile, with unsaved text.
