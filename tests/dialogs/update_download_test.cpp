@@ -86,8 +86,9 @@ protected:
     {
         fs::copy_file(package, site_ / "home/release/tamblo_install.deb", fs::copy_options::overwrite_existing);
         fs::remove(site_ / "home/release/tamblo_install.deb.sig");
-        if (signer)
+        if (signer) {
             ASSERT_TRUE(signer->sign(package, (site_ / "home/release/tamblo_install.deb.sig").string()));
+        }
     }
 
     void expect_nothing_left()

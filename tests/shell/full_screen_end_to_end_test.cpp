@@ -368,8 +368,9 @@ TEST_F(FullScreenEndToEnd, SevenAttendeesPaintInRowsOfThreeThreeAndOne)
             const std::string& name = page->roster().rows()[k].name;
             const int apart = std::abs(screen.pixelColor(places[k].center()).hue() - colours[name].hue());
             all = all && std::min(apart, 360 - apart) < 12;
-            if (report)
+            if (report) {
                 EXPECT_LT(std::min(apart, 360 - apart), 12) << k << " " << name;
+            }
         }
         return all;
     };

@@ -91,7 +91,7 @@ int button_of(int command)
 // A member record as the members page receives it: the name, its zero, the id in four characters.
 std::string member_record(const std::string& name, int id)
 {
-    char digits[8];
+    char digits[16];
     std::snprintf(digits, sizeof digits, "%4d", id);
     return name + std::string(1, '\0') + digits;
 }
