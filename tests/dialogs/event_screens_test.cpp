@@ -17,9 +17,7 @@
 #include <QElapsedTimer>
 #include <QScreen>
 
-#include <cstring>
 #include <gtest/gtest.h>
-#include <memory>
 
 namespace {
 

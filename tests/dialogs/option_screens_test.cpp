@@ -24,9 +24,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QScreen>
-#include <cstring>
 #include <gtest/gtest.h>
-#include <memory>
 
 namespace {
 

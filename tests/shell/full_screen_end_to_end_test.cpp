@@ -55,7 +55,6 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <fstream>
 #include <map>
 #include <memory>

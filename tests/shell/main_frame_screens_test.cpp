@@ -27,9 +27,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QWindow>
-#include <cstring>
 #include <gtest/gtest.h>
-#include <memory>
 
 namespace {
 

@@ -26,8 +26,6 @@
 
 #include <X11/Xlib.h>
 
-#include <cstring>
-#include <memory>
 
 namespace {
 

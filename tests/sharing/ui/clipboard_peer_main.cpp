@@ -27,10 +27,6 @@
 #include <string>
 #include <unistd.h>
 
-namespace {
-
-} // namespace
-
 int main(int argc, char** argv)
 {
     if (argc != 6) {

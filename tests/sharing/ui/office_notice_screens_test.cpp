@@ -25,9 +25,7 @@
 #include <QElapsedTimer>
 #include <QScreen>
 
-#include <cstring>
 #include <gtest/gtest.h>
-#include <memory>
 
 namespace {
 
