@@ -86,6 +86,14 @@ bool browser_url_allowed(std::string_view url, bool system_browser)
     return !system_browser && url == "about:blank";
 }
 
+bool ie_frame_name_allowed(std::string_view name)
+{
+    for (const char* reserved : { "top", "parent", "self", "window", "frames", "opener" })
+        if (name == reserved)
+            return false;
+    return !name.empty() && name[0] != '_';
+}
+
 std::string ie_page_name(const record_system_time& utc)
 {
     return format_text("n%d%d%d%d%d", utc.day, utc.hour, utc.minute, utc.second, utc.millisecond);

@@ -31,6 +31,10 @@ extern SharedText<2047> g_auto_ie_url;
 // https and about:blank, the system browser only http and https. Anything
 // else (file:, javascript:, data:, a program's own scheme) is refused.
 bool browser_url_allowed(std::string_view url, bool system_browser);
+// Whether a received frame name may be looked up in a page: names a script
+// would take for another window than a frame ("top", "parent", "self",
+// "window", "frames", "opener", or starting with '_') are refused.
+bool ie_frame_name_allowed(std::string_view name);
 
 // "n%d%d%d%d%d" of the UTC day, hour, minute, second and millisecond: the
 // name of a page opened here.

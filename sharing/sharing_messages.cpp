@@ -266,8 +266,14 @@ void share_my_ie_open_url_from_server(const char* body, int len, int)
         dbg_log("content is:%s\n", copy.c_str());
         return;
     }
+    std::string url = cut_copy(text.substr(colon + 1), browser_url_limit);
+    // Refused here, the browser window does not come forward for nothing.
+    if (!browser_url_allowed(url, false)) {
+        dbg_log("share_my_ie_open_url_from_server: address refused: %s\n", cut_copy(url, 200).c_str());
+        return;
+    }
     g_browser_sender.set(cut_copy(text.substr(0, colon), browser_sender_limit));
-    g_browser_url.set(cut_copy(text.substr(colon + 1), browser_url_limit));
+    g_browser_url.set(url);
     send_window_message(WindowSlot::main_frame, WM_MY_MSG_OPEN_SHARED_BROWSER);
 }
 
@@ -296,9 +302,15 @@ void share_my_ie_open_frame_url_from_server(const char* body, int len, int)
         fail();
         return;
     }
+    std::string frame(text.substr(frame_at, static_cast<size_t>(frame_len)));
+    std::string url = cut_copy(text.substr(frame_at + static_cast<size_t>(frame_len) + 1), browser_url_limit);
+    if (!browser_url_allowed(url, false) || !ie_frame_name_allowed(frame)) {
+        dbg_log("share_my_ie_open_frame_url_from_server: frame or address refused: %s\n", cut_copy(url, 200).c_str());
+        return;
+    }
     g_browser_sender.set(cut_copy(text.substr(0, colon), browser_sender_limit));
-    g_browser_frame_name.set(text.substr(frame_at, static_cast<size_t>(frame_len)));
-    g_browser_url.set(cut_copy(text.substr(frame_at + static_cast<size_t>(frame_len) + 1), browser_url_limit));
+    g_browser_frame_name.set(frame);
+    g_browser_url.set(url);
     send_window_message(WindowSlot::main_frame, WM_MY_MSG_IE_OPEN_FRAME_URL);
 }
 

@@ -62,15 +62,6 @@ int fitted_width(const QWidget* control, const QString& text, int width_px)
     return std::max(width_px, control->fontMetrics().horizontalAdvance(text) + text_padding_px);
 }
 
-// Names a script could take for another window than a frame of the page.
-bool frame_name_usable(const std::string& name)
-{
-    for (const char* reserved : { "top", "parent", "self", "window", "frames", "opener" })
-        if (name == reserved)
-            return false;
-    return !name.empty() && name[0] != '_';
-}
-
 } // namespace
 
 CDlgIE::CDlgIE(QWidget* parent) : Cgood_dlg_frame(ie_template_id, parent)
@@ -285,7 +276,7 @@ void CDlgIE::go_to_url_by_window(const std::string& window_name, const std::stri
 
 void CDlgIE::go_to_frame_url_by_window(const std::string& window_name, const std::string& frame, const std::string& url)
 {
-    if (!browser_url_allowed(url, false) || !frame_name_usable(frame)) {
+    if (!browser_url_allowed(url, false) || !ie_frame_name_allowed(frame)) {
         dbg_log("CDlgIE:go_to_frame_url_by_window: frame or address refused: %s\n", cut_copy(url, 200).c_str());
         return;
     }

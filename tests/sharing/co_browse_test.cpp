@@ -13,6 +13,7 @@
 #include "sharing/co_browse.h"
 #include "sharing/sharing_messages.h"
 #include "tests/support/headless_peer.h"
+#include "tests/support/queued_window_messages.h"
 #include "tests/support/server_process.h"
 #include "tests/support/temp_home.h"
 
@@ -375,6 +376,46 @@ TEST(CoBrowseSystemBrowser, XdgOpenPassesTheAddressToTheBrowserExactlyOnce)
     EXPECT_EQ(read_file(log), "http://127.0.0.1:9/a?b=c:d&e=%20\n");
     EXPECT_TRUE(boxes.shown().empty());
     unsetenv("BROWSER");
+}
+
+// What the browser window would refuse never reaches it: it would come
+// forward maximised for nothing.
+TEST(CoBrowseReceivers, RefusedAddressesAndFrameNamesNeverReachTheWindow)
+{
+    struct Frame : WindowTarget {
+        std::vector<uint32_t> got;
+        intptr_t handle_window_message(uint32_t msg, uintptr_t, intptr_t) override
+        {
+            got.push_back(msg);
+            return 0;
+        }
+    } frame;
+    QueuedWindowMessages messages;
+    WindowSlotBinding binding { WindowSlot::main_frame, &frame };
+    struct Case {
+        bool in_frame;
+        std::string body;
+        bool reaches;
+    };
+    const Case cases[] = {
+        { false, "n1:http://127.0.0.1/a", true },
+        { false, "n1:about:blank", true },
+        { false, "n1:file:///etc/passwd", false },
+        { false, "n1:javascript:alert(1)", false },
+        { true, "n1:   7:content:http://127.0.0.1/b", true },
+        { true, "n1:   7:content:data:text/html,x", false },
+        { true, "n1:   3:top:http://127.0.0.1/b", false },
+        { true, "n1:   6:parent:http://127.0.0.1/b", false },
+        { true, "n1:   6:_blank:http://127.0.0.1/b", false },
+    };
+    for (const Case& c : cases) {
+        frame.got.clear();
+        if (c.in_frame)
+            share_my_ie_open_frame_url_from_server(c.body.data(), static_cast<int>(c.body.size()), 5);
+        else
+            share_my_ie_open_url_from_server(c.body.data(), static_cast<int>(c.body.size()), 5);
+        EXPECT_EQ(frame.got.size(), c.reaches ? 1u : 0u) << c.body;
+    }
 }
 
 // Each sent and received browser message is one type-21 record.
