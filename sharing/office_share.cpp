@@ -159,7 +159,7 @@ void OfficeShare::count_viewer_failure(int viewer_failed_number)
     }
 }
 
-int OfficeShare::share_file(const OfficeFileChooser& choose)
+int OfficeShare::do_share(const OfficeFileChooser& choose)
 {
     if (g_logged_in != 1) {
         message_box_id(33937);
@@ -249,7 +249,6 @@ void Cshare_ppt::after_share_opened()
     start_slide_show();
 }
 
-int Cshare_ppt::do_share(const OfficeFileChooser& choose) { return share_file(choose); }
 
 int Cshare_ppt::app_is_good()
 {
@@ -442,7 +441,6 @@ void Cshare_word::before_announce()
         close_app();
 }
 
-int Cshare_word::do_share(const OfficeFileChooser& choose) { return share_file(choose); }
 
 void Cshare_word::do_timer_word()
 {
@@ -530,7 +528,6 @@ void Cshare_excel::before_announce()
         close_app();
 }
 
-int Cshare_excel::do_share(const OfficeFileChooser& choose) { return share_file(choose); }
 
 void Cshare_excel::set_received_cell(int column, int row)
 {
@@ -706,6 +703,16 @@ Cshare_excel& share_excel()
 {
     static Cshare_excel instance;
     return instance;
+}
+
+OfficeShare& office_share(OfficeKind kind)
+{
+    switch (kind) {
+    case OfficeKind::presentation: return share_ppt();
+    case OfficeKind::text: return share_word();
+    case OfficeKind::sheet: break;
+    }
+    return share_excel();
 }
 
 int office_file_ready(OfficeShare& share, int& downloading, const char* busy_line)

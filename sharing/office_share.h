@@ -71,9 +71,11 @@ public:
     int sharer_fail_count() const { return m_fail_count; }
     int viewer_fail_count() const { return m_viewer_fail_count; }
 
+    // The frame's Share ... File: the file chosen, uploaded and announced,
+    // the application started on it. The kind's own steps come between.
+    int do_share(const OfficeFileChooser& choose);
+
 protected:
-    // The sharer's steps 1-4 and 6-9, the kind's own steps between.
-    int share_file(const OfficeFileChooser& choose);
     virtual const char* filter() const = 0;
     virtual int share_number() const = 0;
     virtual int close_number() const = 0;
@@ -116,8 +118,6 @@ public:
     Cshare_ppt();
     PresentationDriver* app() { return dynamic_cast<PresentationDriver*>(m_app.get()); }
 
-    // The frame's Share PowerPoint File; the result of the Part's steps.
-    int do_share(const OfficeFileChooser& choose);
     void do_timer_ppt();
     // 0x804b: slide, then 0 normal view or 1 slide show.
     void show(int slide, int mode);
@@ -152,7 +152,6 @@ public:
     Cshare_word();
     TextDriver* app() { return dynamic_cast<TextDriver*>(m_app.get()); }
 
-    int do_share(const OfficeFileChooser& choose);
     void do_timer_word();
     // 0x804d.
     int set_scroll_position(int position);
@@ -177,7 +176,6 @@ public:
     Cshare_excel();
     SheetDriver* app() { return dynamic_cast<SheetDriver*>(m_app.get()); }
 
-    int do_share(const OfficeFileChooser& choose);
     void do_timer_excel();
     // 0x804f: the sheet, then the received scroll cell.
     int set_current_sheet(int index);
@@ -212,6 +210,8 @@ private:
 Cshare_ppt& share_ppt();
 Cshare_word& share_word();
 Cshare_excel& share_excel();
+// The kind's share.
+OfficeShare& office_share(OfficeKind kind);
 
 // The files page's file-ready step: unless this application's download is
 // in progress (busy_line logged), the application is closed, the announced

@@ -48,7 +48,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <climits>
 #include <deque>
 #include <fstream>
 #include <thread>

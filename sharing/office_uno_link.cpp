@@ -14,7 +14,6 @@
 #include <rtl/bootstrap.hxx>
 
 #include <chrono>
-#include <climits>
 #include <cstdlib>
 #include <filesystem>
 
@@ -113,7 +112,6 @@ bool Bridge::connect(const std::string& pipe_name)
         std::lock_guard hold(lock_);
         dead_ = dead;
         bridge_ = made;
-        context_ = context;
         desktop_ = desktop;
         connected_ = true;
         return true;
@@ -154,12 +152,6 @@ CallThread::~CallThread()
     thread_.join();
 }
 
-bool CallThread::busy()
-{
-    std::lock_guard hold(lock_);
-    return running_job_ || !queue_.empty();
-}
-
 void CallThread::post_and_wait(int limit_ms, const char* what, std::function<void()> fn)
 {
     auto job = std::make_shared<Job>();
@@ -186,7 +178,6 @@ void CallThread::loop()
         queue_.pop_front();
         if (job->abandoned)
             continue;
-        running_job_ = true;
         hold.unlock();
         std::string failure;
         try {
@@ -203,7 +194,6 @@ void CallThread::loop()
         // Whatever the call left behind goes here, on this thread.
         job->fn = nullptr;
         hold.lock();
-        running_job_ = false;
         job->failure = std::move(failure);
         job->done = true;
         finished_.notify_all();

@@ -54,7 +54,6 @@ public:
     // Connected and the bridge has not died.
     bool alive() const { return connected_.load() && !dead_->load(); }
     const css::uno::Reference<css::frame::XDesktop2>& desktop() const { return desktop_; }
-    const css::uno::Reference<css::uno::XComponentContext>& context() const { return context_; }
     // Ends the bridge: calls still waiting on it fail at once. Any thread.
     void dispose();
 
@@ -63,7 +62,6 @@ private:
     std::shared_ptr<std::atomic<bool>> dead_ = std::make_shared<std::atomic<bool>>(false);
     std::mutex lock_; // the bridge reference, which dispose() may take from another thread
     css::uno::Reference<css::bridge::XBridge> bridge_;
-    css::uno::Reference<css::uno::XComponentContext> context_;
     css::uno::Reference<css::frame::XDesktop2> desktop_;
 };
 
@@ -86,8 +84,6 @@ public:
         return std::move(**result);
     }
     void run(int limit_ms, const char* what, std::function<void()> fn) { post_and_wait(limit_ms, what, std::move(fn)); }
-    // A call is still running (one that hung, or a queue behind it).
-    bool busy();
 
 private:
     struct Job {
@@ -103,7 +99,6 @@ private:
     std::condition_variable wake_;
     std::condition_variable finished_;
     std::deque<std::shared_ptr<Job>> queue_;
-    bool running_job_ = false;
     bool stopping_ = false;
     std::thread thread_;
 };

@@ -27,7 +27,6 @@ public:
 
     CMyButton* start_button() const { return start_; }
     CMyButton* install_button() const { return install_; }
-    CMyStatic* label() const { return label_; }
 
 private:
     void wait_for_download();

@@ -17,7 +17,6 @@
 
 #include <memory>
 
-CDlgIE* g_dlg_ie = nullptr;
 
 namespace {
 
@@ -393,7 +392,6 @@ CDlgIE* dlg_ie()
     std::unique_ptr<CDlgIE>& instance = dlg_ie_instance();
     if (!instance) {
         instance = std::make_unique<CDlgIE>();
-        g_dlg_ie = instance.get();
     }
     return instance.get();
 }
@@ -401,7 +399,6 @@ CDlgIE* dlg_ie()
 void destroy_dlg_ie()
 {
     dlg_ie_instance().reset();
-    g_dlg_ie = nullptr;
     release_ie_browser_profile();
 }
 
@@ -419,9 +416,10 @@ void open_shared_browser(bool frame)
 void install_co_browser_window()
 {
     CoBrowserWindow& window = co_browser_window();
-    window.show_pushing = [] {
-        g_ie_push_mode = 1;
-        dlg_ie()->open_maximised();
+    // Share Browser has set push mode already.
+    window.show_pushing = [] { dlg_ie()->open_maximised(); };
+    window.current_url = [] {
+        const std::unique_ptr<CDlgIE>& dlg = dlg_ie_instance();
+        return dlg ? dlg->current_url() : std::string();
     };
-    window.current_url = [] { return g_dlg_ie ? g_dlg_ie->current_url() : std::string(); };
 }

@@ -90,7 +90,6 @@ private:
     CMyButton* m_push = nullptr;
 };
 
-extern CDlgIE* g_dlg_ie;
 // The window, made on first use.
 CDlgIE* dlg_ie();
 // Program exit: the window and its pages go before the browser profile.

@@ -102,10 +102,10 @@ void install_file_share_windows()
     // open message follows.
     PlaybackOfficeHooks& playback = playback_office_hooks();
     playback.document_arrived = [](uint32_t type, const std::string& name) {
-        OfficeShare& share = type == record_type_word_doc    ? static_cast<OfficeShare&>(share_word())
-                             : type == record_type_excel_doc ? static_cast<OfficeShare&>(share_excel())
-                                                             : static_cast<OfficeShare&>(share_ppt());
-        share.set_local_file_name(name);
+        OfficeKind kind = type == record_type_word_doc    ? OfficeKind::text
+                          : type == record_type_excel_doc ? OfficeKind::sheet
+                                                          : OfficeKind::presentation;
+        office_share(kind).set_local_file_name(name);
     };
     playback.excel_cell = [](int column, int row) { share_excel().set_received_cell(column, row); };
 }

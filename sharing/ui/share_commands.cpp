@@ -43,12 +43,7 @@ int OnShareOffice(QWidget* frame, OfficeKind kind)
     OfficeFileChooser choose = [frame](const char* filter) {
         return choose_open_file(frame, tr_ui(filter)).toStdString();
     };
-    switch (kind) {
-    case OfficeKind::presentation: return share_ppt().do_share(choose);
-    case OfficeKind::text: return share_word().do_share(choose);
-    case OfficeKind::sheet: return share_excel().do_share(choose);
-    }
-    return -1;
+    return office_share(kind).do_share(choose);
 }
 
 void start_approved_desktop_share(QWidget* frame)

@@ -1,5 +1,7 @@
 #include "sharing/ui/web_browser2.h"
 
+#include "platform/ui/control_id.h"
+
 #include "core/dbg_log.h"
 #include "core/folders.h"
 #include "core/settings.h"
@@ -135,7 +137,7 @@ void IeWebPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QS
 
 CWndWebBrowser2::CWndWebBrowser2(int id, QWidget* parent) : QWidget(parent)
 {
-    setObjectName(QString("ctl_%1").arg(id));
+    set_control_id(this, id);
     view_ = new QWebEngineView(this);
     page_ = new IeWebPage(ie_browser_profile(), view_);
     view_->setPage(page_);
@@ -148,7 +150,6 @@ void CWndWebBrowser2::GoBack() { page_->triggerAction(QWebEnginePage::Back); }
 
 void CWndWebBrowser2::GoForward() { page_->triggerAction(QWebEnginePage::Forward); }
 
-void CWndWebBrowser2::GoHome() { Navigate(ie_home_page()); }
 
 void CWndWebBrowser2::Navigate(const std::string& url, const std::string& target_frame, std::function<void(bool)> done)
 {

@@ -52,7 +52,6 @@ public:
 
     void GoBack();
     void GoForward();
-    void GoHome();
     // A frame name navigates that frame (found by name down the frame tree)
     // instead of the page; the answer tells whether the frame was found.
     void Navigate(const std::string& url, const std::string& target_frame = {},

@@ -405,11 +405,7 @@ TEST_F(NotifyDialogs, AGroupIsInvitedThroughTheMailProgramAndTheCalendar)
     HttpReply reply = parse_http_reply(http_exchange(web.web.web_port(), "GET " + path + " HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n"));
     ASSERT_EQ(reply.status, 200) << reply.head;
     MeetingLink meeting { "127.0.0.1", "Local meeting", web.web.port(), "c0de", "Sales & Co", "p&w" };
-    const std::string marker = "<a id=\"join\" href=\"";
-    size_t at = reply.body.find(marker);
-    ASSERT_NE(at, std::string::npos) << reply.body;
-    size_t end = reply.body.find('"', at + marker.size());
-    EXPECT_EQ(html_unescape(reply.body.substr(at + marker.size(), end - at - marker.size())), launch_link(meeting));
+    EXPECT_EQ(html_attribute_after(reply.body, "<a id=\"join\" href=\""), launch_link(meeting)) << reply.body;
 }
 
 TEST_F(NotifyDialogs, Screenshots)

@@ -119,14 +119,6 @@ protected:
     FakeOfficeDriver& ppt() { return fake(OfficeKind::presentation); }
     FakeOfficeDriver& word() { return fake(OfficeKind::text); }
     FakeOfficeDriver& excel() { return fake(OfficeKind::sheet); }
-    OfficeShare& share_of(OfficeKind kind)
-    {
-        if (kind == OfficeKind::presentation)
-            return share_ppt();
-        if (kind == OfficeKind::text)
-            return share_word();
-        return share_excel();
-    }
 
     std::string make_file(const std::string& name, const std::string& content = "document bytes")
     {
@@ -139,13 +131,7 @@ protected:
     int share(OfficeKind kind, const std::string& path)
     {
         OfficeFileChooser choose = [path](const char*) { return path; };
-        int result = -1;
-        if (kind == OfficeKind::presentation)
-            result = share_ppt().do_share(choose);
-        else if (kind == OfficeKind::text)
-            result = share_word().do_share(choose);
-        else
-            result = share_excel().do_share(choose);
+        int result = office_share(kind).do_share(choose);
         sent_on(file_peer_);
         return result;
     }
@@ -336,7 +322,7 @@ TEST_F(OfficeShareTest, AStartOrOpenFailureAfterTheAnnouncementSendsTheClose)
         ASSERT_EQ(messages.size(), 2u) << kind_name(c.kind);
         EXPECT_EQ(messages[1].number, c.close_number);
         EXPECT_EQ(messages[1].field2, 999);
-        EXPECT_FALSE(share_of(c.kind).sharing());
+        EXPECT_FALSE(office_share(c.kind).sharing());
         std::vector<std::string> texts = boxes_.texts();
         if (c.box) {
             ASSERT_EQ(texts.size(), 1u);
@@ -414,7 +400,7 @@ TEST_F(OfficeShareTest, TheSharersTimerSendsPositionsAndClosesAtTheEleventhFaile
                 EXPECT_EQ(messages[0].field2, 999);
             }
             if (want == 'c') {
-                EXPECT_FALSE(share_of(c.kind).sharing());
+                EXPECT_FALSE(office_share(c.kind).sharing());
             }
         }
         EXPECT_TRUE(sent().empty());

@@ -46,7 +46,6 @@ public:
 OfficeTestDriver fake_driver()
 {
     OfficeTestDriver d;
-    d.name = "fake";
     d.factory = [](OfficeKind kind) { return std::make_unique<DocumentFakeDriver>(kind); };
     d.make_document = [](OfficeKind, const std::string& path, int slides, int sheets) {
         std::ofstream(path) << "slides " << slides << "\nsheets " << sheets << "\n";
@@ -66,7 +65,6 @@ constexpr int text_paragraphs = 800;
 OfficeTestDriver uno_driver()
 {
     OfficeTestDriver d;
-    d.name = "uno";
     d.factory = make_uno_office_driver;
     d.make_document = [](OfficeKind kind, const std::string& path, int slides, int sheets) {
         write_office_file(kind, path, kind == OfficeKind::presentation ? slides : kind == OfficeKind::text ? text_paragraphs : sheets);
@@ -109,12 +107,6 @@ const char* kind_word(OfficeKind kind)
 }
 
 } // namespace
-
-void register_office_test_driver(OfficeTestDriver driver)
-{
-    std::string name = driver.name;
-    drivers()[name] = std::move(driver);
-}
 
 const OfficeTestDriver& office_test_driver()
 {

@@ -2,8 +2,8 @@
 // The office the end-to-end tests of office sharing run with, on the sharer
 // (this process) and the viewers (peer programs) alike. The scripted fake
 // by default; TAMBLO_TEST_OFFICE_DRIVER names another: "uno" is LibreOffice
-// itself (documents it writes as .ppt, .doc, .xls), or one registered
-// before the tests run, so that the same tests drive it.
+// itself (documents it writes as .ppt, .doc, .xls), so that the same tests
+// drive it.
 //
 // The tests move the sharer's document only through the OfficeDriver
 // interface (goto slide, scroll, activate sheet or chart) and read the
@@ -16,7 +16,6 @@
 #include <string>
 
 struct OfficeTestDriver {
-    std::string name;
     OfficeDriverFactory factory;
     // Writes a document of the kind at path: slides presentation slides
     // (with a show), sheets spreadsheet sheets each with a chart, or a text
@@ -28,7 +27,6 @@ struct OfficeTestDriver {
     bool needs_display = false;
 };
 
-void register_office_test_driver(OfficeTestDriver driver);
 // The one TAMBLO_TEST_OFFICE_DRIVER names ("fake" when unset); throws for
 // an unknown name.
 const OfficeTestDriver& office_test_driver();

@@ -19,16 +19,16 @@ class PrivateDesktop {
 public:
     explicit PrivateDesktop(const std::string& home_root) : root_(home_root)
     {
-        set("XDG_DATA_DIRS", root_ + "/system-data");
+        env_.set("XDG_DATA_DIRS", root_ + "/system-data");
         // Named, so that xdg-utils do not probe the display (xprop) or the
         // session bus to guess the desktop: a probe can wait forever on a
         // display another X server answers for.
-        set("XDG_CURRENT_DESKTOP", "X-Generic");
+        env_.set("XDG_CURRENT_DESKTOP", "X-Generic");
         for (const char* name : { "XDG_SESSION_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
                                   "GNOME_DESKTOP_SESSION_ID", "MATE_DESKTOP_SESSION_ID", "LXQT_SESSION_CONFIG",
                                   "DBUS_SESSION_BUS_ADDRESS", "WAYLAND_DISPLAY" })
-            unset(name);
-        set("BROWSER", root_ + "/no-browser");
+            env_.unset(name);
+        env_.set("BROWSER", root_ + "/no-browser");
         std::filesystem::create_directories(root_ + "/data/applications");
         std::filesystem::create_directories(root_ + "/config");
     }
@@ -49,8 +49,6 @@ public:
     }
 
 private:
-    void set(const char* name, const std::string& value) { env_.set(name, value); }
-    void unset(const char* name) { env_.unset(name); }
     std::string root_;
     EnvGuard env_;
 };

@@ -94,15 +94,6 @@ const char* kind_word(OfficeKind kind)
     return kind == OfficeKind::presentation ? "presentation" : kind == OfficeKind::text ? "text" : "sheet";
 }
 
-OfficeShare& share_of(OfficeKind kind)
-{
-    if (kind == OfficeKind::presentation)
-        return share_ppt();
-    if (kind == OfficeKind::text)
-        return share_word();
-    return share_excel();
-}
-
 int command_of(OfficeKind kind)
 {
     return kind == OfficeKind::presentation ? cmd::share_powerpoint : kind == OfficeKind::text ? cmd::share_word : cmd::share_excel;
@@ -287,7 +278,7 @@ TEST_F(OfficeShareEndToEnd, EachKindIsDownloadedFollowedRecordedAndEndsWhenTheSh
         asked_filters_.clear();
         share_through_frame(s.kind, path);
         EXPECT_EQ(asked_filters_, std::vector<std::string> { s.filter });
-        EXPECT_TRUE(share_of(s.kind).sharing());
+        EXPECT_TRUE(office_share(s.kind).sharing());
         ASSERT_TRUE(await_bob(s.kind, { { "started", "1" }, { "document", "1" } }));
         // bob's copy: the announced name behind the second it arrived, in "share/", whole.
         std::string local = bob_file(s.kind);
@@ -325,11 +316,11 @@ TEST_F(OfficeShareEndToEnd, EachKindIsDownloadedFollowedRecordedAndEndsWhenTheSh
 
     // ann's user closes the office of each; at the eleventh tick without it bob's goes too.
     for (const Share& s : shares)
-        driver_->close_application(*share_of(s.kind).application());
+        driver_->close_application(*office_share(s.kind).application());
     for (const Share& s : shares) {
         SCOPED_TRACE(s.name);
         EXPECT_TRUE(await_bob(s.kind, { { "started", "0" } }, close_wait_ms));
-        EXPECT_FALSE(share_of(s.kind).sharing());
+        EXPECT_FALSE(office_share(s.kind).sharing());
     }
     EXPECT_EQ(read_file(control_ + "/boxes-bob.txt"), "");
 
@@ -447,7 +438,7 @@ TEST(OfficePlayback, TheFilesPageOpensEachPlayedDocumentUnderItsRecordedName)
             playback_office_hooks().document_arrived(c.record_type, c.name);
             page.handle_window_message(c.open_message, 0, 0);
             EXPECT_EQ(fakes.at(c.kind)->opened_path, home.user_folder() + "share/" + c.name) << c.name;
-            EXPECT_FALSE(share_of(c.kind).sharing());
+            EXPECT_FALSE(office_share(c.kind).sharing());
         }
         FakeOfficeDriver& sheet = *fakes.at(OfficeKind::sheet);
         sheet.sheets = 3;
