@@ -42,12 +42,7 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-bool pump_until(const std::function<bool()>& done)
-{
-    for (int i = 0; i < 4000 && !done(); ++i)
-        QTest::qWait(5);
-    return done();
-}
+bool wait_for(const std::function<bool()>& done) { return QTest::qWaitFor(done, 20000); }
 
 void write_text(const std::string& path, const std::string& text)
 {
@@ -175,13 +170,13 @@ TEST_F(ContactWindows, TheMainWindowsOptionsShowTheContactPageFirstAndWhatItAdds
     CMainFrame frame;
     frame.resize(1000, 690);
     frame.show();
-    ASSERT_TRUE(pump_until([&] { return frame.isVisible(); }));
+    ASSERT_TRUE(wait_for([&] { return frame.isVisible(); }));
     show_me_cancel();
     auto open_from_frame = [&]() -> CPropContact* {
         forget_tables();
         EXPECT_TRUE(frame.commands().trigger(cmd::options));
         CMyPropertySheet* shown = nullptr;
-        EXPECT_TRUE(pump_until([&] {
+        EXPECT_TRUE(wait_for([&] {
             shown = frame.findChild<CMyPropertySheet*>();
             return shown && shown->isVisible();
         }));
@@ -227,7 +222,7 @@ TEST_F(ContactWindows, TheMainWindowsOptionsShowTheContactPageFirstAndWhatItAdds
     EXPECT_EQ(list_texts(page->contact_list()), std::vector<QString> { u8("安 李") });
 
     shown->m_cancel->click();
-    ASSERT_TRUE(pump_until([&] { return frame.findChild<CMyPropertySheet*>() == nullptr; }));
+    ASSERT_TRUE(wait_for([&] { return frame.findChild<CMyPropertySheet*>() == nullptr; }));
     EXPECT_EQ(contacts(), kept);
     EXPECT_EQ(groups(), "1|家人\n");
 

@@ -9,6 +9,7 @@
 #include "tests/support/env_guard.h"
 #include "tests/support/private_desktop.h"
 #include "tests/support/temp_home.h"
+#include "tests/support/wait_until.h"
 #include "tests/support/xvfb.h"
 
 #include <gtest/gtest.h>
@@ -75,25 +76,6 @@ inline std::vector<std::string> lines_of(const std::string& text)
         start = end + 1;
     }
     return lines;
-}
-
-// Polls done until it holds or wait_ms passes; calls pump between polls.
-template <typename F, typename P>
-bool wait_until(F done, P pump, int wait_ms = 20000)
-{
-    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(wait_ms);
-    while (std::chrono::steady_clock::now() < until) {
-        if (done())
-            return true;
-        pump();
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return done();
-}
-template <typename F>
-bool wait_until(F done, int wait_ms = 20000)
-{
-    return wait_until(done, [] {}, wait_ms);
 }
 
 inline void write_executable(const std::string& path, const std::string& text)
