@@ -14,6 +14,7 @@
 #include <rtl/bootstrap.hxx>
 
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 
@@ -95,6 +96,10 @@ Bridge::~Bridge() { dispose(); }
 
 bool Bridge::connect(const std::string& pipe_name)
 {
+    // The pipe is written with write(): an office that ends mid-call would
+    // end this program by SIGPIPE, where the bridge reports a broken pipe.
+    static const bool pipe_signal_ignored = [] { return std::signal(SIGPIPE, SIG_IGN) != SIG_ERR; }();
+    (void)pipe_signal_ignored;
     Reference<uno::XComponentContext> local = local_context();
     Reference<connection::XConnection> connection;
     try {
